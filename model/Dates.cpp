@@ -1,0 +1,87 @@
+#include "model/Dates.h"
+
+#include "vandrel/vandrel.h"
+
+#include <QDate>
+
+namespace tavlo {
+
+TestAge ComputeTestAge(const Date& testDate, const Date& bornDate)
+{
+    TestAge age{testDate.year - bornDate.year, testDate.month - bornDate.month, testDate.day - bornDate.day};
+    if (age.days < 0) {
+        age.months -= 1;
+        age.days += 30;
+    }
+    if (age.months < 0) {
+        age.years -= 1;
+        age.months += 12;
+    }
+    return age;
+}
+
+namespace {
+
+// DDMMYYYY reordered to YYYYMMDD as a number; nullopt unless exactly eight ASCII digits.
+std::optional<int32_t> reorderTypedDate(QStringView text)
+{
+    if (text.size() != 8)
+        return std::nullopt;
+    for (const QChar c : text) {
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+    }
+    const auto number = [&](qsizetype from, qsizetype length) {
+        int value = 0;
+        for (qsizetype i = from; i < from + length; ++i)
+            value = value * 10 + (text[i].unicode() - u'0');
+        return value;
+    };
+    return number(4, 4) * 10000 + number(2, 2) * 100 + number(0, 2);
+}
+
+Date splitReordered(int32_t yyyymmdd)
+{
+    return Date{int16_t(yyyymmdd / 10000), int16_t(yyyymmdd / 100 % 100), int16_t(yyyymmdd % 100)};
+}
+
+} // namespace
+
+std::optional<Date> ReadTypedDate(QStringView text)
+{
+    const auto reordered = reorderTypedDate(text);
+    if (!reordered)
+        return std::nullopt;
+    return splitReordered(*reordered);
+}
+
+std::optional<Date> ParseTypedDate(QStringView text)
+{
+    const auto reordered = reorderTypedDate(text);
+    if (!reordered || DoCheckIntDate(*reordered) == 0)
+        return std::nullopt;
+    return splitReordered(*reordered);
+}
+
+QString FormatDate(const Date& date)
+{
+    return QString::asprintf("%02d.%02d.%04d", date.day, date.month, date.year);
+}
+
+QString FormatTypedDate(const Date& date)
+{
+    return QString::asprintf("%02d%02d%04d", date.day, date.month, date.year);
+}
+
+QString FormatTestAge(const TestAge& age)
+{
+    return QString::asprintf("%d:%d:%d", age.years, age.months, age.days);
+}
+
+Date Today()
+{
+    const QDate today = QDate::currentDate();
+    return Date{int16_t(today.year()), int16_t(today.month()), int16_t(today.day())};
+}
+
+} // namespace tavlo

@@ -1,0 +1,41 @@
+#pragma once
+// Dates of a test and the child's test age (30-day months).
+
+#include <QString>
+#include <QStringView>
+
+#include <cstdint>
+#include <optional>
+
+namespace tavlo {
+
+struct Date {
+    int16_t year = 0;
+    int16_t month = 0;
+    int16_t day = 0;
+    friend bool operator==(const Date&, const Date&) = default;
+};
+
+struct TestAge {
+    int years = 0;
+    int months = 0;
+    int days = 0;
+    friend bool operator==(const TestAge&, const TestAge&) = default;
+};
+
+// Years, months and days from birth to test, every month counted as 30 days.
+TestAge ComputeTestAge(const Date& testDate, const Date& bornDate);
+
+// A typed date: exactly eight digits DDMMYYYY that the calendar check accepts.
+std::optional<Date> ParseTypedDate(QStringView text);
+// The same reading without the calendar check, for the live test age while typing.
+std::optional<Date> ReadTypedDate(QStringView text);
+
+QString FormatDate(const Date& date);      // "24.03.2012"
+QString FormatTypedDate(const Date& date); // "24032012"
+QString FormatTestAge(const TestAge& age); // "7:3:12"
+
+// The machine's local calendar date.
+Date Today();
+
+} // namespace tavlo

@@ -1,0 +1,24 @@
+#include "RecordingSink.h"
+
+namespace tavlo::test {
+
+void RecordingSink::show(const QString& caption, const QString& text, MessageIcon icon)
+{
+    messages.append({caption, text, icon, false});
+}
+
+bool RecordingSink::ask(const QString& caption, const QString& text, MessageIcon icon, bool defaultYes)
+{
+    messages.append({caption, text, icon, true});
+    return answers.isEmpty() ? defaultYes : answers.takeFirst();
+}
+
+QStringList RecordingSink::texts() const
+{
+    QStringList out;
+    for (const auto& m : messages)
+        out.append(m.text);
+    return out;
+}
+
+} // namespace tavlo::test

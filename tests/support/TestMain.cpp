@@ -1,0 +1,32 @@
+// Every test program starts here: settings, profile files and runtime files go to a fresh
+// temporary folder, never the user's own.
+#include <QCoreApplication>
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+int main(int argc, char** argv)
+{
+    QTemporaryDir home(QDir::tempPath() + QStringLiteral("/tavlo-test-XXXXXX"));
+    // A test that re-runs itself as another user hands its own folders down.
+    if (!qEnvironmentVariableIsSet("TAVLO_TEST_KEEP_ENV")) {
+        const QByteArray root = home.path().toUtf8();
+        for (const char* sub : {"config", "config-system", "runtime", "data"})
+            QDir().mkpath(home.path() + u'/' + QLatin1String(sub));
+        qputenv("XDG_CONFIG_HOME", root + "/config");
+        qputenv("XDG_CONFIG_DIRS", root + "/config-system");
+        qputenv("XDG_RUNTIME_DIR", root + "/runtime");
+        qputenv("XDG_DATA_HOME", root + "/data");
+        QFile::setPermissions(home.path() + QStringLiteral("/runtime"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    ::testing::InitGoogleTest(&argc, argv);
+    QCoreApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
