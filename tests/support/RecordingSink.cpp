@@ -4,11 +4,13 @@ namespace tavlo::test {
 
 void RecordingSink::show(const QString& caption, const QString& text, MessageIcon icon)
 {
+    const QMutexLocker lock(&m_mutex);
     messages.append({caption, text, icon, false});
 }
 
 bool RecordingSink::ask(const QString& caption, const QString& text, MessageIcon icon, bool defaultYes)
 {
+    const QMutexLocker lock(&m_mutex);
     messages.append({caption, text, icon, true});
     return answers.isEmpty() ? defaultYes : answers.takeFirst();
 }

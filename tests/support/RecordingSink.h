@@ -4,6 +4,7 @@
 #include "vandrel/MessageSink.h"
 
 #include <QList>
+#include <QMutex>
 #include <QStringList>
 
 namespace tavlo::test {
@@ -26,6 +27,9 @@ public:
     QStringList texts() const;
     QList<RecordedMessage> messages;
     QList<bool> answers; // next answers to ask(); empty means the default answer
+
+private:
+    QMutex m_mutex; // messages may come from a test's worker threads
 };
 
 } // namespace tavlo::test

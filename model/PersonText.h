@@ -1,0 +1,24 @@
+#pragma once
+// What a person's text field may hold: at most 49 characters, each one the export's
+// Windows-1252 code page can write, and no control characters (they would break the
+// tab-separated export).
+
+#include "model/TestRecord.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+namespace tavlo {
+
+bool IsWindows1252Char(char32_t c);
+// Windows-1252 bytes of a text whose characters all pass IsWindows1252Char.
+QByteArray ToWindows1252(const QString& text);
+
+// A clear message naming the field, or nullopt when the text may be stored.
+std::optional<QString> CheckPersonText(const QString& label, const QString& text);
+// The first refusal among the person's text fields, in the person form's order.
+std::optional<QString> CheckPersonTexts(const PersonalData& person);
+
+} // namespace tavlo

@@ -1,0 +1,332 @@
+#include "store/Database.h"
+
+#include "store/Workgroup.h"
+#include "vandrel/MessageSink.h"
+
+namespace tavlo {
+
+namespace {
+
+QString diagnosticOf(SQLSMALLINT type, SQLHANDLE handle)
+{
+    if (!handle)
+        return {};
+    SQLCHAR state[6] = {};
+    SQLINTEGER native = 0;
+    SQLCHAR text[512] = {};
+    SQLSMALLINT length = 0;
+    const SQLRETURN rc = SQLGetDiagRec(type, handle, 1, state, &native, text, sizeof text, &length);
+    if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO)
+        return {};
+    return QString::fromUtf8(reinterpret_cast<const char*>(text)).trimmed();
+}
+
+} // namespace
+
+Database::~Database()
+{
+    DbDisconnect();
+}
+
+int Database::DbConnect(const QString&, const QString& account, const QString& password,
+                        const QString& databasePath, const QString& workgroupPath)
+{
+    QString error;
+    const auto connectionTemplate = ReadConnectionTemplate(workgroupPath, &error);
+    if (!connectionTemplate) {
+        tell(error, MessageIcon::Stop);
+        return 0;
+    }
+    // A value cannot be quoted for every driver: a ';' would end it and start another key.
+    for (const QString& value : {databasePath, workgroupPath}) {
+        if (value.contains(u';')) {
+            tell(QStringLiteral("Stien %1 inneholder tegnet ';', som en databasetilkobling ikke kan bruke. "
+                                "Flytt databasefilene til en mappe uten ';' i navnet.")
+                     .arg(value),
+                 MessageIcon::Stop);
+            return 0;
+        }
+    }
+    return connectWith(FillConnectionTemplate(*connectionTemplate, {databasePath, workgroupPath, account, password}));
+}
+
+int Database::connectWith(const QString& connectionString, bool probe)
+{
+    DbDisconnect();
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &m_env))) {
+        m_env = nullptr;
+        tell(QStringLiteral("ODBC-driverbehandleren kunne ikke startes."), MessageIcon::Stop);
+        return 0;
+    }
+    SQLSetEnvAttr(m_env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, m_env, &m_dbc))) {
+        m_dbc = nullptr;
+        return reportConnectFailure();
+    }
+    QByteArray in = connectionString.toUtf8();
+    SQLCHAR out[2048];
+    SQLSMALLINT outLength = 0;
+    const SQLRETURN rc = SQLDriverConnect(m_dbc, nullptr, reinterpret_cast<SQLCHAR*>(in.data()), SQLSMALLINT(in.size()),
+                                          out, sizeof out, &outLength, SQL_DRIVER_NOPROMPT);
+    if (!SQL_SUCCEEDED(rc))
+        return reportConnectFailure();
+
+    if (!probe)
+        return 1;
+    // A file that is not a database connects and fails only at its first statement.
+    Statement first(*this);
+    if (!first.allocated() || !first.execDirect(QStringLiteral("SELECT COUNT(*) FROM TESTPERSON"))) {
+        first.report();
+        DbDisconnect();
+        return 0;
+    }
+    return 1;
+}
+
+int Database::reportConnectFailure()
+{
+    QString text = diagnosticOf(SQL_HANDLE_DBC, m_dbc);
+    if (text.isEmpty())
+        text = diagnosticOf(SQL_HANDLE_ENV, m_env);
+    if (text.isEmpty())
+        text = QStringLiteral("Databasen kunne ikke åpnes.");
+    tell(text, MessageIcon::Stop);
+    DbDisconnect();
+    return 0;
+}
+
+int Database::DbDisconnect()
+{
+    if (m_dbc) {
+        if (m_inTransaction)
+            endTransaction(false);
+        SQLDisconnect(m_dbc);
+        SQLFreeHandle(SQL_HANDLE_DBC, m_dbc);
+        m_dbc = nullptr;
+    }
+    if (m_env) {
+        SQLFreeHandle(SQL_HANDLE_ENV, m_env);
+        m_env = nullptr;
+    }
+    return 0;
+}
+
+QString Database::diagnostic(SQLHSTMT statement) const
+{
+    if (statement)
+        return diagnosticOf(SQL_HANDLE_STMT, statement);
+    QString text = diagnosticOf(SQL_HANDLE_DBC, m_dbc);
+    return text.isEmpty() ? diagnosticOf(SQL_HANDLE_ENV, m_env) : text;
+}
+
+int Database::DbReportError(SQLHSTMT statement)
+{
+    QString text = diagnostic(statement);
+    if (text.isEmpty() && statement)
+        text = diagnostic(nullptr);
+    // Some failures (a missing row) leave no diagnostic; an empty box would tell nothing.
+    if (text.isEmpty())
+        text = QStringLiteral("Databasen svarte uten feilmelding.");
+    tell(text, MessageIcon::Stop);
+    return 0;
+}
+
+bool Database::beginTransaction()
+{
+    if (!m_dbc || m_inTransaction)
+        return false;
+    const SQLRETURN rc = SQLSetConnectAttr(m_dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF),
+                                           SQL_IS_UINTEGER);
+    m_inTransaction = SQL_SUCCEEDED(rc);
+    return m_inTransaction;
+}
+
+bool Database::endTransaction(bool commit)
+{
+    if (!m_inTransaction)
+        return false;
+    const bool ended = SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, m_dbc, commit ? SQL_COMMIT : SQL_ROLLBACK));
+    if (!ended && commit)
+        DbReportError();
+    if (!ended)
+        SQLEndTran(SQL_HANDLE_DBC, m_dbc, SQL_ROLLBACK);
+    SQLSetConnectAttr(m_dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), SQL_IS_UINTEGER);
+    m_inTransaction = false;
+    return ended;
+}
+
+Transaction::Transaction(Database& db)
+    : m_db(db)
+{
+    if (db.inTransaction())
+        m_nested = true;
+    else
+        m_owner = db.beginTransaction();
+}
+
+Transaction::~Transaction()
+{
+    if (!m_done)
+        rollback();
+}
+
+bool Transaction::commit()
+{
+    m_done = true;
+    return m_owner ? m_db.endTransaction(true) : m_nested;
+}
+
+void Transaction::rollback()
+{
+    m_done = true;
+    if (m_owner)
+        m_db.endTransaction(false);
+}
+
+Statement::Statement(Database& db)
+    : m_db(db)
+{
+    if (!db.handle() || !SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, db.handle(), &m_stmt)))
+        m_stmt = nullptr;
+}
+
+Statement::~Statement()
+{
+    if (m_stmt)
+        SQLFreeHandle(SQL_HANDLE_STMT, m_stmt);
+}
+
+bool Statement::prepare(const QString& sql)
+{
+    QByteArray text = sql.toUtf8();
+    return m_stmt && succeeded(SQLPrepare(m_stmt, reinterpret_cast<SQLCHAR*>(text.data()), SQLINTEGER(text.size())));
+}
+
+bool Statement::bindInt(int position, int value)
+{
+    if (!m_stmt)
+        return false;
+    SQLINTEGER& slot = m_ints.emplace_back(value);
+    return succeeded(SQLBindParameter(m_stmt, SQLUSMALLINT(position), SQL_PARAM_INPUT, SQL_C_SLONG, SQL_INTEGER, 0, 0,
+                                      &slot, 0, nullptr));
+}
+
+bool Statement::bindText(int position, const QString& text)
+{
+    if (!m_stmt)
+        return false;
+    QByteArray& bytes = m_texts.emplace_back(text.toUtf8());
+    SQLLEN& length = m_indicators.emplace_back(SQLLEN(bytes.size()));
+    // The column size is in characters; the bytes of UTF-8 may be more.
+    const SQLULEN columnSize = SQLULEN(std::max<qsizetype>(text.size(), 1));
+    return succeeded(SQLBindParameter(m_stmt, SQLUSMALLINT(position), SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR,
+                                      columnSize, 0, bytes.data(), SQLLEN(bytes.size()), &length));
+}
+
+bool Statement::bindDate(int position, const Date& date)
+{
+    if (!m_stmt)
+        return false;
+    SQL_DATE_STRUCT& slot = m_dates.emplace_back(SQL_DATE_STRUCT{date.year, SQLUSMALLINT(date.month),
+                                                                 SQLUSMALLINT(date.day)});
+    const bool none = date.year == 0 && date.month == 0 && date.day == 0;
+    SQLLEN& indicator = m_indicators.emplace_back(none ? SQLLEN(SQL_NULL_DATA) : SQLLEN(sizeof(SQL_DATE_STRUCT)));
+    return succeeded(SQLBindParameter(m_stmt, SQLUSMALLINT(position), SQL_PARAM_INPUT, SQL_C_TYPE_DATE,
+                                      SQL_TYPE_DATE, 10, 0, &slot, sizeof slot, &indicator));
+}
+
+bool Statement::execute()
+{
+    if (!m_stmt)
+        return false;
+    const SQLRETURN rc = SQLExecute(m_stmt);
+    return succeeded(rc) || rc == SQL_NO_DATA;
+}
+
+bool Statement::execDirect(const QString& sql)
+{
+    if (!m_stmt)
+        return false;
+    QByteArray text = sql.toUtf8();
+    const SQLRETURN rc = SQLExecDirect(m_stmt, reinterpret_cast<SQLCHAR*>(text.data()), SQLINTEGER(text.size()));
+    return succeeded(rc) || rc == SQL_NO_DATA;
+}
+
+Fetch Statement::fetch()
+{
+    if (!m_stmt)
+        return Fetch::Error;
+    const SQLRETURN rc = SQLFetch(m_stmt);
+    if (succeeded(rc))
+        return Fetch::Row;
+    return rc == SQL_NO_DATA ? Fetch::NoData : Fetch::Error;
+}
+
+bool Statement::closeCursor()
+{
+    return m_stmt && succeeded(SQLFreeStmt(m_stmt, SQL_CLOSE));
+}
+
+long Statement::rowCount() const
+{
+    SQLLEN rows = -1;
+    if (!m_stmt || !succeeded(SQLRowCount(m_stmt, &rows)))
+        return -1;
+    return long(rows);
+}
+
+std::optional<int> Statement::getInt(int column, bool* ok)
+{
+    SQLINTEGER value = 0;
+    SQLLEN indicator = 0;
+    const bool read = m_stmt && succeeded(SQLGetData(m_stmt, SQLUSMALLINT(column), SQL_C_SLONG, &value, 0, &indicator));
+    if (ok)
+        *ok = read;
+    if (!read || indicator == SQL_NULL_DATA)
+        return std::nullopt;
+    return int(value);
+}
+
+QString Statement::getText(int column, bool* ok)
+{
+    // Read in pieces: a text never ends cut in the middle of a character.
+    QByteArray bytes;
+    char buffer[256];
+    bool read = m_stmt != nullptr;
+    while (read) {
+        SQLLEN indicator = 0;
+        const SQLRETURN rc = SQLGetData(m_stmt, SQLUSMALLINT(column), SQL_C_CHAR, buffer, sizeof buffer, &indicator);
+        if (rc == SQL_NO_DATA)
+            break;
+        if (!succeeded(rc)) {
+            read = false;
+            break;
+        }
+        if (indicator == SQL_NULL_DATA)
+            break;
+        const qsizetype chunk = (indicator == SQL_NO_TOTAL || indicator >= SQLLEN(sizeof buffer))
+                                    ? qsizetype(sizeof buffer - 1)
+                                    : qsizetype(indicator);
+        bytes.append(buffer, chunk);
+        if (rc == SQL_SUCCESS)
+            break;
+    }
+    if (ok)
+        *ok = read;
+    return QString::fromUtf8(bytes);
+}
+
+Date Statement::getDate(int column, bool* ok)
+{
+    SQL_DATE_STRUCT value{};
+    SQLLEN indicator = 0;
+    const bool read = m_stmt
+                      && succeeded(SQLGetData(m_stmt, SQLUSMALLINT(column), SQL_C_TYPE_DATE, &value, sizeof value, &indicator));
+    if (ok)
+        *ok = read;
+    if (!read || indicator == SQL_NULL_DATA)
+        return Date{};
+    return Date{int16_t(value.year), int16_t(value.month), int16_t(value.day)};
+}
+
+} // namespace tavlo

@@ -1,0 +1,127 @@
+#pragma once
+// The one ODBC connection of the program, the statement helper every table uses, and the
+// report of a failed call (the driver's own text, captioned "TAVLO-II").
+
+#include "model/Dates.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <sql.h>
+#include <sqlext.h>
+
+#include <deque>
+#include <optional>
+
+namespace tavlo {
+
+class Database {
+public:
+    Database() = default;
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    // Opens the database through the connection template of the workgroup file, filled with
+    // the database path, the workgroup path, the account and its password. name plays no part.
+    // 1 on success; 0 after the driver's message.
+    int DbConnect(const QString& name, const QString& account, const QString& password,
+                  const QString& databasePath, const QString& workgroupPath);
+    // Connects with a complete connection string. probe runs a first statement against the
+    // person table, since a file that is not a database connects without complaint.
+    int connectWith(const QString& connectionString, bool probe = true);
+    int DbDisconnect();
+    bool isConnected() const { return m_dbc != nullptr; }
+
+    // Shows the last diagnostic of the statement (or of the connection) and returns 0.
+    int DbReportError(SQLHSTMT statement = nullptr);
+    // The last diagnostic text of the statement or connection, without showing it.
+    QString diagnostic(SQLHSTMT statement = nullptr) const;
+
+    SQLHDBC handle() const { return m_dbc; }
+
+    // Manual-commit mode for a group of writes; see Transaction.
+    bool beginTransaction();
+    bool endTransaction(bool commit);
+    bool inTransaction() const { return m_inTransaction; }
+
+private:
+    int reportConnectFailure();
+
+    SQLHENV m_env = nullptr;
+    SQLHDBC m_dbc = nullptr;
+    bool m_inTransaction = false;
+};
+
+// All or nothing: the writes between construction and commit() are one transaction; a
+// transaction not committed is rolled back when it goes out of scope. Inside another
+// transaction it does nothing: the outer one decides.
+class Transaction {
+public:
+    explicit Transaction(Database& db);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    bool started() const { return m_owner || m_nested; }
+    // Commits (outermost only); false after the driver's message, and the writes are undone.
+    bool commit();
+    void rollback();
+
+private:
+    Database& m_db;
+    bool m_owner = false;
+    bool m_nested = false;
+    bool m_done = false;
+};
+
+enum class Fetch { Row, NoData, Error };
+
+// One statement, freed on every path. Parameters are bound by position from buffers that
+// the statement keeps alive until it is executed.
+class Statement {
+public:
+    explicit Statement(Database& db);
+    ~Statement();
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    bool allocated() const { return m_stmt != nullptr; }
+    SQLHSTMT handle() const { return m_stmt; }
+    Database& database() const { return m_db; }
+
+    // Each returns false on failure without showing anything; report() shows it.
+    bool prepare(const QString& sql);
+    bool bindInt(int position, int value);
+    bool bindText(int position, const QString& text);
+    // A date of 0.0.0 (no date) is stored as NULL.
+    bool bindDate(int position, const Date& date);
+    bool execute();
+    // An UPDATE or DELETE that touches no row is a success.
+    bool execDirect(const QString& sql);
+    Fetch fetch();
+    bool closeCursor();
+    // Rows the last INSERT, UPDATE or DELETE touched; -1 when unknown.
+    long rowCount() const;
+
+    // Column values of the fetched row (1-based). A NULL reads as the fallback.
+    std::optional<int> getInt(int column, bool* ok = nullptr);
+    QString getText(int column, bool* ok = nullptr);
+    Date getDate(int column, bool* ok = nullptr);
+
+    int report() { return m_db.DbReportError(m_stmt); }
+    QString diagnostic() const { return m_db.diagnostic(m_stmt); }
+
+private:
+    static bool succeeded(SQLRETURN rc) { return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO; }
+
+    Database& m_db;
+    SQLHSTMT m_stmt = nullptr;
+    // Parameter buffers: stable addresses until the statement is freed.
+    std::deque<SQLINTEGER> m_ints;
+    std::deque<QByteArray> m_texts;
+    std::deque<SQL_DATE_STRUCT> m_dates;
+    std::deque<SQLLEN> m_indicators;
+};
+
+} // namespace tavlo

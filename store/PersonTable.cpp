@@ -1,0 +1,217 @@
+#include "store/PersonTable.h"
+
+#include "model/PersonText.h"
+#include "vandrel/MessageSink.h"
+
+namespace tavlo {
+
+namespace {
+
+// Binds the columns after ID, in the order both the INSERT and the UPDATE name them.
+bool bindPersonValues(Statement& s, const PersonalData& p, int first)
+{
+    int n = first;
+    return s.bindText(n++, p.NAMN) && s.bindText(n++, p.ADRESS) && s.bindText(n++, p.TELEFON)
+           && s.bindText(n++, p.NATIONALITET) && s.bindText(n++, p.HOMELANGUAGE) && s.bindText(n++, p.SKOLA)
+           && s.bindText(n++, p.TESTAD_VID) && s.bindText(n++, p.TESTLEDARE) && s.bindInt(n++, p.SEX)
+           && s.bindInt(n++, p.AGE) && s.bindDate(n++, p.TESTDATE) && s.bindDate(n++, p.BORNDATE)
+           && s.bindInt(n++, p.HANDEDNESS) && s.bindText(n++, p.KLASS) && s.bindText(n++, p.OTHER);
+}
+
+bool refuseUnstorableTexts(const PersonalData& person)
+{
+    if (const auto refusal = CheckPersonTexts(person)) {
+        tell(*refusal, MessageIcon::Exclamation);
+        return true;
+    }
+    return false;
+}
+
+// Advances the counter past every number in use and returns the new number, or -1.
+int advanceCounter(Database& db)
+{
+    Statement update(db);
+    if (!update.execDirect(QStringLiteral(
+            "UPDATE TESTPERSON_COUNTER SET LAST_ID = CASE"
+            " WHEN LAST_ID >= (SELECT COALESCE(MAX(ID), 0) FROM TESTPERSON) THEN LAST_ID + 1"
+            " ELSE (SELECT COALESCE(MAX(ID), 0) FROM TESTPERSON) + 1 END"))) {
+        update.report();
+        return -1;
+    }
+    if (update.rowCount() == 0) {
+        tell(QStringLiteral("Telleren for testpersonnummer mangler i databasen."), MessageIcon::Stop);
+        return -1;
+    }
+    return NextPersonId(db);
+}
+
+} // namespace
+
+int ReadPerson(Database& db, PersonalData& person, int id)
+{
+    Statement s(db);
+    if (!s.execDirect(QString::asprintf("SELECT ID, NAMN, ADRESS, TELEFON, NATIONALITET, HOMELANGUAGE, SKOLA, "
+                                        "TESTAD_VID, TESTLEDARE, SEX, AGE, TESTDATE, BORNDATE, HANDEDNESS, KLASS, "
+                                        "OTHER FROM TESTPERSON WHERE ID =%d",
+                                        id)))
+        return s.report();
+    const Fetch fetched = s.fetch();
+    if (fetched == Fetch::NoData) {
+        tell(QStringLiteral("Testperson nummer %1 finnes ikke i databasen.").arg(id), MessageIcon::Stop);
+        return 0;
+    }
+    if (fetched == Fetch::Error)
+        return s.report();
+
+    PersonalData read;
+    bool ok = true;
+    const auto text = [&](int column) {
+        bool columnOk = false;
+        QString value = s.getText(column, &columnOk);
+        ok = ok && columnOk;
+        return value;
+    };
+    const auto integer = [&](int column) {
+        bool columnOk = false;
+        const auto value = s.getInt(column, &columnOk);
+        ok = ok && columnOk;
+        return value.value_or(0);
+    };
+    const auto date = [&](int column) {
+        bool columnOk = false;
+        const Date value = s.getDate(column, &columnOk);
+        ok = ok && columnOk;
+        return value;
+    };
+    read.ID = integer(1);
+    read.NAMN = text(2);
+    read.ADRESS = text(3);
+    read.TELEFON = text(4);
+    read.NATIONALITET = text(5);
+    read.HOMELANGUAGE = text(6);
+    read.SKOLA = text(7);
+    read.TESTAD_VID = text(8);
+    read.TESTLEDARE = text(9);
+    read.SEX = integer(10);
+    read.AGE = integer(11);
+    read.TESTDATE = date(12);
+    read.BORNDATE = date(13);
+    read.HANDEDNESS = integer(14);
+    read.KLASS = text(15);
+    read.OTHER = text(16);
+    if (!ok)
+        return s.report();
+    person = read;
+    return 1;
+}
+
+int NextPersonId(Database& db)
+{
+    Statement s(db);
+    if (!s.execDirect(QStringLiteral("SELECT LAST_ID FROM TESTPERSON_COUNTER")))
+        return s.report(), -1;
+    const Fetch fetched = s.fetch();
+    if (fetched == Fetch::Error)
+        return s.report(), -1;
+    bool ok = false;
+    const auto value = fetched == Fetch::Row ? s.getInt(1, &ok) : std::nullopt;
+    if (!value) {
+        tell(QStringLiteral("Telleren for testpersonnummer mangler i databasen."), MessageIcon::Stop);
+        return -1;
+    }
+    return *value;
+}
+
+int InsertPersonWithId(Database& db, const PersonalData& person)
+{
+    Statement s(db);
+    if (!s.prepare(QStringLiteral("INSERT INTO TESTPERSON (ID, NAMN, ADRESS, TELEFON, NATIONALITET, HOMELANGUAGE,  "
+                                  "SKOLA, TESTAD_VID, TESTLEDARE, SEX, AGE, TESTDATE, BORNDATE, HANDEDNESS, KLASS, "
+                                  "OTHER)  VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"))
+        || !s.bindInt(1, person.ID) || !bindPersonValues(s, person, 2) || !s.execute())
+        return s.report();
+    return 1;
+}
+
+int DoInsertPD(Database& db, PersonalData& person)
+{
+    if (refuseUnstorableTexts(person))
+        return 0;
+    Transaction transaction(db);
+    const int id = advanceCounter(db);
+    if (id < 0) {
+        tell(QStringLiteral("Error in DoInsertPD. DoReadUpdateNameID failed"), MessageIcon::Stop);
+        return 0;
+    }
+    PersonalData numbered = person;
+    numbered.ID = id;
+    if (!InsertPersonWithId(db, numbered) || !transaction.commit())
+        return 0;
+    person.ID = id;
+    return 1;
+}
+
+int UpdatePerson(Database& db, const PersonalData& person, long* rowsTouched)
+{
+    if (refuseUnstorableTexts(person))
+        return 0;
+    Statement s(db);
+    if (!s.prepare(QString::asprintf("UPDATE TESTPERSON SET NAMN=?, ADRESS=?, TELEFON=?, NATIONALITET=?, "
+                                     "HOMELANGUAGE=?, SKOLA=?, TESTAD_VID=?, TESTLEDARE=?, SEX=?, AGE=?, TESTDATE=?, "
+                                     "BORNDATE=?, HANDEDNESS=?, KLASS=?, OTHER=? WHERE ID=%d",
+                                     person.ID))
+        || !bindPersonValues(s, person, 1) || !s.execute())
+        return s.report();
+    if (rowsTouched)
+        *rowsTouched = s.rowCount();
+    return 1;
+}
+
+int DeletePerson(Database& db, int id)
+{
+    Statement s(db);
+    if (!s.execDirect(QString::asprintf("DELETE FROM TESTPERSON WHERE ID = %d", id)))
+        return s.report();
+    return 1;
+}
+
+const char* PersonSortColumn(int sortKey)
+{
+    static const char* const columns[kPersonSortKeys] = {"NAMN", "TESTLEDARE", "TESTDATE",     "OTHER",        "SEX",
+                                                         "BORNDATE", "SKOLA", "NATIONALITET", "HOMELANGUAGE", "ID"};
+    return sortKey >= 0 && sortKey < kPersonSortKeys ? columns[sortKey] : columns[0];
+}
+
+int ListPersons(Database& db, int sortKey, bool descending, const std::function<void(const PersonListRow&)>& action)
+{
+    Statement s(db);
+    const QString sql = QStringLiteral("SELECT ID, NAMN, TESTLEDARE, TESTDATE, OTHER, SEX, BORNDATE, SKOLA, "
+                                       "NATIONALITET, HOMELANGUAGE FROM TESTPERSON ORDER BY ")
+                        + QLatin1String(PersonSortColumn(sortKey))
+                        + (descending ? QStringLiteral(" DESC") : QStringLiteral(" ASC"));
+    if (!s.execDirect(sql))
+        return s.report();
+    for (;;) {
+        const Fetch fetched = s.fetch();
+        if (fetched == Fetch::NoData)
+            break;
+        if (fetched == Fetch::Error)
+            return s.report();
+        PersonListRow row;
+        row.ID = s.getInt(1).value_or(0);
+        row.NAMN = s.getText(2);
+        row.TESTLEDARE = s.getText(3);
+        row.TESTDATE = s.getDate(4);
+        row.OTHER = s.getText(5);
+        row.SEX = s.getInt(6).value_or(0);
+        row.BORNDATE = s.getDate(7);
+        row.SKOLA = s.getText(8);
+        row.NATIONALITET = s.getText(9);
+        row.HOMELANGUAGE = s.getText(10);
+        action(row);
+    }
+    s.closeCursor();
+    return 1;
+}
+
+} // namespace tavlo

@@ -1,0 +1,49 @@
+#pragma once
+// The table TESTPERSON: one row per test person, keyed by its number ID.
+
+#include "model/TestRecord.h"
+#include "store/Database.h"
+
+#include <functional>
+
+namespace tavlo {
+
+// 1 when the person with this number was read into person (and only then is it changed);
+// 0 after a message.
+int ReadPerson(Database& db, PersonalData& person, int id);
+
+// The last person number given out, or -1 after the driver's message.
+int NextPersonId(Database& db);
+
+// Stores person as a new row under the next number, which it sets as person.ID. The counter
+// and the row are one transaction (or part of the caller's). 1, or 0 after a message.
+int DoInsertPD(Database& db, PersonalData& person);
+// Inserts person as a row under its own ID (no new number). 1, or 0 after a message.
+int InsertPersonWithId(Database& db, const PersonalData& person);
+// Writes person over the row with its ID. 1, or 0 after a message. rowsTouched, when given,
+// receives how many rows the update changed.
+int UpdatePerson(Database& db, const PersonalData& person, long* rowsTouched = nullptr);
+int DeletePerson(Database& db, int id);
+
+struct PersonListRow {
+    int ID = 0;
+    QString NAMN;
+    QString TESTLEDARE;
+    Date TESTDATE;
+    QString OTHER;
+    int SEX = 0;
+    Date BORNDATE;
+    QString SKOLA;
+    QString NATIONALITET;
+    QString HOMELANGUAGE;
+};
+
+inline constexpr int kPersonSortKeys = 10;
+// The ORDER BY column of a sort key 0-9 (the archive list's column), "NAMN" for any other.
+const char* PersonSortColumn(int sortKey);
+
+// Runs the list query sorted by the key's column and hands each row to action. 1 when the
+// list ran to its end; 0 after a message.
+int ListPersons(Database& db, int sortKey, bool descending, const std::function<void(const PersonListRow&)>& action);
+
+} // namespace tavlo

@@ -1,0 +1,69 @@
+#include "store/TestStore.h"
+
+#include "model/PersonText.h"
+#include "store/PersonTable.h"
+#include "store/ScoreTables.h"
+#include "vandrel/MessageSink.h"
+
+namespace tavlo {
+
+namespace {
+
+bool saveNew(Database& db, TestRecord& test)
+{
+    return DoInsertPD(db, test.person) && InsertTestData(db, test) && InsertTestDataMF(db, test);
+}
+
+bool saveChanged(Database& db, TestRecord& test)
+{
+    long touched = 0;
+    if (!UpdatePerson(db, test.person, &touched))
+        return false;
+    // Another program may have removed the person meanwhile; its number is never given out
+    // again, so writing the row back under it is safe.
+    if (touched == 0 && !InsertPersonWithId(db, test.person))
+        return false;
+    if (!UpdateTestData(db, test, &touched) || (touched == 0 && !InsertTestData(db, test)))
+        return false;
+    return UpdateTestDataMF(db, test, &touched) && (touched != 0 || InsertTestDataMF(db, test));
+}
+
+} // namespace
+
+bool SaveTest(Database& db, TestRecord& test, bool isNew)
+{
+    if (const auto refusal = CheckPersonTexts(test.person)) {
+        tell(*refusal, MessageIcon::Exclamation);
+        return false;
+    }
+    const int idBefore = test.person.ID;
+    Transaction transaction(db);
+    if (!transaction.started()) {
+        db.DbReportError();
+        return false;
+    }
+    if ((isNew ? saveNew(db, test) : saveChanged(db, test)) && transaction.commit())
+        return true;
+    transaction.rollback();
+    test.person.ID = idBefore;
+    return false;
+}
+
+int ReadTest(Database& db, TestRecord& test, int id)
+{
+    // A person stored without score rows must not show the scores of the test read before.
+    ClearScores(test);
+    return ReadPerson(db, test.person, id) && ReadTestData(db, test) && ReadTestDataMF(db, test) ? 1 : 0;
+}
+
+bool DeleteTest(Database& db, int id)
+{
+    Transaction transaction(db);
+    if (!transaction.started()) {
+        db.DbReportError();
+        return false;
+    }
+    return DeletePerson(db, id) && DeleteTestData(db, id) && DeleteTestDataMF(db, id) && transaction.commit();
+}
+
+} // namespace tavlo

@@ -1,0 +1,102 @@
+#include "store/Workgroup.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <array>
+
+namespace tavlo {
+
+namespace {
+
+const QByteArray kSection = "[Connection]";
+const QByteArray kTemplateKey = "Template=";
+
+} // namespace
+
+std::optional<QString> ReadConnectionTemplate(const QString& workgroupPath, QString* error)
+{
+    QFile file(workgroupPath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = QStringLiteral("Arbeidsgruppefilen %1 kan ikke leses: %2").arg(workgroupPath, file.errorString());
+        return std::nullopt;
+    }
+    // Values stand as written: tabs and blanks in a template are part of it.
+    bool inSection = false;
+    while (!file.atEnd()) {
+        QByteArray line = file.readLine(65536);
+        while (line.endsWith('\n') || line.endsWith('\r'))
+            line.chop(1);
+        if (line.startsWith('['))
+            inSection = line.trimmed() == kSection;
+        else if (inSection && line.startsWith(kTemplateKey))
+            return QString::fromUtf8(line.mid(kTemplateKey.size()));
+    }
+    if (error)
+        *error = QStringLiteral("Arbeidsgruppefilen %1 har ingen tilkoblingsmal.").arg(workgroupPath);
+    return std::nullopt;
+}
+
+bool WriteWorkgroupFile(const QString& workgroupPath, const QString& connectionTemplate, QString* error)
+{
+    QSaveFile file(workgroupPath);
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write("; TAVLO-II workgroup file: how the program reaches its database.\n"
+                   "; Template is filled with the database path (%1), this file's path (%2),\n"
+                   "; the program's account (%3) and its password (%4).\n");
+        file.write(kSection + '\n' + kTemplateKey + connectionTemplate.toUtf8() + '\n');
+        if (file.commit())
+            return true;
+    }
+    if (error)
+        *error = file.errorString();
+    return false;
+}
+
+QString FillConnectionTemplate(const QString& connectionTemplate, const QStringList& values)
+{
+    QString out;
+    qsizetype next = 0;
+    for (qsizetype i = 0; i < connectionTemplate.size(); ++i) {
+        const QChar c = connectionTemplate[i];
+        if (c != u'%' || i + 1 == connectionTemplate.size()) {
+            out += c;
+            continue;
+        }
+        const QChar spec = connectionTemplate[i + 1];
+        if (spec == u's') {
+            out += values.value(next++);
+            ++i;
+        } else if (spec >= u'1' && spec <= u'9') {
+            out += values.value(spec.unicode() - u'1');
+            ++i;
+        } else if (spec == u'%') {
+            out += u'%';
+            ++i;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+Account DecipherAccount()
+{
+    // The account is stored XORed with a running key, never as plain text.
+    static constexpr std::array<unsigned char, 9> name = {0x3f, 0xe9, 0xcf, 0xc2, 0x18, 0x3b, 0x64, 0x5a, 0x93};
+    static constexpr std::array<unsigned char, 10> password = {0x1d, 0xfa, 0xdd, 0x83, 0x43, 0x50,
+                                                               0x34, 0x1d, 0x88, 0xf8};
+    const auto decipher = [](auto bytes) {
+        QByteArray plain;
+        unsigned char key = 0x4b;
+        for (unsigned char b : bytes) {
+            plain.append(char(b ^ key));
+            key = static_cast<unsigned char>(key * 5 + 17);
+        }
+        return QString::fromLatin1(plain);
+    };
+    return {decipher(name), decipher(password)};
+}
+
+} // namespace tavlo

@@ -1,0 +1,31 @@
+#pragma once
+// The workgroup file Virod.mdw beside the database holds the connection template, so that
+// another ODBC source is a matter of configuration.
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace tavlo {
+
+// A SQLite database file through the SQLite3 ODBC driver. No blank between keys (the
+// driver ignores such a key), NoCreat so a missing file is an error and not a new database.
+inline const QString kSqliteConnectionTemplate = QStringLiteral("DRIVER=SQLite3;Database=%1;NoCreat=1;Timeout=10000");
+
+// The template of the workgroup file, or nullopt with the reason in error.
+std::optional<QString> ReadConnectionTemplate(const QString& workgroupPath, QString* error);
+// Writes a workgroup file holding the template; false with the reason in error.
+bool WriteWorkgroupFile(const QString& workgroupPath, const QString& connectionTemplate, QString* error);
+
+// Fills "%s" in order and "%1".."%9" by position with values; "%%" is a percent sign.
+QString FillConnectionTemplate(const QString& connectionTemplate, const QStringList& values);
+
+struct Account {
+    QString name;
+    QString password;
+};
+// The program's workgroup account, kept enciphered in the binary.
+Account DecipherAccount();
+
+} // namespace tavlo

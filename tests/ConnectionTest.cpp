@@ -1,0 +1,150 @@
+#include "RecordingSink.h"
+#include "TempDatabase.h"
+#include "Unprivileged.h"
+#include "store/NewDatabase.h"
+#include "store/PersonTable.h"
+#include "store/TestStore.h"
+#include "store/Workgroup.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace tavlo;
+using tavlo::test::RecordingSink;
+using tavlo::test::TempDatabase;
+
+namespace {
+
+int connect(const QString& folder)
+{
+    const Account account = DecipherAccount();
+    Database db;
+    return db.DbConnect(QStringLiteral("TAVLO-II"), account.name, account.password,
+                        folder + QStringLiteral("/TAVLO-II.mdb"), folder + QStringLiteral("/Virod.mdw"));
+}
+
+} // namespace
+
+TEST(ConnectionTemplate, FilledInOrderOrByPosition)
+{
+    const QStringList values = {QStringLiteral("/d/TAVLO-II.mdb"), QStringLiteral("/d/virod.mdw"),
+                                QStringLiteral("konto"), QStringLiteral("hemmelig")};
+    EXPECT_EQ(FillConnectionTemplate(kSqliteConnectionTemplate, values),
+              QStringLiteral("DRIVER=SQLite3;Database=/d/TAVLO-II.mdb;NoCreat=1;Timeout=10000"));
+    EXPECT_EQ(FillConnectionTemplate(QStringLiteral("DRIVER=Microsoft Access Driver (*.mdb); \t\tDBQ=%s; \t\tSYSTEMDB=%s; "
+                                                    "\t\tUID=%s; \t\tPWD=%s; \t\tEXCLUSIVE=0; \t\tAnsiNPW=Yes \t\t"),
+                                     values),
+              QStringLiteral("DRIVER=Microsoft Access Driver (*.mdb); \t\tDBQ=/d/TAVLO-II.mdb; \t\tSYSTEMDB=/d/virod.mdw; "
+                             "\t\tUID=konto; \t\tPWD=hemmelig; \t\tEXCLUSIVE=0; \t\tAnsiNPW=Yes \t\t"));
+    EXPECT_EQ(FillConnectionTemplate(QStringLiteral("DRIVER={PostgreSQL Unicode};Server=localhost;Database=tavlo;"
+                                                    "UID=%3;PWD=%4"),
+                                     values),
+              QStringLiteral("DRIVER={PostgreSQL Unicode};Server=localhost;Database=tavlo;UID=konto;PWD=hemmelig"));
+    // A value holding a percent sign is not read again as a placeholder.
+    EXPECT_EQ(FillConnectionTemplate(QStringLiteral("A=%1;B=%%;C=%2"), {QStringLiteral("%2"), QStringLiteral("x")}),
+              QStringLiteral("A=%2;B=%;C=x"));
+}
+
+TEST(ConnectionTemplate, WorkgroupFileRoundTripKeepsTabsAndBlanks)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Virod.mdw"));
+    const QString access = QStringLiteral("DRIVER=Microsoft Access Driver (*.mdb); \t\tDBQ=%s; \t\tAnsiNPW=Yes \t\t");
+    ASSERT_TRUE(WriteWorkgroupFile(path, access, nullptr));
+    QString error;
+    EXPECT_EQ(ReadConnectionTemplate(path, &error), access);
+    EXPECT_EQ(ReadConnectionTemplate(dir.filePath(QStringLiteral("none.mdw")), &error), std::nullopt);
+    EXPECT_TRUE(error.contains(u"none.mdw"));
+}
+
+TEST(ConnectionTemplate, AccountIsNotPlainTextInTheProgram)
+{
+    const Account account = DecipherAccount();
+    ASSERT_GE(account.name.size(), 3);
+    ASSERT_GE(account.password.size(), 6);
+    QFile cli(QStringLiteral(TAVLO_CLI_PATH));
+    ASSERT_TRUE(cli.open(QIODevice::ReadOnly));
+    const QByteArray binary = cli.readAll();
+    EXPECT_FALSE(binary.contains(account.name.toLatin1()));
+    EXPECT_FALSE(binary.contains(account.password.toLatin1()));
+}
+
+TEST(Connection, MissingDatabaseFileIsAnErrorAndNotANewDatabase)
+{
+    TempDatabase t;
+    RecordingSink sink;
+    ASSERT_TRUE(QFile::remove(t.databasePath()));
+    EXPECT_EQ(connect(t.folder()), 0);
+    ASSERT_FALSE(sink.messages.isEmpty());
+    EXPECT_EQ(sink.messages[0].caption, QStringLiteral("TAVLO-II"));
+    EXPECT_FALSE(sink.messages[0].text.isEmpty());
+    EXPECT_FALSE(QFile::exists(t.databasePath()));
+    EXPECT_EQ(QDir(t.folder()).entryList(QDir::Files), QStringList{QStringLiteral("Virod.mdw")});
+}
+
+TEST(Connection, CorruptDatabaseFileGivesTheDriversMessage)
+{
+    TempDatabase t;
+    t.db.DbDisconnect();
+    RecordingSink sink;
+    QFile file(t.databasePath());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QByteArray noise(8192, '\0');
+    QRandomGenerator random(42);
+    for (char& c : noise)
+        c = char(random.bounded(256));
+    file.write(noise);
+    file.close();
+    EXPECT_EQ(connect(t.folder()), 0);
+    ASSERT_EQ(sink.messages.size(), 1);
+    EXPECT_TRUE(sink.messages[0].text.contains(u"not a database")) << sink.messages[0].text.toStdString();
+}
+
+TEST(Connection, MissingOrEmptyWorkgroupFileIsNamed)
+{
+    TempDatabase t;
+    RecordingSink sink;
+    ASSERT_TRUE(QFile::remove(t.workgroupPath()));
+    EXPECT_EQ(connect(t.folder()), 0);
+    ASSERT_EQ(sink.messages.size(), 1);
+    EXPECT_TRUE(sink.messages[0].text.contains(u"Virod.mdw"));
+    QFile empty(t.workgroupPath());
+    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+    empty.close();
+    EXPECT_EQ(connect(t.folder()), 0);
+}
+
+TEST(Connection, FolderWithSemicolonIsRefusedPlainly)
+{
+    RecordingSink sink;
+    EXPECT_EQ(connect(QStringLiteral("/tmp/a;Database=/etc/passwd")), 0);
+    ASSERT_EQ(sink.messages.size(), 1);
+}
+
+TEST(Connection, ReadOnlyDatabaseRefusesTheSaveAndSaysSo)
+{
+    if (const auto child = tavlo::test::rerunUnprivilegedIfRoot()) {
+        if (!child->ran)
+            GTEST_SKIP() << child->why.toStdString();
+        ASSERT_EQ(child->exitCode, 0) << child->output.toStdString();
+        return;
+    }
+    TempDatabase t;
+    t.db.DbDisconnect();
+    ASSERT_TRUE(QFile::setPermissions(t.databasePath(), QFile::ReadOwner));
+    RecordingSink sink;
+    Database db;
+    ASSERT_TRUE(t.connect(db)) << sink.texts().join(u'\n').toStdString();
+    TestRecord test;
+    NewTestRecord(test);
+    test.person.NAMN = QStringLiteral("Kari");
+    EXPECT_FALSE(SaveTest(db, test, true));
+    // The driver's own reason comes first.
+    ASSERT_FALSE(sink.messages.isEmpty());
+    EXPECT_TRUE(sink.messages.first().text.contains(u"readonly")) << sink.texts().join(u'\n').toStdString();
+    EXPECT_EQ(test.person.ID, 0);
+}

@@ -1,0 +1,141 @@
+#include "RecordingSink.h"
+#include "model/Catalogue.h"
+#include "store/NewDatabase.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <sqlite3.h>
+
+using namespace tavlo;
+
+namespace {
+
+struct CliRun {
+    int status;
+    QString out;
+    QString err;
+};
+
+CliRun cli(const QStringList& args)
+{
+    QProcess p;
+    p.start(QStringLiteral(TAVLO_CLI_PATH), args);
+    p.waitForFinished(60000);
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+}
+
+// Reads the file with SQLite's own library, beside the program's ODBC path.
+QStringList query(const QString& path, const QString& sql)
+{
+    sqlite3* db = nullptr;
+    QStringList out;
+    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_exec(
+            db, sql.toUtf8().constData(),
+            [](void* target, int columns, char** values, char**) {
+                QStringList row;
+                for (int i = 0; i < columns; ++i)
+                    row.append(QString::fromUtf8(values[i] ? values[i] : "NULL"));
+                static_cast<QStringList*>(target)->append(row.join(u'|'));
+                return 0;
+            },
+            &out, nullptr);
+    }
+    sqlite3_close(db);
+    return out;
+}
+
+} // namespace
+
+TEST(NewDatabase, InitDbMakesEveryTableWithKeysAndOneUser)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("ny/mappe"));
+    const CliRun run = cli({QStringLiteral("init-db"), folder, QStringLiteral("--user"), QStringLiteral("psykolog"),
+                            QStringLiteral("--password"), QStringLiteral("hemmelig")});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    const QString db = folder + QStringLiteral("/TAVLO-II.mdb");
+    ASSERT_TRUE(QFile::exists(db));
+    ASSERT_TRUE(QFile::exists(folder + QStringLiteral("/Virod.mdw")));
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{QStringLiteral("TAVLO-II.mdb"), QStringLiteral("Virod.mdw")}));
+
+    EXPECT_EQ(query(db, QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' ORDER BY name")),
+              (QStringList{QStringLiteral("NORMER_TAVLO"), QStringLiteral("NORMGRUPPER_TAVLO"), QStringLiteral("SEC"),
+                           QStringLiteral("TESTDATA_TAVLO"), QStringLiteral("TESTDATA_TAVLO_MF"),
+                           QStringLiteral("TESTPERSON"), QStringLiteral("TESTPERSON_COUNTER")}));
+    EXPECT_EQ(query(db, QStringLiteral("SELECT USERID, PASSWORD FROM SEC")), QStringList{QStringLiteral("psykolog|hemmelig")});
+    EXPECT_EQ(query(db, QStringLiteral("SELECT LAST_ID FROM TESTPERSON_COUNTER")), QStringList{QStringLiteral("0")});
+
+    // The score tables name the measures in the catalogue's column order, keyed by the person.
+    QStringList columns = query(db, QStringLiteral("SELECT name FROM pragma_table_info('TESTDATA_TAVLO') ORDER BY cid"));
+    ASSERT_EQ(columns.size(), 61);
+    EXPECT_EQ(columns.takeFirst(), QStringLiteral("PERSONALDATA_ID"));
+    for (const MeasureInfo& m : measures())
+        EXPECT_EQ(columns.value(m.column - 1), QLatin1String(m.code));
+    const QStringList cells = query(db, QStringLiteral("SELECT name FROM pragma_table_info('TESTDATA_TAVLO_MF') ORDER BY cid"));
+    ASSERT_EQ(cells.size(), 113);
+    EXPECT_EQ(cells.first(), QStringLiteral("MF_ID"));
+    EXPECT_EQ(cells.last(), QStringLiteral("MF112"));
+    for (const QString& table : {QStringLiteral("TESTPERSON"), QStringLiteral("TESTDATA_TAVLO"),
+                                 QStringLiteral("TESTDATA_TAVLO_MF"), QStringLiteral("SEC")})
+        EXPECT_EQ(query(db, QStringLiteral("SELECT COUNT(*) FROM pragma_table_info('%1') WHERE pk = 1").arg(table)),
+                  QStringList{QStringLiteral("1")})
+            << table.toStdString();
+}
+
+TEST(NewDatabase, RefusesExistingFilesAndChangesNothing)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.path();
+    const QStringList args = {QStringLiteral("init-db"), folder, QStringLiteral("--user"), QStringLiteral("abc"),
+                              QStringLiteral("--password"), QStringLiteral("abcdef")};
+    for (const QString& existing : {QStringLiteral("TAVLO-II.mdb"), QStringLiteral("Virod.mdw")}) {
+        QFile file(dir.filePath(existing));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("keep me");
+        file.close();
+        const CliRun run = cli(args);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_TRUE(run.err.contains(existing)) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(u"Ingenting er endret")) << run.err.toStdString();
+        EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{existing});
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), QByteArray("keep me"));
+        file.close();
+        file.remove();
+    }
+}
+
+TEST(NewDatabase, UnusableCredentialsAreRefusedBeforeAnythingIsMade)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("x"));
+    QString message;
+    EXPECT_EQ(CreateDatabase(folder, QStringLiteral("ab"), QStringLiteral("abcdef"), &message), CreateResult::Refused);
+    EXPECT_EQ(CreateDatabase(folder, QStringLiteral("abc"), QStringLiteral("abcdefghij"), &message),
+              CreateResult::Refused);
+    EXPECT_TRUE(message.contains(u"Passordet")) << message.toStdString();
+    EXPECT_FALSE(QDir(folder).exists());
+    const CliRun run = cli({QStringLiteral("init-db"), folder});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(run.err.contains(u"usage:"));
+}
+
+TEST(NewDatabase, FolderThatCannotBeMadeFailsCleanly)
+{
+    QTemporaryDir dir;
+    QFile blocker(dir.filePath(QStringLiteral("file")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    QString message;
+    EXPECT_EQ(CreateDatabase(dir.filePath(QStringLiteral("file/sub")), QStringLiteral("abc"), QStringLiteral("abcdef"),
+                             &message),
+              CreateResult::Failed);
+    EXPECT_FALSE(message.isEmpty());
+}
