@@ -622,17 +622,17 @@ def fit_p(rule, band_set, n, phi, target):
     return min((cost(v), v) for v in [centre - 0.25 + 0.01 * i for i in range(51)])
 
 
-def fit_band_model(key, band_set, rule, columns):
-    youngest, oldest = columns[0], columns[-1]
+def fit_band_model(key, band_set, rule, youngest, oldest):
+    """Logistic mean proportion p(age) fitted to the two fixed columns."""
     best = None
     for phi in PHI_GRID:
         fits = [fit_p(rule, band_set, classifier_range(key, col[0][0])[0], phi, col[1])
                 for col in (youngest, oldest)]
         total = fits[0][0] + fits[1][0]
         if best is None or total < best[0]:
-            best = (total, phi, expit(fits[0][1]), expit(fits[1][1]))
-    _, phi, p0, p1 = best
-    return lambda age: logistic_p(age, youngest[2], p0, oldest[2], p1), phi
+            best = (total, expit(fits[0][1]), expit(fits[1][1]))
+    _, p0, p1 = best
+    return lambda age: logistic_p(age, youngest[2], p0, oldest[2], p1)
 
 
 def band_rows():
@@ -640,25 +640,29 @@ def band_rows():
     for key, band_set, rule, first, last in CLASSIFIERS:
         groups = groups_of_years(first, last)
         columns = fixed_band_columns(key, rule)
-        fixed = {g: ts for gs, ts, _ in columns for g in gs}
-        free = [g for g in groups if g not in fixed]
-        table = dict(fixed)
+        table = {g: ts for gs, ts, _ in columns for g in gs}
+        young, old = columns[0], columns[-1]
+        free = [g for g in groups if g not in table]
         if free:
-            p_at, phi = fit_band_model(key, band_set, rule, columns)
+            p_at = fit_band_model(key, band_set, rule, young, old)
+            p_young, p_old = p_at(young[2]), p_at(old[2])
+            n_young = classifier_range(key, young[0][0])[0]
+            n_old = classifier_range(key, old[0][0])[0]
         for g in free:
-            task = classifier_range(key, g)
-            ts = model_thresholds(rule, band_set, task[0], p_at(band_age(key, g)), phi)
-            # Stay between the fixed columns of the same task.
-            same = [h for h in fixed if classifier_range(key, h) == task]
-            earlier = [fixed[h] for h in same if h < g]
-            later = [fixed[h] for h in same if h > g]
-            rising = rule != "K4"
-            for bound in earlier[-1:]:
-                ts = [max(t, b) if rising else min(t, b) for t, b in zip(ts, bound)]
-            for bound in later[:1]:
-                ts = [min(t, b) if rising else max(t, b) for t, b in zip(ts, bound)]
+            # Each threshold, as a share of the raw range, goes from the youngest
+            # to the oldest fixed column at the pace of the fitted curve, so the
+            # fixed columns join without a step.
+            w = min(1.0, max(0.0, (p_at(band_age(key, g)) - p_young) / (p_old - p_young)))
+            n = classifier_range(key, g)[0]
+            low = 0 if rule == "K4" else -1
+            ts = [min(n + 1, max(low, math.floor(n * ((1 - w) * a / n_young + w * b / n_old) + 0.5)))
+                  for a, b in zip(young[1], old[1])]
             if rule in ("K1", "K3"):
                 ts[-1] = ts[-2] + 1
+            elif rule == "K2":
+                ts[-1] = n
+            else:
+                ts[-1] = 0
             table[g] = ts
         for g in groups:
             ts = table[g]
