@@ -18,10 +18,16 @@ earning k or less (S19 = 0). Bounds are raw scores, so where no raw earns k
 they stop at 0 (normal) or n (reverse).
 
 Percentage bands. The same mid-p shares, cut at 2/10/25/75 % (set A) or
-2/5/10/25/50/75 % (set B). The columns the battery fixes are used exactly;
-p at the youngest and oldest of them and one phi are fitted to those columns
-(least squares on the thresholds), and the columns between come from the
-fitted curve, kept between the fixed columns of the same task.
+2/5/10/25/50/75 % (set B), give a band measure's thresholds. The battery
+fixes each measure's youngest and oldest columns (BF_S in full); they are
+used exactly. The model is fitted to them by least squares on the
+thresholds (p at each of the two, one phi), which gives the measure's
+logistic curve p(a). A beta-binomial cannot take the fixed columns' exact
+shapes, so the columns between are not its raw output: each threshold, as a
+share of the raw range, moves from its youngest to its oldest fixed value at
+the pace of that curve, w(a) = (p(a) - p_young) / (p_old - p_young). So the
+fixed columns join without a step, thresholds stay ordered, and they move
+one way with age.
 
 Combined and contrast tables. Rows 1, 10 and 19 of each table are fixed (two
 tables are fixed in full). Within a column the other rows lie on the straight
@@ -35,6 +41,7 @@ python3 tools/normgen/generate.py --check   regenerates into a temporary
 """
 
 import argparse
+import bisect
 import csv
 import math
 import sys
@@ -136,10 +143,9 @@ RAW_MAXIMA = [
 ]
 MAXIMA = dict(RAW_MAXIMA)
 
-# Where the entry table has no check, the task's own size (the label's Maks).
-# MT_K: the entry check admits 26, but the task has 6 items.
-TASK_MAXIMA = {"BP": 20, "MO_A": 75, "MO_B": 15, "MT_K": 6, "OF_A": 99,
-               "MB_FS": 58, "VP_F": 382}
+# Where the entry table has no check, the task's own size (the label's Maks;
+# OF_A has none, so the 3-digit ceiling it has from 5 years).
+TASK_MAXIMA = {"BP": 20, "MO_A": 75, "MO_B": 15, "OF_A": 99, "MB_FS": 58, "VP_F": 382}
 
 
 def maxima_column(years):
@@ -151,8 +157,9 @@ def maxima_column(years):
 
 
 def measure_max(code, years):
-    if code in ("MT_K",):
-        return TASK_MAXIMA[code]
+    """Highest score the task allows at an age."""
+    if code == "MT_K":
+        return 6  # the entry check admits 26; the task has 6 items
     m = MAXIMA[code][maxima_column(years)]
     return m if m else TASK_MAXIMA[code]
 
@@ -290,12 +297,12 @@ SCALE_LISTS = {
 # a typical subtest and a zero score stays rare at the youngest ages.
 SCALED_MODEL = {
     "ST": (0.40, 0.78, 8),
-    "IH_SUM": (0.30, 0.86, 10),
+    "IH_SUM": (0.30, 0.86, 14),
     "VP_T": (0.48, 0.20, 15),
     "AI": (0.45, 0.78, 12),
     "MT_SUM": (0.42, 0.62, 12),
     "KR_A": (0.45, 0.68, 10),
-    "KR_B": (0.38, 0.58, 10),
+    "KR_B": (0.42, 0.60, 14),
     "FI": (0.38, 0.84, 12),
     "FB_RAW": (0.35, 0.84, 12),
     "PB_T": (0.45, 0.18, 15),
@@ -304,13 +311,13 @@ SCALED_MODEL = {
     "MF_A_I": (0.35, 0.76, 12),
     "MF_A_P": (0.45, 0.84, 12),
     "MF_A_T": (0.36, 0.77, 12),
-    "MF_B_I": (0.38, 0.74, 10),
-    "MF_B_P": (0.46, 0.82, 10),
+    "MF_B_I": (0.40, 0.75, 14),
+    "MF_B_P": (0.50, 0.84, 14),
     "MF_B_T": (0.38, 0.75, 10),
     "MB_FS": (0.32, 0.60, 12),
-    "MB_F": (0.30, 0.55, 12),
+    "MB_F": (0.32, 0.56, 14),
     "RM": (0.36, 0.64, 12),
-    "BK": (0.28, 0.74, 10),
+    "BK": (0.28, 0.74, 14),
     "FK_M": (0.38, 0.86, 12),
     "FK_G": (0.38, 0.86, 12),
     "FK_L": (0.34, 0.84, 12),
@@ -323,10 +330,10 @@ SCALED_MODEL = {
     "MA_A": (0.60, 0.82, 12),
     "MA_B": (0.58, 0.80, 12),
     "MN_A": (0.45, 0.84, 10),
-    "MN_B": (0.45, 0.84, 10),
+    "MN_B": (0.50, 0.86, 16),
     "MN_SUM": (0.45, 0.84, 10),
     "PI": (0.38, 0.84, 12),
-    "DS_R": (0.40, 0.66, 12),
+    "DS_R": (0.42, 0.68, 16),
     "KL": (0.42, 0.86, 12),
     "MO_SUM": (0.50, 0.66, 15),
     "OI_REP": (0.55, 0.80, 12),
@@ -409,8 +416,6 @@ def scale_bounds(pmf, direction):
             bounds.append(max(earning) if earning else 0)
         else:
             bounds.append(min(earning) if earning else n)
-    if direction == "normal":
-        bounds[18] = n
     return bounds
 
 
@@ -436,19 +441,21 @@ def median(pmf):
     return len(pmf) - 1
 
 
-def scaled_model(band, key, g):
-    years = group_years(g)
-    n, _ = raw_range(key, years)
+def scaled_model(key, g):
+    n, _ = raw_range(key, group_years(g))
     _, _, phi = SCALED_MODEL[key]
     return beta_binomial(n, scaled_p(key, group_mid_age(g)), phi)
+
+
+def band_of_group(g):
+    return next(b for b in BANDS if BAND_YEARS[b][0] <= group_years(g) <= BAND_YEARS[b][1])
 
 
 def norm_rows():
     rows = []
     for g in range(1, 25):
-        band = next(b for b in BANDS if BAND_YEARS[b][0] <= group_years(g) <= BAND_YEARS[b][1])
-        for literal, key, direction in SCALE_LISTS[band]:
-            bounds = scale_bounds(scaled_model(band, key, g), direction)
+        for literal, key, direction in SCALE_LISTS[band_of_group(g)]:
+            bounds = scale_bounds(scaled_model(key, g), direction)
             rows.append([NORMGRUPP, literal, AGE_GROUPS[g - 1]] + bounds)
     return rows
 
@@ -574,11 +581,12 @@ def classify(rule, ts, raw):
 def model_thresholds(rule, band_set, n, p, phi):
     pmf = beta_binomial(n, p, phi)
     if rule == "K4":
-        shares = worse_share(pmf, "reverse")
-        ts = [next((x for x in range(n + 1) if shares[x] <= c), n + 1) for c in LEVELS[band_set]]
-        return ts + [0]
-    shares = worse_share(pmf, "normal")
-    ts = [max((x for x in range(n + 1) if shares[x] <= c), default=-1) for c in LEVELS[band_set]]
+        # Lowest raw with at most c of the children doing worse; n + 1 if none.
+        falling = [-s for s in worse_share(pmf, "reverse")]
+        return [bisect.bisect_left(falling, -c) for c in LEVELS[band_set]] + [0]
+    # Highest raw with at most c doing worse; -1 if none.
+    rising = worse_share(pmf, "normal")
+    ts = [bisect.bisect_right(rising, c) - 1 for c in LEVELS[band_set]]
     return ts + [n if rule == "K2" else ts[-1] + 1]
 
 
@@ -619,7 +627,7 @@ def fit_p(rule, band_set, n, phi, target):
 
     best = min((cost(v), v) for v in [-7 + 0.25 * i for i in range(57)])
     centre = best[1]
-    return min((cost(v), v) for v in [centre - 0.25 + 0.01 * i for i in range(51)])
+    return min((cost(v), v) for v in [centre - 0.25 + 0.02 * i for i in range(26)])
 
 
 def fit_band_model(key, band_set, rule, youngest, oldest):
@@ -801,7 +809,7 @@ def combined_rows():
         rows += [[name, r] + table[r] + [None, None] for r in range(20)]
     for name in CONTRAST_TABLES:
         body = [[0] * 8] + (KR_CONTRAST if name == "KR_CONTRAST" else interpolated_table(name)[1:])
-        rows += [[name, r, r if r else 0] + body[r] for r in range(20)]
+        rows += [[name, r, r] + body[r] for r in range(20)]
     return rows
 
 
@@ -822,8 +830,13 @@ def write_csv(path, header, rows):
             f.write(",".join(field(v) for v in row) + "\n")
 
 
+FILE_NAMES = ["raw_maxima.csv", "tables/scale_lists.csv", "tables/classifiers.csv",
+              "norms/NORMGRUPPER_TAVLO.csv", "norms/NORMER_TAVLO.csv", "tables/combined.csv",
+              "tables/delay.csv", "tables/bands.csv"]
+
+
 def files():
-    """Relative path -> (header, rows)."""
+    """Relative path under data/ -> (header, rows)."""
     return {
         "raw_maxima.csv": (["CODE"] + MAXIMA_COLUMNS, [[c] + m for c, m in RAW_MAXIMA]),
         "tables/scale_lists.csv": (
@@ -844,7 +857,9 @@ def files():
 
 
 def generate(data_dir):
-    for rel, (header, rows) in files().items():
+    built = files()
+    assert list(built) == FILE_NAMES
+    for rel, (header, rows) in built.items():
         write_csv(data_dir / rel, header, rows)
 
 
@@ -920,10 +935,10 @@ def check_norms(data_dir):
     for band in BANDS:
         for g in groups_of_years(*BAND_YEARS[band]):
             for literal, key, direction in SCALE_LISTS[band]:
-                required[(literal, g)] = (band, key, direction)
+                required[(literal, g)] = (key, direction)
     seen = {}
     for i, row in enumerate(rows):
-        where = "NORMER_TAVLO row %d (%s, %s)" % (i + 2, row[1], row[2])
+        where = "NORMER_TAVLO line %d (%s, %s)" % (i + 2, row[1], row[2])
         expect(row[0] == NORMGRUPP, where, "NORMGRUPP")
         expect(row[2] in AGE_GROUPS, where, "unknown DELGRUPP")
         g = AGE_GROUPS.index(row[2]) + 1
@@ -931,7 +946,7 @@ def check_norms(data_dir):
         expect((row[1], g) not in seen, where, "duplicate key")
         bounds = ints(row[3:])
         expect(len(bounds) == 19 and None not in bounds, where, "19 bounds expected")
-        band, key, direction = required[(row[1], g)]
+        key, direction = required[(row[1], g)]
         task = raw_range(key, group_years(g))
         n = task[0]
         expect(all(0 <= b <= n for b in bounds), where, "bound outside 0..%d" % n)
@@ -941,7 +956,7 @@ def check_norms(data_dir):
             expect(bounds[18] == n, where, "S19 is not the maximum %d" % n)
         else:
             expect(bounds[18] == 0, where, "S19 is not 0")
-        m = median(scaled_model(band, key, g))
+        m = median(scaled_model(key, g))
         s = scale_raw(m, bounds, direction)
         expect(9 <= s <= 11, where, "median raw %d scales to %d" % (m, s))
         seen[(row[1], g)] = (bounds, task, direction)
@@ -1098,7 +1113,7 @@ def check(data_dir):
 
 
 def compare(fresh, committed):
-    for rel in files():
+    for rel in FILE_NAMES:
         a, b = fresh / rel, committed / rel
         if not b.exists():
             raise CheckFailed("data/%s: missing" % rel)
@@ -1106,7 +1121,7 @@ def compare(fresh, committed):
         old = b.read_text(encoding="utf-8").split("\n")
         for i, (x, y) in enumerate(zip(new, old)):
             if x != y:
-                raise CheckFailed("data/%s line %d: differs from the regenerated file" % (rel, i + 1))
+                raise CheckFailed("data/%s line %d: differs from the regenerated %s" % (rel, i + 1, x[:60]))
         if len(new) != len(old):
             raise CheckFailed("data/%s: %d lines, regenerated %d" % (rel, len(old), len(new)))
 
@@ -1121,7 +1136,7 @@ def main():
         if not args.check:
             generate(data_dir)
             check(data_dir)
-            print("Wrote %d files under %s" % (len(files()), data_dir))
+            print("Wrote %d files under %s" % (len(FILE_NAMES), data_dir))
             return 0
         with tempfile.TemporaryDirectory() as tmp:
             fresh = Path(tmp) / "data"
@@ -1131,7 +1146,7 @@ def main():
     except CheckFailed as e:
         print("FAILED: %s" % e, file=sys.stderr)
         return 1
-    print("OK: %d files regenerated; invariants and fixed values hold; data/ matches" % len(files()))
+    print("OK: %d files regenerated; invariants and fixed values hold; data/ matches" % len(FILE_NAMES))
     return 0
 
 
