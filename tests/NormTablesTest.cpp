@@ -1,0 +1,156 @@
+// The tables as the program reads them: shapes and invariants, row by row.
+#include "scoring/NormGroups.h"
+#include "scoring/NormImport.h"
+#include "scoring/NormTables.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+using namespace tavlo;
+
+namespace {
+
+const Key kCombined[] = {Key::DS_COMB, Key::INB_COMB, Key::INI_COMB, Key::INV_COMB, Key::PB_COMB, Key::VP_COMB};
+const Key kContrast[] = {Key::KR_CONTRAST, Key::FK_CONTRAST, Key::IN_CONTRAST_BI, Key::IN_CONTRAST_IV,
+                         Key::MF_CONTRAST_A, Key::MF_CONTRAST_B, Key::MF_CONTRAST_AB, Key::MA_CONTRAST,
+                         Key::OF_CONTRAST, Key::OI_CONTRAST};
+
+CsvTable readCsv(const QString& path)
+{
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+    QString error;
+    const auto table = ParseCsv(file.readAll(), &error);
+    EXPECT_TRUE(table) << error.toStdString();
+    return table.value_or(CsvTable{});
+}
+
+} // namespace
+
+TEST(ShippedTables, AreReadWhole)
+{
+    const NormTables& t = normTables();
+    ASSERT_TRUE(t.ok()) << t.error.toStdString();
+    EXPECT_EQ(t.list(AgeBand::Y3to4).size(), 21u);
+    EXPECT_EQ(t.list(AgeBand::Y5to6).size(), 33u);
+    EXPECT_EQ(t.list(AgeBand::Y7to12).size(), 39u);
+    EXPECT_EQ(t.list(AgeBand::Y13to16).size(), 35u);
+    EXPECT_EQ(t.list(AgeBand::Y13to16)[9].literal, QStringLiteral("PB ")) << "the trailing blank is kept";
+    EXPECT_EQ(t.classifiers.size(), 24u);
+    EXPECT_EQ(t.lookups.size(), 17u);
+    EXPECT_EQ(t.maxima.size(), 60u);
+    EXPECT_EQ(t.maxima.front().first, Key::AI);
+    EXPECT_EQ(t.rawMaxima(Key::MT_K)->at(0), 26);
+    EXPECT_EQ(t.rawMaxima(Key::MN_A)->at(1), 18);
+    EXPECT_EQ(t.rawMaxima(Key::MN_A)->at(2), 24);
+}
+
+TEST(ShippedTables, CombinedAndContrastInvariants)
+{
+    const NormTables& t = normTables();
+    const auto check = [&](Key key, int columns, int rowStep, int columnStep) {
+        SCOPED_TRACE(keyName(key));
+        const LookupTable& table = t.lookup(key);
+        for (int c = 0; c < columns; ++c)
+            EXPECT_EQ(table[0][size_t(c)], 0);
+        for (int r = 1; r <= 19; ++r) {
+            for (int c = columns == 9 ? 1 : 0; c < columns; ++c) {
+                const int v = table[size_t(r)][size_t(c)];
+                EXPECT_GE(v, 1) << r << "," << c;
+                EXPECT_LE(v, 19) << r << "," << c;
+                if (r > 1) {
+                    EXPECT_GE((v - table[size_t(r - 1)][size_t(c)]) * rowStep, 0) << r << "," << c;
+                }
+                if (c > (columns == 9 ? 1 : 0)) {
+                    EXPECT_GE((v - table[size_t(r)][size_t(c - 1)]) * columnStep, 0) << r << "," << c;
+                }
+            }
+            if (columns == 9) {
+                EXPECT_EQ(table[size_t(r)][0], r);
+            }
+        }
+        if (columns == 9) {
+            EXPECT_EQ(table[10][5], 10);
+        }
+    };
+    for (Key key : kCombined)
+        check(key, 7, 1, 1);
+    check(Key::MB_CONTRAST, 7, 1, -1);
+    for (Key key : kContrast)
+        check(key, 9, 1, -1);
+}
+
+TEST(ShippedTables, DelayAndBandInvariants)
+{
+    const NormTables& t = normTables();
+    for (int r = 0; r < 31; ++r) {
+        EXPECT_EQ(t.delay[size_t(r)][0], r - 15);
+        for (int c = 1; c <= 6; ++c) {
+            EXPECT_GE(t.delay[size_t(r)][size_t(c)], 0);
+            EXPECT_LE(t.delay[size_t(r)][size_t(c)], 100);
+            if (r > 0) {
+                EXPECT_LE(t.delay[size_t(r)][size_t(c)], t.delay[size_t(r - 1)][size_t(c)]);
+            }
+        }
+    }
+    for (const Classifier& c : t.classifiers) {
+        SCOPED_TRACE(keyName(c.raw));
+        const int count = c.set == BandSet::A ? 5 : 7;
+        const auto [first, last] = AgeGroupsOfYears(c.firstAge, c.lastAge);
+        for (int g = first; g <= last; ++g) {
+            const auto& th = c.thresholds[size_t(g)];
+            for (int k = 1; k < count; ++k) {
+                if (c.rule == BandRule::K4) {
+                    EXPECT_LE(th[size_t(k)], th[size_t(k - 1)]) << "group " << g << " T" << k;
+                } else {
+                    EXPECT_GE(th[size_t(k)], th[size_t(k - 1)]) << "group " << g << " T" << k;
+                }
+            }
+            // No raw score inside the range falls between the bands.
+            if (c.rule == BandRule::K1) {
+                EXPECT_EQ(th[4], th[3] + 1) << "group " << g;
+            }
+            if (c.rule == BandRule::K3) {
+                EXPECT_EQ(th[6], th[5] + 1) << "group " << g;
+            }
+            if (c.rule == BandRule::K4) {
+                EXPECT_EQ(th[6], 0) << "group " << g;
+            }
+        }
+    }
+}
+
+TEST(ShippedTables, NormRowsCoverEveryLookupOnceAndPassTheImportCheck)
+{
+    const CsvTable rows = readCsv(QStringLiteral(":/data/norms/NORMER_TAVLO.csv"));
+    EXPECT_EQ(CheckNormRows(rows), std::nullopt);
+    EXPECT_EQ(rows.rows.size(), 21 * 4 + 33 * 4 + 39 * 12 + 35 * 4);
+    const CsvTable groups = readCsv(QStringLiteral(":/data/norms/NORMGRUPPER_TAVLO.csv"));
+    EXPECT_EQ(CheckNormGroups(groups), std::nullopt);
+    for (const QStringList& row : groups.rows) {
+        EXPECT_TRUE(row[3].startsWith(row[1])) << row[3].toStdString();
+        EXPECT_TRUE(row[3].contains(u"provisoriske normer")) << row[3].toStdString();
+        EXPECT_LE(row[3].size(), 63);
+    }
+    // Bounds are raw scores the entry dialog admits.
+    for (const QStringList& row : rows.rows) {
+        const auto entry = [&]() -> const ScaleEntry* {
+            for (const auto& list : normTables().lists)
+                for (const ScaleEntry& e : list)
+                    if (e.literal == row[1])
+                        return &e;
+            return nullptr;
+        }();
+        ASSERT_NE(entry, nullptr);
+        if (!isStoredMeasure(entry->raw))
+            continue;
+        const int group = int(AgeGroupLiterals().indexOf(row[2])) + 1;
+        const int years = group <= 20 ? 3 + (group - 1) / 2 : 13 + (group - 21);
+        const int max = normTables().rawMaxima(entry->raw)->at(size_t(MaximaColumn(years)));
+        for (int k = 0; k < 19 && max > 0; ++k) {
+            EXPECT_GE(row[3 + k].toInt(), 0) << row.join(u',').toStdString();
+            EXPECT_LE(row[3 + k].toInt(), max) << row.join(u',').toStdString();
+        }
+    }
+}
