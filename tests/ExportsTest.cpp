@@ -14,7 +14,7 @@ const QStringList kPromisedExports = {
     QStringLiteral("DoCheckIntDate"),       QStringLiteral("DoStrMid"),
     QStringLiteral("cDoGetRegistryValue_Ex"), QStringLiteral("cDoGetRegistryValueLocalMachine"),
     QStringLiteral("cDoSetRegistryValue"),  QStringLiteral("cDoGetRegistryValue"),
-    QStringLiteral("cDoDllVersion"),
+    QStringLiteral("cDoDllVersion"),        QStringLiteral("cDoTextOut"),
 };
 
 } // namespace

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+class QPainter;
+
 extern "C" {
 
 // 1 when the decimal digits of date read YYYYMMDD as an existing Gregorian date, else 0.
@@ -30,5 +32,10 @@ VANDREL_EXPORT int32_t cDoSetRegistryValue(const char* keyPath, const char* valu
 VANDREL_EXPORT const char* cDoGetRegistryValue(const char* valueName);
 
 VANDREL_EXPORT int32_t cDoDllVersion(void);
+
+// Word-wrapped text from y within [left, right); draws when draw is not 0; later lines start at
+// nextLeft when it is not 0. Returns the y below the last line.
+VANDREL_EXPORT int32_t cDoTextOut(QPainter* painter, int32_t y, const char* text, int32_t left, int32_t right,
+                                  int32_t draw, int32_t nextLeft);
 
 }

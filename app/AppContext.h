@@ -1,0 +1,22 @@
+#pragma once
+// What the whole program shares: the one connection, the one current test, the norm state.
+
+#include "model/TestRecord.h"
+#include "scoring/NormGroups.h"
+#include "store/Database.h"
+
+#include <QString>
+
+namespace tavlo {
+
+struct AppContext {
+    Database db;
+    TestRecord test;
+    NormState norms;
+    // A new test is inserted when stored; a stored test being changed is updated.
+    bool testIsNew = true;
+    QString databaseFolder; // ends with a separator
+    QString startDirectory;
+};
+
+} // namespace tavlo

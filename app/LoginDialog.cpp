@@ -1,0 +1,177 @@
+#include "app/LoginDialog.h"
+
+#include "app/Look.h"
+#include "resources/StringTable.h"
+#include "store/Security.h"
+#include "vandrel/MessageSink.h"
+
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+
+namespace tavlo {
+
+namespace {
+
+// The fields take ten characters; nine of them count.
+QString typed(const QLineEdit* field)
+{
+    return field->text().left(9);
+}
+
+} // namespace
+
+LoginDialog::LoginDialog(Database& db, QWidget* parent)
+    : QDialog(parent)
+    , m_db(db)
+{
+    setWindowTitle(LoadString(53) + QStringLiteral("TAVLO-II"));
+    setWindowFlag(Qt::WindowStaysOnTopHint);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setFont(MainFont());
+    QPalette lilac = palette();
+    lilac.setColor(QPalette::Window, kLilac);
+    setPalette(lilac);
+    setAutoFillBackground(true);
+
+    const auto label = [this](int id, Qt::Alignment alignment) {
+        auto* l = new QLabel(LoadString(id), this);
+        l->setAlignment(alignment | Qt::AlignVCenter);
+        return l;
+    };
+    m_heading = label(48, Qt::AlignLeft);
+    m_userLabel = label(49, Qt::AlignRight);
+    m_passwordLabel = label(50, Qt::AlignRight);
+    m_newLabel = label(51, Qt::AlignRight);
+    m_confirmLabel = label(52, Qt::AlignRight);
+    m_heading->setGeometry(63, 33, 300, 25);
+    m_userLabel->setGeometry(13, 68, 150, 25);
+    m_passwordLabel->setGeometry(13, 103, 150, 25);
+    m_newLabel->setGeometry(13, 168, 150, 25);
+    m_confirmLabel->setGeometry(13, 203, 150, 25);
+
+    const auto field = [this](bool secret) {
+        auto* f = new QLineEdit(this);
+        f->setMaxLength(10);
+        if (secret)
+            f->setEchoMode(QLineEdit::Password);
+        return f;
+    };
+    m_user = field(false);
+    m_password = field(true);
+    m_newPassword = field(true);
+    m_confirm = field(true);
+    m_user->setGeometry(170, 65, 200, 23);
+    m_password->setGeometry(170, 100, 200, 23);
+    m_newPassword->setGeometry(170, 165, 200, 23);
+    m_confirm->setGeometry(170, 200, 200, 23);
+
+    m_ok = new QPushButton(QStringLiteral("&OK"), this);
+    m_ok->setDefault(true);
+    m_cancel = new QPushButton(LoadString(95), this);
+    m_change = new QPushButton(QStringLiteral("&Endre passord"), this);
+    connect(m_ok, &QPushButton::clicked, this, &LoginDialog::acceptInput);
+    connect(m_cancel, &QPushButton::clicked, this, &LoginDialog::cancelInput);
+    connect(m_change, &QPushButton::clicked, this, [this] { setMode(2); });
+    setMode(1);
+}
+
+void LoginDialog::setMode(int mode)
+{
+    m_mode = mode;
+    const bool change = mode == 2;
+    const int height = change ? 270 : 180;
+    setFixedSize(520, height);
+    if (const QScreen* s = QGuiApplication::primaryScreen()) {
+        const QRect area = s->geometry();
+        move(area.x() + (area.width() - 520) / 2, area.y() + (area.height() - height) / 2);
+    }
+    for (QWidget* w : {static_cast<QWidget*>(m_newPassword), static_cast<QWidget*>(m_confirm),
+                       static_cast<QWidget*>(m_newLabel), static_cast<QWidget*>(m_confirmLabel)})
+        w->setVisible(change);
+    m_ok->setGeometry(400, change ? 163 : 23, 110, 23);
+    m_cancel->setGeometry(400, change ? 195 : 55, 110, 23);
+    m_change->setGeometry(400, 100, 110, 23);
+    m_change->setVisible(!change);
+    m_user->setFocus();
+}
+
+void LoginDialog::failOn(QLineEdit* field, const QString& message)
+{
+    tell(message);
+    field->setFocus();
+    field->selectAll();
+}
+
+void LoginDialog::acceptInput()
+{
+    const QString user = typed(m_user);
+    const QString password = typed(m_password);
+    if (user.isEmpty())
+        return failOn(m_user, QStringLiteral("Brukernavnet må være fyllt inn. Gjør et nytt forsøk!"));
+    if (user.size() < 3)
+        return failOn(m_user, QStringLiteral("Brukernavnet må være minst 3 tegn langt. Gjør et nytt forsøk!"));
+    if (password.isEmpty())
+        return failOn(m_password, QStringLiteral("Passordet må være fyllt inn. Gjør et nytt forsøk!"));
+    if (password.size() < 3)
+        return failOn(m_password, QStringLiteral("Passordet må være minst 3 tegn langt. Gjør et nytt forsøk!"));
+    switch (CheckUserPassword(m_db, user, password)) {
+    case 9:
+        return failOn(m_user, QStringLiteral("Brukernavnet er ikke registrert. Kontroller stavingen og forsøk igjen."));
+    case 8:
+        return failOn(m_password, QStringLiteral("Feil passord!"));
+    case 1:
+        break;
+    default:
+        return; // the driver's message was shown
+    }
+    if (m_mode == 1) {
+        done(1);
+        return;
+    }
+    const QString fresh = typed(m_newPassword);
+    const auto clearNew = [this] {
+        m_newPassword->clear();
+        m_confirm->clear();
+        m_newPassword->setFocus();
+    };
+    if (fresh.size() < 3) {
+        tell(QStringLiteral("Nytt passord må være minst 3 tegn langt. Gjør et nytt forsøk!"));
+        return clearNew();
+    }
+    if (typed(m_confirm).toUtf8() != fresh.toUtf8()) {
+        tell(QStringLiteral("Bekreftet passord må være likt Nytt passord. Gjør et nytt forsøk! "));
+        return clearNew();
+    }
+    if (!StorePassword(m_db, user, fresh))
+        return;
+    tell(QStringLiteral("Nytt passord bekreftet!"));
+    m_password->clear();
+    m_newPassword->clear();
+    m_confirm->clear();
+    setMode(1);
+    m_password->setFocus();
+}
+
+void LoginDialog::cancelInput()
+{
+    if (m_mode == 2)
+        setMode(1);
+    else
+        done(0);
+}
+
+void LoginDialog::keyPressEvent(QKeyEvent* event)
+{
+    // Escape is Cancel: in change mode it goes back to the login, never closes.
+    if (event->key() == Qt::Key_Escape) {
+        cancelInput();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+} // namespace tavlo

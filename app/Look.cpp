@@ -1,0 +1,122 @@
+#include "app/Look.h"
+
+#include <QFontMetrics>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace tavlo {
+
+QFont WindowsFont(const QString& face, int height, bool bold, bool italic)
+{
+    QFont font(face);
+    font.setStyleHint(face.contains(u"Times") ? QFont::Serif : QFont::SansSerif);
+    font.setBold(bold);
+    font.setItalic(italic);
+    int pixels = height;
+    font.setPixelSize(pixels);
+    while (pixels > 6 && QFontMetrics(font).height() > height)
+        font.setPixelSize(--pixels);
+    return font;
+}
+
+QFont MainFont()
+{
+    return WindowsFont(QStringLiteral("MS Sans Serif"), 16);
+}
+
+QFont SecondFont()
+{
+    return WindowsFont(QStringLiteral("Arial"), 16);
+}
+
+namespace {
+
+// A 4 x 4 grid of cards, some face up: the battery's memory task as a motif.
+void drawCards(QPainter& p, QPointF origin, double cell, double turn, int seed)
+{
+    p.save();
+    p.translate(origin);
+    p.rotate(turn);
+    const QColor faces[] = {QColor(120, 96, 160), QColor(86, 140, 170), QColor(200, 140, 90), QColor(110, 160, 110)};
+    for (int r = 0; r < 4; ++r) {
+        for (int c = 0; c < 4; ++c) {
+            const QRectF card(c * cell, r * cell, cell * 0.86, cell * 0.86);
+            p.setPen(QPen(QColor(255, 255, 255, 200), 2));
+            const bool up = ((r * 4 + c + seed) * 7) % 5 < 2;
+            p.setBrush(up ? QColor(255, 255, 255, 235) : QColor(255, 255, 255, 70));
+            p.drawRoundedRect(card, 6, 6);
+            if (up) {
+                p.setPen(Qt::NoPen);
+                p.setBrush(faces[(r + c + seed) % 4]);
+                const QRectF mark = card.adjusted(cell * 0.22, cell * 0.22, -cell * 0.22, -cell * 0.22);
+                if ((r + c) % 2)
+                    p.drawEllipse(mark);
+                else
+                    p.drawRect(mark);
+            }
+        }
+    }
+    p.restore();
+}
+
+} // namespace
+
+const QPixmap& StartPicture()
+{
+    static const QPixmap picture = [] {
+        QPixmap pm(800, 600);
+        QPainter p(&pm);
+        p.setRenderHint(QPainter::Antialiasing);
+        QLinearGradient sky(0, 0, 800, 600);
+        sky.setColorAt(0, QColor(120, 92, 160));
+        sky.setColorAt(0.55, kLilac);
+        sky.setColorAt(1, QColor(236, 228, 244));
+        p.fillRect(pm.rect(), sky);
+        // Soft waves across the lower half.
+        for (int i = 0; i < 4; ++i) {
+            QPainterPath wave;
+            const double base = 330 + i * 48;
+            wave.moveTo(0, base);
+            wave.cubicTo(220, base - 70 + i * 12, 520, base + 60 - i * 10, 800, base - 20);
+            wave.lineTo(800, 600);
+            wave.lineTo(0, 600);
+            p.fillPath(wave, QColor(255, 255, 255, 26 + i * 10));
+        }
+        drawCards(p, QPointF(470, 70), 58, 8, 1);
+        drawCards(p, QPointF(250, 150), 34, -12, 3);
+        p.setPen(Qt::white);
+        p.setFont(WindowsFont(QStringLiteral("Arial"), 78, true));
+        p.drawText(QRect(30, 70, 420, 100), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("TAVLO-II"));
+        p.setFont(WindowsFont(QStringLiteral("Arial"), 22));
+        p.drawText(QRect(34, 165, 420, 40), Qt::AlignLeft | Qt::AlignVCenter,
+                   QStringLiteral("Nevropsykologisk testbatteri for barn"));
+        return pm;
+    }();
+    return picture;
+}
+
+const QPixmap& BannerPicture()
+{
+    static const QPixmap banner = [] {
+        QPixmap pm(800, 54);
+        QPainter p(&pm);
+        p.setRenderHint(QPainter::Antialiasing);
+        QLinearGradient band(0, 0, 800, 0);
+        band.setColorAt(0, QColor(120, 92, 160));
+        band.setColorAt(1, kLilac);
+        p.fillRect(pm.rect(), band);
+        for (int i = 0; i < 12; ++i) {
+            p.setPen(Qt::NoPen);
+            p.setBrush(QColor(255, 255, 255, 40 + (i % 3) * 30));
+            p.drawRoundedRect(QRectF(560 + i * 19, 12 + (i % 2) * 8, 14, 14), 3, 3);
+        }
+        p.setPen(Qt::white);
+        p.setFont(WindowsFont(QStringLiteral("Arial"), 20, true));
+        p.drawText(QRect(20, 0, 300, 54), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("TAVLO-II"));
+        return pm;
+    }();
+    return banner;
+}
+
+} // namespace tavlo

@@ -1,0 +1,21 @@
+#pragma once
+// The program's look: its lilac, its fonts, and the pictures drawn for it.
+
+#include <QColor>
+#include <QFont>
+#include <QPixmap>
+
+namespace tavlo {
+
+inline const QColor kLilac(191, 175, 208);
+
+// A font whose line (ascent + descent) is height pixels, as the original's font heights were.
+QFont WindowsFont(const QString& face, int height, bool bold = false, bool italic = false);
+QFont MainFont();   // "MS Sans Serif", height 16: buttons, fields, dialogs
+QFont SecondFont(); // "Arial", height 16: the archive list
+
+// The start screen's picture (800 x 600) and the banner of the forms (800 x 54).
+const QPixmap& StartPicture();
+const QPixmap& BannerPicture();
+
+} // namespace tavlo

@@ -1,0 +1,161 @@
+#include "app/MainWindow.h"
+
+#include "app/Look.h"
+#include "app/PersonAcceptedScreen.h"
+#include "app/Screen.h"
+#include "app/StartScreen.h"
+#include "entry/PersonForm.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
+
+namespace tavlo {
+
+MainWindow::MainWindow(AppContext& context, QWidget* parent)
+    : QWidget(parent)
+    , m_context(context)
+{
+    setWindowTitle(QStringLiteral("TAVLO-II"));
+    setObjectName(QStringLiteral("APPLIKATION"));
+    QPalette lilac = palette();
+    lilac.setColor(QPalette::Window, kLilac);
+    setPalette(lilac);
+    setAutoFillBackground(true);
+    setFont(MainFont());
+    setFocusPolicy(Qt::StrongFocus);
+    placeCentred();
+
+    for (int i = 0; i < 5; ++i) {
+        auto* b = new QPushButton(this);
+        b->setFont(MainFont());
+        b->hide();
+        const int id = 90 + i;
+        connect(b, &QPushButton::clicked, this, [this, id] { sendCommand(id); });
+        m_buttons[size_t(i)] = b;
+    }
+    createShortcuts();
+}
+
+MainWindow::~MainWindow()
+{
+    m_context.db.DbDisconnect();
+}
+
+void MainWindow::placeCentred()
+{
+    resize(800, 600);
+    if (const QScreen* s = QGuiApplication::primaryScreen()) {
+        const QRect area = s->geometry();
+        move(area.x() + (area.width() - 800) / 2, area.y() + (area.height() - 600) / 2);
+    }
+}
+
+void MainWindow::createShortcuts()
+{
+    // The accelerator table: Alt+key sends its command id to the screen in front.
+    const std::pair<int, int> table[] = {
+        {Qt::Key_1, 112}, {Qt::Key_2, 113}, {Qt::Key_3, 114}, {Qt::Key_4, 115}, {Qt::Key_5, 116},
+        {Qt::Key_A, 102}, {Qt::Key_B, 101}, {Qt::Key_E, 118}, {Qt::Key_F, 106}, {Qt::Key_I, 65},
+        {Qt::Key_K, 110}, {Qt::Key_L, 111}, {Qt::Key_N, 63},  {Qt::Key_O, 105}, {Qt::Key_R, 66},
+        {Qt::Key_S, 107}, {Qt::Key_T, 64},  {Qt::Key_U, 108}, {Qt::Key_V, 104}, {Qt::Key_Tab, 109},
+    };
+    for (const auto& [key, id] : table) {
+        auto* shortcut = new QShortcut(QKeySequence(int(Qt::AltModifier) | key), this);
+        connect(shortcut, &QShortcut::activated, this, [this, id = id] { sendCommand(id); });
+    }
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, [this] { sendCommand(103); });
+}
+
+QPushButton* MainWindow::button(int id) const
+{
+    return id >= 90 && id <= 94 ? m_buttons[size_t(id - 90)] : nullptr;
+}
+
+void MainWindow::placeButton(int id, const QString& text, const QRect& geometry)
+{
+    if (QPushButton* b = button(id)) {
+        b->setText(text);
+        b->setGeometry(geometry);
+        b->show();
+        b->raise();
+    }
+}
+
+void MainWindow::hideButtons()
+{
+    for (QPushButton* b : m_buttons)
+        b->hide();
+}
+
+void MainWindow::sendCommand(int id)
+{
+    if (m_screen)
+        m_screen->command(id);
+}
+
+int MainWindow::screenState() const
+{
+    return m_screen ? m_screen->state() : 0;
+}
+
+void MainWindow::setScreen(Screen* screen)
+{
+    // A screen may ask for the next one from inside its own command handler.
+    if (m_screen) {
+        m_screen->hide();
+        m_screen->deleteLater();
+    }
+    m_screen = screen;
+    if (screen) {
+        screen->setGeometry(rect());
+        screen->show();
+        screen->lower();
+    }
+    update();
+}
+
+void MainWindow::showStartScreen()
+{
+    placeCentred();
+    setScreen(new StartScreen(*this));
+}
+
+void MainWindow::showPersonForm()
+{
+    placeCentred();
+    setScreen(new PersonForm(*this));
+}
+
+void MainWindow::showPersonAccepted()
+{
+    setScreen(new PersonAcceptedScreen(*this));
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event)
+{
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && event->modifiers() == Qt::NoModifier) {
+        sendCommand(91);
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (m_screen)
+        m_screen->setGeometry(rect());
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    m_context.db.DbDisconnect();
+    event->accept();
+}
+
+} // namespace tavlo

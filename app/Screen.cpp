@@ -1,0 +1,14 @@
+#include "app/Screen.h"
+
+#include "app/MainWindow.h"
+
+namespace tavlo {
+
+Screen::Screen(MainWindow& main)
+    : QWidget(&main)
+    , m_main(main)
+{
+    setGeometry(main.rect());
+}
+
+} // namespace tavlo

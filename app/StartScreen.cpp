@@ -1,0 +1,68 @@
+#include "app/StartScreen.h"
+
+#include "app/Look.h"
+#include "app/MainWindow.h"
+#include "resources/StringTable.h"
+#include "store/PersonTable.h"
+#include "vandrel/MessageSink.h"
+#include "vandrel/TextOut.h"
+#include "vandrel/vandrel.h"
+
+#include <QPainter>
+
+namespace tavlo {
+
+StartScreen::StartScreen(MainWindow& main)
+    : Screen(main)
+{
+    main.hideButtons();
+    main.placeButton(91, LoadString(92), QRect(17, 380, 100, 40));
+    main.placeButton(92, LoadString(93), QRect(17, 430, 100, 40));
+    main.placeButton(90, LoadString(91), QRect(17, 480, 100, 40));
+}
+
+QString StartScreen::NoticeText()
+{
+    return LoadString(37) + u' ' + LoadString(36) + QString::asprintf("%s/%d", "May 13 2014", int(cDoDllVersion()))
+           + u'.';
+}
+
+bool StartScreen::command(int id)
+{
+    switch (id) {
+    case 63:
+    case 91: {
+        AppContext& c = main().context();
+        // Read for its own sake: a database that cannot give out numbers is told now.
+        NextPersonId(c.db);
+        NewTestRecord(c.test);
+        c.testIsNew = true;
+        main().hideButtons();
+        main().showPersonForm();
+        return true;
+    }
+    case 64:
+    case 92:
+        tell(QStringLiteral("Listen over tidligere tester kommer i en senere versjon av programmet."),
+             MessageIcon::Information);
+        return true;
+    case 90:
+    case 102:
+    case 103:
+        main().close();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void StartScreen::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.drawPixmap(0, -30, StartPicture());
+    p.setFont(WindowsFont(QStringLiteral("Arial"), 10));
+    p.setPen(Qt::black);
+    DrawWrappedText(&p, 414, NoticeText(), 500, 780, true, 0);
+}
+
+} // namespace tavlo

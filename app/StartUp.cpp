@@ -1,0 +1,123 @@
+#include "app/StartUp.h"
+
+#include "app/AppContext.h"
+#include "app/LoginDialog.h"
+#include "resources/StringTable.h"
+#include "store/NewDatabase.h"
+#include "store/Workgroup.h"
+#include "vandrel/MessageSink.h"
+#include "vandrel/vandrel.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+
+#include <cstring>
+
+namespace tavlo {
+
+namespace {
+
+QString withSeparator(QString folder)
+{
+    if (!folder.endsWith(u'/') && !folder.endsWith(u'\\'))
+        folder += u'/';
+    return folder;
+}
+
+QString chooseWithDialog(QWidget* owner)
+{
+    return QFileDialog::getOpenFileName(owner, QString(), QDir::currentPath(),
+                                        QStringLiteral("All (*.*);;Text (*.TXT)"));
+}
+
+int loginWithDialog(QWidget* owner, Database& db)
+{
+    LoginDialog dialog(db, owner);
+    return dialog.exec();
+}
+
+void stop(const QString& text)
+{
+    tell(text, MessageIcon::Stop);
+}
+
+} // namespace
+
+QString FindDatabaseFolder()
+{
+    char user[128];
+    std::memset(user, 0, sizeof user);
+    cDoGetRegistryValue_Ex(kRegistryKey, "DatabaseFolder", user);
+    if (std::strlen(user) > 1)
+        return withSeparator(QString::fromUtf8(user));
+    char machine[1024];
+    std::memset(machine, 0, sizeof machine);
+    if (cDoGetRegistryValueLocalMachine(kRegistryKey, "DatabaseFolder", machine) == 1 && std::strlen(machine) > 1)
+        return withSeparator(QString::fromUtf8(machine));
+    return withSeparator(QDir::currentPath());
+}
+
+QString FolderOfChosenFile(const QString& chosen)
+{
+    for (const QString& name : {QStringLiteral("tavlo-ii.mdb"), QStringLiteral("Tavlo-ii.mdb"), kDatabaseFileName}) {
+        if (chosen.endsWith(name))
+            return chosen.left(chosen.size() - name.size());
+    }
+    return chosen;
+}
+
+bool RunStartUp(QWidget* owner, AppContext& context, const StartUpSeams& seams)
+{
+    context.norms.CurrentNormGroup = QStringLiteral("Standardgrupp");
+    QString folder = FindDatabaseFolder();
+    // Appended to the folder as it stands: a chosen path that still holds a file name fails here.
+    const auto database = [&] { return folder + kDatabaseFileName; };
+    const auto workgroup = [&] { return folder + kWorkgroupFileName; };
+
+    if (!QFileInfo::exists(database()) || !QFileInfo::exists(workgroup())) {
+        for (const QString& path : {database(), workgroup()}) {
+            if (!QFileInfo::exists(path))
+                tell(QDir::toNativeSeparators(path));
+        }
+        stop(QStringLiteral("Det var ikke mulig å finne noen av de følgende databasefilene: TAVLO-II.mdb, Virod.mdw. "
+                            "Du kommer nå til å se et vindu der du kan velge den mappen hvor databasefilene finnes. "
+                            "Velg databasefilen TAVLO-II.mdb i mappen og trykk OK. Hvis du er usikker, kontakt din "
+                            "IT-support."));
+        const QString chosen = (seams.chooseDatabaseFile ? seams.chooseDatabaseFile : chooseWithDialog)(owner);
+        if (chosen.isEmpty()) {
+            stop(QStringLiteral("Valget av mappe og databasefil ble avbrutt, alternativt oppsto det en feil. "
+                                "Programmet avsluttes."));
+            return false;
+        }
+        folder = FolderOfChosenFile(chosen);
+        if (cDoSetRegistryValue(kRegistryKey, "DatabaseFolder", folder.toUtf8().constData()) != 1) {
+            stop(QStringLiteral("Det oppsto en feil ved registreringen av registerverdi. Programmet avsluttes (E0915)"));
+            return false;
+        }
+        tell(QStringLiteral("Följande mapp för databasen är vald: %1").arg(QDir::toNativeSeparators(folder)),
+             MessageIcon::Information);
+        if (!QFileInfo::exists(database())) {
+            stop(QStringLiteral("Filen TAVLO-II.mdb finnes ikke i valgt mappe. Programmet avsluttes. Rett opp feilen og "
+                                "start programmet på nytt."));
+            return false;
+        }
+        if (!QFileInfo::exists(workgroup())) {
+            stop(QStringLiteral("Filen Virod.mdw finnes ikke i valgt mappe. Programmet avsluttes. Rett opp feilen og "
+                                "start programmet på nytt."));
+            return false;
+        }
+    }
+    context.databaseFolder = folder;
+    NewTestRecord(context.test);
+    context.startDirectory = QDir::currentPath();
+
+    const Account account = DecipherAccount();
+    if (!context.db.DbConnect(QStringLiteral("TAVLO-II"), account.name, account.password, database(), workgroup())) {
+        stop(LoadString(60));
+        return false;
+    }
+    return (seams.login ? seams.login : loginWithDialog)(owner, context.db) == 1;
+}
+
+} // namespace tavlo

@@ -1,0 +1,36 @@
+#pragma once
+// From process start to the start screen: the database folder, the connection, the login.
+
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+namespace tavlo {
+
+struct AppContext;
+class Database;
+
+inline const char* const kRegistryKey = "SOFTWARE\\Brenmark Rezod\\TAVLO-II";
+
+// The places tests (and other front ends) can take over.
+struct StartUpSeams {
+    // The chosen database file, or empty when the choice was cancelled.
+    std::function<QString(QWidget* owner)> chooseDatabaseFile;
+    // 1 after a successful login.
+    std::function<int(QWidget* owner, Database& db)> login;
+};
+
+// DatabaseFolder of the user, else of the machine (each absent at one character or less),
+// else the current folder; always ending with a separator.
+QString FindDatabaseFolder();
+
+// The folder of a chosen database file: the file name taken off when it is TAVLO-II.mdb in
+// one of the three known spellings, else the path as chosen.
+QString FolderOfChosenFile(const QString& chosen);
+
+// Runs the start-up in order; false when the program must end (its message was shown).
+bool RunStartUp(QWidget* owner, AppContext& context, const StartUpSeams& seams = {});
+
+} // namespace tavlo
