@@ -2,11 +2,16 @@ include(GoogleTest)
 
 # tavlo_add_test(<name> SOURCES <files...> [LIBRARIES <targets...>])
 # One GoogleTest program per area, linked against the same libraries as the program; every
-# case becomes a CTest test that runs on Qt's offscreen platform.
+# case becomes a CTest test that runs on Qt's offscreen platform. Tests of widgets name
+# tavlo-guitestsupport among their libraries and get a QApplication.
 function(tavlo_add_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE tavlo-testsupport ${ARG_LIBRARIES})
+  if("tavlo-guitestsupport" IN_LIST ARG_LIBRARIES)
+    target_link_libraries(${name} PRIVATE tavlo-testsupport ${ARG_LIBRARIES})
+  else()
+    target_link_libraries(${name} PRIVATE tavlo-testsupport tavlo-testmain ${ARG_LIBRARIES})
+  endif()
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=0"
