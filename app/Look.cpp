@@ -10,7 +10,11 @@ namespace tavlo {
 QFont WindowsFont(const QString& face, int height, bool bold, bool italic)
 {
     QFont font(face);
-    font.setStyleHint(face.contains(u"Times") ? QFont::Serif : QFont::SansSerif);
+    // Where the face itself is missing, take its metric-compatible stand-in before the
+    // system's wide default.
+    const bool serif = face.contains(u"Times");
+    font.setFamilies({face, serif ? QStringLiteral("Liberation Serif") : QStringLiteral("Liberation Sans")});
+    font.setStyleHint(serif ? QFont::Serif : QFont::SansSerif);
     font.setBold(bold);
     font.setItalic(italic);
     int pixels = height;
@@ -84,7 +88,7 @@ const QPixmap& StartPicture()
             p.fillPath(wave, QColor(255, 255, 255, 26 + i * 10));
         }
         drawCards(p, QPointF(470, 70), 58, 8, 1);
-        drawCards(p, QPointF(250, 150), 34, -12, 3);
+        drawCards(p, QPointF(300, 215), 30, -12, 3);
         p.setPen(Qt::white);
         p.setFont(WindowsFont(QStringLiteral("Arial"), 78, true));
         p.drawText(QRect(30, 70, 420, 100), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("TAVLO-II"));
@@ -106,14 +110,15 @@ const QPixmap& BannerPicture()
         band.setColorAt(0, QColor(120, 92, 160));
         band.setColorAt(1, kLilac);
         p.fillRect(pm.rect(), band);
+        // The left part stays plain: the forms' buttons stand over it.
         for (int i = 0; i < 12; ++i) {
             p.setPen(Qt::NoPen);
             p.setBrush(QColor(255, 255, 255, 40 + (i % 3) * 30));
-            p.drawRoundedRect(QRectF(560 + i * 19, 12 + (i % 2) * 8, 14, 14), 3, 3);
+            p.drawRoundedRect(QRectF(400 + i * 19, 12 + (i % 2) * 8, 14, 14), 3, 3);
         }
         p.setPen(Qt::white);
         p.setFont(WindowsFont(QStringLiteral("Arial"), 20, true));
-        p.drawText(QRect(20, 0, 300, 54), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("TAVLO-II"));
+        p.drawText(QRect(480, 0, 300, 54), Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("TAVLO-II"));
         return pm;
     }();
     return banner;

@@ -7,6 +7,7 @@
 #include "entry/PersonForm.h"
 
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPushButton>
@@ -80,7 +81,15 @@ void MainWindow::placeButton(int id, const QString& text, const QRect& geometry)
 {
     if (QPushButton* b = button(id)) {
         b->setText(text);
+        // The accelerator table owns Alt+letter; a mnemonic of its own would make it ambiguous.
+        b->setShortcut(QKeySequence());
         b->setGeometry(geometry);
+        // A label wider than its button gets a smaller font rather than cut letters.
+        QFont font = MainFont();
+        const QString shown = QString(text).remove(u'&');
+        while (font.pixelSize() > 8 && QFontMetrics(font).horizontalAdvance(shown) > geometry.width() - 10)
+            font.setPixelSize(font.pixelSize() - 1);
+        b->setFont(font);
         b->show();
         b->raise();
     }

@@ -1,0 +1,141 @@
+#include "Ages.h"
+#include "RecordingSink.h"
+#include "Screenshots.h"
+#include "TempDatabase.h"
+#include "app/MainWindow.h"
+#include "app/PersonAcceptedScreen.h"
+#include "app/StartScreen.h"
+#include "vandrel/vandrel.h"
+
+#include <QProcess>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+using namespace tavlo;
+using tavlo::test::RecordingSink;
+using tavlo::test::TempDatabase;
+
+TEST(MainWindow, StartScreenLooksAsItShould)
+{
+    AppContext context;
+    MainWindow w(context);
+    w.showStartScreen();
+    w.show();
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("TAVLO-II"));
+    EXPECT_EQ(w.size(), QSize(800, 600));
+    EXPECT_EQ(w.palette().color(QPalette::Window), QColor(191, 175, 208));
+    EXPECT_EQ(w.screenState(), 1);
+    EXPECT_EQ(w.button(91)->text(), QStringLiteral("&Ny test"));
+    EXPECT_EQ(w.button(91)->geometry(), QRect(17, 380, 100, 40));
+    EXPECT_EQ(w.button(92)->text(), QStringLiteral("&Tidligere test(er)"));
+    EXPECT_EQ(w.button(92)->geometry(), QRect(17, 430, 100, 40));
+    EXPECT_EQ(w.button(90)->text(), QStringLiteral("&Avslutt"));
+    EXPECT_EQ(w.button(90)->geometry(), QRect(17, 480, 100, 40));
+    EXPECT_FALSE(w.button(93)->isVisible());
+    EXPECT_FALSE(w.button(94)->isVisible());
+    EXPECT_TRUE(StartScreen::NoticeText().endsWith(QStringLiteral("Dataversjon 1.0/May 13 2014/120124.")));
+    tavlo::test::saveScreenshot(w, QStringLiteral("start-screen"));
+}
+
+TEST(MainWindow, EnterStartsANewTestAndUnknownIdsAreIgnored)
+{
+    TempDatabase db;
+    AppContext context;
+    ASSERT_TRUE(db.connect(context.db));
+    context.test = tavlo::test::childAged(7, 0);
+    context.test.scores.AI = 12;
+    context.testIsNew = false;
+    MainWindow w(context);
+    w.showStartScreen();
+    w.show();
+    RecordingSink sink;
+    for (int id : {112, 118, 109, 66, 93, 94})
+        w.sendCommand(id);
+    EXPECT_EQ(w.screenState(), 1);
+    EXPECT_TRUE(sink.messages.isEmpty());
+    QTest::keyClick(&w, Qt::Key_Return);
+    EXPECT_EQ(w.screenState(), 2);
+    EXPECT_TRUE(context.testIsNew);
+    EXPECT_EQ(context.test.scores.AI, NOT_ENTERED) << "a new test starts empty";
+    EXPECT_TRUE(context.test.person.NAMN.isEmpty());
+    EXPECT_FALSE(w.button(92)->isVisible());
+}
+
+TEST(MainWindow, EscapeOnTheStartScreenEndsTheProgram)
+{
+    AppContext context;
+    MainWindow w(context);
+    w.showStartScreen();
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    QTest::keyClick(&w, Qt::Key_Escape);
+    EXPECT_FALSE(w.isVisible());
+    w.show();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    w.showStartScreen();
+    QTest::keyClick(&w, Qt::Key_A, Qt::AltModifier); // Alt+A is 102: quit here too
+    EXPECT_FALSE(w.isVisible());
+}
+
+TEST(MainWindow, AcceptedPersonIsShownUntilTheRawScoresCanBeEntered)
+{
+    AppContext context;
+    context.test = tavlo::test::childAged(7, 3, 2);
+    context.test.person.NAMN = QStringLiteral("Kari Nordmann");
+    context.test.person.SEX = 2;
+    context.test.person.HANDEDNESS = 2;
+    MainWindow w(context);
+    w.showPersonAccepted();
+    w.show();
+    auto* screen = qobject_cast<PersonAcceptedScreen*>(w.screen());
+    ASSERT_NE(screen, nullptr);
+    const QStringList lines = screen->summary();
+    EXPECT_TRUE(lines.contains(QStringLiteral("Navn: Kari Nordmann")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("Testalder: 7:3:2")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("Kjønn: Jente")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("Håndpreferanse: Høyre")));
+    tavlo::test::saveScreenshot(w, QStringLiteral("person-accepted"));
+    QTest::mouseClick(w.button(90), Qt::LeftButton);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w.screenState(), 1);
+    EXPECT_TRUE(context.test.person.NAMN.isEmpty()) << "cancelling drops the test";
+}
+
+TEST(Program, ASecondInstanceEndsAtOnceAndAStaleLockIsTakenOver)
+{
+    TempDatabase db;
+    db.db.DbDisconnect();
+    ASSERT_EQ(cDoSetRegistryValue("SOFTWARE\\Brenmark Rezod\\TAVLO-II", "DatabaseFolder",
+                                  (db.folder() + u'/').toUtf8().constData()),
+              1);
+    // The first instance waits at its login dialog.
+    QProcess first;
+    first.setProcessChannelMode(QProcess::MergedChannels);
+    first.start(QStringLiteral(TAVLO_PROGRAM_PATH), {});
+    ASSERT_TRUE(first.waitForStarted());
+    QTest::qWait(1500);
+    ASSERT_EQ(first.state(), QProcess::Running) << first.readAll().toStdString();
+
+    QProcess second;
+    second.start(QStringLiteral(TAVLO_PROGRAM_PATH), {});
+    ASSERT_TRUE(second.waitForFinished(5000)) << "the second instance did not end";
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_TRUE(second.readAll().isEmpty()) << "it ends silently";
+
+    // Killed without cleaning up: the next start takes the lock over.
+    ::kill(pid_t(first.processId()), SIGKILL);
+    first.waitForFinished(5000);
+    QProcess third;
+    third.start(QStringLiteral(TAVLO_PROGRAM_PATH), {});
+    ASSERT_TRUE(third.waitForStarted());
+    EXPECT_FALSE(third.waitForFinished(1500)) << "a stale lock must not keep the program out";
+    third.kill();
+    third.waitForFinished(5000);
+}
