@@ -6,6 +6,7 @@
 #include "store/NewDatabase.h"
 #include "store/PersonTable.h"
 #include "store/ScoreTables.h"
+#include "store/TestStore.h"
 #include "store/Workgroup.h"
 #include "vandrel/MessageSink.h"
 #include "vandrel/vandrel.h"
@@ -32,7 +33,7 @@ int usage()
 {
     std::fputs("usage: tavlo-ii-cli --version\n"
                "       tavlo-ii-cli test-age TESTDATE BIRTHDATE   (dates as DDMMYYYY)\n"
-               "       tavlo-ii-cli init-db FOLDER --user NAME --password PASSWORD\n"
+               "       tavlo-ii-cli init-db FOLDER --user NAME --password PASSWORD [--demo]\n"
                "       tavlo-ii-cli score FOLDER ID\n"
                "       tavlo-ii-cli import-norms FOLDER NORMS.csv [--groups GROUPS.csv]\n",
                stderr);
@@ -68,8 +69,53 @@ int testAge(const QStringList& args)
     return 0;
 }
 
+bool connectFolder(tavlo::Database& db, const QString& folder);
+
+// A fictional child with a few scores in every kind of measure, to try the program on.
+tavlo::TestRecord demonstrationTest()
+{
+    tavlo::TestRecord t;
+    tavlo::NewTestRecord(t, tavlo::Date{2012, 3, 24});
+    t.person.NAMN = QStringLiteral("Demo Demosen (fiktiv)");
+    t.person.TESTLEDARE = QStringLiteral("Demo");
+    t.person.SKOLA = QStringLiteral("Demoskolen");
+    t.person.KLASS = QStringLiteral("3");
+    t.person.BORNDATE = {2004, 1, 15};
+    t.person.SEX = 2;
+    t.person.HANDEDNESS = 2;
+    t.person.OTHER = QStringLiteral("Eksempel, ikke et virkelig barn");
+    const std::pair<tavlo::Key, int> scores[] = {
+        {tavlo::Key::AI, 24},    {tavlo::Key::BF_S, 9},    {tavlo::Key::BF_A, 8},    {tavlo::Key::BK, 15},
+        {tavlo::Key::DS_N, 3},   {tavlo::Key::DS_REP, 1},  {tavlo::Key::DS_R, 7},    {tavlo::Key::FK_O, 14},
+        {tavlo::Key::FK_M, 30},  {tavlo::Key::FK_G, 28},   {tavlo::Key::FK_L, 25},   {tavlo::Key::FR_AD, 12},
+        {tavlo::Key::FR_AID, 13}, {tavlo::Key::FR_BD, 20}, {tavlo::Key::FR_BID, 22}, {tavlo::Key::FBAB, 30},
+        {tavlo::Key::FI, 25},    {tavlo::Key::GP, 22},     {tavlo::Key::IH_D, 10},   {tavlo::Key::IH_ID, 9},
+        {tavlo::Key::INB_O, 1},  {tavlo::Key::INB_S, 2},   {tavlo::Key::INB_T, 70},  {tavlo::Key::INI_O, 3},
+        {tavlo::Key::INI_S, 2},  {tavlo::Key::INI_T, 110}, {tavlo::Key::INV_O, 4},   {tavlo::Key::INV_S, 3},
+        {tavlo::Key::INV_T, 150}, {tavlo::Key::KA, 6},     {tavlo::Key::KL, 40},     {tavlo::Key::MM, 45},
+        {tavlo::Key::MT_V, 17},  {tavlo::Key::MT_K, 4},    {tavlo::Key::MA_A, 11},   {tavlo::Key::MA_B, 10},
+        {tavlo::Key::MB_F, 12},  {tavlo::Key::MB_FS, 26},  {tavlo::Key::MB_I, 14},   {tavlo::Key::MN_A, 15},
+        {tavlo::Key::MN_B, 5},   {tavlo::Key::MO_A5, 11},  {tavlo::Key::MO_A, 45},   {tavlo::Key::MO_B, 8},
+        {tavlo::Key::OS, 50},    {tavlo::Key::OF_A, 18},   {tavlo::Key::OF_B, 15},   {tavlo::Key::OI_REP, 14},
+        {tavlo::Key::OI_RENDER, 25}, {tavlo::Key::PI, 20}, {tavlo::Key::PB_T, 120},  {tavlo::Key::PB_R, 100},
+        {tavlo::Key::VP_T, 160}, {tavlo::Key::VP_F, 40},
+    };
+    for (const auto& [key, value] : scores)
+        t.scores[key] = value;
+    // Trials 3-6 and the delayed recall: a few cards on their own places, one foil.
+    for (int block = 3; block <= 7; ++block) {
+        const int base = 16 * (block - 1);
+        t.grid.cell(base + 7) = 1;
+        t.grid.cell(base + 6) = 2;
+        t.grid.cell(base + 2) = 9;
+        t.grid.cell(base + 11) = 7;
+    }
+    return t;
+}
+
 int initDb(QStringList args)
 {
+    const bool demo = args.removeAll(QStringLiteral("--demo")) > 0;
     const QString user = takeOption(args, QStringLiteral("--user"));
     const QString password = takeOption(args, QStringLiteral("--password"));
     if (args.size() != 1 || user.isEmpty() || password.isEmpty())
@@ -79,6 +125,13 @@ int initDb(QStringList args)
     print(message, result == tavlo::CreateResult::Created ? stdout : stderr);
     switch (result) {
     case tavlo::CreateResult::Created:
+        if (demo) {
+            tavlo::Database db;
+            tavlo::TestRecord test = demonstrationTest();
+            if (!connectFolder(db, args[0]) || !tavlo::SaveTest(db, test, true))
+                return kFailure;
+            print(QStringLiteral("Demonstrasjonstest lagret som testperson nummer %1.").arg(test.person.ID));
+        }
         return 0;
     case tavlo::CreateResult::Refused:
         return kUsageError;
