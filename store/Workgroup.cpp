@@ -64,14 +64,14 @@ QString FillConnectionTemplate(const QString& connectionTemplate, const QStringL
             out += c;
             continue;
         }
-        const QChar spec = connectionTemplate[i + 1];
-        if (spec == u's') {
+        const QChar kind = connectionTemplate[i + 1];
+        if (kind == u's') {
             out += values.value(next++);
             ++i;
-        } else if (spec >= u'1' && spec <= u'9') {
-            out += values.value(spec.unicode() - u'1');
+        } else if (kind >= u'1' && kind <= u'9') {
+            out += values.value(kind.unicode() - u'1');
             ++i;
-        } else if (spec == u'%') {
+        } else if (kind == u'%') {
             out += u'%';
             ++i;
         } else {

@@ -1,10 +1,10 @@
 #include "Ages.h"
+#include "Cli.h"
 #include "RecordingSink.h"
 #include "TempDatabase.h"
 #include "scoring/Scoring.h"
 #include "store/TestStore.h"
 
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -14,24 +14,16 @@ using tavlo::test::TempDatabase;
 
 namespace {
 
-struct CliRun {
+struct ScoreRun {
     int status;
     QStringList out;
     QStringList err;
 };
 
-CliRun score(const QString& folder, const QString& id)
+ScoreRun score(const QString& folder, const QString& id)
 {
-    QProcess p;
-    p.start(QStringLiteral(TAVLO_CLI_PATH), {QStringLiteral("score"), folder, id});
-    p.waitForFinished(60000);
-    const auto lines = [](const QByteArray& bytes) {
-        QStringList l = QString::fromUtf8(bytes).split(u'\n');
-        if (!l.isEmpty() && l.last().isEmpty())
-            l.removeLast();
-        return l;
-    };
-    return {p.exitCode(), lines(p.readAllStandardOutput()), lines(p.readAllStandardError())};
+    const auto run = tavlo::test::runCli({QStringLiteral("score"), folder, id});
+    return {run.status, tavlo::test::lines(run.out), tavlo::test::lines(run.err)};
 }
 
 } // namespace
@@ -57,7 +49,7 @@ TEST(CliScore, PrintsEveryKeyInOrderAsTheProgramScoresIt)
     SelectAgeGroup(t.db, norms, expected);
     ScoreTest(t.db, norms, expected);
 
-    const CliRun run = score(t.folder(), QString::number(test.person.ID));
+    const ScoreRun run = score(t.folder(), QString::number(test.person.ID));
     ASSERT_EQ(run.status, 0) << run.err.join(u'\n').toStdString();
     EXPECT_TRUE(run.err.isEmpty()) << run.err.join(u'\n').toStdString();
     ASSERT_EQ(run.out.size(), 3 + kKeyCount);
@@ -89,7 +81,7 @@ TEST(CliScore, MessagesGoToStandardErrorInOrder)
     test.scores.AI = 20;
     ASSERT_TRUE(SaveTest(t.db, test, true));
     t.exec(QStringLiteral("DELETE FROM NORMER_TAVLO WHERE DELSKALA = 'FI' AND DELGRUPP = 'Ålder 16:0-16:11'"));
-    const CliRun run = score(t.folder(), QString::number(test.person.ID));
+    const ScoreRun run = score(t.folder(), QString::number(test.person.ID));
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, (QStringList{QStringLiteral("MESSAGE\tNotera att barnet är äldre än den normgrupp som barnet jämförs med."),
                                     QStringLiteral("MESSAGE\tStandardgrupp FI Ålder 16:0-16:11 finns inte.")}));
@@ -99,7 +91,7 @@ TEST(CliScore, MessagesGoToStandardErrorInOrder)
 TEST(CliScore, UnknownPersonOrFolderFailsClearly)
 {
     TempDatabase t;
-    CliRun run = score(t.folder(), QStringLiteral("12"));
+    ScoreRun run = score(t.folder(), QStringLiteral("12"));
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(run.out.isEmpty());
     EXPECT_EQ(run.err, QStringList{QStringLiteral("MESSAGE\tTestperson nummer 12 finnes ikke i databasen.")});

@@ -1,21 +1,14 @@
-#include <QProcess>
+#include "Cli.h"
 
 #include <gtest/gtest.h>
 
-namespace {
+using tavlo::test::CliRun;
 
-struct CliRun {
-    int status;
-    QString out;
-    QString err;
-};
+namespace {
 
 CliRun runCli(const QStringList& args)
 {
-    QProcess p;
-    p.start(QStringLiteral(TAVLO_CLI_PATH), args);
-    p.waitForFinished(30000);
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+    return tavlo::test::runCli(args);
 }
 
 } // namespace

@@ -127,12 +127,7 @@ TEST(Connection, FolderWithSemicolonIsRefusedPlainly)
 
 TEST(Connection, ReadOnlyDatabaseRefusesTheSaveAndSaysSo)
 {
-    if (const auto child = tavlo::test::rerunUnprivilegedIfRoot()) {
-        if (!child->ran)
-            GTEST_SKIP() << child->why.toStdString();
-        ASSERT_EQ(child->exitCode, 0) << child->output.toStdString();
-        return;
-    }
+    TAVLO_RUN_UNPRIVILEGED();
     TempDatabase t;
     t.db.DbDisconnect();
     ASSERT_TRUE(QFile::setPermissions(t.databasePath(), QFile::ReadOwner));

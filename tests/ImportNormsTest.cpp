@@ -1,3 +1,4 @@
+#include "Cli.h"
 #include "RecordingSink.h"
 #include "TempDatabase.h"
 #include "scoring/NormGroups.h"
@@ -13,18 +14,11 @@ using tavlo::test::TempDatabase;
 
 namespace {
 
-struct CliRun {
-    int status;
-    QString out;
-    QString err;
-};
+using tavlo::test::CliRun;
 
 CliRun cli(const QStringList& args)
 {
-    QProcess p;
-    p.start(QStringLiteral(TAVLO_CLI_PATH), args);
-    p.waitForFinished(60000);
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+    return tavlo::test::runCli(args);
 }
 
 QByteArray shipped(const char* name)

@@ -1,3 +1,4 @@
+#include "Cli.h"
 #include "RecordingSink.h"
 #include "model/Catalogue.h"
 #include "store/NewDatabase.h"
@@ -15,18 +16,11 @@ using namespace tavlo;
 
 namespace {
 
-struct CliRun {
-    int status;
-    QString out;
-    QString err;
-};
+using tavlo::test::CliRun;
 
 CliRun cli(const QStringList& args)
 {
-    QProcess p;
-    p.start(QStringLiteral(TAVLO_CLI_PATH), args);
-    p.waitForFinished(60000);
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+    return tavlo::test::runCli(args);
 }
 
 // Reads the file with SQLite's own library, beside the program's ODBC path.

@@ -117,12 +117,7 @@ TEST(Registry, LibraryOwnReaderAnswersEmptyWhenMissing)
 
 TEST(Registry, KeyThatCannotBeCreatedGives1613AndZero)
 {
-    if (const auto child = tavlo::test::rerunUnprivilegedIfRoot()) {
-        if (!child->ran)
-            GTEST_SKIP() << child->why.toStdString();
-        ASSERT_EQ(child->exitCode, 0) << child->output.toStdString();
-        return;
-    }
+    TAVLO_RUN_UNPRIVILEGED();
     RecordingSink sink;
     const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
     ASSERT_TRUE(QDir().mkpath(config + QStringLiteral("/Locked")));
@@ -137,12 +132,7 @@ TEST(Registry, KeyThatCannotBeCreatedGives1613AndZero)
 
 TEST(Registry, ValueThatCannotBeWrittenGives1617AndOne)
 {
-    if (const auto child = tavlo::test::rerunUnprivilegedIfRoot()) {
-        if (!child->ran)
-            GTEST_SKIP() << child->why.toStdString();
-        ASSERT_EQ(child->exitCode, 0) << child->output.toStdString();
-        return;
-    }
+    TAVLO_RUN_UNPRIVILEGED();
     RecordingSink sink;
     ASSERT_EQ(cDoSetRegistryValue("SOFTWARE\\HalfLocked\\TAVLO-II", "DatabaseFolder", "/first/"), 1);
     // The file stays writable but its folder does not: the key opens, the safe write fails.

@@ -234,12 +234,7 @@ TEST_F(StartUp, FailedConnectionAndCancelledLoginEndTheProgram)
 
 TEST_F(StartUp, RegistryThatCannotBeWrittenEndsWithE0915)
 {
-    if (const auto child = tavlo::test::rerunUnprivilegedIfRoot()) {
-        if (!child->ran)
-            GTEST_SKIP() << child->why.toStdString();
-        ASSERT_EQ(child->exitCode, 0) << child->output.toStdString();
-        return;
-    }
+    TAVLO_RUN_UNPRIVILEGED();
     TempDatabase db;
     const QString config = qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Brenmark Rezod");
     QFile::remove(config + QStringLiteral("/TAVLO-II.ini"));

@@ -20,3 +20,13 @@ struct ChildRun {
 std::optional<ChildRun> rerunUnprivilegedIfRoot();
 
 } // namespace tavlo::test
+
+// As root: runs the current test again as nobody and ends this run with its verdict (or a
+// stated skip). Unprivileged already: goes on with the test here.
+#define TAVLO_RUN_UNPRIVILEGED()                                                                \
+    if (const auto tavloChild = ::tavlo::test::rerunUnprivilegedIfRoot()) {                     \
+        if (!tavloChild->ran)                                                                   \
+            GTEST_SKIP() << tavloChild->why.toStdString();                                       \
+        ASSERT_EQ(tavloChild->exitCode, 0) << tavloChild->output.toStdString();                  \
+        return;                                                                                 \
+    }
