@@ -43,6 +43,8 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
 
 MainWindow::~MainWindow()
 {
+    // The screen goes first, while the window it calls into still stands.
+    delete m_screen;
     m_context.db.DbDisconnect();
 }
 

@@ -1,21 +1,474 @@
 #include "entry/PersonForm.h"
 
+#include "app/GuiSink.h"
+#include "app/Look.h"
 #include "app/MainWindow.h"
+#include "model/Dates.h"
+#include "model/PersonText.h"
+#include "model/TestRecord.h"
+#include "resources/StringTable.h"
+#include "vandrel/MessageSink.h"
+
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPainter>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QValidator>
+
+#include <algorithm>
 
 namespace tavlo {
 
+namespace {
+
+struct FieldDef {
+    int labelId;
+    int x, y, width;
+    int maxChars;
+    QString PersonalData::*text; // nullptr for the dates, the test age, sex and handedness
+    const char* kelmoKey;        // nullptr for the test age
+};
+
+const FieldDef kFields[PersonForm::kFieldCount] = {
+    {17, 105, 120, 400, 49, &PersonalData::NAMN, "Namn"},
+    {18, 105, 150, 400, 49, &PersonalData::ADRESS, "Adress"},
+    {19, 105, 180, 150, 20, &PersonalData::TELEFON, "Telefon"},
+    {20, 105, 210, 150, 20, &PersonalData::NATIONALITET, "Nationalitet"},
+    {21, 105, 240, 150, 20, &PersonalData::HOMELANGUAGE, "HomeLanguage"},
+    {22, 105, 270, 400, 49, &PersonalData::SKOLA, "Skola"},
+    {324, 105, 300, 150, 49, &PersonalData::KLASS, "Klass"},
+    {23, 105, 330, 400, 49, &PersonalData::TESTAD_VID, "TestadVid"},
+    {24, 105, 360, 400, 49, &PersonalData::TESTLEDARE, "Testledare"},
+    {30, 105, 390, 400, 49, &PersonalData::OTHER, "Other"},
+    {25, 605, 120, 80, 8, nullptr, "TestDate"},
+    {26, 605, 150, 80, 8, nullptr, "BornDate"},
+    {27, 605, 180, 60, 8, nullptr, nullptr},
+    {28, 605, 210, 20, 1, nullptr, "Sex"},
+    {29, 605, 240, 20, 1, nullptr, "Handedness"},
+};
+
+constexpr int kFieldHeight = 25;
+const QString kHandednessLetters = QStringLiteral("VHAO"); // codes 1-4
+
+// The last accepted person, so the next child of the same session is quick to enter.
+class Kelmo {
+public:
+    Kelmo()
+        : m_file(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+                     + QStringLiteral("/Brenmark Rezod/kelmo.ini"),
+                 QSettings::IniFormat)
+    {
+        m_file.beginGroup(QStringLiteral("PD"));
+    }
+
+    // At once, so what passed is kept even when a later field is refused. A file that cannot
+    // be written only costs the next Alt+S its texts.
+    void write(const char* key, const QString& value)
+    {
+        m_file.setValue(QLatin1String(key), value);
+        m_file.sync();
+    }
+
+    QString read(const char* key, const QString& absent) const
+    {
+        const QVariant value = m_file.value(QLatin1String(key));
+        if (!value.isValid())
+            return absent;
+        // An unquoted comma in a hand-edited file makes a list of the value.
+        const QString text = value.typeId() == QMetaType::QStringList ? value.toStringList().join(QStringLiteral(", "))
+                                                                       : value.toString();
+        // Read through a 128-character buffer, terminator included.
+        return text.left(127);
+    }
+
+private:
+    QSettings m_file;
+};
+
+// Sex and handedness hold capital letters, typed or pasted.
+class UpperCase : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override
+    {
+        input = input.toUpper();
+        return Acceptable;
+    }
+};
+
+// Keys that edit, move the caret or only modify: every field lets them through.
+bool isEditingKey(int key)
+{
+    switch (key) {
+    case Qt::Key_Backspace:
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+    case Qt::Key_Clear:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr:
+    case Qt::Key_Pause:
+    case Qt::Key_CapsLock:
+    case Qt::Key_Escape:
+    case Qt::Key_Space:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_End:
+    case Qt::Key_Home:
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+    case Qt::Key_Select:
+    case Qt::Key_Print:
+    case Qt::Key_Execute:
+    case Qt::Key_SysReq:
+    case Qt::Key_Insert:
+    case Qt::Key_Delete:
+    case Qt::Key_Help:
+    case Qt::Key_Cancel:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Whether the key may reach the field; the key code is the same for the main keyboard's
+// digits and the keypad's.
+bool keyPasses(int field, int key)
+{
+    if (isEditingKey(key))
+        return true;
+    switch (field) {
+    case PersonForm::kTestDateField:
+    case PersonForm::kBornDateField:
+        return key >= Qt::Key_0 && key <= Qt::Key_9;
+    case PersonForm::kSexField:
+        return key == Qt::Key_G || key == Qt::Key_J;
+    case PersonForm::kHandednessField:
+        return key == Qt::Key_V || key == Qt::Key_H || key == Qt::Key_A || key == Qt::Key_O;
+    default:
+        return true;
+    }
+}
+
+// Text whose top-left corner is at (x, y).
+void drawAt(QPainter& p, int x, int y, const QString& text)
+{
+    p.drawText(x, y + p.fontMetrics().ascent(), text);
+}
+
+} // namespace
+
 PersonForm::PersonForm(MainWindow& main)
     : Screen(main)
+    , m_context(main.context())
 {
+    main.hideButtons();
+    main.placeButton(90, LoadString(95), QRect(20, 520, 120, 40));
+    main.placeButton(91, LoadString(96), QRect(150, 520, 120, 40));
+
+    for (int id = 0; id < kFieldCount; ++id) {
+        const FieldDef& def = kFields[id];
+        auto* edit = new QLineEdit(this);
+        edit->setGeometry(def.x, def.y, def.width, kFieldHeight);
+        edit->setFont(MainFont());
+        edit->setMaxLength(def.maxChars);
+        edit->installEventFilter(this);
+        m_fields[size_t(id)] = edit;
+    }
+    field(kTestAgeField)->setReadOnly(true);
+    field(kSexField)->setValidator(new UpperCase(field(kSexField)));
+    field(kHandednessField)->setValidator(new UpperCase(field(kHandednessField)));
+
+    fillFromRecord();
+}
+
+QLineEdit* PersonForm::field(int id) const
+{
+    return id >= 0 && id < kFieldCount ? m_fields[size_t(id)] : nullptr;
+}
+
+PersonalData& PersonForm::person() const
+{
+    return m_context.test.person;
+}
+
+namespace {
+
+// The limit only stops typing: a longer stored or remembered text is shown whole, so it is
+// neither cut short unseen nor lost; accepting refuses what cannot be stored.
+void setFieldText(QLineEdit* edit, int maxChars, const QString& text)
+{
+    edit->setMaxLength(std::max(maxChars, int(text.size())));
+    edit->setText(text);
+    edit->setCursorPosition(0); // a text wider than its field shows its beginning
+}
+
+} // namespace
+
+void PersonForm::fillFromRecord()
+{
+    const PersonalData& p = person();
+    for (int id = 0; id < kFieldCount; ++id) {
+        if (kFields[id].text)
+            setFieldText(field(id), kFields[id].maxChars, p.*kFields[id].text);
+    }
+    field(kTestDateField)->setText(FormatTypedDate(p.TESTDATE));
+    field(kBornDateField)->setText(FormatTypedDate(p.BORNDATE));
+    field(kTestAgeField)->setText(FormatTestAge(ComputeTestAge(p.TESTDATE, p.BORNDATE)));
+    field(kSexField)->setText(p.SEX == 1 ? QStringLiteral("G") : p.SEX == 2 ? QStringLiteral("J") : QString());
+    field(kHandednessField)
+        ->setText(p.HANDEDNESS >= 1 && p.HANDEDNESS <= 4 ? QString(kHandednessLetters[p.HANDEDNESS - 1]) : QString());
+}
+
+void PersonForm::fillFromKelmo()
+{
+    const Kelmo kelmo;
+    for (int id = 0; id < kFieldCount; ++id) {
+        const char* key = kFields[id].kelmoKey;
+        if (!key)
+            continue;
+        // "?" shows what was never remembered; a missing address or phone is simply empty.
+        const QString absent = id == 1 || id == 2 ? QString() : QStringLiteral("?");
+        setFieldText(field(id), kFields[id].maxChars, kelmo.read(key, absent));
+    }
+}
+
+void PersonForm::showEvent(QShowEvent* event)
+{
+    Screen::showEvent(event);
+    if (!m_focusedOnce) {
+        m_focusedOnce = true;
+        focusField(0);
+    }
+}
+
+void PersonForm::focusField(int id)
+{
+    field(id)->setFocus(Qt::OtherFocusReason);
+    field(id)->selectAll();
+}
+
+void PersonForm::moveFocus(int from, bool forward)
+{
+    int to = from;
+    do
+        to = (to + (forward ? 1 : kFieldCount - 1)) % kFieldCount;
+    while (to == kTestAgeField); // only shown, never typed into
+    focusField(to);
+}
+
+void PersonForm::showLiveTestAge()
+{
+    // No calendar check yet: the age follows the typing, the dates are judged on accepting.
+    PersonalData& p = person();
+    const QString testText = field(kTestDateField)->text();
+    const QString bornText = field(kBornDateField)->text();
+    const auto testDate = ReadTypedDate(testText);
+    const auto bornDate = ReadTypedDate(bornText);
+    if (testDate)
+        p.TESTDATE = *testDate;
+    if (bornDate)
+        p.BORNDATE = *bornDate;
+    if (testDate && bornDate)
+        field(kTestAgeField)->setText(FormatTestAge(ComputeTestAge(p.TESTDATE, p.BORNDATE)));
+}
+
+bool PersonForm::eventFilter(QObject* watched, QEvent* event)
+{
+    const auto it = std::find(m_fields.begin(), m_fields.end(), watched);
+    if (m_closed || it == m_fields.end())
+        return Screen::eventFilter(watched, event);
+    const int id = int(it - m_fields.begin());
+    switch (event->type()) {
+    case QEvent::KeyPress:
+        return handleKey(id, static_cast<QKeyEvent*>(event));
+    case QEvent::FocusIn:
+        field(id)->selectAll();
+        break;
+    case QEvent::FocusOut:
+        if (id == kTestDateField || id == kBornDateField)
+            showLiveTestAge();
+        break;
+    default:
+        break;
+    }
+    return Screen::eventFilter(watched, event);
+}
+
+bool PersonForm::handleKey(int id, QKeyEvent* key)
+{
+    // Alt belongs to the shortcuts.
+    if (key->modifiers() & Qt::AltModifier)
+        return false;
+    if (!keyPasses(id, key->key())) {
+        Beep();
+        return true;
+    }
+    const bool shift = key->modifiers() & Qt::ShiftModifier;
+    switch (key->key()) {
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        moveFocus(id, key->key() == Qt::Key_Tab && !shift);
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (id == kHandednessField && !shift)
+            main().sendCommand(91);
+        else
+            moveFocus(id, !shift);
+        return true;
+    default:
+        return false;
+    }
+}
+
+int PersonForm::acceptPersonForm()
+{
+    PersonalData& p = person();
+    Kelmo kelmo;
+    const auto refuse = [this](int id, const QString& message) {
+        tell(message, MessageIcon::Exclamation);
+        focusField(id);
+        return 0;
+    };
+
+    // Name, address ... tested at, test leader, other: in the order of the ids.
+    for (int id = 0; id <= 9; ++id) {
+        const FieldDef& def = kFields[id];
+        const QString text = field(id)->text();
+        if (id == 0 && text.isEmpty())
+            return refuse(id, QStringLiteral("Testpersonens navn må fylles inn!"));
+        if (id == 8 && text.isEmpty())
+            return refuse(id, QStringLiteral("Testleder må fylles inn!"));
+        if (const auto refusal = CheckPersonText(LoadString(def.labelId), text))
+            return refuse(id, *refusal);
+        p.*def.text = text;
+        kelmo.write(def.kelmoKey, text);
+    }
+
+    const auto takeDate = [&](int id, Date& into, const QString& missing, const QString& wrong) {
+        const QString text = field(id)->text();
+        const auto date = ParseTypedDate(text);
+        if (!date) {
+            refuse(id, text.isEmpty() ? missing : wrong);
+            return false;
+        }
+        into = *date;
+        kelmo.write(kFields[id].kelmoKey, text);
+        return true;
+    };
+    if (!takeDate(kTestDateField, p.TESTDATE, QStringLiteral("Testdato må fylles inn!"),
+                  QStringLiteral("Feil testdato. Endre til gyldig dato!")))
+        return 0;
+    if (!takeDate(kBornDateField, p.BORNDATE, QStringLiteral("Fødselsdato må fylles inn!"),
+                  QStringLiteral("Feil fødselsdato. Endre til gyldig dato!")))
+        return 0;
+
+    const QString sex = field(kSexField)->text();
+    if (sex != u"G" && sex != u"J")
+        return refuse(kSexField, QStringLiteral("Kjønn må fylles inn!"));
+    p.SEX = sex == u"G" ? 1 : 2;
+    kelmo.write(kFields[kSexField].kelmoKey, sex);
+
+    // Not required: empty means not given; a text that is no code (pasted, or "?" from
+    // kelmo.ini) keeps what the record had.
+    const QString hand = field(kHandednessField)->text();
+    if (hand.isEmpty()) {
+        p.HANDEDNESS = 0;
+    } else {
+        if (hand.size() == 1 && kHandednessLetters.contains(hand))
+            p.HANDEDNESS = int(kHandednessLetters.indexOf(hand)) + 1;
+        kelmo.write(kFields[kHandednessField].kelmoKey, hand);
+    }
+
+    const TestAge age = ComputeTestAge(p.TESTDATE, p.BORNDATE);
+    if (age.years < 3 && !askYesNo(QStringLiteral("Barnet är yngre än 3 år. Är det korrekt?")))
+        return 0;
+    if (age.years >= 17 && !askYesNo(QStringLiteral("Barnet är äldre än 16 år. Stämmer det?")))
+        return 0;
+    return 1;
+}
+
+void PersonForm::closePersonForm()
+{
+    // From here on the fields only go away: leaving a date field must not touch the record.
+    m_closed = true;
+    for (QLineEdit* edit : m_fields)
+        edit->removeEventFilter(this);
+    main().hideButtons();
+}
+
+void PersonForm::cancel()
+{
+    // Also when a stored test was opened for change: the stored rows are not touched.
+    NewTestRecord(m_context.test);
+    closePersonForm();
+    main().showStartScreen();
 }
 
 bool PersonForm::command(int id)
 {
-    if (id == 90) {
-        main().showStartScreen();
+    if (m_closed)
+        return false;
+    switch (id) {
+    case 90:
+    case 102:
+    case 103:
+        cancel();
         return true;
+    case 91:
+    case 106:
+        if (acceptPersonForm() == 1) {
+            // The raw score entry takes over here; until it exists, what follows an accepted
+            // person stands for that entry having been accepted.
+            closePersonForm();
+            main().showPersonAccepted();
+        }
+        return true;
+    case 107:
+        fillFromKelmo();
+        return true;
+    default:
+        return false;
     }
-    return false;
+}
+
+void PersonForm::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setPen(Qt::black);
+
+    p.setFont(MainFont());
+    for (const FieldDef& def : kFields) {
+        const QString label = LoadString(def.labelId);
+        const int right = def.x < 600 ? 100 : 600;
+        drawAt(p, right - p.fontMetrics().horizontalAdvance(label), def.y + 5, label);
+    }
+
+    p.setFont(WindowsFont(QStringLiteral("Arial"), 14));
+    drawAt(p, 690, 125, LoadString(32));
+    drawAt(p, 690, 155, LoadString(32));
+    drawAt(p, 670, 185, LoadString(33));
+    drawAt(p, 630, 215, LoadString(34));
+    drawAt(p, 630, 245, LoadString(35));
+
+    p.setFont(WindowsFont(QStringLiteral("Arial"), 20, true));
+    drawAt(p, 105, 75, LoadString(220));
+
+    p.setFont(WindowsFont(QStringLiteral("Arial"), 12));
+    const QString mark = QStringLiteral("*");
+    for (const QPoint at : {QPoint(100, 125), QPoint(600, 125), QPoint(600, 155), QPoint(600, 215), QPoint(100, 365),
+                            QPoint(100, 425)})
+        drawAt(p, at.x(), at.y(), mark);
+    drawAt(p, 100 + p.fontMetrics().horizontalAdvance(mark), 425, LoadString(321));
+
+    p.drawPixmap(0, 533, BannerPicture());
 }
 
 } // namespace tavlo

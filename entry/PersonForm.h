@@ -1,16 +1,64 @@
 #pragma once
-// The person form: who was tested, by whom, when, born when, sex and handedness.
+// The person form: who was tested, by whom, when, born when, sex and handedness. Fifteen
+// fields drawn into the main window; "&Fortsett" checks them in a fixed order, copies them
+// into the current test and remembers them in kelmo.ini.
 
 #include "app/Screen.h"
 
+#include <array>
+
+class QKeyEvent;
+class QLineEdit;
+
 namespace tavlo {
+
+struct AppContext;
+struct PersonalData;
 
 class PersonForm : public Screen {
     Q_OBJECT
 public:
+    static constexpr int kFieldCount = 15;
+    static constexpr int kTestDateField = 10;
+    static constexpr int kBornDateField = 11;
+    static constexpr int kTestAgeField = 12;
+    static constexpr int kSexField = 13;
+    static constexpr int kHandednessField = 14;
+
     explicit PersonForm(MainWindow& main);
     int state() const override { return 2; }
     bool command(int id) override;
+
+    // Field 0-14, or nullptr.
+    QLineEdit* field(int id) const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void fillFromRecord();
+    void fillFromKelmo();
+    // 1 to go on, 0 to stay with the focus where the user must look.
+    int acceptPersonForm();
+    void closePersonForm();
+    void cancel();
+
+    bool handleKey(int id, QKeyEvent* key);
+    void moveFocus(int from, bool forward);
+    void focusField(int id);
+    void showLiveTestAge();
+
+    PersonalData& person() const;
+
+    // Held apart from the main window: a date field can lose the focus while the window is
+    // already being torn down.
+    AppContext& m_context;
+
+    std::array<QLineEdit*, kFieldCount> m_fields{};
+    bool m_closed = false;
+    bool m_focusedOnce = false;
 };
 
 } // namespace tavlo

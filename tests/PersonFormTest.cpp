@@ -1,0 +1,387 @@
+#include "Ages.h"
+#include "RecordingSink.h"
+#include "Screenshots.h"
+#include "app/GuiSink.h"
+#include "app/MainWindow.h"
+#include "app/PersonAcceptedScreen.h"
+#include "entry/PersonForm.h"
+#include "model/PersonText.h"
+
+#include <QDate>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace tavlo;
+using tavlo::test::RecordingSink;
+using Texts = QMap<QString, QString>;
+
+// Readable failures.
+static void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
+namespace {
+
+// kelmo.ini's key of each field; the test age has none.
+const QStringList kKeys = {"Namn",  "Adress", "Telefon",   "Nationalitet", "HomeLanguage",
+                           "Skola", "Klass",  "TestadVid", "Testledare",   "Other",
+                           "TestDate", "BornDate", "", "Sex", "Handedness"};
+const Texts kPerson = {{"Namn", "Kari Nordmann"}, {"Adress", "Storgata 1, Oslo"}, {"Telefon", "22 33 44 55"},
+                       {"Nationalitet", "norsk"}, {"HomeLanguage", "samisk"},     {"Skola", "Bjølsen skole"},
+                       {"Klass", "2"},            {"TestadVid", "BUP Oslo"},      {"Testledare", "Per Leder"},
+                       {"Other", "retest"},       {"TestDate", "01032012"},       {"BornDate", "31012005"},
+                       {"Sex", "J"},              {"Handedness", "A"}};
+
+// The test's main points XDG_CONFIG_HOME at a temporary folder before any test runs.
+QString kelmoPath()
+{
+    return qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Brenmark Rezod/kelmo.ini");
+}
+
+void setKelmo(const Texts& values)
+{
+    QSettings file(kelmoPath(), QSettings::IniFormat);
+    file.clear();
+    for (auto it = values.begin(); it != values.end(); ++it)
+        file.setValue(QStringLiteral("PD/") + it.key(), it.value());
+    file.sync();
+}
+
+// What the disk holds: read from a copy, past the process's shared settings cache.
+Texts kelmoOnDisk()
+{
+    QTemporaryDir dir;
+    Texts values;
+    if (!QFile::copy(kelmoPath(), dir.filePath(QStringLiteral("k.ini"))))
+        return values;
+    QSettings file(dir.filePath(QStringLiteral("k.ini")), QSettings::IniFormat);
+    file.beginGroup(QStringLiteral("PD"));
+    for (const QString& key : file.childKeys())
+        values[key] = file.value(key).toString();
+    return values;
+}
+
+class PersonFormTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        setKelmo({});
+        SetBeepHandler([this] { ++beeps; });
+    }
+    void TearDown() override { SetBeepHandler({}); }
+
+    // In an active window, so the focus moves as for a user.
+    void open()
+    {
+        w.showPersonForm();
+        w.show();
+        w.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+        form = qobject_cast<PersonForm*>(w.screen());
+        ASSERT_NE(form, nullptr);
+    }
+    QLineEdit* f(int id) const { return form->field(id); }
+    int focused() const
+    {
+        for (int id = 0; id < PersonForm::kFieldCount; ++id) {
+            if (QApplication::focusWidget() == f(id))
+                return id;
+        }
+        return -1;
+    }
+    // Click into the field and type over its text.
+    void type(int id, const QString& text)
+    {
+        QTest::mouseClick(f(id), Qt::LeftButton);
+        f(id)->selectAll();
+        QTest::keyClick(f(id), Qt::Key_Delete);
+        QTest::keyClicks(f(id), text);
+    }
+    void typeValid(const char* born = "15062005")
+    {
+        type(0, QStringLiteral("Ola Nordmann"));
+        type(8, QStringLiteral("Kari Leder"));
+        type(10, QStringLiteral("15062012"));
+        type(11, QLatin1String(born));
+        type(13, QStringLiteral("g"));
+    }
+    void clickFortsett() { QTest::mouseClick(w.button(91), Qt::LeftButton); }
+    bool accepted() const { return qobject_cast<PersonAcceptedScreen*>(w.screen()) != nullptr; }
+
+    RecordingSink sink;
+    AppContext ctx;
+    MainWindow w{ctx};
+    PersonForm* form = nullptr;
+    int beeps = 0;
+};
+
+} // namespace
+
+TEST_F(PersonFormTest, NewTestShowsTodayAnEmptyBirthDateAndTheFocusOnTheName)
+{
+    NewTestRecord(ctx.test);
+    open();
+    tavlo::test::saveScreenshot(w, QStringLiteral("person-form"));
+    EXPECT_EQ(w.screenState(), 2);
+    EXPECT_EQ(f(10)->text(), QDate::currentDate().toString(QStringLiteral("ddMMyyyy")));
+    EXPECT_EQ(f(11)->text(), QStringLiteral("00000000"));
+    EXPECT_EQ(focused(), 0);
+    EXPECT_EQ(w.button(91)->text(), QStringLiteral("&Fortsett"));
+}
+
+TEST_F(PersonFormTest, StoredTestIsShownWholeAndAcceptedUnchanged)
+{
+    ctx.test = tavlo::test::childAged(7, 3, 12);
+    ctx.test.person.SEX = 2;
+    ctx.test.person.HANDEDNESS = 3;
+    ctx.test.person.TELEFON = QStringLiteral("+47 22 33 44 55 / +47 987 65 432"); // wider than its 20
+    const PersonalData before = ctx.test.person;
+    open();
+    tavlo::test::saveScreenshot(w, QStringLiteral("person-form-stored"));
+    EXPECT_EQ(QStringList({f(12)->text(), f(13)->text(), f(14)->text(), f(2)->text()}),
+              QStringList({"7:3:12", "J", "A", before.TELEFON}));
+    clickFortsett();
+    EXPECT_TRUE(accepted());
+    EXPECT_EQ(ctx.test.person, before);
+}
+
+TEST_F(PersonFormTest, KeyboardFilterLetsOnlyTheFieldsKeysThroughAndBeepsForTheRest)
+{
+    open();
+    type(11, QStringLiteral("1a2"));
+    QTest::keyClick(f(11), Qt::Key_3, Qt::KeypadModifier);
+    for (const Qt::Key key : {Qt::Key_Exclam, Qt::Key_F5, Qt::Key_Backspace})
+        QTest::keyClick(f(11), key);
+    EXPECT_EQ(f(11)->text(), QStringLiteral("12"));
+    EXPECT_EQ(beeps, 3);
+    type(13, QStringLiteral("1xg"));
+    EXPECT_EQ(f(13)->text(), QStringLiteral("G")) << "typed lower case shows upper case";
+    type(14, QStringLiteral("gjo"));
+    EXPECT_EQ(f(14)->text(), QStringLiteral("O"));
+    type(0, QStringLiteral("Ola 7x"));
+    EXPECT_EQ(f(0)->text(), QStringLiteral("Ola 7x"));
+    EXPECT_EQ(beeps, 7);
+    QTest::keyClick(f(10), Qt::Key_X, Qt::AltModifier); // Alt passes untouched
+    EXPECT_EQ(beeps, 7);
+}
+
+TEST_F(PersonFormTest, TabAndEnterMovePastTheTestAgeAndWrap)
+{
+    open();
+    QList<int> path;
+    for (int i = 0; i < 15; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), i % 2 ? Qt::Key_Tab : Qt::Key_Return);
+        path.append(focused());
+    }
+    EXPECT_EQ(path, (QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 13, 14, 0, 1}));
+    QTest::keyClick(f(1), Qt::Key_Tab, Qt::ShiftModifier);
+    QTest::keyClick(f(0), Qt::Key_Backtab, Qt::ShiftModifier);
+    QTest::keyClick(f(14), Qt::Key_Return, Qt::ShiftModifier);
+    QTest::keyClick(f(13), Qt::Key_Return, Qt::ShiftModifier);
+    EXPECT_EQ(focused(), 11);
+    EXPECT_EQ(f(11)->selectedText(), QStringLiteral("00000000"));
+    EXPECT_TRUE(sink.messages.isEmpty()) << "Enter moved, it did not accept";
+}
+
+TEST_F(PersonFormTest, LeavingADateFieldShowsTheTestAgeWithoutTheCalendarCheck)
+{
+    open();
+    type(10, QStringLiteral("01032012"));
+    type(11, QStringLiteral("31012005"));
+    QTest::keyClick(f(11), Qt::Key_Tab);
+    EXPECT_EQ(f(12)->text(), QStringLiteral("7:1:0"));
+    EXPECT_EQ(ctx.test.person.BORNDATE, (Date{2005, 1, 31}));
+    type(11, QStringLiteral("3101")); // half typed: the age stays
+    type(10, QStringLiteral("01032013"));
+    QTest::mouseClick(f(0), Qt::LeftButton);
+    EXPECT_EQ(f(12)->text(), QStringLiteral("7:1:0"));
+    type(10, QStringLiteral("01032012"));
+    type(11, QStringLiteral("31022005")); // no such day, yet the age follows
+    QTest::mouseClick(f(0), Qt::LeftButton);
+    EXPECT_EQ(f(12)->text(), QStringLiteral("7:0:0"));
+    EXPECT_TRUE(sink.messages.isEmpty());
+}
+
+TEST_F(PersonFormTest, RefusalsComeInOrderWithTheFocusOnTheFieldAndItsTextSelected)
+{
+    open();
+    const auto expectRefusal = [&](int id, const QString& message) {
+        sink.messages.clear();
+        clickFortsett();
+        ASSERT_EQ(sink.texts(), QStringList{message});
+        EXPECT_EQ(sink.messages[0].icon, MessageIcon::Exclamation);
+        EXPECT_EQ(focused(), id) << message.toStdString();
+        EXPECT_EQ(f(id)->selectedText(), f(id)->text());
+        EXPECT_EQ(w.screen(), form);
+    };
+    expectRefusal(0, QStringLiteral("Testpersonens navn må fylles inn!"));
+    type(0, QStringLiteral("Ola"));
+    expectRefusal(8, QStringLiteral("Testleder må fylles inn!"));
+    type(8, QStringLiteral("Kari"));
+    type(10, {});
+    expectRefusal(10, QStringLiteral("Testdato må fylles inn!"));
+    for (const char* wrong : {"31042012", "150620"}) {
+        type(10, QLatin1String(wrong));
+        expectRefusal(10, QStringLiteral("Feil testdato. Endre til gyldig dato!"));
+    }
+    type(10, QStringLiteral("29022012"));
+    expectRefusal(11, QStringLiteral("Feil fødselsdato. Endre til gyldig dato!")); // 00000000
+    type(11, {});
+    expectRefusal(11, QStringLiteral("Fødselsdato må fylles inn!"));
+    type(11, QStringLiteral("29022004"));
+    expectRefusal(13, QStringLiteral("Kjønn må fylles inn!"));
+    type(13, QStringLiteral("j"));
+    sink.messages.clear();
+    clickFortsett();
+    EXPECT_TRUE(accepted());
+    EXPECT_TRUE(sink.messages.isEmpty()) << "8 years: no question";
+    EXPECT_EQ(ctx.test.person.SEX, 2);
+    EXPECT_EQ(ctx.test.person.TESTDATE, (Date{2012, 2, 29}));
+}
+
+TEST_F(PersonFormTest, FieldsBeforeARefusalAreInTheRecordAndOnDiskWhenItIsShown)
+{
+    struct Snooping : RecordingSink {
+        const PersonalData* person = nullptr;
+        PersonalData seen;
+        Texts disk;
+        void show(const QString& caption, const QString& text, MessageIcon icon) override
+        {
+            seen = *person;
+            disk = kelmoOnDisk();
+            RecordingSink::show(caption, text, icon);
+        }
+    } snoop;
+    snoop.person = &ctx.test.person;
+    setKelmo({{"TestDate", "01012000"}});
+    open();
+    type(0, QStringLiteral("Ola"));
+    type(1, QStringLiteral("Storgata 1"));
+    clickFortsett();
+    ASSERT_EQ(snoop.texts(), QStringList{QStringLiteral("Testleder må fylles inn!")});
+    EXPECT_EQ(QStringList({snoop.seen.NAMN, snoop.seen.ADRESS}), QStringList({"Ola", "Storgata 1"}));
+    EXPECT_EQ(snoop.disk, (Texts{{"Namn", "Ola"}, {"Adress", "Storgata 1"}, {"Telefon", ""}, {"Nationalitet", ""},
+                                 {"HomeLanguage", ""}, {"Skola", ""}, {"Klass", ""}, {"TestadVid", ""},
+                                 {"TestDate", "01012000"}}));
+}
+
+TEST_F(PersonFormTest, RememberedTextTooLongToStoreComesInWholeAndIsRefused)
+{
+    open();
+    Texts person = kPerson;
+    person["Skola"] = QString(60, u'x');
+    setKelmo(person);
+    w.sendCommand(107);
+    EXPECT_EQ(f(5)->text().size(), 60);
+    sink.messages.clear();
+    clickFortsett();
+    ASSERT_EQ(sink.messages.size(), 1);
+    EXPECT_EQ(sink.messages[0].text, *CheckPersonText(QStringLiteral("Skole"), person["Skola"]));
+    EXPECT_EQ(focused(), 5);
+    EXPECT_EQ(ctx.test.person.HOMELANGUAGE, QStringLiteral("samisk"));
+    EXPECT_TRUE(ctx.test.person.SKOLA.isEmpty());
+}
+
+TEST_F(PersonFormTest, SexAndHandednessBecomeCodesAndLetters)
+{
+    setKelmo({{"Handedness", "V"}});
+    ctx.test.person.HANDEDNESS = 2;
+    open();
+    typeValid();
+    type(14, {});
+    QTest::keyClick(f(14), Qt::Key_Return); // Enter in the last field accepts
+    ASSERT_TRUE(accepted());
+    EXPECT_EQ(ctx.test.person.SEX, 1);
+    EXPECT_EQ(ctx.test.person.HANDEDNESS, 0);
+    EXPECT_EQ(kelmoOnDisk().value("Sex"), QStringLiteral("G"));
+    EXPECT_EQ(kelmoOnDisk().value("Handedness"), QStringLiteral("V")) << "an empty handedness writes nothing";
+
+    // A text that is no code ("?" for an absent key) keeps the record's code and is remembered.
+    ctx.test.person.HANDEDNESS = 3;
+    setKelmo({{"Namn", "Ola"}, {"Testledare", "Kari"}, {"TestDate", "15062012"}, {"BornDate", "15062005"}, {"Sex", "G"}});
+    open();
+    w.sendCommand(107);
+    clickFortsett();
+    ASSERT_TRUE(accepted());
+    EXPECT_EQ(ctx.test.person.HANDEDNESS, 3);
+    EXPECT_EQ(kelmoOnDisk().value("Handedness"), QStringLiteral("?"));
+}
+
+TEST_F(PersonFormTest, AltSBringsBackTheLastAcceptedPerson)
+{
+    open();
+    QTest::keyClick(f(0), Qt::Key_S, Qt::AltModifier);
+    for (int id = 0; id < 15; ++id) {
+        EXPECT_EQ(f(id)->text(), id == 12 ? f(12)->text() : id == 1 || id == 2 ? "" : "?") << id;
+        if (id != 12)
+            f(id)->setText(kPerson[kKeys[id]]);
+    }
+    clickFortsett();
+    ASSERT_TRUE(accepted()) << sink.texts().join(u'\n').toStdString();
+    EXPECT_EQ(kelmoOnDisk(), kPerson);
+
+    NewTestRecord(ctx.test);
+    open();
+    const QString age = f(12)->text();
+    QTest::keyClick(f(0), Qt::Key_S, Qt::AltModifier);
+    for (int id = 0; id < 15; ++id)
+        EXPECT_EQ(f(id)->text(), id == 12 ? age : kPerson[kKeys[id]]) << id;
+    QTest::mouseClick(f(10), Qt::LeftButton);
+    QTest::keyClick(f(10), Qt::Key_Tab);
+    EXPECT_EQ(f(12)->text(), QStringLiteral("7:1:0"));
+}
+
+TEST_F(PersonFormTest, UnusualAgesAskAndNoKeepsTheForm)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"16062009", "Barnet är yngre än 3 år. Är det korrekt?"}, // 2:11:29
+        {"15061995", "Barnet är äldre än 16 år. Stämmer det?"},   // 17:0:0
+        {"16061995", nullptr},                                    // 16:11:29
+    };
+    for (const auto& [born, question] : cases) {
+        NewTestRecord(ctx.test);
+        open();
+        typeValid(born);
+        sink.messages.clear();
+        if (question) {
+            sink.answers = {false};
+            clickFortsett();
+            ASSERT_EQ(sink.texts(), QStringList{QString::fromUtf8(question)});
+            EXPECT_TRUE(sink.messages[0].question);
+            EXPECT_EQ(w.screen(), form) << "No keeps the form";
+            EXPECT_EQ(f(0)->text(), QStringLiteral("Ola Nordmann"));
+            sink.answers = {true};
+            sink.messages.clear();
+        }
+        clickFortsett();
+        EXPECT_TRUE(accepted()) << born;
+        EXPECT_EQ(sink.messages.size(), question ? 1 : 0) << born;
+    }
+}
+
+TEST_F(PersonFormTest, CancelDropsTheTestAndReturnsToTheStartScreen)
+{
+    for (const int way : {0, 1, 2}) {
+        ctx.test = tavlo::test::childAged(9, 1);
+        ctx.test.scores.AI = 12;
+        open();
+        type(0, QStringLiteral("Ola"));
+        type(11, QStringLiteral("01012001")); // still in the field when the form goes
+        if (way == 2)
+            QTest::mouseClick(w.button(90), Qt::LeftButton);
+        else
+            QTest::keyClick(f(11), way ? Qt::Key_A : Qt::Key_Escape, way ? Qt::AltModifier : Qt::NoModifier);
+        EXPECT_EQ(w.screenState(), 1) << way;
+        TestRecord fresh;
+        NewTestRecord(fresh);
+        EXPECT_EQ(ctx.test.person, fresh.person) << way;
+        EXPECT_EQ(ctx.test.scores.AI, NOT_ENTERED);
+    }
+}
