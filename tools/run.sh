@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/deps.sh
-dir=$(tools/build.sh | tail -n 1)
+dir="$PWD/$(tools/build.sh | tail -n 1)"
 
 # The demonstration database and the program's settings stay inside the checkout, so the
 # person's own configuration is never touched.
