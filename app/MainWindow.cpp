@@ -1,10 +1,11 @@
 #include "app/MainWindow.h"
 
 #include "app/Look.h"
-#include "app/PersonAcceptedScreen.h"
+#include "app/ResultsPreviewScreen.h"
 #include "app/Screen.h"
 #include "app/StartScreen.h"
 #include "entry/PersonForm.h"
+#include "entry/RawScoreDialog.h"
 
 #include <QCloseEvent>
 #include <QFontMetrics>
@@ -142,9 +143,17 @@ void MainWindow::showPersonForm()
     setScreen(new PersonForm(*this));
 }
 
-void MainWindow::showPersonAccepted()
+void MainWindow::showResults()
 {
-    setScreen(new PersonAcceptedScreen(*this));
+    setScreen(new ResultsPreviewScreen(*this));
+}
+
+int MainWindow::runRawScoreEntry()
+{
+    if (m_rawScoreEntry)
+        return m_rawScoreEntry();
+    RawScoreDialog dialog(m_context, this);
+    return dialog.exec();
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event)

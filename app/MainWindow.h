@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
 #include <memory>
 
 class QPushButton;
@@ -38,8 +39,13 @@ public:
     void setScreen(Screen* screen);
     void showStartScreen();
     void showPersonForm();
-    // What follows an accepted person form until the raw score entry exists.
-    void showPersonAccepted();
+    // The scores of the current test (the domain report is still to come).
+    void showResults();
+
+    // The raw score entry after an accepted person form: 1 when the test was stored. Tests
+    // put their own in place of the modal dialog.
+    int runRawScoreEntry();
+    void setRawScoreEntry(std::function<int()> entry) { m_rawScoreEntry = std::move(entry); }
 
     // 800 x 600, centred on the screen.
     void placeCentred();
@@ -55,6 +61,7 @@ private:
     AppContext& m_context;
     std::array<QPushButton*, 5> m_buttons{};
     QPointer<Screen> m_screen;
+    std::function<int()> m_rawScoreEntry;
 };
 
 } // namespace tavlo

@@ -425,10 +425,12 @@ bool PersonForm::command(int id)
     case 91:
     case 106:
         if (acceptPersonForm() == 1) {
-            // The raw score entry takes over here; until it exists, what follows an accepted
-            // person stands for that entry having been accepted.
-            closePersonForm();
-            main().showPersonAccepted();
+            if (main().runRawScoreEntry() == 1) {
+                closePersonForm();
+                main().showResults();
+            } else {
+                main().setFocus();
+            }
         }
         return true;
     case 107:

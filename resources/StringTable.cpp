@@ -217,6 +217,15 @@ QString LoadString(int id)
     return entry ? QString::fromUtf8(entry->text) : QString();
 }
 
+QString LoadString(int id, const QString& value)
+{
+    QString text = LoadString(id);
+    const qsizetype at = text.indexOf(QStringLiteral("%s"));
+    if (at >= 0)
+        text.replace(at, 2, value);
+    return text;
+}
+
 bool HasString(int id)
 {
     return find(id) != nullptr;

@@ -14,6 +14,8 @@ struct StringEntry {
 
 // The text with this id; empty when there is none.
 QString LoadString(int id);
+// The text with its first "%s" (the texts keep their printf form) replaced by value.
+QString LoadString(int id, const QString& value);
 bool HasString(int id);
 std::span<const StringEntry> stringTable();
 

@@ -127,6 +127,12 @@ TEST(StringTable, HoldsTheTextsWithTheirIds)
               QStringLiteral("Tilknytning til databasen var mislykket. Ta kontakt med programleverandøren."));
     EXPECT_TRUE(LoadString(36).endsWith(u"Dataversjon 1.0/"));
     EXPECT_EQ(LoadString(999), QString());
+    // The printf placeholder takes a value; "%ss" keeps its genitive s.
+    EXPECT_EQ(LoadString(323, QStringLiteral("KA Totalskåre (Maks=10)")),
+              QStringLiteral("Ogyldig verdi registrert på KA Totalskåre (Maks=10)."));
+    EXPECT_EQ(LoadString(12, QStringLiteral("Kari")),
+              QStringLiteral("Vil du virkelig slette Karis testresultat fra databasen? Endringen er permanent."));
+    EXPECT_EQ(LoadString(13, QStringLiteral("50%s")), QStringLiteral("Data over testpersonen 50%s er slettet fra databasen."));
     EXPECT_FALSE(HasString(0));
     // Every text fits the ANSI buffers it will later be copied into, and is valid UTF-8.
     for (const StringEntry& e : stringTable()) {

@@ -1,0 +1,216 @@
+#include "entry/CardGridDialog.h"
+
+#include "app/Look.h"
+#include "model/TestRecord.h"
+#include "vandrel/MessageSink.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QScreen>
+
+namespace tavlo {
+
+namespace {
+
+constexpr int kWidth = 345;
+
+struct Rule {
+    int highestCard; // cards are numbered 1 to this
+    int mostCards;
+};
+
+Rule ruleOf(int block, int years)
+{
+    static constexpr Rule kTrials[6] = {{4, 4}, {8, 4}, {10, 6}, {12, 6}, {16, 8}, {20, 10}};
+    // The delayed recall asks for the cards of the child's last trial.
+    if (block == 7)
+        return years <= 6 ? kTrials[4] : kTrials[5];
+    return kTrials[block - 1];
+}
+
+// Up to 4 years trials 1-4; from 5 years trials 2-6 and the delayed recall.
+bool blockShown(int block, int years)
+{
+    return years <= 4 ? block <= 4 : block >= 2;
+}
+
+// The trial shown beside the child's four may hold a stored test's cards: shown, not typed in.
+bool blockEnabled(int block, int years)
+{
+    if (block == 2)
+        return years < 7;
+    if (block == 6)
+        return years != 5 && years != 6;
+    return true;
+}
+
+QString blockName(int block)
+{
+    return block == 7 ? QStringLiteral("Utsatt hukommelse") : QStringLiteral("Forsøk %1").arg(block);
+}
+
+QString invalidValueText(int block, int k)
+{
+    if (block == 7)
+        return QStringLiteral("Ugyldig verdi i rute %1, Utsatt hukommelse.").arg(k);
+    return QStringLiteral("Ugyldig verdi i rute %1, Forsøk %2").arg(k).arg(block);
+}
+
+QString tooManyText(int block, int count, int limit)
+{
+    return QStringLiteral("Det er fylt inn %1 kort på %2. Det kan registreres maks %3 kort på %2.")
+        .arg(QString::number(count), blockName(block), QString::number(limit));
+}
+
+QString duplicateText(int block)
+{
+    return blockName(block) + QStringLiteral(": Samme kort kan ikke registreres flere ganger.");
+}
+
+} // namespace
+
+CardGridDialog::CardGridDialog(TestRecord& test, QWidget* parent)
+    : QDialog(parent)
+    , m_test(test)
+    , m_years(test.testAge().years)
+{
+    setWindowTitle(QStringLiteral("TAVLO-II  Hukommelse for figurer (HF)"));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setFont(MainFont());
+    QPalette lilac = palette();
+    lilac.setColor(QPalette::Window, kLilac);
+    // The default grey of a read-only trial all but vanishes on the lilac; its stored cards
+    // must stay legible.
+    lilac.setColor(QPalette::Disabled, QPalette::WindowText, QColor(109, 109, 109));
+    lilac.setColor(QPalette::Disabled, QPalette::Text, QColor(109, 109, 109));
+    setPalette(lilac);
+    setAutoFillBackground(true);
+
+    const bool young = m_years <= 4;
+    const int height = young ? 395 : 510;
+    setFixedSize(kWidth, height);
+    if (const QScreen* s = QGuiApplication::primaryScreen()) {
+        const QRect area = s->geometry();
+        move(area.x() + (area.width() - kWidth) / 2, area.y() + (area.height() - height) / 2);
+    }
+
+    auto* instruction =
+        new QLabel(QStringLiteral("Fyll inn tallet på kortet i tilsvarende rute som barnet plasserte kortet i."), this);
+    instruction->setWordWrap(true);
+    instruction->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    instruction->setGeometry(20, 10, 300, 40);
+
+    // Label positions of the blocks shown, in block order: two columns, top to bottom.
+    static constexpr QPoint kYoungBlocks[] = {{20, 50}, {200, 50}, {20, 170}, {200, 170}};
+    static constexpr QPoint kOlderBlocks[] = {{20, 50}, {200, 50}, {20, 170}, {200, 170}, {20, 290}, {200, 290}};
+    const QPoint* next = young ? kYoungBlocks : kOlderBlocks;
+
+    auto* digits = new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,2}")), this);
+    for (int block = 1; block <= kBlockCount; ++block) {
+        const bool shown = blockShown(block, m_years);
+        const bool enabled = blockEnabled(block, m_years);
+        const QPoint at = shown ? *next++ : QPoint();
+        auto* label = new QLabel(blockName(block), this);
+        label->setGeometry(at.x(), at.y(), 150, 20);
+        label->setHidden(!shown);
+        label->setEnabled(enabled);
+        m_labels[size_t(block - 1)] = label;
+        for (int k = 1; k <= kCellsPerBlock; ++k) {
+            const int n = kCellsPerBlock * (block - 1) + k;
+            auto* edit = new QLineEdit(this);
+            edit->setMaxLength(2);
+            edit->setValidator(digits);
+            edit->setAlignment(Qt::AlignCenter);
+            edit->setGeometry(at.x() + 30 * ((k - 1) % 4), at.y() + 20 + 25 * ((k - 1) / 4), 28, 23);
+            edit->setHidden(!shown);
+            edit->setEnabled(enabled);
+            const int value = m_test.grid.cell(n);
+            const QString text = value == NOT_ENTERED ? QString() : QString::number(value);
+            // A stored value too long to type is shown whole, so that OK refuses it rather
+            // than reading a cut-off number.
+            if (text.size() > 2)
+                edit->setMaxLength(int(text.size()));
+            edit->setText(text);
+            m_cells[size_t(n - 1)] = edit;
+        }
+    }
+
+    m_ok = new QPushButton(QStringLiteral("&OK"), this);
+    m_ok->setDefault(true);
+    m_cancel = new QPushButton(QStringLiteral("&Avbryt"), this);
+    const int buttonY = young ? 320 : 435;
+    m_ok->setGeometry(20, buttonY, 100, 40);
+    m_cancel->setGeometry(140, buttonY, 100, 40);
+    connect(m_ok, &QPushButton::clicked, this, &CardGridDialog::checkCardGrid);
+    connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    // From 7 years the first trial shown is read-only: begin in the first that can be typed.
+    for (int block = 1; block <= kBlockCount; ++block) {
+        if (blockShown(block, m_years) && blockEnabled(block, m_years)) {
+            cell(kCellsPerBlock * (block - 1) + 1)->setFocus();
+            break;
+        }
+    }
+}
+
+QLineEdit* CardGridDialog::cell(int n) const
+{
+    return n >= 1 && n <= int(m_cells.size()) ? m_cells[size_t(n - 1)] : nullptr;
+}
+
+QLabel* CardGridDialog::blockLabel(int block) const
+{
+    return block >= 1 && block <= kBlockCount ? m_labels[size_t(block - 1)] : nullptr;
+}
+
+bool CardGridDialog::checkCardGrid()
+{
+    for (int block = 1; block <= kBlockCount; ++block) {
+        if (blockShown(block, m_years) && !checkBlock(block))
+            return false;
+    }
+    done(1);
+    return true;
+}
+
+bool CardGridDialog::checkBlock(int block)
+{
+    const Rule rule = ruleOf(block, m_years);
+    int count = 0;
+    bool twice = false;
+    std::array<bool, 21> seen{}; // by card number, 1-20
+    for (int k = 1; k <= kCellsPerBlock; ++k) {
+        const int n = kCellsPerBlock * (block - 1) + k;
+        QLineEdit* edit = cell(n);
+        const QString text = edit->text();
+        bool number = true;
+        const int value = text.isEmpty() ? NOT_ENTERED : text.toInt(&number);
+        if (!number || (value != NOT_ENTERED && (value < 1 || value > rule.highestCard))) {
+            tell(invalidValueText(block, k), MessageIcon::Exclamation);
+            edit->setFocus();
+            edit->selectAll();
+            return false;
+        }
+        // Copied as it passes: a later refusal keeps what was checked so far.
+        m_test.grid.cell(n) = value;
+        if (value != NOT_ENTERED) {
+            ++count;
+            twice = twice || seen[size_t(value)];
+            seen[size_t(value)] = true;
+        }
+    }
+    if (count > rule.mostCards) {
+        tell(tooManyText(block, count, rule.mostCards), MessageIcon::Exclamation);
+        return false;
+    }
+    if (twice) {
+        tell(duplicateText(block), MessageIcon::Exclamation);
+        return false;
+    }
+    return true;
+}
+
+} // namespace tavlo

@@ -1,0 +1,261 @@
+#include "entry/RawScoreDialog.h"
+
+#include "app/AppContext.h"
+#include "app/Look.h"
+#include "entry/CardGridDialog.h"
+#include "resources/StringTable.h"
+#include "scoring/NormTables.h"
+#include "store/TestStore.h"
+#include "vandrel/MessageSink.h"
+
+#include <QEvent>
+#include <QGuiApplication>
+#include <QIntValidator>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+
+#include <climits>
+
+namespace tavlo {
+
+namespace {
+
+constexpr int kRow = 25;        // one row, one scroll unit
+constexpr int kScrollJump = 5;  // units per wheel notch and per focus near an edge
+
+// The years at which a measure's field is enabled; other ages see it greyed, but a stored
+// value in it is still read, checked and stored.
+struct EnabledYears {
+    const char* code;
+    int first;
+    int last;
+};
+
+constexpr EnabledYears kEnabled[] = {
+    {"KR_A", INT_MIN, 4},  {"KR_B", INT_MIN, 4},  {"BF_S", 5, 12},        {"BF_A", 5, 12},
+    {"BP", 7, INT_MAX},    {"DS_N", 7, INT_MAX},  {"DS_REP", 7, INT_MAX}, {"DS_R", 7, INT_MAX},
+    {"FR_AD", 5, INT_MAX}, {"FR_AID", 5, INT_MAX}, {"FR_BD", 5, INT_MAX}, {"FR_BID", 5, INT_MAX},
+    {"FBA", INT_MIN, 4},   {"FBAB", 5, INT_MAX},  {"MA_A", 5, INT_MAX},   {"MA_B", 5, INT_MAX},
+    {"MB_F", 5, INT_MAX},  {"MB_I", INT_MIN, 10}, {"MN_A", 5, INT_MAX},   {"MN_B", 5, INT_MAX},
+    {"MO_A5", 7, 12},      {"MO_A", 7, 12},       {"MO_B", 7, 12},        {"IH_D", INT_MIN, 12},
+    {"IH_ID", INT_MIN, 12}, {"INB_O", 5, INT_MAX}, {"INB_S", 5, INT_MAX}, {"INB_T", 5, INT_MAX},
+    {"INI_O", 5, INT_MAX}, {"INI_S", 5, INT_MAX}, {"INI_T", 5, INT_MAX},  {"INV_O", 7, INT_MAX},
+    {"INV_S", 7, INT_MAX}, {"INV_T", 7, INT_MAX}, {"KA", 5, 12},          {"KL", 7, INT_MAX},
+    {"MM", INT_MIN, 12},   {"OS", INT_MIN, 12},   {"OF_B", 7, INT_MAX},   {"OI_REP", 7, INT_MAX},
+    {"OI_RENDER", 7, INT_MAX}, {"PI", 5, INT_MAX}, {"RM", INT_MIN, 6},    {"ST", INT_MIN, 6},
+    {"VP_T", INT_MIN, 12}, {"VP_F", INT_MIN, 12},
+};
+
+QFont headingFont()
+{
+    return WindowsFont(QStringLiteral("MS Sans Serif"), 16, true);
+}
+
+} // namespace
+
+bool RawScoreDialog::FieldEnabled(int entryRow, int years)
+{
+    const MeasureInfo* m = measureAtEntryRow(entryRow);
+    if (!m)
+        return false;
+    for (const EnabledYears& e : kEnabled) {
+        if (qstrcmp(e.code, m->code) == 0)
+            return years >= e.first && years <= e.last;
+    }
+    return true;
+}
+
+RawScoreDialog::RawScoreDialog(AppContext& context, QWidget* parent)
+    : QDialog(parent)
+    , m_context(context)
+{
+    setWindowTitle(QStringLiteral("TAVLO-II"));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setFont(MainFont());
+    QPalette lilac = palette();
+    lilac.setColor(QPalette::Window, kLilac);
+    setPalette(lilac);
+    setAutoFillBackground(true);
+    const int years = context.test.testAge().years;
+
+    m_scroll = new QScrollArea(this);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_scroll);
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scroll->setWidgetResizable(false);
+    m_scroll->viewport()->installEventFilter(this);
+    m_scroll->verticalScrollBar()->setSingleStep(kRow);
+    auto* page = new QWidget;
+    page->setPalette(lilac);
+    page->setAutoFillBackground(true);
+    page->installEventFilter(this);
+    page->setFocusPolicy(Qt::ClickFocus);
+
+    auto* instruction = new QLabel(QStringLiteral("Fyll inn resultatet fra TAVLO-II-testingen nedenfor:"), page);
+    instruction->setFont(headingFont());
+    instruction->setGeometry(40, 23, 600, 22);
+
+    int y = 48;
+    const auto heading = [&](int textId) {
+        auto* label = new QLabel(LoadString(textId), page);
+        label->setFont(headingFont());
+        label->setGeometry(40, y, 500, 22);
+        y += kRow;
+    };
+    const auto labelRow = [&](const QString& text, int height) {
+        auto* label = new QLabel(text, page);
+        label->setGeometry(73, y, 500, height);
+        return label;
+    };
+    const auto* previous = static_cast<const MeasureInfo*>(nullptr);
+    for (int row = 1; row <= 60; ++row) {
+        const MeasureInfo* m = measureAtEntryRow(row);
+        if (row == 25) {
+            // Memory for designs has no totals of its own: its heading carries the card grid.
+            heading(subtestInfo(Subtest::HF).textId);
+            m_cardGrid = new QPushButton(QStringLiteral("&Hukommelse for figurer"), page);
+            m_cardGrid->setGeometry(40, y, 200, 22);
+            y += kRow;
+        }
+        if (row == 27) {
+            labelRow(LoadString(1161), 22);
+            y += kRow;
+        }
+        if (!previous || previous->subtest != m->subtest)
+            heading(subtestInfo(m->subtest).textId);
+        auto* edit = new QLineEdit(page);
+        edit->setMaxLength(3);
+        edit->setValidator(new QIntValidator(0, 999, edit));
+        edit->setGeometry(40, y, 28, 23);
+        edit->setEnabled(FieldEnabled(row, years));
+        edit->installEventFilter(this);
+        m_fields[size_t(row - 1)] = edit;
+        labelRow(LoadString(m->labelId), 24);
+        y += kRow;
+        previous = m;
+    }
+    m_continue = new QPushButton(LoadString(96), page);
+    // R rows laid out from y 48: the buttons stand at R x 25 + 70.
+    m_continue->setGeometry(40, (y - 48) + 70, 100, 40);
+    m_cancel = new QPushButton(LoadString(95), page);
+    m_cancel->setGeometry(160, m_continue->y(), 100, 40);
+    m_continue->setDefault(true);
+    page->resize(620, m_continue->y() + 40 + 30);
+    m_scroll->setWidget(page);
+
+    connect(m_continue, &QPushButton::clicked, this, &RawScoreDialog::acceptScores);
+    connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_cardGrid, &QPushButton::clicked, this, [this] {
+        CardGridDialog grid(m_context.test, this);
+        grid.exec();
+    });
+
+    // Centred across, full height less room for the task bar.
+    QRect area(0, 0, 800, 600);
+    if (const QScreen* s = QGuiApplication::primaryScreen())
+        area = s->availableGeometry();
+    setGeometry(area.x() + area.width() / 2 - 300, area.y(), 600, area.height() - 40);
+    fillFromRecord();
+    m_fields[0]->setFocus();
+}
+
+QLineEdit* RawScoreDialog::field(int entryRow) const
+{
+    return entryRow >= 1 && entryRow <= 60 ? m_fields[size_t(entryRow - 1)] : nullptr;
+}
+
+void RawScoreDialog::fillFromRecord()
+{
+    for (int row = 1; row <= 60; ++row) {
+        const int value = m_context.test.scores[measureAtEntryRow(row)->key];
+        m_fields[size_t(row - 1)]->setText(value == NOT_ENTERED ? QString() : QString::number(value));
+    }
+}
+
+int RawScoreDialog::CheckRawScores()
+{
+    const int years = m_context.test.testAge().years;
+    const int column = MaximaColumn(years);
+    int refused = 0;
+    for (int row = 1; row <= 60; ++row) {
+        const MeasureInfo* m = measureAtEntryRow(row);
+        const QString text = m_fields[size_t(row - 1)]->text().trimmed();
+        bool number = true;
+        const int value = text.isEmpty() ? NOT_ENTERED : text.toInt(&number);
+        const RawMaxima* maxima = normTables().rawMaxima(m->key);
+        const int max = maxima ? (*maxima)[size_t(column)] : 0;
+        if (!number || (value != NOT_ENTERED && max != 0 && (value < 0 || value > max))) {
+            refused = row;
+            break;
+        }
+        m_context.test.scores[m->key] = value;
+    }
+    const TestData& t = m_context.test.scores;
+    if (years >= 7 && t.DS_N + t.DS_REP + t.DS_R > 20) {
+        tell(QStringLiteral("Feilaktige verdier på Dyresortering. Summen av antallet feil (Nye sorteringsfeil Totalt samt "
+                            "Gjentatte sorteringer Totalt) og Riktige sorteringer Totalt kan ikke overstige 20. Se over "
+                            "og korriger feilaktige verdier."),
+             MessageIcon::Exclamation);
+        QLineEdit* ds = field(measureInfo(Key::DS_N).entryRow);
+        ds->setFocus();
+        ds->selectAll();
+        return 0;
+    }
+    if (refused) {
+        tell(LoadString(323, LoadString(1100 + refused)), MessageIcon::Exclamation);
+        QLineEdit* edit = field(refused);
+        edit->setFocus();
+        edit->selectAll();
+        return 0;
+    }
+    return 1;
+}
+
+void RawScoreDialog::acceptScores()
+{
+    if (CheckRawScores() != 1)
+        return;
+    // A save that fails has said why; the dialog stays, with everything typed still in it.
+    if (!SaveTest(m_context.db, m_context.test, m_context.testIsNew))
+        return;
+    m_context.testIsNew = false;
+    done(1);
+}
+
+bool RawScoreDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    QScrollBar* bar = m_scroll ? m_scroll->verticalScrollBar() : nullptr;
+    if (!bar)
+        return QDialog::eventFilter(watched, event);
+    if (event->type() == QEvent::Wheel && watched == m_scroll->viewport()) {
+        const auto* wheel = static_cast<QWheelEvent*>(event);
+        const int notches = wheel->angleDelta().y() / 120;
+        bar->setValue(bar->value() - notches * kScrollJump * kRow);
+        return true;
+    }
+    if (event->type() == QEvent::FocusIn && watched->isWidgetType()) {
+        // Tabbing through the fields keeps the one with the focus in sight.
+        auto* w = static_cast<QWidget*>(watched);
+        const int top = w->mapTo(m_scroll->viewport(), QPoint(0, 0)).y();
+        const int height = m_scroll->viewport()->height();
+        if (top + w->height() > height - 80)
+            bar->setValue(bar->value() + kScrollJump * kRow);
+        else if (top < 80)
+            bar->setValue(bar->value() - kScrollJump * kRow);
+    }
+    if (event->type() == QEvent::MouseButtonPress && watched == m_scroll->widget()) {
+        // A click on the page takes the focus away from the fields.
+        m_scroll->widget()->setFocus();
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+} // namespace tavlo

@@ -1,0 +1,271 @@
+#include "Ages.h"
+#include "RecordingSink.h"
+#include "Screenshots.h"
+#include "TempDatabase.h"
+#include "app/AppContext.h"
+#include "entry/RawScoreDialog.h"
+#include "resources/StringTable.h"
+#include "store/PersonTable.h"
+#include "store/ScoreTables.h"
+#include "store/TestStore.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace tavlo;
+using tavlo::test::childAged;
+using tavlo::test::RecordingSink;
+using tavlo::test::TempDatabase;
+
+namespace {
+
+int row(Key key)
+{
+    return measureInfo(key).entryRow;
+}
+
+class RawScores : public ::testing::Test {
+protected:
+    void open(int years, int months = 0)
+    {
+        if (!context.db.isConnected()) {
+            ASSERT_TRUE(db.connect(context.db));
+        }
+        context.test = childAged(years, months);
+        reopen();
+    }
+    void reopen()
+    {
+        dialog = std::make_unique<RawScoreDialog>(context);
+        dialog->show();
+    }
+    void type(Key key, const QString& text)
+    {
+        QLineEdit* f = dialog->field(row(key));
+        f->clear();
+        QTest::keyClicks(f, text);
+    }
+    QString refusal(Key key) const
+    {
+        return QStringLiteral("Ogyldig verdi registrert på %1.").arg(LoadString(measureInfo(key).labelId));
+    }
+
+    TempDatabase db;
+    AppContext context;
+    RecordingSink sink;
+    std::unique_ptr<RawScoreDialog> dialog;
+};
+
+} // namespace
+
+TEST_F(RawScores, FieldsApplyingToTheAgeAreEnabledAndLaidOutUnderTheirHeadings)
+{
+    open(4);
+    tavlo::test::saveScreenshot(*dialog, QStringLiteral("raw-scores-4"));
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("TAVLO-II"));
+    EXPECT_TRUE(dialog->field(row(Key::AI))->isEnabled());
+    EXPECT_TRUE(dialog->field(row(Key::KR_A))->isEnabled());
+    EXPECT_FALSE(dialog->field(row(Key::BF_S))->isEnabled());
+    EXPECT_TRUE(dialog->field(row(Key::FBA))->isEnabled());
+    EXPECT_FALSE(dialog->field(row(Key::FBAB))->isEnabled());
+    EXPECT_TRUE(dialog->field(row(Key::RM))->isEnabled());
+    EXPECT_FALSE(dialog->field(row(Key::MO_A))->isEnabled());
+    // Rows 25 pixels apart in the dialog's order, the first field after its heading.
+    EXPECT_EQ(dialog->field(1)->geometry(), QRect(40, 73, 28, 23));
+    EXPECT_EQ(dialog->field(2)->y() - dialog->field(1)->y(), 2 * 25) << "KD starts with its heading";
+    // HF's heading and the card grid button, then HH's heading, then measure 25.
+    EXPECT_EQ(dialog->field(25)->y() - dialog->field(24)->y(), 4 * 25);
+    EXPECT_EQ(dialog->field(27)->y() - dialog->field(26)->y(), 2 * 25) << "the maxima line of 26";
+    EXPECT_EQ(dialog->cardGridButton()->text(), QStringLiteral("&Hukommelse for figurer"));
+    QStringList texts;
+    for (const QLabel* label : dialog->findChildren<QLabel*>())
+        texts.append(label->text());
+    for (int id = 1101; id <= 1161; ++id)
+        EXPECT_TRUE(texts.contains(LoadString(id))) << id;
+    for (int id = 1201; id <= 1230; ++id)
+        EXPECT_TRUE(texts.contains(LoadString(id))) << id;
+    EXPECT_TRUE(texts.contains(QStringLiteral("Fyll inn resultatet fra TAVLO-II-testingen nedenfor:")));
+    const int rows = 60 + 30 + 1 + 1;
+    EXPECT_EQ(dialog->continueButton()->geometry(), QRect(40, rows * 25 + 70, 100, 40));
+    EXPECT_EQ(dialog->cancelButton()->geometry(), QRect(160, rows * 25 + 70, 100, 40));
+    EXPECT_EQ(dialog->continueButton()->text(), QStringLiteral("&Fortsett"));
+
+    open(13);
+    EXPECT_FALSE(dialog->field(row(Key::BF_S))->isEnabled());
+    EXPECT_FALSE(dialog->field(row(Key::VP_T))->isEnabled());
+    EXPECT_TRUE(dialog->field(row(Key::INV_T))->isEnabled());
+    EXPECT_TRUE(dialog->field(row(Key::OF_A))->isEnabled());
+}
+
+TEST_F(RawScores, StoredValuesAreShownAndNotEnteredIsEmpty)
+{
+    open(8);
+    context.test.scores.AI = 0;
+    context.test.scores.VP_F = 382;
+    reopen();
+    EXPECT_EQ(dialog->field(row(Key::AI))->text(), QStringLiteral("0"));
+    EXPECT_EQ(dialog->field(row(Key::VP_F))->text(), QStringLiteral("382")) << "disabled, still shown";
+    EXPECT_TRUE(dialog->field(row(Key::KR_A))->text().isEmpty());
+    QTest::keyClicks(dialog->field(row(Key::BK)), QStringLiteral("1x2-"));
+    EXPECT_EQ(dialog->field(row(Key::BK))->text(), QStringLiteral("12")) << "digits only";
+    QTest::keyClicks(dialog->field(row(Key::BK)), QStringLiteral("345"));
+    EXPECT_EQ(dialog->field(row(Key::BK))->text(), QStringLiteral("123")) << "three at most";
+}
+
+TEST_F(RawScores, EachValueIsCheckedAgainstTheMaximumOfTheAge)
+{
+    open(4);
+    type(Key::AI, QStringLiteral("16"));
+    type(Key::KR_A, QStringLiteral("5"));
+    EXPECT_EQ(dialog->CheckRawScores(), 1);
+    EXPECT_EQ(context.test.scores.AI, 16);
+    type(Key::AI, QStringLiteral("17"));
+    type(Key::KR_A, QStringLiteral("6"));
+    EXPECT_EQ(dialog->CheckRawScores(), 0);
+    EXPECT_EQ(sink.texts(), QStringList{refusal(Key::AI)});
+    EXPECT_EQ(sink.messages[0].icon, MessageIcon::Exclamation);
+    EXPECT_EQ(dialog->focusWidget(), dialog->field(row(Key::AI)));
+    EXPECT_EQ(dialog->field(row(Key::AI))->selectedText(), QStringLiteral("17"));
+    EXPECT_EQ(context.test.scores.AI, 16) << "the refused value is not copied";
+    EXPECT_EQ(context.test.scores.KR_A, 5) << "nor anything after it";
+
+    // 5 and 6 years differ in the two name measures only.
+    open(5);
+    type(Key::MN_A, QStringLiteral("20"));
+    sink.messages.clear();
+    EXPECT_EQ(dialog->CheckRawScores(), 0);
+    EXPECT_EQ(sink.texts(), QStringList{refusal(Key::MN_A)});
+    open(6);
+    type(Key::MN_A, QStringLiteral("20"));
+    type(Key::MN_B, QStringLiteral("8"));
+    EXPECT_EQ(dialog->CheckRawScores(), 1);
+
+    // No maximum: any three digits. MT_K is 26 whatever its label says.
+    open(9);
+    type(Key::BP, QStringLiteral("999"));
+    type(Key::MO_A, QStringLiteral("999"));
+    type(Key::VP_F, QStringLiteral("999"));
+    type(Key::MT_K, QStringLiteral("26"));
+    EXPECT_EQ(dialog->CheckRawScores(), 1);
+    type(Key::MT_K, QStringLiteral("27"));
+    sink.messages.clear();
+    EXPECT_EQ(dialog->CheckRawScores(), 0);
+    EXPECT_EQ(sink.texts(), QStringList{refusal(Key::MT_K)});
+
+    // A greyed field's stored value is read and checked all the same.
+    open(8);
+    context.test.scores.KR_A = 23;
+    reopen();
+    sink.messages.clear();
+    EXPECT_EQ(dialog->CheckRawScores(), 0);
+    EXPECT_EQ(sink.texts(), QStringList{refusal(Key::KR_A)});
+}
+
+TEST_F(RawScores, SortingSumOverTwentyIsRefusedFirst)
+{
+    const QString sumMessage = QStringLiteral(
+        "Feilaktige verdier på Dyresortering. Summen av antallet feil (Nye sorteringsfeil Totalt samt Gjentatte "
+        "sorteringer Totalt) og Riktige sorteringer Totalt kan ikke overstige 20. Se over og korriger feilaktige "
+        "verdier.");
+    open(7);
+    type(Key::DS_N, QStringLiteral("10"));
+    type(Key::DS_REP, QStringLiteral("5"));
+    type(Key::DS_R, QStringLiteral("6"));
+    type(Key::VP_F, QStringLiteral("17")); // after the sorting measures: stored before the sum is told
+    EXPECT_EQ(dialog->CheckRawScores(), 0);
+    EXPECT_EQ(sink.texts(), QStringList{sumMessage});
+    EXPECT_EQ(dialog->focusWidget(), dialog->field(row(Key::DS_N)));
+    EXPECT_EQ(context.test.scores.VP_F, 17);
+
+    // The sum is told even when an earlier value was refused, and only the sum.
+    type(Key::AI, QStringLiteral("99"));
+    sink.messages.clear();
+    EXPECT_EQ(dialog->CheckRawScores(), 0);
+    EXPECT_EQ(sink.texts(), QStringList{sumMessage});
+
+    // A missing part counts as -9.
+    type(Key::AI, QString());
+    type(Key::DS_N, QStringLiteral("15"));
+    type(Key::DS_REP, QString());
+    type(Key::DS_R, QStringLiteral("12"));
+    sink.messages.clear();
+    EXPECT_EQ(dialog->CheckRawScores(), 1) << sink.texts().join(u'\n').toStdString();
+    // Below 7 years the sum is not checked.
+    open(6);
+    context.test.scores.DS_N = 20;
+    context.test.scores.DS_R = 12;
+    reopen();
+    EXPECT_EQ(dialog->CheckRawScores(), 1);
+}
+
+TEST_F(RawScores, FortsettStoresANewTestAndThenItsChanges)
+{
+    open(8);
+    context.testIsNew = true;
+    type(Key::AI, QStringLiteral("0"));
+    type(Key::BK, QStringLiteral("12"));
+    QTest::mouseClick(dialog->continueButton(), Qt::LeftButton);
+    EXPECT_EQ(dialog->result(), 1);
+    EXPECT_TRUE(sink.messages.isEmpty()) << sink.texts().join(u'\n').toStdString();
+    ASSERT_GT(context.test.person.ID, 0);
+    EXPECT_FALSE(context.testIsNew) << "stored now: a second save updates";
+
+    TestRecord back;
+    ASSERT_EQ(ReadTest(context.db, back, context.test.person.ID), 1);
+    EXPECT_EQ(back.scores.AI, 0);
+    EXPECT_EQ(back.scores.BK, 12);
+    EXPECT_EQ(back.scores.KR_A, NOT_ENTERED) << "an empty field is stored as -9";
+
+    reopen();
+    type(Key::BK, QString());
+    QTest::mouseClick(dialog->continueButton(), Qt::LeftButton);
+    EXPECT_EQ(dialog->result(), 1);
+    ASSERT_EQ(ReadTest(context.db, back, context.test.person.ID), 1);
+    EXPECT_EQ(back.scores.BK, NOT_ENTERED);
+    EXPECT_EQ(NextPersonId(context.db), context.test.person.ID) << "no second person row";
+}
+
+TEST_F(RawScores, AFailedSaveKeepsTheDialogAndEverythingTyped)
+{
+    open(8);
+    context.testIsNew = true;
+    db.exec(QStringLiteral("DROP TABLE TESTDATA_TAVLO_MF"));
+    type(Key::AI, QStringLiteral("20"));
+    QTest::mouseClick(dialog->continueButton(), Qt::LeftButton);
+    EXPECT_EQ(dialog->result(), 0);
+    EXPECT_TRUE(dialog->isVisible());
+    ASSERT_FALSE(sink.messages.isEmpty());
+    EXPECT_TRUE(sink.messages.last().text.contains(u"no such table")) << sink.messages.last().text.toStdString();
+    EXPECT_EQ(dialog->field(row(Key::AI))->text(), QStringLiteral("20"));
+    EXPECT_EQ(context.test.person.ID, 0);
+    EXPECT_TRUE(context.testIsNew);
+
+    QTest::mouseClick(dialog->cancelButton(), Qt::LeftButton);
+    EXPECT_EQ(dialog->result(), 0);
+    EXPECT_FALSE(dialog->isVisible());
+}
+
+TEST_F(RawScores, TabbingKeepsTheFocusedFieldInSight)
+{
+    open(9);
+    dialog->resize(600, 400);
+    QScrollBar* bar = dialog->scrollArea()->verticalScrollBar();
+    EXPECT_EQ(bar->value(), 0);
+    for (int r = 1; r <= 20; ++r) {
+        QLineEdit* f = dialog->field(r);
+        if (!f->isEnabled())
+            continue;
+        f->setFocus();
+        QCoreApplication::processEvents();
+        const int top = f->mapTo(dialog->scrollArea()->viewport(), QPoint(0, 0)).y();
+        EXPECT_GE(top, 0) << r;
+        EXPECT_LE(top + f->height(), dialog->scrollArea()->viewport()->height()) << r;
+    }
+    EXPECT_GT(bar->value(), 0);
+}
