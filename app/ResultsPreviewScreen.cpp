@@ -98,7 +98,7 @@ QStringList ResultsPreviewScreen::summary() const
 void ResultsPreviewScreen::resizeEvent(QResizeEvent* event)
 {
     Screen::resizeEvent(event);
-    m_table->setGeometry(20, 140, width() - 40, height() - 200);
+    m_table->setGeometry(20, 140, width() - 40, height() - 230); // clear of the buttons at 520
 }
 
 void ResultsPreviewScreen::paintEvent(QPaintEvent*)
