@@ -1,11 +1,11 @@
 #include "app/MainWindow.h"
 
 #include "app/Look.h"
-#include "app/ResultsPreviewScreen.h"
 #include "app/Screen.h"
 #include "app/StartScreen.h"
 #include "entry/PersonForm.h"
 #include "entry/RawScoreDialog.h"
+#include "report/ResultsWindow.h"
 
 #include <QCloseEvent>
 #include <QFontMetrics>
@@ -145,7 +145,7 @@ void MainWindow::showPersonForm()
 
 void MainWindow::showResults()
 {
-    setScreen(new ResultsPreviewScreen(*this));
+    setScreen(new ResultsWindow(*this));
 }
 
 int MainWindow::runRawScoreEntry()

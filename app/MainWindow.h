@@ -39,7 +39,7 @@ public:
     void setScreen(Screen* screen);
     void showStartScreen();
     void showPersonForm();
-    // The scores of the current test (the domain report is still to come).
+    // The results window on the current test, scored as it opens.
     void showResults();
 
     // The raw score entry after an accepted person form: 1 when the test was stored. Tests

@@ -3,7 +3,6 @@
 #include "Screenshots.h"
 #include "TempDatabase.h"
 #include "app/MainWindow.h"
-#include "app/ResultsPreviewScreen.h"
 #include "store/TestStore.h"
 #include "app/StartScreen.h"
 #include "resources/StringTable.h"
@@ -85,52 +84,6 @@ TEST(MainWindow, EscapeOnTheStartScreenEndsTheProgram)
     w.showStartScreen();
     QTest::keyClick(&w, Qt::Key_A, Qt::AltModifier); // Alt+A is 102: quit here too
     EXPECT_FALSE(w.isVisible());
-}
-
-TEST(MainWindow, ResultsOfAStoredTestAreScoredAndShown)
-{
-    TempDatabase db;
-    AppContext context;
-    ASSERT_TRUE(db.connect(context.db));
-    context.test = tavlo::test::childAged(7, 3, 2);
-    context.test.person.NAMN = QStringLiteral("Kari Nordmann");
-    context.test.person.SEX = 2;
-    context.test.scores.AI = 20;
-    context.test.scores.BF_S = 9;
-    ASSERT_TRUE(SaveTest(context.db, context.test, true));
-    context.testIsNew = false;
-    MainWindow w(context);
-    RecordingSink sink;
-    w.showResults();
-    w.show();
-    auto* screen = qobject_cast<ResultsPreviewScreen*>(w.screen());
-    ASSERT_NE(screen, nullptr);
-    EXPECT_EQ(w.screenState(), 6);
-    EXPECT_TRUE(sink.messages.isEmpty()) << sink.texts().join(u'\n').toStdString();
-    const QStringList lines = screen->summary();
-    EXPECT_TRUE(lines.contains(QStringLiteral("Navn: Kari Nordmann")));
-    EXPECT_TRUE(lines.contains(QStringLiteral("Testalder: 7:3:2")));
-    EXPECT_TRUE(lines.contains(QStringLiteral("Kjønn: Jente")));
-    EXPECT_TRUE(lines.contains(QStringLiteral("Normgruppe: Alder 7:0-7:5, provisoriske normer, ikke for klinisk bruk")));
-    // The measures given, with what the scoring made of them.
-    QStringList labels;
-    for (int r = 0; r < screen->table()->rowCount(); ++r)
-        labels.append(screen->table()->item(r, 0)->text());
-    EXPECT_EQ(labels.value(0), LoadString(1101));
-    EXPECT_TRUE(labels.contains(LoadString(1104)));
-    EXPECT_TRUE(labels.contains(QStringLiteral("BF_SUM")));
-    EXPECT_EQ(screen->table()->item(0, 2)->text(), QString::number(context.test.result(Key::AI).value));
-    tavlo::test::saveScreenshot(w, QStringLiteral("results-preview"));
-
-    QTest::mouseClick(w.button(91), Qt::LeftButton); // E&ndre
-    QCoreApplication::processEvents();
-    EXPECT_EQ(w.screenState(), 2);
-    EXPECT_FALSE(context.testIsNew) << "a change rewrites the stored rows";
-    w.showResults();
-    QTest::mouseClick(w.button(90), Qt::LeftButton);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(w.screenState(), 1);
-    EXPECT_TRUE(context.test.person.NAMN.isEmpty());
 }
 
 TEST(Program, ASecondInstanceEndsAtOnceAndAStaleLockIsTakenOver)

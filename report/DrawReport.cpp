@@ -1,0 +1,166 @@
+#include "report/DrawReport.h"
+
+#include "model/TestRecord.h"
+#include "report/ReportRows.h"
+#include "resources/StringTable.h"
+#include "vandrel/TextOut.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+namespace tavlo {
+
+namespace {
+
+void drawRightAligned(QPainter* p, int x, int y, const QString& text)
+{
+    const QFontMetrics m(p->font());
+    p->drawText(x - m.horizontalAdvance(text), y + m.ascent(), text);
+}
+
+void drawLeft(QPainter* p, int x, int y, const QString& text)
+{
+    p->drawText(x, y + QFontMetrics(p->font()).ascent(), text);
+}
+
+int lineHeight(const QFont& font)
+{
+    const QFontMetrics m(font);
+    return m.height() + m.leading();
+}
+
+void rule(QPainter* p, int x1, int x2, int y)
+{
+    p->drawLine(x1, y, x2, y);
+}
+
+// The footnote under a section whose band percentages are cumulative.
+bool needsFootnote(int domain, int years, const TestRecord& t)
+{
+    switch (domain) {
+    case 1:
+        return years >= 5 && years <= 12 && t.scores.BF_S != NOT_ENTERED;
+    case 3:
+        return years >= 7 && years <= 12 && t.raw(Key::MO_DELAY) != NOT_ENTERED;
+    case 4:
+        return years < 13 && !(t.scores.IH_D == NOT_ENTERED && t.scores.IH_ID == NOT_ENTERED);
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+QFont CreateFittedFont(int height, bool bold, bool italic, bool underline, const QString& face, int maxWidth)
+{
+    const QString sample = QStringLiteral("ABCdefGHIjklMNOpqrSTUvxyZÅÄÖ");
+    QFont font(face);
+    const bool serif = face.contains(u"Times");
+    font.setFamilies({face, serif ? QStringLiteral("Liberation Serif") : QStringLiteral("Liberation Sans")});
+    font.setStyleHint(serif ? QFont::Serif : QFont::SansSerif);
+    font.setBold(bold);
+    font.setItalic(italic);
+    font.setUnderline(underline);
+    font.setPixelSize(std::max(height, 1));
+    while (QFontMetrics(font).horizontalAdvance(sample) > maxWidth && height >= 2)
+        font.setPixelSize(--height);
+    return font;
+}
+
+void DrawColumnHeadings(QPainter* p, int x, int y)
+{
+    drawLeft(p, x, y, QStringLiteral("Deltest"));
+    drawRightAligned(p, x + 250, y, QStringLiteral("Råskårer"));
+    drawRightAligned(p, x + 350, y, QStringLiteral("Skalerte skårer"));
+    drawRightAligned(p, x + 412, y, QStringLiteral("Persentil"));
+    drawLeft(p, x + 425, y, QStringLiteral("Type mål"));
+    drawRightAligned(p, x + 625, y, QStringLiteral("Kvalitativ beskrivelse"));
+}
+
+int DrawReport(QPainter* p, const TestRecord& test, int top, int left, int right, bool printing,
+               const std::array<bool, 6>& chosen, const PageBreaks* breaks)
+{
+    const QFont entryFont = p->font();
+    const QString face = printing ? QStringLiteral("Times New Roman") : QStringLiteral("Arial");
+    const int x = printing ? left : left - 30;
+    int y = printing ? top : top + 20;
+    const int years = test.testAge().years;
+    const DomainTables tables = BuildReportRows(test);
+
+    const QFont body = CreateFittedFont(16, false, false, false, face, 220);
+    const QFont heading = CreateFittedFont(16, false, true, false, face, 220);
+    const QFont title = CreateFittedFont(18, true, false, false, face, 300);
+    const QFont note = CreateFittedFont(12, false, false, false, face, 220);
+    const int W = QFontMetrics(heading).horizontalAdvance(QStringLiteral("Kvalitativ beskrivning"));
+    const bool paging = printing && breaks && breaks->printPageFooter && breaks->startReportPage;
+
+    const auto newPage = [&](int pageLeft) {
+        const int page = breaks->pageCounter ? ++*breaks->pageCounter : 0;
+        breaks->printPageFooter(p, pageLeft, right, page);
+        return breaks->startReportPage(p, pageLeft, right, 20);
+    };
+    const auto headings = [&](int at) {
+        p->setFont(heading);
+        DrawColumnHeadings(p, x, at + 5);
+        const int h = lineHeight(heading);
+        rule(p, x, x + 665, at + 5 + h + 5);
+        p->setFont(body);
+        return at + 5 + h + 8;
+    };
+
+    bool first = true;
+    for (int d = 1; d <= kDomainCount; ++d) {
+        if (!chosen[size_t(d - 1)])
+            continue;
+        if (paging && !first)
+            y = newPage(left);
+        first = false;
+
+        p->setFont(title);
+        y = DrawWrappedText(p, y + 10, LoadString(1300 + d), x, right, true, 0) + 5;
+        rule(p, x, x + 665, y);
+        int rowY = headings(y);
+
+        bool computed = false;
+        for (const ReportRow& row : tables[size_t(d - 1)]) {
+            if (row.Raw == NOT_ENTERED)
+                continue;
+            if (paging && d == 3 && rowY > 1000) {
+                y = newPage(x);
+                p->setFont(title);
+                const int bottom = DrawWrappedText(p, y + 10, QStringLiteral("Hukommelses- og innlæringsfunksjoner, fortsettelse"),
+                                                   x, right, true, 0);
+                rule(p, x, x + 665, bottom + 5);
+                rowY = headings(bottom + 5);
+                p->setFont(body);
+            }
+            rowY += 3;
+            if (row.Raw == COMPUTED_MARKER) {
+                drawRightAligned(p, x + 250, rowY, QStringLiteral("N/A*"));
+                computed = true;
+            } else {
+                drawRightAligned(p, x + 250, rowY, QString::number(row.Raw));
+            }
+            drawRightAligned(p, x + 350, rowY, row.Scaled == NOT_ENTERED ? QStringLiteral("-") : QString::number(row.Scaled));
+            drawRightAligned(p, x + 412, rowY, row.PercentileShown != NOT_ENTERED ? row.PercentileText : QStringLiteral("-"));
+            drawLeft(p, x + 425, rowY, row.MeasureType);
+            DrawWrappedText(p, rowY, row.Description, x + 625 - W, x + 805 - W, true, 0);
+            // The label column ends at a fixed 240, wherever the section starts.
+            rowY = std::max(rowY, DrawWrappedText(p, rowY, row.Label, x, 240, true, 0));
+        }
+        rule(p, x, x + 665, rowY + 3);
+        y = rowY + 6;
+        if (computed) {
+            p->setFont(note);
+            y = DrawWrappedText(p, y, LoadString(1162), x, x + 665, true, 0);
+        }
+        if (needsFootnote(d, years, test)) {
+            p->setFont(note);
+            y = DrawWrappedText(p, y, QStringLiteral("** Kumulativ prosent."), x, x + 665, true, 0);
+        }
+    }
+    p->setFont(entryFont);
+    return y;
+}
+
+} // namespace tavlo

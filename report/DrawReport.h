@@ -1,0 +1,40 @@
+#pragma once
+// Drawing the result report, on the results view and on paper: the domain sections with
+// their rows, and the person block of the first printed page.
+
+#include <QFont>
+#include <QString>
+
+#include <array>
+#include <functional>
+
+class QPainter;
+
+namespace tavlo {
+
+struct AppContext;
+struct TestRecord;
+
+// A font of the face, shrunk from height until the sample "ABCdefGHIjklMNOpqrSTUvxyZÅÄÖ" is
+// no wider than maxWidth (the report keeps its proportions on wide-font devices).
+QFont CreateFittedFont(int height, bool bold, bool italic, bool underline, const QString& face, int maxWidth);
+
+// What printing adds to the report: page breaks with their footer and header.
+struct PageBreaks {
+    int* pageCounter = nullptr;
+    // Draws the footer of the page and ends it.
+    std::function<void(QPainter*, int left, int right, int page)> printPageFooter;
+    // Starts a new page with its header; returns the y at which content continues.
+    std::function<int(QPainter*, int left, int right, int top)> startReportPage;
+};
+
+// Draws the chosen domain sections (index 0-5 for domains 1-6) of the test from top within
+// [left, right]; returns the y below the last thing drawn. printing switches the face, the
+// margins and the page breaks (which then must be given).
+int DrawReport(QPainter* painter, const TestRecord& test, int top, int left, int right, bool printing,
+               const std::array<bool, 6>& chosen, const PageBreaks* breaks = nullptr);
+
+// The heading line of a section at (x, y).
+void DrawColumnHeadings(QPainter* painter, int x, int y);
+
+} // namespace tavlo

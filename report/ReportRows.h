@@ -1,0 +1,39 @@
+#pragma once
+// The rows of the result report, domain by domain: what each measure given shows in the
+// raw, scaled and percentile columns, its kind and its qualitative description. Built from
+// the current test's results every time the report is drawn.
+
+#include "model/TestRecord.h"
+
+#include <QString>
+
+#include <array>
+#include <vector>
+
+namespace tavlo {
+
+struct ReportRow {
+    QString Label;
+    int Raw = NOT_ENTERED;             // -9: empty slot, not drawn; -99 drawn as "N/A*"
+    int Scaled = NOT_ENTERED;          // -9 drawn as "-"
+    int PercentileShown = NOT_ENTERED; // -9: the percentile column shows "-"
+    QString PercentileText;
+    QString MeasureType;               // "Primærmål", "Prosessmål" or "Kontrastmål"
+    QString Description;
+    friend bool operator==(const ReportRow&, const ReportRow&) = default;
+};
+
+inline constexpr int kDomainCount = 6;
+
+// Rows of domains 1-6 (texts 1301-1306) at index 0-5, in report order.
+using DomainTables = std::array<std::vector<ReportRow>, kDomainCount>;
+
+enum class DescriptionScale { Scaled, SevenBand, FiveBand };
+
+// The qualitative description of a value on a scale; empty when the value is outside it.
+QString QualitativeDescription(DescriptionScale scale, int value);
+
+// The rows of every domain whose age condition holds and whose raw column is present.
+DomainTables BuildReportRows(const TestRecord& test);
+
+} // namespace tavlo

@@ -1,0 +1,357 @@
+#include "report/ResultsWindow.h"
+
+#include "app/Look.h"
+#include "app/MainWindow.h"
+#include "report/DrawReport.h"
+#include "resources/StringTable.h"
+#include "scoring/Scoring.h"
+#include "vandrel/TextOut.h"
+#include "vandrel/MessageSink.h"
+
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+namespace tavlo {
+
+namespace {
+
+constexpr int kLineStep = 10;
+
+} // namespace
+
+ReportView::ReportView(AppContext& context, QWidget* parent)
+    : QWidget(parent)
+    , m_context(context)
+    , m_bar(new QScrollBar(Qt::Vertical, this))
+{
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    m_bar->setRange(0, 0);
+    connect(m_bar, &QScrollBar::actionTriggered, this, [this](int action) {
+        switch (action) {
+        case QAbstractSlider::SliderSingleStepAdd:
+            return scroll(Request::LineDown);
+        case QAbstractSlider::SliderSingleStepSub:
+            return scroll(Request::LineUp);
+        case QAbstractSlider::SliderPageStepAdd:
+            return scroll(Request::PageDown);
+        case QAbstractSlider::SliderPageStepSub:
+            return scroll(Request::PageUp);
+        case QAbstractSlider::SliderToMinimum:
+            return scroll(Request::Top);
+        case QAbstractSlider::SliderToMaximum:
+            return scroll(Request::Bottom);
+        case QAbstractSlider::SliderMove:
+            return scroll(Request::Thumb, m_bar->sliderPosition());
+        default:
+            return;
+        }
+    });
+}
+
+QRect ReportView::drawingArea() const
+{
+    return QRect(0, 0, width() - m_bar->sizeHint().width(), height());
+}
+
+int ReportView::page() const
+{
+    return height() / kLineStep;
+}
+
+void ReportView::setDomain(int domain)
+{
+    m_domain = domain;
+    m_pos = 0;
+    m_bar->setValue(0);
+    update();
+}
+
+void ReportView::scroll(Request request, int thumb)
+{
+    const int page = this->page();
+    const int total = m_total;
+    const int pos = m_pos;
+    int d = 0;
+    switch (request) {
+    case Request::LineUp:
+        d = -1;
+        break;
+    case Request::LineDown:
+        d = 1;
+        break;
+    case Request::PageUp:
+        d = -page;
+        break;
+    case Request::PageDown:
+        d = page;
+        break;
+    case Request::Top:
+        d = -pos;
+        break;
+    case Request::Bottom:
+        d = total - pos;
+        break;
+    case Request::WheelUp:
+        d = -5;
+        break;
+    case Request::WheelDown:
+        d = 5;
+        break;
+    case Request::Thumb:
+        d = thumb - pos;
+        break;
+    }
+    // Keep the position between 0 and total - page; at an end, a step that way does nothing.
+    if (total - page - pos < page && d == page)
+        d = total - page - pos;
+    if (pos < page && d == -page)
+        d = -pos;
+    if (pos == 0 && d == -1)
+        d = 0;
+    if (total - pos < page - 1 && d == 1)
+        d = 0;
+    if (total == pos + d)
+        d = total - page - pos;
+    if (page + d + pos > total)
+        d = total - page - pos;
+    if (pos + d < 0)
+        d = -pos;
+    if (d == 0)
+        return;
+    m_pos = pos + d;
+    m_bar->setValue(m_pos);
+    update();
+}
+
+void ReportView::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.fillRect(rect(), Qt::white);
+    p.setClipRect(drawingArea());
+    p.setPen(Qt::black);
+    const int top = -(m_pos * kLineStep);
+    std::array<bool, 6> chosen{};
+    for (int d = 1; d <= 6; ++d)
+        chosen[size_t(d - 1)] = m_domain == 0 || m_domain == d;
+    const int bottom = DrawReport(&p, m_context.test, top, 50, 600, false, chosen);
+    const int lines = (bottom - top + 30) / kLineStep;
+    if (lines != m_total) {
+        m_total = lines;
+        m_bar->setRange(0, std::max(0, lines - 1));
+        m_bar->setPageStep(page());
+        m_bar->setValue(0);
+        m_pos = 0;
+        update();
+    }
+}
+
+void ReportView::resizeEvent(QResizeEvent*)
+{
+    const int barWidth = m_bar->sizeHint().width();
+    m_bar->setGeometry(width() - barWidth, 0, barWidth, height());
+    m_bar->setPageStep(page());
+}
+
+void ReportView::wheelEvent(QWheelEvent* event)
+{
+    const int delta = event->angleDelta().y();
+    if (delta > 0)
+        scroll(Request::WheelUp);
+    else if (delta < 0)
+        scroll(Request::WheelDown);
+    event->accept();
+}
+
+void ReportView::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_PageUp:
+        return scroll(Request::PageUp);
+    case Qt::Key_PageDown:
+        return scroll(Request::PageDown);
+    case Qt::Key_End:
+        return scroll(Request::Bottom);
+    case Qt::Key_Home:
+        return scroll(Request::Top);
+    case Qt::Key_Up:
+        return scroll(Request::LineUp);
+    case Qt::Key_Down:
+        return scroll(Request::LineDown);
+    case Qt::Key_Tab:
+        emit tabPressed(false);
+        return;
+    case Qt::Key_Backtab:
+        emit tabPressed(true);
+        return;
+    default:
+        // Enter and Escape belong to the main window.
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Escape)
+            event->ignore();
+        return;
+    }
+}
+
+void ReportView::mousePressEvent(QMouseEvent*)
+{
+    setFocus();
+}
+
+ResultsWindow::ResultsWindow(MainWindow& main)
+    : Screen(main)
+{
+    AppContext& c = main.context();
+    // 800 wide, as tall as the screen allows, at the top.
+    QRect area(0, 0, 800, 640);
+    if (const QScreen* s = QGuiApplication::primaryScreen())
+        area = s->availableGeometry();
+    main.setGeometry(area.x() + (area.width() - 800) / 2, area.y(), 800, std::max(480, area.height() - 40));
+
+    m_view = new ReportView(c, this);
+    m_view->setGeometry(20, 140, 770, 390);
+    m_ageGroups = new QComboBox(this);
+    m_ageGroups->setGeometry(20, 105, 130, 24);
+    m_domains = new QComboBox(this);
+    m_domains->setGeometry(170, 105, 330, 24);
+    for (QWidget* w : {static_cast<QWidget*>(m_view), static_cast<QWidget*>(m_ageGroups), static_cast<QWidget*>(m_domains)})
+        w->setFont(MainFont());
+
+    main.hideButtons();
+    main.placeButton(90, LoadString(95), QRect(20, 520, 110, 40));
+    main.placeButton(91, LoadString(173), QRect(140, 520, 110, 40));
+    main.placeButton(92, LoadString(174), QRect(250, 520, 110, 40));
+
+    SelectAgeGroup(c.db, c.norms, c.test);
+    m_ageGroups->addItems(ListAgeGroups(c.db, c.norms));
+    ScoreTest(c.db, c.norms, c.test);
+
+    for (int id = 1300; id <= 1306; ++id)
+        m_domains->addItem(LoadString(id));
+    m_domains->setCurrentIndex(0);
+    connect(m_domains, &QComboBox::currentIndexChanged, this, [this](int index) { m_view->setDomain(index); });
+
+    // The closed list shows the description of the group the child is compared with.
+    m_ageGroups->setCurrentIndex(std::max(0, m_ageGroups->findText(c.norms.CurrentAgeGroup)));
+    m_ageGroups->addItem(c.norms.AgeGroupDescription);
+    m_ageGroups->setCurrentIndex(m_ageGroups->count() - 1);
+    m_ageGroups->setToolTip(c.norms.AgeGroupDescription);
+    m_ageGroups->setEnabled(false);
+
+    // Tab walks view → age groups → domains → view (the age group list is disabled, so the
+    // domains come next).
+    connect(m_view, &ReportView::tabPressed, this, [this](bool backwards) {
+        (backwards ? static_cast<QWidget*>(m_domains) : m_ageGroups->isEnabled() ? m_ageGroups : m_domains)->setFocus();
+    });
+    m_domains->installEventFilter(this);
+    m_view->setFocus();
+    resizeEvent(nullptr);
+}
+
+ResultsWindow::~ResultsWindow() = default;
+
+bool ResultsWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_domains && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+            m_view->setFocus();
+            return true;
+        }
+    }
+    return Screen::eventFilter(watched, event);
+}
+
+void ResultsWindow::close()
+{
+    main().hideButtons();
+}
+
+bool ResultsWindow::command(int id)
+{
+    AppContext& c = main().context();
+    switch (id) {
+    case 90:
+    case 102:
+    case 103:
+        // The list of earlier tests is where this window returns to; until it exists, the
+        // start screen.
+        close();
+        NewTestRecord(c.test);
+        main().showStartScreen();
+        return true;
+    case 91:
+    case 63:
+        // Changed from here on: the entry rewrites the stored rows.
+        c.testIsNew = false;
+        close();
+        main().showPersonForm();
+        return true;
+    case 92:
+    case 107:
+    case 108:
+        tell(QStringLiteral("Utskrift av resultatrapporten kommer i en senere versjon av programmet."),
+             MessageIcon::Information);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void ResultsWindow::resizeEvent(QResizeEvent* event)
+{
+    if (event)
+        Screen::resizeEvent(event);
+    const int w = width(), h = height();
+    m_view->setGeometry(20, 140, w - 25, h - 200);
+    for (int i = 0; i < 3; ++i) {
+        if (QPushButton* b = main().button(90 + i))
+            b->setGeometry(20 + 120 * i, h - 43, 110, 40);
+    }
+    update();
+}
+
+void ResultsWindow::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setPen(Qt::black);
+    const PersonalData& person = main().context().test.person;
+    const QFont label = WindowsFont(QStringLiteral("Arial"), 15);
+    const QFont value = WindowsFont(QStringLiteral("Arial"), 15, true);
+    const int h = QFontMetrics(label).height();
+    // A value 5 units after its label; the next label 20 units after the value.
+    const auto strip = [&](int y, const std::vector<std::pair<int, QString>>& items) {
+        int x = 20;
+        for (const auto& [labelId, text] : items) {
+            p.setFont(label);
+            const QString caption = LoadString(labelId) + u':';
+            p.drawText(x, y + QFontMetrics(label).ascent(), caption);
+            x += QFontMetrics(label).horizontalAdvance(caption) + 5;
+            p.setFont(value);
+            p.drawText(x, y + QFontMetrics(value).ascent(), text);
+            x += QFontMetrics(value).horizontalAdvance(text) + 20;
+        }
+    };
+    const TestAge age = main().context().test.testAge();
+    strip(24, {{17, person.NAMN}});
+    strip(h + 27, {{28, person.SEX == 1 ? LoadString(42) : LoadString(41)},
+                   {27, FormatTestAge(age)},
+                   {25, FormatDate(person.TESTDATE)}});
+    strip(2 * h + 30, {{30, person.OTHER}});
+    p.drawPixmap(0, height() - 33, BannerPicture());
+    p.setFont(MainFont());
+    p.drawText(20, 88 + QFontMetrics(MainFont()).ascent(), LoadString(175));
+    p.drawText(170, 88 + QFontMetrics(MainFont()).ascent(), QStringLiteral("Domener"));
+    // The closed age group list is too narrow for its description, and the description says
+    // whether the norms may be used clinically: it stands in full beside the lists as well.
+    p.setFont(WindowsFont(QStringLiteral("Arial"), 13));
+    DrawWrappedText(&p, 100, main().context().norms.AgeGroupDescription, 515, width() - 20, true, 0);
+}
+
+} // namespace tavlo
