@@ -17,6 +17,12 @@ struct AppContext {
     bool testIsNew = true;
     QString databaseFolder; // ends with a separator
     QString startDirectory;
+
+    // The archive list's sort (column 0-8, 9 = person number) and the row last shown or
+    // deleted; kept while the program runs. At start the newest person stands first.
+    int archiveSortKey = 9;
+    bool archiveDescending = true;
+    int archiveLastIndex = 0;
 };
 
 } // namespace tavlo

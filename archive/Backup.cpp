@@ -1,0 +1,9 @@
+#include "archive/Backup.h"
+
+namespace tavlo {
+
+void BackupDatabase(AppContext&, QWidget*)
+{
+}
+
+} // namespace tavlo

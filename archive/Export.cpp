@@ -1,0 +1,9 @@
+#include "archive/Export.h"
+
+namespace tavlo {
+
+void ExportDialog(AppContext&, QWidget*)
+{
+}
+
+} // namespace tavlo
