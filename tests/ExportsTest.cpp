@@ -15,6 +15,10 @@ const QStringList kPromisedExports = {
     QStringLiteral("cDoGetRegistryValue_Ex"), QStringLiteral("cDoGetRegistryValueLocalMachine"),
     QStringLiteral("cDoSetRegistryValue"),  QStringLiteral("cDoGetRegistryValue"),
     QStringLiteral("cDoDllVersion"),        QStringLiteral("cDoTextOut"),
+    QStringLiteral("DoOneToA"),             QStringLiteral("DoAToOne"),
+    QStringLiteral("cDoRound"),             QStringLiteral("DoPaintRectangle"),
+    QStringLiteral("DoPaintCircle"),        QStringLiteral("DoPaintFrame3D"),
+    QStringLiteral("cDoBackgroundGrid"),    QStringLiteral("CDoCheckResolution"),
 };
 
 } // namespace

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 class QPainter;
+class QPaintDevice;
 
 extern "C" {
 
@@ -37,5 +38,25 @@ VANDREL_EXPORT int32_t cDoDllVersion(void);
 // nextLeft when it is not 0. Returns the y below the last line.
 VANDREL_EXPORT int32_t cDoTextOut(QPainter* painter, int32_t y, const char* text, int32_t left, int32_t right,
                                   int32_t draw, int32_t nextLeft);
+
+// Digits to letters (0→A … 7→H, 8→K, 9→L) in place, and back (capitals only). Both return 0.
+VANDREL_EXPORT int32_t DoOneToA(char* text);
+VANDREL_EXPORT int32_t DoAToOne(char* text);
+
+// Rounds with a tolerance: an even whole part rounds up from just under a half.
+VANDREL_EXPORT int32_t cDoRound(double value);
+
+// Colours are Windows colour references 0x00BBGGRR; each returns 0.
+VANDREL_EXPORT int32_t DoPaintRectangle(QPainter* painter, int32_t left, int32_t top, int32_t width, int32_t height,
+                                        uint32_t colour);
+VANDREL_EXPORT int32_t DoPaintCircle(QPainter* painter, int32_t left, int32_t top, int32_t diameter, uint32_t colour);
+// A raised box with light upper and left edges and dark lower and right ones, depth 0-3.
+VANDREL_EXPORT int32_t DoPaintFrame3D(QPainter* painter, int32_t x, int32_t y, int32_t width, int32_t height,
+                                      uint32_t colour, int32_t depth);
+// Labelled vertical lines for first, first + step, … up to last; returns the column width.
+VANDREL_EXPORT int32_t cDoBackgroundGrid(QPainter* painter, int32_t left, int32_t y, int32_t width, int32_t height,
+                                         int32_t first, int32_t last, int32_t step, int32_t dark);
+// The colour depth in bits of the window's display.
+VANDREL_EXPORT int32_t CDoCheckResolution(const QPaintDevice* window);
 
 }
