@@ -3,8 +3,10 @@
 #include "app/Look.h"
 #include "app/Screen.h"
 #include "app/StartScreen.h"
+#include "archive/ArchiveScreen.h"
 #include "entry/PersonForm.h"
 #include "entry/RawScoreDialog.h"
+#include "report/Printing.h"
 #include "report/ResultsWindow.h"
 
 #include <QCloseEvent>
@@ -146,6 +148,20 @@ void MainWindow::showPersonForm()
 void MainWindow::showResults()
 {
     setScreen(new ResultsWindow(*this));
+}
+
+void MainWindow::showArchive()
+{
+    placeCentred();
+    setScreen(new ArchiveScreen(*this));
+}
+
+void MainWindow::runReportSelection()
+{
+    if (m_reportSelection)
+        m_reportSelection();
+    else
+        ReportSelectionDialog(m_context, this);
 }
 
 int MainWindow::runRawScoreEntry()

@@ -41,11 +41,16 @@ public:
     void showPersonForm();
     // The results window on the current test, scored as it opens.
     void showResults();
+    // The list of stored tests.
+    void showArchive();
 
     // The raw score entry after an accepted person form: 1 when the test was stored. Tests
     // put their own in place of the modal dialog.
     int runRawScoreEntry();
     void setRawScoreEntry(std::function<int()> entry) { m_rawScoreEntry = std::move(entry); }
+    // The report selection and printing, from the results window; tests replace it likewise.
+    void runReportSelection();
+    void setReportSelection(std::function<void()> selection) { m_reportSelection = std::move(selection); }
 
     // 800 x 600, centred on the screen.
     void placeCentred();
@@ -62,6 +67,7 @@ private:
     std::array<QPushButton*, 5> m_buttons{};
     QPointer<Screen> m_screen;
     std::function<int()> m_rawScoreEntry;
+    std::function<void()> m_reportSelection;
 };
 
 } // namespace tavlo

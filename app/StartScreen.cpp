@@ -43,8 +43,8 @@ bool StartScreen::command(int id)
     }
     case 64:
     case 92:
-        tell(QStringLiteral("Listen over tidligere tester kommer i en senere versjon av programmet."),
-             MessageIcon::Information);
+        main().hideButtons();
+        main().showArchive();
         return true;
     case 90:
     case 102:

@@ -8,6 +8,9 @@
 #include <QFontMetrics>
 #include <QPainter>
 
+#include <climits>
+#include <vector>
+
 namespace tavlo {
 
 namespace {
@@ -109,11 +112,12 @@ int DrawReport(QPainter* p, const TestRecord& test, int top, int left, int right
     };
 
     bool first = true;
-    for (int d = 1; d <= kDomainCount; ++d) {
+    bool abandoned = false;
+    for (int d = 1; d <= kDomainCount && !abandoned; ++d) {
         if (!chosen[size_t(d - 1)])
             continue;
-        if (paging && !first)
-            y = newPage(left);
+        if (paging && !first && (y = newPage(left)) == 0)
+            break;
         first = false;
 
         p->setFont(title);
@@ -126,7 +130,10 @@ int DrawReport(QPainter* p, const TestRecord& test, int top, int left, int right
             if (row.Raw == NOT_ENTERED)
                 continue;
             if (paging && d == 3 && rowY > 1000) {
-                y = newPage(x);
+                if ((y = newPage(x)) == 0) {
+                    abandoned = true;
+                    break;
+                }
                 p->setFont(title);
                 const int bottom = DrawWrappedText(p, y + 10, QStringLiteral("Hukommelses- og innlæringsfunksjoner, fortsettelse"),
                                                    x, right, true, 0);
@@ -148,6 +155,8 @@ int DrawReport(QPainter* p, const TestRecord& test, int top, int left, int right
             // The label column ends at a fixed 240, wherever the section starts.
             rowY = std::max(rowY, DrawWrappedText(p, rowY, row.Label, x, 240, true, 0));
         }
+        if (abandoned)
+            break;
         rule(p, x, x + 665, rowY + 3);
         y = rowY + 6;
         if (computed) {
@@ -161,6 +170,73 @@ int DrawReport(QPainter* p, const TestRecord& test, int top, int left, int right
     }
     p->setFont(entryFont);
     return y;
+}
+
+int DrawPersonHeader(QPainter* p, const TestRecord& test, const QString& ageGroupDescription, int top, int left,
+                     int right, bool printing)
+{
+    const QFont entryFont = p->font();
+    const QString face = printing ? QStringLiteral("Times New Roman") : QStringLiteral("Arial");
+    const QFont title = CreateFittedFont(26, true, false, false, face, INT_MAX);
+    const QFont label = CreateFittedFont(12, false, false, false, face, INT_MAX);
+    const QFont value = CreateFittedFont(16, false, false, false, face, INT_MAX);
+    const PersonalData& person = test.person;
+    const TestAge age = test.testAge();
+    const bool school = age.years > 4;
+
+    struct Item {
+        int column; // 0, 200 or 400
+        QString label;
+        QString value;
+    };
+    // A label line, its value line under it; the next line starts 4 below the lower value.
+    const auto line = [&](int y, const std::vector<Item>& items) {
+        const auto texts = [&](int at, bool labels) {
+            int bottom = at;
+            for (size_t i = 0; i < items.size(); ++i) {
+                const int from = left + items[i].column;
+                // A long text wraps before the next column instead of running into it.
+                const int to = i + 1 < items.size() ? left + items[i + 1].column - 10 : right;
+                bottom = std::max(bottom, DrawWrappedText(p, at, labels ? items[i].label : items[i].value, from, to,
+                                                          true, 0));
+            }
+            return bottom;
+        };
+        p->setFont(label);
+        const int labelBottom = texts(y, true);
+        p->setFont(value);
+        return texts(labelBottom, false);
+    };
+
+    QString hand;
+    switch (person.HANDEDNESS) {
+    case 1: hand = LoadString(43); break;
+    case 2: hand = LoadString(44); break;
+    case 3: hand = LoadString(341); break;
+    case 4: hand = LoadString(342); break;
+    default: break;
+    }
+
+    p->setFont(title);
+    int y = DrawWrappedText(p, top, LoadString(94), left, right, true, 0) + 20;
+    y = line(y, {{0, LoadString(17), person.NAMN}}) + 4;
+    y = line(y, {{0, LoadString(18), person.ADRESS}}) + 4;
+    y = line(y, {{0, LoadString(19), person.TELEFON},
+                 {200, LoadString(20), person.NATIONALITET},
+                 {400, LoadString(21), person.HOMELANGUAGE}}) + 4;
+    y = line(y, {{0, school ? QStringLiteral("Barnehage/Skole") : QStringLiteral("Barnehage"), person.SKOLA},
+                 {400, school ? QStringLiteral("Avdeling/Klasse") : QStringLiteral("Avdeling"), person.KLASS}}) + 4;
+    y = line(y, {{0, LoadString(23), person.TESTAD_VID}, {400, LoadString(24), person.TESTLEDARE}}) + 4;
+    y = line(y, {{0, LoadString(30), person.OTHER}}) + 4;
+    y = line(y, {{0, LoadString(25), FormatDate(person.TESTDATE)},
+                 {200, LoadString(26), FormatDate(person.BORNDATE)},
+                 {400, LoadString(27), FormatTestAge(age)}}) + 4;
+    int bottom = line(y, {{0, LoadString(28), person.SEX == 1 ? LoadString(42) : LoadString(41)},
+                          {200, LoadString(29), hand}});
+    if (!ageGroupDescription.isEmpty())
+        bottom = line(bottom + 4, {{0, LoadString(200), ageGroupDescription}});
+    p->setFont(entryFont);
+    return bottom + (printing ? 40 : 20);
 }
 
 } // namespace tavlo

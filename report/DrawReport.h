@@ -24,7 +24,8 @@ struct PageBreaks {
     int* pageCounter = nullptr;
     // Draws the footer of the page and ends it.
     std::function<void(QPainter*, int left, int right, int page)> printPageFooter;
-    // Starts a new page with its header; returns the y at which content continues.
+    // Starts a new page with its header; returns the y at which content continues, or 0 when
+    // the page could not be started (the report then stops: the job is abandoned).
     std::function<int(QPainter*, int left, int right, int top)> startReportPage;
 };
 
@@ -36,5 +37,11 @@ int DrawReport(QPainter* painter, const TestRecord& test, int top, int left, int
 
 // The heading line of a section at (x, y).
 void DrawColumnHeadings(QPainter* painter, int x, int y);
+
+// The person block of the first printed page from top within [left, right]: name, address,
+// school, test dates and age, sex and handedness, then the age group description (when given:
+// it says whether the norms may be used clinically). Returns the y where the page goes on.
+int DrawPersonHeader(QPainter* painter, const TestRecord& test, const QString& ageGroupDescription, int top, int left,
+                     int right, bool printing);
 
 } // namespace tavlo

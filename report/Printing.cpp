@@ -1,9 +1,335 @@
 #include "report/Printing.h"
 
+#include "app/AppContext.h"
+#include "app/Look.h"
+#include "app/StartUp.h"
+#include "report/DrawReport.h"
+#include "resources/StringTable.h"
+#include "vandrel/MessageSink.h"
+#include "vandrel/TextOut.h"
+#include "vandrel/vandrel.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QScreen>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
 namespace tavlo {
 
-void ReportSelectionDialog(AppContext&, QWidget*)
+namespace {
+
+constexpr int kLeft = 50;
+constexpr int kRight = 750;
+const char* const kSelectedReportsValue = "SelectedReports";
+
+// The page faces as the printed report names them; CreateFittedFont gives the missing ones a
+// serif stand-in. Only the program name is fitted.
+QFont pageFont(int height, bool bold, bool italic)
 {
+    return CreateFittedFont(height, bold, italic, false, QStringLiteral("New Times Roman"), INT_MAX);
+}
+
+void drawLeft(QPainter* p, int x, int y, const QString& text)
+{
+    p->drawText(x, y + QFontMetrics(p->font()).ascent(), text);
+}
+
+void drawRightAligned(QPainter* p, int x, int y, const QString& text)
+{
+    const QFontMetrics m(p->font());
+    p->drawText(x - m.horizontalAdvance(text), y + m.ascent(), text);
+}
+
+// An isotropic 800 x 600 window on the printable area, origin top left: 800 units across a
+// portrait sheet, as many down as its proportions give.
+void setPageCoordinates(QPainter& p)
+{
+    const QPaintDevice* device = p.device();
+    const double scale = std::min(device->width() / 800.0, device->height() / 600.0);
+    p.setViewport(0, 0, qRound(800 * scale), qRound(600 * scale));
+    p.setWindow(0, 0, 800, 600);
+}
+
+int pageBottom(const QPainter& p)
+{
+    return int(p.combinedTransform().inverted().map(QPointF(0, p.device()->height())).y());
+}
+
+QPen rulePen()
+{
+    return QPen(Qt::black, 1, Qt::SolidLine);
+}
+
+int drawPageHeader(QPainter* p, int left, int right, int top)
+{
+    p->setFont(CreateFittedFont(14, false, true, false, QStringLiteral("New Times Roman"), 220));
+    DrawWrappedText(p, top, kProgramCaption, left, right + 100, true, 0);
+    // The logo area (106 x 19 at left, 20) stays empty: the program has no logo picture.
+    p->setPen(rulePen());
+    p->drawLine(left, 60, right, 60);
+    p->setFont(pageFont(12, false, true));
+    drawRightAligned(p, right, top, FormatDate(Today()));
+    return 60;
+}
+
+int drawContinuationHeader(QPainter* p, const AppContext& context, int left, int right, int top)
+{
+    const PersonalData& person = context.test.person;
+    p->setFont(pageFont(16, true, false));
+    const int y1 = DrawWrappedText(p, top + 30, LoadString(187) + person.NAMN, left, right, true, 0);
+    const QFont label = pageFont(14, false, false);
+    const QFont value = pageFont(14, true, false);
+    const QFontMetrics labelMetrics(label);
+    const int L = labelMetrics.height() + labelMetrics.leading() + 2;
+
+    const auto items = [&](int y, std::initializer_list<std::pair<int, QString>> list) {
+        int x = left;
+        for (const auto& [id, text] : list) {
+            const QString caption = LoadString(id) + u':';
+            p->setFont(label);
+            drawLeft(p, x, y, caption);
+            x += labelMetrics.horizontalAdvance(caption) + 5;
+            p->setFont(value);
+            drawLeft(p, x, y, text);
+            x += QFontMetrics(value).horizontalAdvance(text) + 50;
+        }
+    };
+    items(y1, {{28, person.SEX == 1 ? LoadString(42) : LoadString(41)},
+               {27, FormatTestAge(context.test.testAge())},
+               {25, FormatDate(person.TESTDATE)}});
+    items(y1 + L, {{30, person.OTHER}});
+    items(y1 + 2 * L, {{200, context.norms.AgeGroupDescription}});
+    return y1 + 3 * L + 10;
+}
+
+void drawPageFooter(QPainter* p, int left, int right, int page)
+{
+    const int B = pageBottom(*p);
+    p->setFont(pageFont(14, false, false));
+    drawRightAligned(p, right, B - 30, QStringLiteral("Side %1").arg(page));
+    p->setFont(pageFont(9, false, false));
+    DrawWrappedText(p, B - 40, LoadString(37), left, right - 370, true, 0);
+    p->setPen(rulePen());
+    p->drawLine(left, B - 50, right, B - 50);
+}
+
+bool choosePrinterWithDialog(QPrinter& printer, QWidget* owner)
+{
+    QPrintDialog dialog(&printer, owner);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+// The small box that lets the examiner stop a job. It is modal while it stands, so nothing
+// else (another "&Skriv ut" above all) runs inside the job.
+class PrintAbortBox : public QDialog {
+public:
+    PrintAbortBox(QWidget* owner, bool& aborted)
+        : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+    {
+        setObjectName(QStringLiteral("PrintDlgBox"));
+        setWindowTitle(kProgramCaption);
+        setWindowModality(Qt::ApplicationModal);
+        setFont(MainFont());
+        QPalette lilac = palette();
+        lilac.setColor(QPalette::Window, kLilac);
+        lilac.setColor(QPalette::Button, kLilac);
+        setPalette(lilac);
+        setAutoFillBackground(true);
+        setFixedSize(220, 100);
+        auto* name = new QLabel(kProgramCaption, this);
+        name->setAlignment(Qt::AlignCenter);
+        name->setGeometry(10, 12, 200, 24);
+        auto* cancel = new QPushButton(QStringLiteral("&Avbryt"), this);
+        cancel->setGeometry(60, 50, 100, 32);
+        connect(cancel, &QPushButton::clicked, this, [this, &aborted] {
+            aborted = true;
+            hide();
+        });
+    }
+
+protected:
+    // Esc counts as the cancel button; closing by any other way is not offered.
+    void reject() override { findChild<QPushButton*>()->click(); }
+};
+
+// The stored choice: a value that is missing, empty or longer than the 20 characters this
+// program writes ticks nothing; characters beyond 6 change nothing.
+std::array<bool, 6> storedChoice()
+{
+    std::array<bool, 6> chosen{};
+    char value[128];
+    std::memset(value, 0, sizeof value);
+    cDoGetRegistryValue_Ex(kRegistryKey, kSelectedReportsValue, value);
+    const qsizetype length = qsizetype(std::strlen(value));
+    if (length > kSelectedReportsLength)
+        return chosen;
+    for (qsizetype i = 1; i < length && i <= 6; ++i)
+        chosen[size_t(i - 1)] = value[i] == '1';
+    return chosen;
+}
+
+} // namespace
+
+bool DrawReportPages(QPainter& painter, const AppContext& context, const std::array<bool, 6>& chosen,
+                     const PageFlow& flow)
+{
+    QPainter* p = &painter;
+    int pageCounter = 0;
+    bool pageFailed = false;
+    const auto footer = [&](QPainter* on, int left, int right, int page) {
+        drawPageFooter(on, left, right, page);
+        if (flow.pageDone)
+            flow.pageDone();
+    };
+    const auto startReportPage = [&](QPainter* on, int left, int right, int top) {
+        if (!flow.startPage || !flow.startPage()) {
+            pageFailed = true;
+            return 0;
+        }
+        setPageCoordinates(*on);
+        drawPageHeader(on, left, right, top);
+        return drawContinuationHeader(on, context, left, right, top + 20);
+    };
+
+    setPageCoordinates(painter);
+    const int personTop = drawPageHeader(p, kLeft, kRight, 20) + 60;
+    DrawPersonHeader(p, context.test, context.norms.AgeGroupDescription, personTop, kLeft, kRight, true);
+    footer(p, kLeft, kRight, ++pageCounter);
+
+    const int y = startReportPage(p, kLeft, kRight, 20);
+    if (pageFailed)
+        return false;
+    const PageBreaks breaks{&pageCounter, footer, startReportPage};
+    DrawReport(p, context.test, y, kLeft, kRight, true, chosen, &breaks);
+    if (pageFailed)
+        return false;
+    footer(p, kLeft, kRight, ++pageCounter);
+    return true;
+}
+
+bool PrintReport(const AppContext& context, const std::array<bool, 6>& chosen, QWidget* owner,
+                 const PrintSeams& seams)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(kProgramCaption);
+    printer.setCopyCount(1);
+    printer.setPrintRange(QPrinter::AllPages);
+    if (!(seams.choosePrinter ? seams.choosePrinter : choosePrinterWithDialog)(printer, owner))
+        return true;
+
+    bool aborted = false;
+    PrintAbortBox box(owner, aborted);
+    box.show();
+
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        tell(QStringLiteral("Utskriften kunne ikke startes. Kontroller skriveren eller filnavnet."),
+             MessageIcon::Exclamation);
+        return false;
+    }
+    const PageFlow flow{[&] { return !aborted && printer.newPage(); },
+                        [] { QCoreApplication::processEvents(); }};
+    const bool drawn = DrawReportPages(painter, context, chosen, flow);
+    if (drawn && !aborted)
+        return painter.end();
+
+    // Where the printer cannot withdraw the job (a PDF file), the unfinished file goes.
+    const bool withdrawn = printer.abort();
+    painter.end();
+    if (!withdrawn && printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
+        QFile::remove(printer.outputFileName());
+    if (!aborted)
+        tell(QStringLiteral("Utskriften kunne ikke fullføres."), MessageIcon::Exclamation);
+    return false;
+}
+
+ReportSelection::ReportSelection(AppContext& context, QWidget* owner, PrintSeams seams)
+    : QDialog(owner)
+    , m_context(context)
+    , m_seams(std::move(seams))
+    , m_selected(kSelectedReportsLength, '0')
+{
+    setWindowTitle(QStringLiteral("%1  Rapporter").arg(kProgramCaption));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setFont(MainFont());
+    QPalette lilac = palette();
+    lilac.setColor(QPalette::Window, kLilac);
+    lilac.setColor(QPalette::Button, kLilac);
+    setPalette(lilac);
+    setAutoFillBackground(true);
+    setFixedSize(400, 330);
+    if (const QScreen* s = QGuiApplication::primaryScreen()) {
+        const QRect area = s->geometry();
+        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+    }
+
+    auto* group = new QGroupBox(QStringLiteral("Velg ønskede rapporter"), this);
+    group->setGeometry(10, 15, 370, 165);
+    const std::array<bool, 6> stored = storedChoice();
+    for (int k = 1; k <= 6; ++k) {
+        auto* box = new QCheckBox(LoadString(1300 + k), this);
+        box->setGeometry(20, 40 + 22 * (k - 1), 350, 20);
+        box->setChecked(stored[size_t(k - 1)]);
+        m_boxes[size_t(k - 1)] = box;
+    }
+    m_markAll = new QPushButton(QStringLiteral("&Marker alle"), this);
+    m_markAll->setGeometry(20, 195, 140, 26);
+    m_unmarkAll = new QPushButton(QStringLiteral("&Avmarker alle"), this);
+    m_unmarkAll->setGeometry(170, 195, 140, 26);
+    m_print = new QPushButton(QStringLiteral("&Skriv ut"), this);
+    m_print->setGeometry(10, 255, 100, 40);
+    m_print->setDefault(true);
+    m_cancel = new QPushButton(QStringLiteral("&Avbryt"), this);
+    m_cancel->setGeometry(130, 255, 100, 40);
+
+    connect(m_markAll, &QPushButton::clicked, this, [this] {
+        for (QCheckBox* box : m_boxes)
+            box->setChecked(true);
+    });
+    connect(m_unmarkAll, &QPushButton::clicked, this, [this] {
+        for (QCheckBox* box : m_boxes)
+            box->setChecked(false);
+    });
+    connect(m_print, &QPushButton::clicked, this, &ReportSelection::print);
+    connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
+    setFocus();
+}
+
+void ReportSelection::print()
+{
+    std::array<bool, 6> chosen{};
+    int count = 0;
+    for (int k = 1; k <= 6; ++k) {
+        chosen[size_t(k - 1)] = m_boxes[size_t(k - 1)]->isChecked();
+        m_selected[k] = chosen[size_t(k - 1)] ? '1' : '0';
+        count += chosen[size_t(k - 1)] ? 1 : 0;
+    }
+    // A value that fails to reach the disk the library reports itself (and still returns 1).
+    if (cDoSetRegistryValue(kRegistryKey, kSelectedReportsValue, m_selected.constData()) != 1)
+        tell(QStringLiteral("Fel vid open (error R1343). Kontakta programleverantören."));
+    if (count > 0)
+        PrintReport(m_context, chosen, this, m_seams);
+}
+
+void ReportSelectionDialog(AppContext& context, QWidget* owner)
+{
+    ReportSelection dialog(context, owner);
+    dialog.exec();
 }
 
 } // namespace tavlo

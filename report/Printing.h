@@ -1,7 +1,16 @@
 #pragma once
 // Printing the result report: the choice of domains, then the pages.
 
-class QWidget;
+#include <QByteArray>
+#include <QDialog>
+
+#include <array>
+#include <functional>
+
+class QCheckBox;
+class QPainter;
+class QPrinter;
+class QPushButton;
 
 namespace tavlo {
 
@@ -9,5 +18,62 @@ struct AppContext;
 
 // The modal report selection dialog; on "&Skriv ut" prints the chosen domains.
 void ReportSelectionDialog(AppContext& context, QWidget* owner);
+
+// What a print job asks of the outside world, replaceable by tests.
+struct PrintSeams {
+    // Chooses and sets up the printer; false when the examiner cancels. Default: the system's
+    // print dialog (which offers a PDF file where no printer is installed).
+    std::function<bool(QPrinter& printer, QWidget* owner)> choosePrinter;
+};
+
+// The registry value SelectedReports: 20 characters, character k (1-6) '1' when domain k is
+// printed; character 0 and 7-19 stay '0'.
+inline constexpr int kSelectedReportsLength = 20;
+
+class ReportSelection : public QDialog {
+    Q_OBJECT
+public:
+    // The boxes start as the stored SelectedReports has them.
+    ReportSelection(AppContext& context, QWidget* owner, PrintSeams seams = {});
+
+    QCheckBox* domainBox(int domain) const { return m_boxes[size_t(domain - 1)]; } // 1-6
+    QPushButton* markAllButton() const { return m_markAll; }
+    QPushButton* unmarkAllButton() const { return m_unmarkAll; }
+    QPushButton* printButton() const { return m_print; }
+    QPushButton* cancelButton() const { return m_cancel; }
+    // The choice of the last "&Skriv ut"; all '0' until then.
+    const QByteArray& selectedReports() const { return m_selected; }
+
+private:
+    void print();
+
+    AppContext& m_context;
+    PrintSeams m_seams;
+    QByteArray m_selected;
+    std::array<QCheckBox*, 6> m_boxes{};
+    QPushButton* m_markAll;
+    QPushButton* m_unmarkAll;
+    QPushButton* m_print;
+    QPushButton* m_cancel;
+};
+
+// The whole job for the chosen domains (index 0-5): the printer choice, a cancel box, page 1
+// with the person, then the sections. True when the document was completed, and when the
+// examiner cancelled the printer choice (nothing is printed then); false when it could not
+// start, a page failed or the examiner stopped it (an unfinished PDF file is removed).
+bool PrintReport(const AppContext& context, const std::array<bool, 6>& chosen, QWidget* owner,
+                 const PrintSeams& seams = {});
+
+// How the pages of a job move on: the printer's, or a test's recording device.
+struct PageFlow {
+    std::function<bool()> startPage; // the next page; false abandons the job
+    std::function<void()> pageDone;  // after each footer (the job keeps its cancel box alive here)
+};
+
+// Every page of the report on an open painter, in the 800-unit page coordinates: page 1 with
+// the page header, the person and the footer; then the chosen sections with the continuation
+// header and a numbered footer on every page. False when a page could not be started.
+bool DrawReportPages(QPainter& painter, const AppContext& context, const std::array<bool, 6>& chosen,
+                     const PageFlow& flow);
 
 } // namespace tavlo

@@ -280,11 +280,8 @@ bool ResultsWindow::command(int id)
     case 90:
     case 102:
     case 103:
-        // The list of earlier tests is where this window returns to; until it exists, the
-        // start screen.
         close();
-        NewTestRecord(c.test);
-        main().showStartScreen();
+        main().showArchive();
         return true;
     case 91:
     case 63:
@@ -296,8 +293,7 @@ bool ResultsWindow::command(int id)
     case 92:
     case 107:
     case 108:
-        tell(QStringLiteral("Utskrift av resultatrapporten kommer i en senere versjon av programmet."),
-             MessageIcon::Information);
+        main().runReportSelection();
         return true;
     default:
         return false;

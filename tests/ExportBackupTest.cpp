@@ -1,6 +1,435 @@
+#include "Ages.h"
+#include "RecordingSink.h"
+#include "TempDatabase.h"
+#include "Unprivileged.h"
+#include "app/AppContext.h"
+#include "archive/Backup.h"
+#include "archive/Export.h"
+#include "store/PersonTable.h"
+#include "store/TestStore.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QPushButton>
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
-TEST(Placeholder, Builds)
+#include <csignal>
+#include <sys/resource.h>
+
+using namespace tavlo;
+using tavlo::test::childAged;
+using tavlo::test::RecordingSink;
+using tavlo::test::TempDatabase;
+
+namespace {
+
+QByteArray exported(Database& db)
 {
-    SUCCEED();
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    EXPECT_TRUE(ExportAll(db, buffer));
+    return buffer.data();
+}
+
+// The fields of every line; each line must end in CR LF and hold 188 tab-terminated fields.
+QList<QList<QByteArray>> rowsOf(const QByteArray& file)
+{
+    EXPECT_TRUE(file.endsWith("\t\r\n"));
+    QList<QList<QByteArray>> rows;
+    for (const QByteArray& line : file.split('\n').mid(0, file.count('\n'))) {
+        EXPECT_TRUE(line.endsWith("\t\r"));
+        EXPECT_EQ(line.count('\t'), 188);
+        rows.append(line.chopped(2).split('\t'));
+    }
+    return rows;
+}
+
+// Regular files may grow to at most bytes meanwhile, as on a disk that fills up.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(qint64 bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        m_handler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = m_old;
+        limited.rlim_cur = rlim_t(bytes);
+        setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_handler);
+    }
+
+private:
+    rlimit m_old{};
+    void (*m_handler)(int) = nullptr;
+};
+
+QByteArray contentsOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+}
+
+QStringList filesIn(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden);
+}
+
+const QByteArray kEarlier("forrige fil\r\n");
+
+} // namespace
+
+TEST(ExportFile, HeaderNamesThe188Columns)
+{
+    TempDatabase t;
+    const auto rows = rowsOf(exported(t.db));
+    ASSERT_EQ(rows.size(), 1) << "an empty database gives the header alone";
+    const QList<QByteArray>& names = rows[0];
+    EXPECT_EQ(names.mid(0, 16), (QList<QByteArray>{"NID", "NAMN", "ADRESS", "TFN", "NATION", "HEMSPRAK", "SKOLA",
+                                                   "KLASS", "TEST_VID", "TESTLED", "TESTDAT", "FODELSED", "ALDER",
+                                                   "KON_1P2F", "HAN_1V2H", "OVRIGT"}));
+    // Field 16 + the measure's column; the two renamed measures sit at columns 19 and 20.
+    EXPECT_EQ(names.mid(16, 2), (QList<QByteArray>{"AI", "KR_A"}));
+    EXPECT_EQ(names.mid(33, 4), (QList<QByteArray>{"FR_BID", "FB_A", "FB_AB", "FI"}));
+    EXPECT_EQ(names[75], "VP_F");
+    EXPECT_EQ(names.mid(76, 2), (QList<QByteArray>{"MF1_1", "MF1_2"}));
+    EXPECT_EQ(names.mid(91, 2), (QList<QByteArray>{"MF1_16", "MF2_1"}));
+    EXPECT_EQ(names.mid(171, 2), (QList<QByteArray>{"MF6_16", "MF_B_1"}));
+    EXPECT_EQ(names[187], "MF_B_16");
+}
+
+TEST(ExportFile, PersonLinesCarryEveryFieldInWindows1252AndInNumberOrder)
+{
+    TempDatabase t;
+    RecordingSink sink;
+    TestRecord test = childAged(8, 6);
+    PersonalData& p = test.person;
+    p.NAMN = QStringLiteral("Åse Ødegård");
+    p.ADRESS = QStringLiteral("Bjørkeveien 5, Oslo");
+    p.TELEFON = QStringLiteral("22 33 44 55");
+    p.NATIONALITET = QStringLiteral("norsk");
+    p.HOMELANGUAGE = QStringLiteral("samisk");
+    p.SKOLA = QStringLiteral("Æbeltoft skole");
+    p.KLASS = QStringLiteral("3B");
+    p.TESTAD_VID = QStringLiteral("BUP");
+    p.TESTLEDARE = QStringLiteral("O'Neil");
+    p.TESTDATE = {2014, 3, 5};
+    p.BORNDATE = {2005, 8, 15};
+    p.SEX = 2;
+    p.HANDEDNESS = 3;
+    p.AGE = 77; // stored, never exported
+    p.OTHER = QStringLiteral("Egenandel 50 €");
+    for (const MeasureInfo& m : measures())
+        test.scores[m.key] = m.column;
+    test.scores.AI = 0;
+    test.scores.KR_A = NOT_ENTERED;
+    for (int n = 1; n <= kGridCellCount; ++n)
+        test.grid.cell(n) = n % 5;
+    test.grid.cell(112) = NOT_ENTERED;
+    // Two persons without score rows, stored out of order around it and named against the
+    // order of their numbers.
+    TestRecord unscored = childAged(7, 0);
+    unscored.person.ID = 3;
+    unscored.person.NAMN = QStringLiteral("Cecilie");
+    unscored.person.BORNDATE = Date{}; // stored as NULL
+    ASSERT_EQ(InsertPersonWithId(t.db, unscored.person), 1);
+    ASSERT_TRUE(SaveTest(t.db, test, true));
+    ASSERT_EQ(test.person.ID, 4);
+    unscored.person.ID = 9;
+    unscored.person.NAMN = QStringLiteral("Anders");
+    ASSERT_EQ(InsertPersonWithId(t.db, unscored.person), 1);
+
+    QList<QByteArray> expected(188);
+    const QList<QByteArray> person = {"4", "\xC5" "se \xD8" "deg\xE5" "rd", "Bj\xF8" "rkeveien 5, Oslo",
+                                      "22 33 44 55", "norsk", "samisk", "\xC6" "beltoft skole", "3B", "BUP",
+                                      "O'Neil", "2014-03-05", "2005-08-15", "8.6.20", "2", "3",
+                                      "Egenandel 50 \x80"};
+    std::copy(person.begin(), person.end(), expected.begin());
+    for (const MeasureInfo& m : measures())
+        expected[15 + m.column] = QByteArray::number(m.column);
+    expected[16] = "0";
+    expected[17] = "";
+    for (int n = 1; n < kGridCellCount; ++n)
+        expected[75 + n] = QByteArray::number(n % 5);
+
+    const auto rows = rowsOf(exported(t.db));
+    ASSERT_EQ(rows.size(), 4);
+    EXPECT_EQ(rows[1].value(0), "3");
+    for (int i = 0; i < 188; ++i)
+        EXPECT_EQ(rows[2].value(i), expected[i]) << "field " << i + 1;
+    // Without a birth date there is no age; without score rows every score is empty, also
+    // right after a person with scores.
+    EXPECT_EQ(rows[3].value(0), "9");
+    EXPECT_EQ(rows[3].mid(10, 3), (QList<QByteArray>{"2012-06-15", "", ""}));
+    EXPECT_EQ(rows[3].mid(15), QList<QByteArray>(173)) << "field 16 and the scores";
+    EXPECT_TRUE(sink.messages.isEmpty());
+}
+
+TEST(ExportFile, AStoredTextWithATabIsRefusedNamingPersonAndField)
+{
+    TempDatabase t;
+    RecordingSink sink;
+    TestRecord test = childAged(8, 0);
+    ASSERT_TRUE(SaveTest(t.db, test, true));
+    t.exec(QStringLiteral("UPDATE TESTPERSON SET SKOLA = 'Nord' || char(9) || 'skole'"));
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QString why;
+    bool shown = false;
+    EXPECT_FALSE(ExportAll(t.db, buffer, &why, &shown));
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(sink.texts(), QStringList{why});
+    for (const QString& part : {QStringLiteral("nummer 1 "), QStringLiteral("\"Skole\""), QStringLiteral("U+0009")})
+        EXPECT_TRUE(why.contains(part)) << why.toStdString();
+}
+
+class ExportDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(t.connect(context.db));
+        SetExportFileChooser([this](QWidget* owner) {
+            chooserOwner = owner;
+            return answers.isEmpty() ? QString() : answers.takeFirst();
+        });
+        SetExportFileOpener([this](const QString& path) { opened.append(path); });
+    }
+    void TearDown() override
+    {
+        SetExportFileChooser({});
+        SetExportFileOpener({});
+        SetExportDialogRunner({});
+    }
+    void press(ExportDataDialog& dialog, QPushButton* button)
+    {
+        QObject::connect(&dialog, &QDialog::finished, [this](int result) { finished.append(result); });
+        dialog.show();
+        button->click();
+    }
+
+    TempDatabase t;
+    RecordingSink sink;
+    AppContext context;
+    QTemporaryDir out;
+    const QString target = out.path() + QStringLiteral("/eksport.txt");
+    QStringList answers;
+    QWidget* chooserOwner = nullptr;
+    QStringList opened;
+    QList<int> finished;
+};
+
+TEST_F(ExportDialogTest, TheFileDialogsUseTheProgramsTextsAndExtensions)
+{
+    ExportDataDialog dialog(context);
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("TAVLO-II  Eksporter data"));
+    const std::pair<std::unique_ptr<QFileDialog>, QString> cases[] = {
+        {MakeExportFileDialog(&dialog), QStringLiteral("TAVLO-II  Spare tekstfil|resultater.txt")},
+        {MakeBackupFileDialog(&dialog), QStringLiteral("TAVLO-II  Välj mapp att spara databasfilen i|resultater.mdb")},
+    };
+    EXPECT_EQ(QFileInfo(cases[1].first->selectedFiles().value(0)).fileName(), QStringLiteral("TAVLO-II_backup.mdb"));
+    for (const auto& [save, expected] : cases) {
+        EXPECT_EQ(save->nameFilters(), QStringList{QStringLiteral("Alla filer (*.*)")});
+        save->setDirectory(out.path());
+        save->selectFile(QStringLiteral("resultater")); // typed without an extension
+        static_cast<QDialog*>(save.get())->accept();    // the dialog's own Save
+        EXPECT_EQ(save->windowTitle() + u'|' + QFileInfo(save->selectedFiles().value(0)).fileName(), expected);
+    }
+}
+
+TEST_F(ExportDialogTest, OkReplacesAnEarlierFileWithTheWholeExportOpensItAndCloses)
+{
+    TestRecord test = childAged(8, 6);
+    ASSERT_TRUE(SaveTest(context.db, test, true));
+    writeFile(target, QByteArray(20000, 'x')); // longer than the export: no tail may be left
+    answers = {target};
+    QWidget mainWindow;
+    ExportDataDialog* shown = nullptr;
+    SetExportDialogRunner([&](ExportDataDialog& dialog) {
+        shown = &dialog;
+        EXPECT_EQ(dialog.parentWidget(), &mainWindow);
+        press(dialog, dialog.okButton());
+    });
+    ExportDialog(context, &mainWindow);
+
+    EXPECT_EQ(chooserOwner, shown) << "the save dialog belongs to the export dialog";
+    EXPECT_EQ(contentsOf(target), exported(context.db));
+    EXPECT_EQ(opened, QStringList{target});
+    EXPECT_EQ(finished, QList<int>{QDialog::Accepted});
+    EXPECT_EQ(filesIn(out.path()), QStringList{QStringLiteral("eksport.txt")});
+    EXPECT_TRUE(sink.messages.isEmpty());
+}
+
+TEST_F(ExportDialogTest, CancelWritesNothing)
+{
+    for (const bool inSaveDialog : {false, true}) {
+        ExportDataDialog dialog(context);
+        press(dialog, inSaveDialog ? dialog.okButton() : dialog.cancelButton());
+    }
+    EXPECT_EQ(finished, (QList<int>{QDialog::Rejected, QDialog::Rejected}));
+    EXPECT_TRUE(filesIn(out.path()).isEmpty());
+    EXPECT_TRUE(opened.isEmpty());
+    EXPECT_TRUE(sink.messages.isEmpty());
+}
+
+TEST_F(ExportDialogTest, AFullDiskGives1829KeepsTheEarlierFileAndTheDialogForAnotherTry)
+{
+    writeFile(target, kEarlier);
+    answers = {target, target};
+    ExportDataDialog dialog(context);
+    {
+        FileSizeLimit nearlyFull(600); // less than the header line
+        press(dialog, dialog.okButton());
+    }
+    EXPECT_EQ(contentsOf(target), kEarlier);
+    EXPECT_EQ(filesIn(out.path()), QStringList{QStringLiteral("eksport.txt")}) << "no half file beside it";
+    ASSERT_EQ(sink.messages.size(), 1);
+    EXPECT_EQ(sink.messages[0].caption, QStringLiteral("TAVLO-II"));
+    EXPECT_EQ(sink.messages[0].text, QStringLiteral("Feil vid skrivning av fil (code 1829)"));
+    EXPECT_TRUE(opened.isEmpty());
+    EXPECT_TRUE(finished.isEmpty());
+    EXPECT_TRUE(dialog.isVisible());
+
+    dialog.okButton()->click();
+    EXPECT_EQ(contentsOf(target), exported(context.db));
+    EXPECT_EQ(finished, QList<int>{QDialog::Accepted});
+}
+
+TEST_F(ExportDialogTest, AFailedReadShowsTheDriversMessageAloneAndKeepsTheEarlierFile)
+{
+    TestRecord test = childAged(8, 0);
+    ASSERT_TRUE(SaveTest(context.db, test, true));
+    t.exec(QStringLiteral("DROP TABLE TESTDATA_TAVLO_MF"));
+    writeFile(target, kEarlier);
+    answers = {target};
+    ExportDataDialog dialog(context);
+    press(dialog, dialog.okButton());
+    EXPECT_EQ(contentsOf(target), kEarlier);
+    EXPECT_EQ(filesIn(out.path()), QStringList{QStringLiteral("eksport.txt")});
+    ASSERT_EQ(sink.messages.size(), 1);
+    EXPECT_TRUE(sink.messages[0].text.contains(QStringLiteral("no such table"))) << sink.texts()[0].toStdString();
+    EXPECT_TRUE(opened.isEmpty());
+    EXPECT_TRUE(finished.isEmpty());
+}
+
+class BackupTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(t.connect(context.db));
+        context.databaseFolder = t.folder() + u'/';
+        SetBackupFileChooser([this](QWidget* owner) {
+            chooserOwner = owner;
+            return answer;
+        });
+    }
+    void TearDown() override { SetBackupFileChooser({}); }
+    void expectError()
+    {
+        ASSERT_EQ(sink.messages.size(), 1);
+        EXPECT_EQ(sink.messages[0].caption, QStringLiteral("Error"));
+        EXPECT_EQ(sink.messages[0].icon, MessageIcon::Information);
+        EXPECT_FALSE(sink.messages[0].text.isEmpty());
+        sink.messages.clear();
+    }
+    void expectDone()
+    {
+        EXPECT_EQ(sink.texts(), QStringList{QStringLiteral("Sikkerhetskopiering klar.")});
+        EXPECT_EQ(sink.messages.value(0).caption, QStringLiteral("TAVLO-II"));
+        sink.messages.clear();
+    }
+
+    TempDatabase t;
+    RecordingSink sink;
+    AppContext context;
+    QTemporaryDir out;
+    const QString target = out.path() + QStringLiteral("/TAVLO-II_backup.mdb");
+    QString answer = target;
+    QWidget* chooserOwner = nullptr;
+    QWidget owner;
+};
+
+TEST_F(BackupTest, CopiesTheDatabaseByteForByteWhileTheConnectionStaysOpen)
+{
+    TestRecord test = childAged(8, 6);
+    test.person.NAMN = QStringLiteral("Sikret Barn");
+    ASSERT_TRUE(SaveTest(context.db, test, true));
+    BackupDatabase(context, &owner);
+    expectDone();
+    EXPECT_EQ(chooserOwner, &owner);
+    EXPECT_EQ(contentsOf(target), contentsOf(t.databasePath()));
+    EXPECT_EQ(filesIn(out.path()), QStringList{QStringLiteral("TAVLO-II_backup.mdb")});
+
+    Database copy;
+    ASSERT_EQ(copy.connectWith(QStringLiteral("DRIVER=SQLite3;Database=%1;NoCreat=1").arg(target)), 1);
+    PersonalData back;
+    ASSERT_EQ(ReadPerson(copy, back, test.person.ID), 1);
+    EXPECT_EQ(back.NAMN, QStringLiteral("Sikret Barn"));
+    TestRecord later = childAged(9, 0);
+    EXPECT_TRUE(SaveTest(context.db, later, true)) << "the program's connection still works";
+}
+
+TEST_F(BackupTest, AnEarlierBackupIsReplacedOnlyByACompleteCopy)
+{
+    writeFile(target, kEarlier);
+    {
+        FileSizeLimit nearlyFull(QFileInfo(t.databasePath()).size() - 100); // fills up just before the end
+        BackupDatabase(context, &owner);
+    }
+    expectError();
+    EXPECT_EQ(contentsOf(target), kEarlier);
+    EXPECT_EQ(filesIn(out.path()), QStringList{QStringLiteral("TAVLO-II_backup.mdb")}) << "no half copy beside it";
+
+    BackupDatabase(context, &owner);
+    expectDone();
+    EXPECT_EQ(contentsOf(target), contentsOf(t.databasePath()));
+}
+
+TEST_F(BackupTest, AnUnwritableFolderGivesTheSystemsReason)
+{
+    TAVLO_RUN_UNPRIVILEGED();
+    writeFile(target, kEarlier);
+    QFile::setPermissions(out.path(), QFile::ReadOwner | QFile::ExeOwner);
+    BackupDatabase(context, &owner);
+    QFile::setPermissions(out.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    ASSERT_EQ(sink.messages.size(), 1);
+    EXPECT_TRUE(sink.messages[0].text.contains(QStringLiteral("Permission denied"))) << sink.texts()[0].toStdString();
+    expectError();
+    EXPECT_EQ(contentsOf(target), kEarlier);
+}
+
+TEST_F(BackupTest, TheDatabaseInUseIsNeverTheTargetAndAMissingOneIsReported)
+{
+    const QByteArray before = contentsOf(t.databasePath());
+    answer = t.databasePath();
+    BackupDatabase(context, &owner);
+    expectError();
+    EXPECT_EQ(contentsOf(t.databasePath()), before);
+    TestRecord test = childAged(8, 0);
+    ASSERT_TRUE(SaveTest(context.db, test, true));
+    PersonalData back;
+    Database other;
+    ASSERT_TRUE(t.connect(other));
+    EXPECT_EQ(ReadPerson(other, back, test.person.ID), 1) << "the connection still writes to the file";
+
+    context.databaseFolder = out.path() + u'/';
+    answer = target;
+    BackupDatabase(context, &owner);
+    expectError();
+
+    answer.clear();
+    BackupDatabase(context, &owner);
+    EXPECT_TRUE(sink.messages.isEmpty());
+    EXPECT_TRUE(filesIn(out.path()).isEmpty());
 }
