@@ -9,6 +9,7 @@
 #include "vandrel/vandrel.h"
 
 #include <QPainter>
+#include <QPushButton>
 
 namespace tavlo {
 
@@ -19,6 +20,9 @@ StartScreen::StartScreen(MainWindow& main)
     main.placeButton(91, LoadString(92), QRect(17, 380, 100, 40));
     main.placeButton(92, LoadString(93), QRect(17, 430, 100, 40));
     main.placeButton(90, LoadString(91), QRect(17, 480, 100, 40));
+    // Labelled like the other screens' fourth button, but not offered here.
+    main.button(93)->setText(QStringLiteral("&Inställningar"));
+    main.button(94)->setText(QStringLiteral(" "));
 }
 
 QString StartScreen::NoticeText()

@@ -80,14 +80,10 @@ bool RunStartUp(QWidget* owner, AppContext& context, const StartUpSeams& seams)
             if (!QFileInfo::exists(path))
                 tell(QDir::toNativeSeparators(path));
         }
-        stop(QStringLiteral("Det var ikke mulig å finne noen av de følgende databasefilene: TAVLO-II.mdb, Virod.mdw. "
-                            "Du kommer nå til å se et vindu der du kan velge den mappen hvor databasefilene finnes. "
-                            "Velg databasefilen TAVLO-II.mdb i mappen og trykk OK. Hvis du er usikker, kontakt din "
-                            "IT-support."));
+        stop(QStringLiteral("Det var ikke mulig å finne noen av de følgende databasefilene: TAVLO-II.mdb, Virod.mdw. Du kommer nå til å se et vindu der du kan velge den mappen hvor databasefilene finnes. Velg databasefilen TAVLO-II.mdb i mappen og trykk OK. Hvis du er usikker, kontakt din IT-support."));
         const QString chosen = (seams.chooseDatabaseFile ? seams.chooseDatabaseFile : chooseWithDialog)(owner);
         if (chosen.isEmpty()) {
-            stop(QStringLiteral("Valget av mappe og databasefil ble avbrutt, alternativt oppsto det en feil. "
-                                "Programmet avsluttes."));
+            stop(QStringLiteral("Valget av mappe og databasefil ble avbrutt, alternativt oppsto det en feil. Programmet avsluttes."));
             return false;
         }
         folder = FolderOfChosenFile(chosen);
@@ -98,13 +94,11 @@ bool RunStartUp(QWidget* owner, AppContext& context, const StartUpSeams& seams)
         tell(QStringLiteral("Följande mapp för databasen är vald: %1").arg(QDir::toNativeSeparators(folder)),
              MessageIcon::Information);
         if (!QFileInfo::exists(database())) {
-            stop(QStringLiteral("Filen TAVLO-II.mdb finnes ikke i valgt mappe. Programmet avsluttes. Rett opp feilen og "
-                                "start programmet på nytt."));
+            stop(QStringLiteral("Filen TAVLO-II.mdb finnes ikke i valgt mappe. Programmet avsluttes. Rett opp feilen og start programmet på nytt."));
             return false;
         }
         if (!QFileInfo::exists(workgroup())) {
-            stop(QStringLiteral("Filen Virod.mdw finnes ikke i valgt mappe. Programmet avsluttes. Rett opp feilen og "
-                                "start programmet på nytt."));
+            stop(QStringLiteral("Filen Virod.mdw finnes ikke i valgt mappe. Programmet avsluttes. Rett opp feilen og start programmet på nytt."));
             return false;
         }
     }

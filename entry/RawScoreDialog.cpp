@@ -200,9 +200,7 @@ int RawScoreDialog::CheckRawScores()
     }
     const TestData& t = m_context.test.scores;
     if (years >= 7 && t.DS_N + t.DS_REP + t.DS_R > 20) {
-        tell(QStringLiteral("Feilaktige verdier på Dyresortering. Summen av antallet feil (Nye sorteringsfeil Totalt samt "
-                            "Gjentatte sorteringer Totalt) og Riktige sorteringer Totalt kan ikke overstige 20. Se over "
-                            "og korriger feilaktige verdier."),
+        tell(QStringLiteral("Feilaktige verdier på Dyresortering. Summen av antallet feil (Nye sorteringsfeil Totalt samt Gjentatte sorteringer Totalt) og Riktige sorteringer Totalt kan ikke overstige 20. Se over og korriger feilaktige verdier."),
              MessageIcon::Exclamation);
         QLineEdit* ds = field(measureInfo(Key::DS_N).entryRow);
         ds->setFocus();

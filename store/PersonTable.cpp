@@ -32,9 +32,7 @@ int advanceCounter(Database& db)
 {
     Statement update(db);
     if (!update.execDirect(QStringLiteral(
-            "UPDATE TESTPERSON_COUNTER SET LAST_ID = CASE"
-            " WHEN LAST_ID >= (SELECT COALESCE(MAX(ID), 0) FROM TESTPERSON) THEN LAST_ID + 1"
-            " ELSE (SELECT COALESCE(MAX(ID), 0) FROM TESTPERSON) + 1 END"))) {
+            "UPDATE TESTPERSON_COUNTER SET LAST_ID = CASE WHEN LAST_ID >= (SELECT COALESCE(MAX(ID), 0) FROM TESTPERSON) THEN LAST_ID + 1 ELSE (SELECT COALESCE(MAX(ID), 0) FROM TESTPERSON) + 1 END"))) {
         update.report();
         return -1;
     }
@@ -50,9 +48,7 @@ int advanceCounter(Database& db)
 int ReadPerson(Database& db, PersonalData& person, int id)
 {
     Statement s(db);
-    if (!s.execDirect(QString::asprintf("SELECT ID, NAMN, ADRESS, TELEFON, NATIONALITET, HOMELANGUAGE, SKOLA, "
-                                        "TESTAD_VID, TESTLEDARE, SEX, AGE, TESTDATE, BORNDATE, HANDEDNESS, KLASS, "
-                                        "OTHER FROM TESTPERSON WHERE ID =%d",
+    if (!s.execDirect(QString::asprintf("SELECT ID, NAMN, ADRESS, TELEFON, NATIONALITET, HOMELANGUAGE, SKOLA, TESTAD_VID, TESTLEDARE, SEX, AGE, TESTDATE, BORNDATE, HANDEDNESS, KLASS, OTHER FROM TESTPERSON WHERE ID =%d",
                                         id)))
         return s.report();
     const Fetch fetched = s.fetch();
@@ -125,9 +121,7 @@ int NextPersonId(Database& db)
 int InsertPersonWithId(Database& db, const PersonalData& person)
 {
     Statement s(db);
-    if (!s.prepare(QStringLiteral("INSERT INTO TESTPERSON (ID, NAMN, ADRESS, TELEFON, NATIONALITET, HOMELANGUAGE,  "
-                                  "SKOLA, TESTAD_VID, TESTLEDARE, SEX, AGE, TESTDATE, BORNDATE, HANDEDNESS, KLASS, "
-                                  "OTHER)  VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"))
+    if (!s.prepare(QStringLiteral("INSERT INTO TESTPERSON (ID, NAMN, ADRESS, TELEFON, NATIONALITET, HOMELANGUAGE,  SKOLA, TESTAD_VID, TESTLEDARE, SEX, AGE, TESTDATE, BORNDATE, HANDEDNESS, KLASS, OTHER)  VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"))
         || !s.bindInt(1, person.ID) || !bindPersonValues(s, person, 2) || !s.execute())
         return s.report();
     return 1;
@@ -156,9 +150,7 @@ int UpdatePerson(Database& db, const PersonalData& person, long* rowsTouched)
     if (refuseUnstorableTexts(person))
         return 0;
     Statement s(db);
-    if (!s.prepare(QString::asprintf("UPDATE TESTPERSON SET NAMN=?, ADRESS=?, TELEFON=?, NATIONALITET=?, "
-                                     "HOMELANGUAGE=?, SKOLA=?, TESTAD_VID=?, TESTLEDARE=?, SEX=?, AGE=?, TESTDATE=?, "
-                                     "BORNDATE=?, HANDEDNESS=?, KLASS=?, OTHER=? WHERE ID=%d",
+    if (!s.prepare(QString::asprintf("UPDATE TESTPERSON SET NAMN=?, ADRESS=?, TELEFON=?, NATIONALITET=?, HOMELANGUAGE=?, SKOLA=?, TESTAD_VID=?, TESTLEDARE=?, SEX=?, AGE=?, TESTDATE=?, BORNDATE=?, HANDEDNESS=?, KLASS=?, OTHER=? WHERE ID=%d",
                                      person.ID))
         || !bindPersonValues(s, person, 1) || !s.execute())
         return s.report();
@@ -185,8 +177,7 @@ const char* PersonSortColumn(int sortKey)
 int ListPersons(Database& db, int sortKey, bool descending, const std::function<void(const PersonListRow&)>& action)
 {
     Statement s(db);
-    const QString sql = QStringLiteral("SELECT ID, NAMN, TESTLEDARE, TESTDATE, OTHER, SEX, BORNDATE, SKOLA, "
-                                       "NATIONALITET, HOMELANGUAGE FROM TESTPERSON ORDER BY ")
+    const QString sql = QStringLiteral("SELECT ID, NAMN, TESTLEDARE, TESTDATE, OTHER, SEX, BORNDATE, SKOLA, NATIONALITET, HOMELANGUAGE FROM TESTPERSON ORDER BY ")
                         + QLatin1String(PersonSortColumn(sortKey))
                         + (descending ? QStringLiteral(" DESC") : QStringLiteral(" ASC"));
     if (!s.execDirect(sql))
