@@ -150,6 +150,12 @@ RawScoreDialog::RawScoreDialog(AppContext& context, QWidget* parent)
     m_continue->setDefault(true);
     page->resize(620, m_continue->y() + 40 + 30);
     m_scroll->setWidget(page);
+    // Enter anywhere means "&Fortsett". The buttons were made before the page joined the
+    // dialog, so the dialog learns its default only now; and no other button may take Enter
+    // over by being the first one it finds.
+    for (QPushButton* b : {m_cardGrid, m_cancel, m_continue})
+        b->setAutoDefault(false);
+    m_continue->setDefault(true);
 
     connect(m_continue, &QPushButton::clicked, this, &RawScoreDialog::acceptScores);
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);

@@ -14,7 +14,9 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QApplication>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -229,6 +231,28 @@ TEST_F(RawScores, FortsettStoresANewTestAndThenItsChanges)
     ASSERT_EQ(ReadTest(context.db, back, context.test.person.ID), 1);
     EXPECT_EQ(back.scores.BK, NOT_ENTERED);
     EXPECT_EQ(NextPersonId(context.db), context.test.person.ID) << "no second person row";
+}
+
+TEST_F(RawScores, EnterInAFieldMeansFortsett)
+{
+    open(8);
+    context.testIsNew = true;
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+    EXPECT_TRUE(dialog->continueButton()->isDefault());
+    EXPECT_FALSE(dialog->cardGridButton()->isDefault());
+    // Were Enter to open another dialog, close it and fail rather than hang.
+    bool other = false;
+    QTimer::singleShot(2000, [&] {
+        if (QWidget* modal = QApplication::activeModalWidget(); modal && modal != dialog.get()) {
+            other = true;
+            modal->close();
+        }
+    });
+    type(Key::BF_A, QStringLiteral("7"));
+    QTest::keyClick(dialog->field(row(Key::BF_A)), Qt::Key_Return);
+    EXPECT_FALSE(other);
+    EXPECT_EQ(dialog->result(), 1);
+    EXPECT_GT(context.test.person.ID, 0);
 }
 
 TEST_F(RawScores, AFailedSaveKeepsTheDialogAndEverythingTyped)
