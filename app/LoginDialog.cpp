@@ -31,11 +31,7 @@ LoginDialog::LoginDialog(Database& db, QWidget* parent)
     setWindowTitle(LoadString(53) + QStringLiteral("TAVLO-II"));
     setWindowFlag(Qt::WindowStaysOnTopHint);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    setFont(MainFont());
-    QPalette lilac = palette();
-    lilac.setColor(QPalette::Window, kLilac);
-    setPalette(lilac);
-    setAutoFillBackground(true);
+    UseProgramLook(this);
 
     const auto label = [this](int id, Qt::Alignment alignment) {
         auto* l = new QLabel(LoadString(id), this);
@@ -85,10 +81,7 @@ void LoginDialog::setMode(int mode)
     const bool change = mode == 2;
     const int height = change ? 270 : 180;
     setFixedSize(520, height);
-    if (const QScreen* s = QGuiApplication::primaryScreen()) {
-        const QRect area = s->geometry();
-        move(area.x() + (area.width() - 520) / 2, area.y() + (area.height() - height) / 2);
-    }
+    CentreOnScreen(this);
     for (QWidget* w : {static_cast<QWidget*>(m_newPassword), static_cast<QWidget*>(m_confirm),
                        static_cast<QWidget*>(m_newLabel), static_cast<QWidget*>(m_confirmLabel)})
         w->setVisible(change);

@@ -1,6 +1,9 @@
 #include "app/Look.h"
 
 #include <QFontMetrics>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -32,6 +35,29 @@ QFont MainFont()
 QFont SecondFont()
 {
     return WindowsFont(QStringLiteral("Arial"), 16);
+}
+
+void UseProgramLook(QWidget* widget)
+{
+    widget->setFont(MainFont());
+    QPalette lilac = widget->palette();
+    lilac.setColor(QPalette::Window, kLilac);
+    lilac.setColor(QPalette::Button, kLilac);
+    // The default grey of a disabled control all but vanishes on the lilac; a stored value in
+    // a greyed field must stay legible.
+    lilac.setColor(QPalette::Disabled, QPalette::WindowText, QColor(109, 109, 109));
+    lilac.setColor(QPalette::Disabled, QPalette::Text, QColor(109, 109, 109));
+    lilac.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(109, 109, 109));
+    widget->setPalette(lilac);
+    widget->setAutoFillBackground(true);
+}
+
+void CentreOnScreen(QWidget* widget)
+{
+    if (const QScreen* s = QGuiApplication::primaryScreen()) {
+        const QRect area = s->geometry();
+        widget->move(area.x() + (area.width() - widget->width()) / 2, area.y() + (area.height() - widget->height()) / 2);
+    }
 }
 
 namespace {

@@ -5,6 +5,8 @@
 #include <QFont>
 #include <QPixmap>
 
+class QWidget;
+
 namespace tavlo {
 
 inline const QColor kLilac(191, 175, 208);
@@ -13,6 +15,12 @@ inline const QColor kLilac(191, 175, 208);
 QFont WindowsFont(const QString& face, int height, bool bold = false, bool italic = false);
 QFont MainFont();   // "MS Sans Serif", height 16: buttons, fields, dialogs
 QFont SecondFont(); // "Arial", height 16: the archive list
+
+// The program's look on a window or dialog: the main font, the lilac behind everything
+// (buttons included), and greyed text that stays legible on it.
+void UseProgramLook(QWidget* widget);
+// Places a top-level widget in the middle of the screen.
+void CentreOnScreen(QWidget* widget);
 
 // The start screen's picture (800 x 600) and the banner of the forms (800 x 54).
 const QPixmap& StartPicture();

@@ -25,11 +25,7 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
 {
     setWindowTitle(QStringLiteral("TAVLO-II"));
     setObjectName(QStringLiteral("APPLIKATION"));
-    QPalette lilac = palette();
-    lilac.setColor(QPalette::Window, kLilac);
-    setPalette(lilac);
-    setAutoFillBackground(true);
-    setFont(MainFont());
+    UseProgramLook(this);
     setFocusPolicy(Qt::StrongFocus);
     placeCentred();
 
@@ -54,10 +50,7 @@ MainWindow::~MainWindow()
 void MainWindow::placeCentred()
 {
     resize(800, 600);
-    if (const QScreen* s = QGuiApplication::primaryScreen()) {
-        const QRect area = s->geometry();
-        move(area.x() + (area.width() - 800) / 2, area.y() + (area.height() - 600) / 2);
-    }
+    CentreOnScreen(this);
 }
 
 void MainWindow::createShortcuts()

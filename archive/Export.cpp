@@ -247,16 +247,9 @@ ExportDataDialog::ExportDataDialog(AppContext& context, QWidget* owner)
 {
     setWindowTitle(QStringLiteral("TAVLO-II") + LoadString(16));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    setFont(MainFont());
-    QPalette lilac = palette();
-    lilac.setColor(QPalette::Window, kLilac);
-    setPalette(lilac);
-    setAutoFillBackground(true);
+    UseProgramLook(this);
     setFixedSize(360, 200);
-    if (const QScreen* s = QGuiApplication::primaryScreen()) {
-        const QRect area = s->geometry();
-        move(area.x() + (area.width() - 360) / 2, area.y() + (area.height() - 200) / 2);
-    }
+    CentreOnScreen(this);
 
     auto* text = new QLabel(LoadString(150), this);
     text->setWordWrap(true);

@@ -79,23 +79,12 @@ CardGridDialog::CardGridDialog(TestRecord& test, QWidget* parent)
 {
     setWindowTitle(QStringLiteral("TAVLO-II  Hukommelse for figurer (HF)"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    setFont(MainFont());
-    QPalette lilac = palette();
-    lilac.setColor(QPalette::Window, kLilac);
-    // The default grey of a read-only trial all but vanishes on the lilac; its stored cards
-    // must stay legible.
-    lilac.setColor(QPalette::Disabled, QPalette::WindowText, QColor(109, 109, 109));
-    lilac.setColor(QPalette::Disabled, QPalette::Text, QColor(109, 109, 109));
-    setPalette(lilac);
-    setAutoFillBackground(true);
+    UseProgramLook(this);
 
     const bool young = m_years <= 4;
     const int height = young ? 395 : 510;
     setFixedSize(kWidth, height);
-    if (const QScreen* s = QGuiApplication::primaryScreen()) {
-        const QRect area = s->geometry();
-        move(area.x() + (area.width() - kWidth) / 2, area.y() + (area.height() - height) / 2);
-    }
+    CentreOnScreen(this);
 
     auto* instruction =
         new QLabel(QStringLiteral("Fyll inn tallet på kortet i tilsvarende rute som barnet plasserte kortet i."), this);

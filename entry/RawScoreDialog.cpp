@@ -77,11 +77,7 @@ RawScoreDialog::RawScoreDialog(AppContext& context, QWidget* parent)
 {
     setWindowTitle(QStringLiteral("TAVLO-II"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    setFont(MainFont());
-    QPalette lilac = palette();
-    lilac.setColor(QPalette::Window, kLilac);
-    setPalette(lilac);
-    setAutoFillBackground(true);
+    UseProgramLook(this);
     const int years = context.test.testAge().years;
 
     m_scroll = new QScrollArea(this);
@@ -94,7 +90,7 @@ RawScoreDialog::RawScoreDialog(AppContext& context, QWidget* parent)
     m_scroll->viewport()->installEventFilter(this);
     m_scroll->verticalScrollBar()->setSingleStep(kRow);
     auto* page = new QWidget;
-    page->setPalette(lilac);
+    page->setPalette(palette());
     page->setAutoFillBackground(true);
     page->installEventFilter(this);
     page->setFocusPolicy(Qt::ClickFocus);

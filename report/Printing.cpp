@@ -144,12 +144,7 @@ public:
         setObjectName(QStringLiteral("PrintDlgBox"));
         setWindowTitle(kProgramCaption);
         setWindowModality(Qt::ApplicationModal);
-        setFont(MainFont());
-        QPalette lilac = palette();
-        lilac.setColor(QPalette::Window, kLilac);
-        lilac.setColor(QPalette::Button, kLilac);
-        setPalette(lilac);
-        setAutoFillBackground(true);
+        UseProgramLook(this);
         setFixedSize(220, 100);
         auto* name = new QLabel(kProgramCaption, this);
         name->setAlignment(Qt::AlignCenter);
@@ -266,17 +261,9 @@ ReportSelection::ReportSelection(AppContext& context, QWidget* owner, PrintSeams
 {
     setWindowTitle(QStringLiteral("%1  Rapporter").arg(kProgramCaption));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    setFont(MainFont());
-    QPalette lilac = palette();
-    lilac.setColor(QPalette::Window, kLilac);
-    lilac.setColor(QPalette::Button, kLilac);
-    setPalette(lilac);
-    setAutoFillBackground(true);
+    UseProgramLook(this);
     setFixedSize(400, 330);
-    if (const QScreen* s = QGuiApplication::primaryScreen()) {
-        const QRect area = s->geometry();
-        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
-    }
+    CentreOnScreen(this);
 
     auto* group = new QGroupBox(QStringLiteral("Velg ønskede rapporter"), this);
     group->setGeometry(10, 15, 370, 165);
