@@ -10,7 +10,7 @@
 
 namespace tavlo {
 
-QFont WindowsFont(const QString& face, int height, bool bold, bool italic)
+QFont FaceWithStandIn(const QString& face)
 {
     QFont font(face);
     // Where the face itself is missing, take its metric-compatible stand-in before the
@@ -18,6 +18,12 @@ QFont WindowsFont(const QString& face, int height, bool bold, bool italic)
     const bool serif = face.contains(u"Times");
     font.setFamilies({face, serif ? QStringLiteral("Liberation Serif") : QStringLiteral("Liberation Sans")});
     font.setStyleHint(serif ? QFont::Serif : QFont::SansSerif);
+    return font;
+}
+
+QFont WindowsFont(const QString& face, int height, bool bold, bool italic)
+{
+    QFont font = FaceWithStandIn(face);
     font.setBold(bold);
     font.setItalic(italic);
     int pixels = height;

@@ -1,5 +1,6 @@
 #include "report/DrawReport.h"
 
+#include "app/Look.h"
 #include "model/TestRecord.h"
 #include "report/ReportRows.h"
 #include "resources/StringTable.h"
@@ -57,10 +58,7 @@ bool needsFootnote(int domain, int years, const TestRecord& t)
 QFont CreateFittedFont(int height, bool bold, bool italic, bool underline, const QString& face, int maxWidth)
 {
     const QString sample = QStringLiteral("ABCdefGHIjklMNOpqrSTUvxyZÅÄÖ");
-    QFont font(face);
-    const bool serif = face.contains(u"Times");
-    font.setFamilies({face, serif ? QStringLiteral("Liberation Serif") : QStringLiteral("Liberation Sans")});
-    font.setStyleHint(serif ? QFont::Serif : QFont::SansSerif);
+    QFont font = FaceWithStandIn(face);
     font.setBold(bold);
     font.setItalic(italic);
     font.setUnderline(underline);
