@@ -127,7 +127,7 @@ int DrawReport(QPainter* p, const TestRecord& test, int top, int left, int right
         for (const ReportRow& row : tables[size_t(d - 1)]) {
             if (row.Raw == NOT_ENTERED)
                 continue;
-            if (paging && d == 3 && rowY > 1000) {
+            if (paging && d == 3 && rowY > breaks->breakBelow) {
                 if ((y = newPage(x)) == 0) {
                     abandoned = true;
                     break;

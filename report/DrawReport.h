@@ -27,6 +27,9 @@ struct PageBreaks {
     // Starts a new page with its header; returns the y at which content continues, or 0 when
     // the page could not be started (the report then stops: the job is abandoned).
     std::function<int(QPainter*, int left, int right, int top)> startReportPage;
+    // The memory section goes on to a new page once a row would start below this; a sheet
+    // shorter than A4 (US Letter) needs it higher.
+    int breakBelow = 1000;
 };
 
 // Draws the chosen domain sections (index 0-5 for domains 1-6) of the test from top within

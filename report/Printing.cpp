@@ -209,7 +209,8 @@ bool DrawReportPages(QPainter& painter, const AppContext& context, const std::ar
     const int y = startReportPage(p, kLeft, kRight, 20);
     if (pageFailed)
         return false;
-    const PageBreaks breaks{&pageCounter, footer, startReportPage};
+    // Room for a wrapped row above the footer rule, which stands 50 units over the sheet's foot.
+    const PageBreaks breaks{&pageCounter, footer, startReportPage, std::min(1000, pageBottom(painter) - 120)};
     DrawReport(p, context.test, y, kLeft, kRight, true, chosen, &breaks);
     if (pageFailed)
         return false;

@@ -113,9 +113,9 @@ struct Page {
 };
 
 std::vector<Page> recordPages(const AppContext& context, const std::array<bool, 6>& chosen, bool* completed = nullptr,
-                              int failingPage = 0)
+                              int failingPage = 0, QSize sheet = QSize(794, 1123))
 {
-    test::RecordingPaintDevice device(QSize(794, 1123));
+    test::RecordingPaintDevice device(sheet);
     std::vector<Page> pages;
     const auto cut = [&] {
         Page page;
@@ -322,6 +322,23 @@ TEST_F(PrintedReport, PersonPageAndEveryPagesHeaderAndFooter)
     };
     EXPECT_TRUE(labels(4).contains(QStringLiteral("Barnehage")) && labels(4).contains(QStringLiteral("Avdeling")));
     EXPECT_TRUE(labels(5).contains(QStringLiteral("Barnehage/Skole")));
+}
+
+TEST_F(PrintedReport, NothingRunsIntoTheFooterOnAShorterSheet)
+{
+    // US Letter is shorter than A4 at the same width: the memory section must break earlier.
+    const std::vector<Page> pages = recordPages(context, {true, true, true, true, true, true}, nullptr, 0, QSize(816, 1056));
+    ASSERT_GE(pages.size(), 3u);
+    for (size_t i = 0; i < pages.size(); ++i) {
+        const Page& page = pages[i];
+        const QLineF footer = *std::max_element(page.rules.begin(), page.rules.end(),
+                                                [](const QLineF& a, const QLineF& b) { return a.y1() < b.y1(); });
+        for (const auto& t : page.texts) {
+            if (t.text != QStringLiteral("Side %1").arg(i + 1) && t.text != LoadString(37)) {
+                EXPECT_LT(t.at.y(), footer.y1()) << t.text.toStdString() << " on page " << i + 1;
+            }
+        }
+    }
 }
 
 TEST_F(PrintedReport, StoppedJobLeavesNothing)
