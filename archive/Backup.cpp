@@ -1,6 +1,7 @@
 #include "archive/Backup.h"
 
 #include "app/AppContext.h"
+#include "archive/FileChoice.h"
 #include "resources/StringTable.h"
 #include "store/NewDatabase.h"
 #include "vandrel/MessageSink.h"
@@ -27,10 +28,7 @@ std::function<QString(QWidget*)>& backupChooser()
 
 QString chooseWithDialog(QWidget* owner)
 {
-    const auto dialog = MakeBackupFileDialog(owner);
-    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
-        return {};
-    return dialog->selectedFiles().constFirst();
+    return ChosenFile(*MakeBackupFileDialog(owner));
 }
 
 std::optional<QByteArray> hashOf(const QString& path, QString* why)

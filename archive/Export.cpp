@@ -1,6 +1,7 @@
 #include "archive/Export.h"
 
 #include "app/AppContext.h"
+#include "archive/FileChoice.h"
 #include "app/Look.h"
 #include "model/PersonText.h"
 #include "resources/StringTable.h"
@@ -48,10 +49,7 @@ std::function<void(ExportDataDialog&)>& exportRunner()
 
 QString chooseWithDialog(QWidget* owner)
 {
-    const auto dialog = MakeExportFileDialog(owner);
-    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
-        return {};
-    return dialog->selectedFiles().constFirst();
+    return ChosenFile(*MakeExportFileDialog(owner));
 }
 
 void openInEditor(const QString& path)

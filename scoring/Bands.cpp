@@ -9,27 +9,29 @@ const QString kSetA[] = {QStringLiteral("<=2%"), QStringLiteral("3-10%"), QStrin
 const QString kSetB[] = {QStringLiteral("<2%"),   QStringLiteral("2-5%"),   QStringLiteral("6-10%"), QStringLiteral("11-25%"),
                          QStringLiteral("26-50%"), QStringLiteral("51-75%"), QStringLiteral(">75%")};
 
+// The first band 0..last whose threshold r does not exceed, or -1.
+int firstAtMost(int r, const std::array<int, 7>& t, int last)
+{
+    for (int k = 0; k <= last; ++k) {
+        if (r <= t[size_t(k)])
+            return k;
+    }
+    return -1;
+}
+
 // The band of raw score r under the rule, or -1 when the rule gives none.
 int applyRule(BandRule rule, int r, const std::array<int, 7>& t)
 {
     switch (rule) {
     case BandRule::K1:
-        for (int k = 0; k <= 3; ++k) {
-            if (r <= t[size_t(k)])
-                return k;
-        }
+        if (const int k = firstAtMost(r, t, 3); k >= 0)
+            return k;
         return r >= t[4] ? 4 : -1;
     case BandRule::K2:
-        for (int k = 0; k <= 4; ++k) {
-            if (r <= t[size_t(k)])
-                return k;
-        }
-        return -1;
+        return firstAtMost(r, t, 4);
     case BandRule::K3:
-        for (int k = 0; k <= 5; ++k) {
-            if (r <= t[size_t(k)])
-                return k;
-        }
+        if (const int k = firstAtMost(r, t, 5); k >= 0)
+            return k;
         return r >= t[6] ? 6 : -1;
     case BandRule::K4:
         for (int k = 0; k <= 6; ++k) {

@@ -1,6 +1,6 @@
 #include "scoring/NormTables.h"
 
-#include "resources/StringTable.h"
+#include "scoring/NormGroups.h"
 #include "store/Csv.h"
 
 #include <QFile>
@@ -76,12 +76,10 @@ public:
     int ageGroup(const QString& column)
     {
         const QString literal = text(column);
-        for (int g = 1; g <= kAgeGroupCount; ++g) {
-            if (LoadString(500 + g) == literal)
-                return g;
-        }
-        fail(QStringLiteral("ukjent aldersgruppe %1").arg(literal));
-        return 0;
+        const qsizetype at = AgeGroupLiterals().indexOf(literal);
+        if (at < 0)
+            fail(QStringLiteral("ukjent aldersgruppe %1").arg(literal));
+        return int(at) + 1;
     }
 
     void fail(const QString& reason)
@@ -159,17 +157,6 @@ const RawMaxima* NormTables::rawMaxima(Key measure) const
             return &maxima;
     }
     return nullptr;
-}
-
-std::optional<Direction> NormTables::directionOf(const QString& literal) const
-{
-    for (const auto& list : lists) {
-        for (const ScaleEntry& e : list) {
-            if (e.literal == literal)
-                return e.direction;
-        }
-    }
-    return std::nullopt;
 }
 
 NormTables ReadNormTables(const QString& folder)

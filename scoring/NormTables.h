@@ -69,8 +69,6 @@ struct NormTables {
     const std::vector<ScaleEntry>& list(AgeBand band) const { return lists[size_t(band)]; }
     const LookupTable& lookup(Key key) const;
     const RawMaxima* rawMaxima(Key measure) const;
-    // The direction of a measure literal, or nullopt when no list uses it.
-    std::optional<Direction> directionOf(const QString& literal) const;
 };
 
 // The program's tables, read on first use.

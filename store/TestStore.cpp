@@ -1,9 +1,7 @@
 #include "store/TestStore.h"
 
-#include "model/PersonText.h"
 #include "store/PersonTable.h"
 #include "store/ScoreTables.h"
-#include "vandrel/MessageSink.h"
 
 namespace tavlo {
 
@@ -32,10 +30,6 @@ bool saveChanged(Database& db, TestRecord& test)
 
 bool SaveTest(Database& db, TestRecord& test, bool isNew)
 {
-    if (const auto refusal = CheckPersonTexts(test.person)) {
-        tell(*refusal, MessageIcon::Exclamation);
-        return false;
-    }
     const int idBefore = test.person.ID;
     Transaction transaction(db);
     if (!transaction.started()) {

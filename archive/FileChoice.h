@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QFileDialog>
+
+namespace tavlo {
+
+// The file a save dialog settled on, or empty when it was cancelled.
+inline QString ChosenFile(QFileDialog& dialog)
+{
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+} // namespace tavlo
