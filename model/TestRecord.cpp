@@ -47,6 +47,11 @@ void ClearScores(TestRecord& test)
 {
     test.scores = TestData{};
     test.grid = TestDataMF{};
+    ClearResults(test);
+}
+
+void ClearResults(TestRecord& test)
+{
     test.area = ResultArea{};
 }
 

@@ -87,5 +87,8 @@ struct TestRecord {
 void NewTestRecord(TestRecord& test, const Date& today = Today());
 // Every raw score, cell and derived score to NOT_ENTERED, every result to 0 and empty.
 void ClearScores(TestRecord& test);
+// The result area alone: derived and computed raw slots to NOT_ENTERED, every result to 0
+// and empty. Raw scores and the card grid stay.
+void ClearResults(TestRecord& test);
 
 } // namespace tavlo

@@ -45,7 +45,7 @@ bool needsFootnote(int domain, int years, const TestRecord& t)
     case 1:
         return years >= 5 && years <= 12 && t.scores.BF_S != NOT_ENTERED;
     case 3:
-        return years >= 7 && years <= 12 && t.raw(Key::MO_DELAY) != NOT_ENTERED;
+        return years >= 7 && years <= 12 && HasValue(t, Key::MO_DELAY);
     case 4:
         return years < 13 && !(t.scores.IH_D == NOT_ENTERED && t.scores.IH_ID == NOT_ENTERED);
     default:
@@ -124,9 +124,8 @@ int DrawReport(QPainter* p, const TestRecord& test, int top, int left, int right
         int rowY = headings(y);
 
         bool computed = false;
+        // Every row of a table has a value; a raw column of -9 is a delay effect of -9.
         for (const ReportRow& row : tables[size_t(d - 1)]) {
-            if (row.Raw == NOT_ENTERED)
-                continue;
             if (paging && d == 3 && rowY > breaks->breakBelow) {
                 if ((y = newPage(x)) == 0) {
                     abandoned = true;

@@ -158,25 +158,24 @@ constexpr std::span<const RowEntry> kDomainRows[kDomainCount] = {
 
 std::optional<ReportRow> buildRow(const TestRecord& test, int years, const RowEntry& entry)
 {
-    if (years < entry.ages.first || years > entry.ages.last)
+    if (years < entry.ages.first || years > entry.ages.last || !HasValue(test, entry.key))
         return std::nullopt;
-    // A combined or contrast key's raw slot stays -9 until the run computes it.
     const int raw = test.raw(entry.key);
-    if (raw == NOT_ENTERED)
-        return std::nullopt;
     const Result& result = test.result(entry.key);
 
     ReportRow row;
     row.Label = QString::fromUtf8(entry.label);
     row.MeasureType = QString::fromUtf8(entry.type);
     row.Raw = isComputedKey(entry.key) ? COMPUTED_MARKER : raw;
-    if (entry.scaled == Scaled::Result)
+    // 0 is no scaled score (below 3 years, a norm row missing): "-", never a score of 0.
+    if (entry.scaled == Scaled::Result && result.value != 0)
         row.Scaled = result.value;
     // A measure the run gave no band (out of its table, above its range, too young) shows
     // "-" and no description: band 0's text would call it the poorest performance.
     const bool banded = !result.text.isEmpty();
     if (entry.percentile != Percentile::Dash && banded) {
-        row.PercentileShown = raw;
+        // Only -9 hides the text, and a delay effect of -9 has its text.
+        row.PercentileShown = raw == NOT_ENTERED ? 0 : raw;
         row.PercentileText = result.text;
         if (entry.percentile == Percentile::Starred)
             row.PercentileText += QStringLiteral("**");
@@ -235,6 +234,14 @@ const char* const kDescriptions[] = {
 };
 
 } // namespace
+
+bool HasValue(const TestRecord& test, Key key)
+{
+    if (key == Key::MO_DELAY)
+        return !test.result(key).text.isEmpty();
+    // A combined or contrast key's raw slot stays -9 until the run computes it.
+    return test.raw(key) != NOT_ENTERED;
+}
 
 QString QualitativeDescription(DescriptionScale scale, int value)
 {

@@ -14,7 +14,7 @@ namespace tavlo {
 
 struct ReportRow {
     QString Label;
-    int Raw = NOT_ENTERED;             // -9: empty slot, not drawn; -99 drawn as "N/A*"
+    int Raw = NOT_ENTERED;             // -99 drawn as "N/A*"; -9 only as a delay effect of -9
     int Scaled = NOT_ENTERED;          // -9 drawn as "-"
     int PercentileShown = NOT_ENTERED; // -9: the percentile column shows "-"
     QString PercentileText;
@@ -29,6 +29,11 @@ inline constexpr int kDomainCount = 6;
 using DomainTables = std::array<std::vector<ReportRow>, kDomainCount>;
 
 enum class DescriptionScale { Scaled, SevenBand, FiveBand };
+
+// Whether a key has something to report: a raw score entered or derived, a combined or
+// contrast score computed. The delay effect counts once its percentage is computed, since
+// its difference may itself be -9.
+bool HasValue(const TestRecord& test, Key key);
 
 // The qualitative description of a value on a scale; empty when the value is outside it.
 QString QualitativeDescription(DescriptionScale scale, int value);

@@ -27,6 +27,9 @@ constexpr Step kSteps[] = {
 
 void ScoreTest(Database& db, const NormState& norms, TestRecord& test)
 {
+    // A changed test scores as if for the first time: nothing of an earlier run may stand
+    // where this run writes nothing (a measure emptied, a contrast whose input went).
+    ClearResults(test);
     const NormTables& tables = normTables();
     if (!tables.ok()) {
         tell(QStringLiteral("Programmets normtabeller kan ikke leses (%1). Ingen skårer er beregnet.").arg(tables.error),

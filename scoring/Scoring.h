@@ -9,7 +9,7 @@
 namespace tavlo {
 
 // The whole run for the current test: the measures of the child's age band, the combined
-// and contrast scores and the delay effect. Writes only what it computes.
+// and contrast scores and the delay effect, on a cleared result area.
 void ScoreTest(Database& db, const NormState& norms, TestRecord& test);
 
 // Scaled score 1-19 of a raw score against its norm bounds; 0 for a raw score of -9. In the

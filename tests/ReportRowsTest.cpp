@@ -1,6 +1,7 @@
 // The report's rows: which measures are listed at which age, and what each column shows.
 #include "Ages.h"
 #include "report/ReportRows.h"
+#include "scoring/Scoring.h"
 
 #include <QStringList>
 
@@ -404,4 +405,43 @@ TEST(ReportRows, OnlySecondBildeflytTaskAtSix)
     EXPECT_EQ(attention[0].Label, "Bildeflyt (BF) Oppgave 2 Asymmetrisk prikkemønster Poeng");
     EXPECT_EQ(attention[0].PercentileText, "11-25%**");
     EXPECT_NE(attention[0].PercentileShown, NOT_ENTERED);
+}
+
+TEST(ReportRows, ADelayEffectOfMinusNineIsShownLikeAnyOther)
+{
+    const char* const delay = "Hukommelse for ordliste (HO) Del A og Del B Utsettelseseffekt";
+    NormState norms;
+    norms.CurrentAgeGroup = AgeGroupLiterals()[10]; // 8:0-8:5
+    for (const int a5 : {3, 4}) {
+        TestRecord t = childAged(8, 2);
+        t.scores.MO_A5 = a5;
+        t.scores.MO_B = 12;
+        ScoreDelayEffect(norms, t);
+        const ReportRow* row = findRow(BuildReportRows(t)[2], delay);
+        ASSERT_TRUE(row) << "MO_A5 " << a5;
+        EXPECT_EQ(row->Raw, a5 - 12);
+        EXPECT_NE(row->PercentileShown, NOT_ENTERED);
+        EXPECT_EQ(row->PercentileText, ">99**");
+    }
+    TestRecord notGiven = childAged(8, 2);
+    notGiven.scores.MO_A5 = 3;
+    ScoreDelayEffect(norms, notGiven);
+    EXPECT_FALSE(findRow(BuildReportRows(notGiven)[2], delay)) << "no MO_B, no delay effect";
+}
+
+TEST(ReportRows, AScaledRowWithoutAScaledScoreShowsADash)
+{
+    // Below 3 years nothing is scaled; at 7 a missing norm row leaves FI at 0.
+    for (const int years : {2, 7}) {
+        TestRecord t = childAged(years, 0);
+        t.scores.FI = 20;
+        t.setRaw(Key::PB_COMB, COMPUTED_MARKER);
+        for (const char* label : {"Forståelse av instruksjoner (FI) Totalskåre",
+                                  "Hurtig benevning (HB) Kombinert skalert skåre"}) {
+            const ReportRow* row = findRow(BuildReportRows(t)[1], label);
+            ASSERT_TRUE(row) << label;
+            EXPECT_EQ(row->Scaled, NOT_ENTERED) << years << " years, " << label;
+            EXPECT_TRUE(row->Description.isEmpty());
+        }
+    }
 }

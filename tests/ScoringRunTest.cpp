@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 using namespace tavlo;
 using tavlo::test::childAged;
 using tavlo::test::RecordingSink;
@@ -217,21 +219,98 @@ TEST(ScoreTest, ThirteenLooksUpTheTimeWithATrailingBlank)
     EXPECT_EQ(scoreIn(db, twelve).messages, QStringList{QStringLiteral("Standardgrupp PB Ålder 12:0-12:5 finns inte.")});
 }
 
-TEST(ScoreTest, ResultsOfTheOtherBandsStayAndAContrastKeepsItsValueWhenItsInputGoes)
+TEST(ScoreTest, ResultsOfAnEarlierRunNeverStand)
 {
     TempDatabase db;
     TestRecord t = fullTest(7, 0);
     scoreIn(db, t);
-    const int fk = t.result(Key::FK_CONTRAST).value;
-    ASSERT_GT(fk, 0);
-    EXPECT_EQ(t.result(Key::RM).value, 0) << "RM is not in the 7-12 list";
+    ASSERT_GT(t.result(Key::FK_CONTRAST).value, 0);
+    ASSERT_GT(t.result(Key::OI_CONTRAST).value, 0);
     t.scores.FK_G = NOT_ENTERED;
-    t.scores.AI = 0;
+    t.scores.OI_REP = NOT_ENTERED;
     scoreIn(db, t);
-    EXPECT_EQ(t.result(Key::FK_CONTRAST).value, fk) << "kept until the next reset";
-    EXPECT_EQ(t.raw(Key::FK_CONTRAST), COMPUTED_MARKER);
+    EXPECT_EQ(t.result(Key::FK_CONTRAST).value, 0) << "a contrast whose input went is gone";
+    EXPECT_EQ(t.raw(Key::FK_CONTRAST), NOT_ENTERED);
+    EXPECT_EQ(t.raw(Key::OI_CONTRAST), NOT_ENTERED);
     EXPECT_EQ(t.result(Key::FK_G).value, 0);
-    EXPECT_GE(t.result(Key::AI).value, 1);
+
+    // Re-dated below 3 years: nothing of the earlier scores is left.
+    t.person.BORNDATE = {2010, 1, 1};
+    scoreIn(db, t);
+    EXPECT_EQ(t.area, ResultArea{});
+    EXPECT_EQ(t.scores.FK_M, fullTest(7, 0).scores.FK_M) << "the raw scores stay";
+}
+
+namespace {
+
+// A test of a random age from 2 to 17 years with a random choice of measures and cards.
+TestRecord randomTest(std::mt19937& random)
+{
+    std::uniform_int_distribution<int> years(2, 17), months(0, 11), percent(0, 99);
+    TestRecord t = childAged(years(random), months(random), percent(random) % 15);
+    const int column = MaximaColumn(t.testAge().years);
+    for (const MeasureInfo& m : measures()) {
+        const RawMaxima* maxima = normTables().rawMaxima(m.key);
+        const int max = maxima && (*maxima)[size_t(column)] > 0 ? (*maxima)[size_t(column)] : 120;
+        t.scores[m.key] = percent(random) < 30 ? NOT_ENTERED : std::uniform_int_distribution<int>(0, max)(random);
+    }
+    for (int n = 1; n <= kGridCellCount; ++n)
+        t.grid.cell(n) = percent(random) < 70 ? NOT_ENTERED : 1 + percent(random) % 20;
+    return t;
+}
+
+// What an examiner does through "E&ndre": empties, retypes, re-dates (across a band, below 3).
+void changeRandomly(std::mt19937& random, TestRecord& t)
+{
+    std::uniform_int_distribution<int> percent(0, 99);
+    for (const MeasureInfo& m : measures()) {
+        const int roll = percent(random);
+        if (roll < 15)
+            t.scores[m.key] = NOT_ENTERED;
+        else if (roll < 25)
+            t.scores[m.key] = percent(random);
+    }
+    for (int n = 1; n <= kGridCellCount; ++n) {
+        if (percent(random) < 10)
+            t.grid.cell(n) = percent(random) < 50 ? NOT_ENTERED : 1 + percent(random) % 20;
+    }
+    if (percent(random) < 40) {
+        const TestRecord other = childAged(std::uniform_int_distribution<int>(1, 17)(random), percent(random) % 12);
+        t.person.BORNDATE = other.person.BORNDATE;
+    }
+}
+
+} // namespace
+
+TEST(ScoreTest, AChangedTestScoresAsIfScoredForTheFirstTime)
+{
+    TempDatabase db;
+    std::mt19937 random(20261207);
+    for (int round = 0; round < 150; ++round) {
+        TestRecord changed = randomTest(random);
+        const QString before = FormatTestAge(changed.testAge());
+        scoreIn(db, changed);
+        changeRandomly(random, changed);
+        const ScoringOutcome again = scoreIn(db, changed);
+
+        TestRecord fresh;
+        NewTestRecord(fresh);
+        fresh.person = changed.person;
+        fresh.scores = changed.scores;
+        fresh.grid = changed.grid;
+        const ScoringOutcome once = scoreIn(db, fresh);
+
+        SCOPED_TRACE("round " + std::to_string(round) + ", " + before.toStdString() + " -> "
+                     + FormatTestAge(changed.testAge()).toStdString());
+        EXPECT_EQ(again.messages, once.messages);
+        for (int k = 0; k < kKeyCount; ++k) {
+            const Key key = Key(k);
+            EXPECT_EQ(changed.raw(key), fresh.raw(key)) << keyName(key);
+            EXPECT_EQ(changed.result(key).value, fresh.result(key).value) << keyName(key);
+            EXPECT_EQ(changed.result(key).text, fresh.result(key).text) << keyName(key);
+        }
+        ASSERT_EQ(changed.area, fresh.area) << "stopping at the first round that differs";
+    }
 }
 
 TEST(ScoreTest, GpIsABandBeforeSevenAndAScaledScoreFrom)
