@@ -22,7 +22,8 @@ TestAge ComputeTestAge(const Date& testDate, const Date& bornDate)
 
 namespace {
 
-// DDMMYYYY reordered to YYYYMMDD as a number; nullopt unless exactly eight ASCII digits.
+// DDMMYYYY reordered to YYYYMMDD as a number; nullopt unless exactly eight ASCII digits with
+// a four-digit year.
 std::optional<int32_t> reorderTypedDate(QStringView text)
 {
     if (text.size() != 8)
@@ -37,6 +38,10 @@ std::optional<int32_t> reorderTypedDate(QStringView text)
             value = value * 10 + (text[i].unicode() - u'0');
         return value;
     };
+    // Read as one integer, a year below 1000 loses its leading zeros and the calendar check
+    // would judge other digits ("01210100" passes as 1002-10-01).
+    if (number(4, 4) < 1000)
+        return std::nullopt;
     return number(4, 4) * 10000 + number(2, 2) * 100 + number(0, 2);
 }
 

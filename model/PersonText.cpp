@@ -29,6 +29,28 @@ const std::pair<char32_t, unsigned char>* findHigh(char32_t c)
     return it == std::end(kHighPunctuation) ? nullptr : it;
 }
 
+// A character a message can show as itself; others (controls, direction marks, joiners,
+// lone combining marks, separators) would vanish or rearrange the message, so go by code.
+bool visible(char32_t c)
+{
+    switch (QChar::category(c)) {
+    case QChar::Mark_NonSpacing:
+    case QChar::Mark_SpacingCombining:
+    case QChar::Mark_Enclosing:
+    case QChar::Separator_Space:
+    case QChar::Separator_Line:
+    case QChar::Separator_Paragraph:
+    case QChar::Other_Control:
+    case QChar::Other_Format:
+    case QChar::Other_Surrogate:
+    case QChar::Other_PrivateUse:
+    case QChar::Other_NotAssigned:
+        return false;
+    default:
+        return true;
+    }
+}
+
 } // namespace
 
 bool IsWindows1252Char(char32_t c)
@@ -59,8 +81,8 @@ std::optional<QString> CheckPersonText(const QString& label, const QString& text
 {
     for (const char32_t c : text.toUcs4()) {
         if (!IsWindows1252Char(c)) {
-            const QString shown = c < 0x20 || c == 0x7F ? QStringLiteral("U+%1").arg(uint(c), 4, 16, QLatin1Char('0'))
-                                                         : QString::fromUcs4(&c, 1);
+            const QString shown = visible(c) ? QString::fromUcs4(&c, 1)
+                                             : QStringLiteral("U+%1").arg(uint(c), 4, 16, QLatin1Char('0')).toUpper();
             return QStringLiteral("Feltet \"%1\" inneholder tegnet \"%2\", som ikke kan lagres. "
                                   "Fjern eller erstatt tegnet.")
                 .arg(label, shown);

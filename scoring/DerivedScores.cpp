@@ -1,5 +1,9 @@
 #include "scoring/Scoring.h"
 
+#include <QtGlobal>
+
+#include <algorithm>
+#include <climits>
 #include <initializer_list>
 
 namespace tavlo {
@@ -16,7 +20,7 @@ void twoPartSum(TestRecord& t, Key sum, Key a, Key b)
 {
     const int x = t.raw(a), y = t.raw(b);
     if (present(x) && present(y))
-        t.setRaw(sum, x + y);
+        t.setRaw(sum, ClampedRaw(qint64(x) + y));
     else if (present(x))
         t.setRaw(sum, x);
     else if (present(y))
@@ -26,7 +30,7 @@ void twoPartSum(TestRecord& t, Key sum, Key a, Key b)
 // The sum of the parts that are present; unchanged when none is.
 void presentSum(TestRecord& t, Key sum, std::initializer_list<Key> parts)
 {
-    int total = 0;
+    qint64 total = 0;
     bool any = false;
     for (const Key part : parts) {
         if (present(t.raw(part))) {
@@ -35,10 +39,15 @@ void presentSum(TestRecord& t, Key sum, std::initializer_list<Key> parts)
         }
     }
     if (any)
-        t.setRaw(sum, total);
+        t.setRaw(sum, ClampedRaw(total));
 }
 
 } // namespace
+
+int ClampedRaw(qint64 value)
+{
+    return int(std::clamp<qint64>(value, INT_MIN, INT_MAX));
+}
 
 void ComputeDerivedRawScores(TestRecord& t)
 {
@@ -53,7 +62,7 @@ void ComputeDerivedRawScores(TestRecord& t)
 
     const int m = t.scores.FK_M, g = t.scores.FK_G, l = t.scores.FK_L;
     if (present(m) && present(g) && present(l))
-        t.setRaw(Key::FK_SUM, m + g + l);
+        t.setRaw(Key::FK_SUM, ClampedRaw(qint64(m) + g + l));
     else if (present(m))
         t.setRaw(Key::FK_SUM, m);
     else if (present(g) || present(l))

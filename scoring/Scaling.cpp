@@ -135,7 +135,7 @@ void ScoreDelayEffect(const NormState& norms, TestRecord& test)
     const int a5 = test.scores.MO_A5, b = test.scores.MO_B;
     if (a5 == NOT_ENTERED || b == NOT_ENTERED)
         return;
-    const int difference = a5 - b;
+    const int difference = ClampedRaw(qint64(a5) - b);
     const int group = AgeGroupIndex(norms);
     if (group < 9 || group > 20)
         return;

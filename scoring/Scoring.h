@@ -21,6 +21,9 @@ int ScaleRaw(int raw, const std::array<int, 19>& bounds, Direction direction);
 void ScaleAgeBand(Database& db, const NormState& norms, TestRecord& test, AgeBand band);
 
 void ComputeDerivedRawScores(TestRecord& test);
+// A sum or difference of stored raw scores, kept within int: another tool may have stored
+// any integer.
+int ClampedRaw(qint64 value);
 void ScoreMemoryForDesigns(TestRecord& test);
 void ClassifyPercentageBands(const NormState& norms, TestRecord& test);
 

@@ -9,11 +9,12 @@ std::optional<CsvTable> ParseCsv(const QByteArray& bytes, QString* error)
             *error = QStringLiteral("linje %1: %2").arg(line).arg(reason);
         return std::nullopt;
     };
-    QString text = QString::fromUtf8(bytes);
-    if (text.toUtf8() != bytes)
+    // Spreadsheet programs save UTF-8 with a byte-order mark; it is no part of the header.
+    const QByteArray bom("\xEF\xBB\xBF");
+    const QByteArray body = bytes.startsWith(bom) ? bytes.mid(bom.size()) : bytes;
+    const QString text = QString::fromUtf8(body);
+    if (text.toUtf8() != body)
         return fail(1, QStringLiteral("filen er ikke gyldig UTF-8"));
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
 
     QList<QStringList> records;
     QList<int> starts;

@@ -34,6 +34,9 @@ TEST(Cli, TestAgeFromTypedDates)
     EXPECT_EQ(r.status, 2);
     EXPECT_TRUE(r.err.contains(u"Feil fødselsdato. Endre til gyldig dato!")) << r.err.toStdString();
     EXPECT_TRUE(r.out.isEmpty());
+    r = runCli({QStringLiteral("test-age"), QStringLiteral("01210100"), QStringLiteral("15082005")});
+    EXPECT_EQ(r.status, 2) << "year 100, month 21 is no date";
+    EXPECT_TRUE(r.err.contains(u"Feil testdato. Endre til gyldig dato!")) << r.err.toStdString();
 }
 
 TEST(Cli, UnknownCommandIsAUsageError)

@@ -1,5 +1,7 @@
 #include "model/Dates.h"
 
+#include <QDate>
+
 #include <gtest/gtest.h>
 
 using namespace tavlo;
@@ -74,6 +76,23 @@ TEST(TypedDate, DayFirstEightDigits)
     EXPECT_EQ(ParseTypedDate(u"01132012"), std::nullopt);
     EXPECT_EQ(ParseTypedDate(u"00012012"), std::nullopt);
     EXPECT_EQ(ParseTypedDate(u"31122099"), d(31, 12, 2099));
+}
+
+TEST(TypedDate, AcceptedExactlyWhenTheTypedDayMonthAndYearExist)
+{
+    // Every day and month field, 00-99, for years around the edges of the four-digit range.
+    for (const int year : {0, 1, 100, 999, 1000, 1900, 2000, 2012, 9999}) {
+        for (int month = 0; month <= 99; ++month) {
+            for (int day = 0; day <= 99; ++day) {
+                const QString typed = QString::asprintf("%02d%02d%04d", day, month, year);
+                const bool exists = year >= 1000 && QDate::isValid(year, month, day);
+                const auto parsed = ParseTypedDate(typed);
+                ASSERT_EQ(parsed.has_value(), exists) << typed.toStdString();
+                if (parsed)
+                    ASSERT_EQ(*parsed, d(day, month, year)) << typed.toStdString();
+            }
+        }
+    }
 }
 
 TEST(TypedDate, AnythingButEightDigitsIsInvalid)

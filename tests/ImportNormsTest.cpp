@@ -59,6 +59,9 @@ TEST(ImportNorms, ValidFileReplacesTheRowsAndTheDescriptions)
     rows.replace(at, rows.indexOf('\n', at) - at, key + "1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19");
     QByteArray groups = shipped("NORMGRUPPER_TAVLO.csv");
     groups.replace("provisoriske normer, ikke for klinisk bruk", "lisensierte normer");
+    // Saved from a spreadsheet program: UTF-8 with a byte-order mark.
+    rows.prepend("\xEF\xBB\xBF");
+    groups.prepend("\xEF\xBB\xBF");
     const CliRun run = cli({QStringLiteral("import-norms"), t.folder(), write(dir, QStringLiteral("n.csv"), rows),
                             QStringLiteral("--groups"), write(dir, QStringLiteral("g.csv"), groups)});
     ASSERT_EQ(run.status, 0) << run.err.toStdString();

@@ -94,6 +94,11 @@ TEST(PersonTable, TextsThatCannotBeStoredAreRefusedBeforeTheDatabase)
                                                      "Fjern eller erstatt tegnet.")},
         {QStringLiteral("😀"), QStringLiteral("Feltet \"Navn\" inneholder tegnet \"😀\", som ikke kan lagres. "
                                              "Fjern eller erstatt tegnet.")},
+        // Invisible characters go by their code: printed, they would hide or turn the message.
+        {QStringLiteral("Ola\u202Enesnamroh"), QStringLiteral("Feltet \"Navn\" inneholder tegnet \"U+202E\", som ikke kan "
+                                                            "lagres. Fjern eller erstatt tegnet.")},
+        {QStringLiteral("Ola\u200BHansen"), QStringLiteral("Feltet \"Navn\" inneholder tegnet \"U+200B\", som ikke kan "
+                                                         "lagres. Fjern eller erstatt tegnet.")},
     };
     for (const Case& c : cases) {
         sink.messages.clear();

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 using namespace tavlo;
 using tavlo::test::childAged;
 using tavlo::test::RecordingSink;
@@ -125,6 +127,28 @@ TEST(DerivedScores, InhibitionTotalsByAge)
     ComputeDerivedRawScores(seven);
     EXPECT_EQ(seven.raw(Key::IN_ERR), 5);
     EXPECT_EQ(seven.raw(Key::INV_ERR), 2);
+}
+
+TEST(DerivedScores, SumsOfAnyStoredValuesStayInRange)
+{
+    // Another tool may write anything into the score table; a sum never wraps round.
+    TestRecord t = childAged(9, 0);
+    for (const MeasureInfo& m : measures())
+        t.scores[m.key] = INT_MAX;
+    ComputeDerivedRawScores(t);
+    for (const Key sum : {Key::BF_SUM, Key::DS_ERR, Key::FK_SUM, Key::IH_SUM, Key::IN_ERR, Key::INB_ERR,
+                          Key::INI_ERR, Key::INV_ERR, Key::MT_SUM, Key::MN_SUM, Key::MO_SUM})
+        EXPECT_EQ(t.raw(sum), INT_MAX) << keyName(sum);
+    for (const MeasureInfo& m : measures())
+        t.scores[m.key] = INT_MIN;
+    ComputeDerivedRawScores(t);
+    EXPECT_EQ(t.raw(Key::IN_ERR), INT_MIN);
+
+    t.scores.MO_A5 = -2;
+    t.scores.MO_B = INT_MAX;
+    ScoreDelayEffect(groupOf(t), t);
+    EXPECT_EQ(t.raw(Key::MO_DELAY), INT_MIN) << "a difference below every bound takes the first row";
+    EXPECT_EQ(t.result(Key::MO_DELAY).text, QStringLiteral("99"));
 }
 
 TEST(MemoryForDesigns, ScoresByAgeAndRuleSet)
