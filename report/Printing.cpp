@@ -6,6 +6,7 @@
 #include "report/DrawReport.h"
 #include "resources/StringTable.h"
 #include "vandrel/MessageSink.h"
+#include "vandrel/Registry.h"
 #include "vandrel/TextOut.h"
 #include "vandrel/vandrel.h"
 
@@ -307,9 +308,17 @@ void ReportSelection::print()
         m_selected[k] = chosen[size_t(k - 1)] ? '1' : '0';
         count += chosen[size_t(k - 1)] ? 1 : 0;
     }
-    // A value that fails to reach the disk the library reports itself (and still returns 1).
-    if (cDoSetRegistryValue(kRegistryKey, kSelectedReportsValue, m_selected.constData()) != 1)
+    // The program's own messages, one for each failure: not the library's as well.
+    switch (WriteUserRegistryValue(kRegistryKey, kSelectedReportsValue, m_selected.constData())) {
+    case RegistryWrite::NotOpened:
         tell(QStringLiteral("Fel vid open (error R1343). Kontakta programleverantören."));
+        break;
+    case RegistryWrite::NotWritten:
+        tell(QStringLiteral("Fel vid write (error R1344). Kontakta programleverantören."));
+        break;
+    case RegistryWrite::Written:
+        break;
+    }
     if (count > 0)
         PrintReport(m_context, chosen, this, m_seams);
 }

@@ -208,18 +208,38 @@ TEST(ReportSelection, UnwritableRegistryStillPrints)
     RecordingSink sink;
     const QString key = qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Brenmark Rezod");
     ASSERT_TRUE(QDir().mkpath(key));
-    ASSERT_TRUE(QFile::setPermissions(key, QFile::ReadOwner | QFile::ExeOwner));
     QTemporaryDir dir;
     AppContext context;
     context.test = childAged(8, 2);
     const QString pdf = dir.filePath(QStringLiteral("report.pdf"));
     ReportSelection dialog(context, nullptr, printTo(&pdf));
     dialog.domainBox(1)->setChecked(true);
+
+    const auto closeKey = [&](bool closed) {
+        ASSERT_TRUE(QFile::setPermissions(key, QFile::ReadOwner | QFile::ExeOwner | (closed ? QFile::Permissions{}
+                                                                                            : QFile::WriteOwner)));
+    };
+
+    // A key that cannot be opened: the program's message, once, and the print goes on.
+    closeKey(true);
     dialog.printButton()->click();
-    ASSERT_EQ(sink.messages.size(), 2) << "the library's own message, then the program's";
-    EXPECT_EQ(sink.messages[1].caption, QStringLiteral("TAVLO-II"));
-    EXPECT_EQ(sink.messages[1].text, QStringLiteral("Fel vid open (error R1343). Kontakta programleverantören."));
+    ASSERT_EQ(sink.messages.size(), 1) << sink.texts().join(u'\n').toStdString();
+    EXPECT_EQ(sink.messages[0].caption, QStringLiteral("TAVLO-II"));
+    EXPECT_EQ(sink.messages[0].text, QStringLiteral("Fel vid open (error R1343). Kontakta programleverantören."));
     EXPECT_EQ(pdfPages(pdf), 2);
+
+    // A key whose file stays but whose folder is closed opens, and its value is not written.
+    closeKey(false);
+    sink.messages.clear();
+    dialog.printButton()->click();
+    ASSERT_TRUE(sink.messages.isEmpty()) << sink.texts().join(u'\n').toStdString();
+    closeKey(true);
+    dialog.domainBox(2)->setChecked(true);
+    dialog.printButton()->click();
+    ASSERT_EQ(sink.messages.size(), 1) << sink.texts().join(u'\n').toStdString();
+    EXPECT_EQ(sink.messages[0].caption, QStringLiteral("TAVLO-II"));
+    EXPECT_EQ(sink.messages[0].text, QStringLiteral("Fel vid write (error R1344). Kontakta programleverantören."));
+    EXPECT_EQ(pdfPages(pdf), 3) << "printed all the same";
 }
 
 class PrintedReport : public ::testing::Test {

@@ -1,6 +1,7 @@
 // The registry accessors over QSettings INI files: SOFTWARE\<organisation>\<application>
 // is QSettings(IniFormat, scope, organisation, application); deeper key parts are groups.
 #include "vandrel/MessageSink.h"
+#include "vandrel/Registry.h"
 #include "vandrel/vandrel.h"
 
 #include <QByteArray>
@@ -75,6 +76,20 @@ void copyOut(const QByteArray& text, char* out)
 
 } // namespace
 
+namespace tavlo {
+
+RegistryWrite WriteUserRegistryValue(const char* keyPath, const char* valueName, const char* text)
+{
+    const auto settings = valueName ? openKey(keyPath, QSettings::UserScope) : nullptr;
+    if (!settings || !settings->isWritable())
+        return RegistryWrite::NotOpened;
+    settings->setValue(QString::fromUtf8(valueName), QString::fromUtf8(text ? text : ""));
+    settings->sync();
+    return settings->status() == QSettings::NoError ? RegistryWrite::Written : RegistryWrite::NotWritten;
+}
+
+} // namespace tavlo
+
 extern "C" {
 
 int32_t cDoGetRegistryValue_Ex(const char* keyPath, const char* valueName, char* out)
@@ -99,19 +114,20 @@ int32_t cDoGetRegistryValueLocalMachine(const char* keyPath, const char* valueNa
 
 int32_t cDoSetRegistryValue(const char* keyPath, const char* valueName, const char* text)
 {
-    const auto settings = valueName ? openKey(keyPath, QSettings::UserScope) : nullptr;
-    if (!settings || !settings->isWritable()) {
+    switch (tavlo::WriteUserRegistryValue(keyPath, valueName, text)) {
+    case tavlo::RegistryWrite::NotOpened:
         tavlo::messageSink().show(kLibraryCaption,
                                   QStringLiteral("Feil ved write (1613). Kontakt programvareleverandøren."),
                                   tavlo::MessageIcon::None);
         return 0;
-    }
-    settings->setValue(QString::fromUtf8(valueName), QString::fromUtf8(text ? text : ""));
-    settings->sync();
-    if (settings->status() != QSettings::NoError)
+    case tavlo::RegistryWrite::NotWritten:
         tavlo::messageSink().show(kLibraryCaption,
                                   QStringLiteral("Feil ved write (1617). Kontakt programvareleverandøren."),
                                   tavlo::MessageIcon::None);
+        return 1;
+    case tavlo::RegistryWrite::Written:
+        break;
+    }
     return 1;
 }
 
