@@ -1,6 +1,7 @@
 #include "Ages.h"
 #include "RecordingSink.h"
 #include "TempDatabase.h"
+#include "Files.h"
 #include "Unprivileged.h"
 #include "app/AppContext.h"
 #include "archive/Backup.h"
@@ -17,10 +18,9 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <sys/resource.h>
 
 using namespace tavlo;
+using namespace tavlo::test::files;
 using tavlo::test::childAged;
 using tavlo::test::RecordingSink;
 using tavlo::test::TempDatabase;
@@ -49,45 +49,6 @@ QList<QList<QByteArray>> rowsOf(const QByteArray& file)
 }
 
 // Regular files may grow to at most bytes meanwhile, as on a disk that fills up.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(qint64 bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        m_handler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limited = m_old;
-        limited.rlim_cur = rlim_t(bytes);
-        setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_handler);
-    }
-
-private:
-    rlimit m_old{};
-    void (*m_handler)(int) = nullptr;
-};
-
-QByteArray contentsOf(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-}
-
-QStringList filesIn(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::Files | QDir::Hidden);
-}
-
-const QByteArray kEarlier("forrige fil\r\n");
 
 } // namespace
 
@@ -321,115 +282,4 @@ TEST_F(ExportDialogTest, AFailedReadShowsTheDriversMessageAloneAndKeepsTheEarlie
     EXPECT_TRUE(sink.messages[0].text.contains(QStringLiteral("no such table"))) << sink.texts()[0].toStdString();
     EXPECT_TRUE(opened.isEmpty());
     EXPECT_TRUE(finished.isEmpty());
-}
-
-class BackupTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(t.connect(context.db));
-        context.databaseFolder = t.folder() + u'/';
-        SetBackupFileChooser([this](QWidget* owner) {
-            chooserOwner = owner;
-            return answer;
-        });
-    }
-    void TearDown() override { SetBackupFileChooser({}); }
-    void expectError()
-    {
-        ASSERT_EQ(sink.messages.size(), 1);
-        EXPECT_EQ(sink.messages[0].caption, QStringLiteral("Error"));
-        EXPECT_EQ(sink.messages[0].icon, MessageIcon::Information);
-        EXPECT_FALSE(sink.messages[0].text.isEmpty());
-        sink.messages.clear();
-    }
-    void expectDone()
-    {
-        EXPECT_EQ(sink.texts(), QStringList{QStringLiteral("Sikkerhetskopiering klar.")});
-        EXPECT_EQ(sink.messages.value(0).caption, QStringLiteral("TAVLO-II"));
-        sink.messages.clear();
-    }
-
-    TempDatabase t;
-    RecordingSink sink;
-    AppContext context;
-    QTemporaryDir out;
-    const QString target = out.path() + QStringLiteral("/TAVLO-II_backup.mdb");
-    QString answer = target;
-    QWidget* chooserOwner = nullptr;
-    QWidget owner;
-};
-
-TEST_F(BackupTest, CopiesTheDatabaseByteForByteWhileTheConnectionStaysOpen)
-{
-    TestRecord test = childAged(8, 6);
-    test.person.NAMN = QStringLiteral("Sikret Barn");
-    ASSERT_TRUE(SaveTest(context.db, test, true));
-    BackupDatabase(context, &owner);
-    expectDone();
-    EXPECT_EQ(chooserOwner, &owner);
-    EXPECT_EQ(contentsOf(target), contentsOf(t.databasePath()));
-    EXPECT_EQ(filesIn(out.path()), QStringList{QStringLiteral("TAVLO-II_backup.mdb")});
-
-    Database copy;
-    ASSERT_EQ(copy.connectWith(QStringLiteral("DRIVER=SQLite3;Database=%1;NoCreat=1").arg(target)), 1);
-    PersonalData back;
-    ASSERT_EQ(ReadPerson(copy, back, test.person.ID), 1);
-    EXPECT_EQ(back.NAMN, QStringLiteral("Sikret Barn"));
-    TestRecord later = childAged(9, 0);
-    EXPECT_TRUE(SaveTest(context.db, later, true)) << "the program's connection still works";
-}
-
-TEST_F(BackupTest, AnEarlierBackupIsReplacedOnlyByACompleteCopy)
-{
-    writeFile(target, kEarlier);
-    {
-        FileSizeLimit nearlyFull(QFileInfo(t.databasePath()).size() - 100); // fills up just before the end
-        BackupDatabase(context, &owner);
-    }
-    expectError();
-    EXPECT_EQ(contentsOf(target), kEarlier);
-    EXPECT_EQ(filesIn(out.path()), QStringList{QStringLiteral("TAVLO-II_backup.mdb")}) << "no half copy beside it";
-
-    BackupDatabase(context, &owner);
-    expectDone();
-    EXPECT_EQ(contentsOf(target), contentsOf(t.databasePath()));
-}
-
-TEST_F(BackupTest, AnUnwritableFolderGivesTheSystemsReason)
-{
-    TAVLO_RUN_UNPRIVILEGED();
-    writeFile(target, kEarlier);
-    QFile::setPermissions(out.path(), QFile::ReadOwner | QFile::ExeOwner);
-    BackupDatabase(context, &owner);
-    QFile::setPermissions(out.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    ASSERT_EQ(sink.messages.size(), 1);
-    EXPECT_TRUE(sink.messages[0].text.contains(QStringLiteral("Permission denied"))) << sink.texts()[0].toStdString();
-    expectError();
-    EXPECT_EQ(contentsOf(target), kEarlier);
-}
-
-TEST_F(BackupTest, TheDatabaseInUseIsNeverTheTargetAndAMissingOneIsReported)
-{
-    const QByteArray before = contentsOf(t.databasePath());
-    answer = t.databasePath();
-    BackupDatabase(context, &owner);
-    expectError();
-    EXPECT_EQ(contentsOf(t.databasePath()), before);
-    TestRecord test = childAged(8, 0);
-    ASSERT_TRUE(SaveTest(context.db, test, true));
-    PersonalData back;
-    Database other;
-    ASSERT_TRUE(t.connect(other));
-    EXPECT_EQ(ReadPerson(other, back, test.person.ID), 1) << "the connection still writes to the file";
-
-    context.databaseFolder = out.path() + u'/';
-    answer = target;
-    BackupDatabase(context, &owner);
-    expectError();
-
-    answer.clear();
-    BackupDatabase(context, &owner);
-    EXPECT_TRUE(sink.messages.isEmpty());
-    EXPECT_TRUE(filesIn(out.path()).isEmpty());
 }
