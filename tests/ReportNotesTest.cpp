@@ -272,8 +272,6 @@ TEST_F(ReportNotes, StarredBandRowsAndScaledColumnOfBandRows)
     }
 }
 
-// The two tests below wait for mends to the report: they state the behaviour wanted after them.
-
 // A delay effect of exactly -9 (MO_A5 3, MO_B 12) is a computed delay effect like any other:
 // its row shows with raw "-9", and domain 3 ends with the footnote.
 TEST_F(ReportNotes, ADelayEffectOfMinusNineShowsItsRowAndFootnote)
