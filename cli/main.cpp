@@ -1,6 +1,7 @@
 // tavlo-ii-cli: the program's jobs without its windows.
 #include "model/Dates.h"
 #include "model/TestRecord.h"
+#include "resources/StringTable.h"
 #include "scoring/NormImport.h"
 #include "scoring/Scoring.h"
 #include "store/NewDatabase.h"
@@ -159,9 +160,13 @@ bool connectFolder(tavlo::Database& db, const QString& folder)
 {
     const QDir dir(folder);
     const tavlo::Account account = tavlo::DecipherAccount();
-    return db.DbConnect(QStringLiteral("TAVLO-II"), account.name, account.password,
-                        dir.filePath(tavlo::kDatabaseFileName), dir.filePath(tavlo::kWorkgroupFileName))
-           == 1;
+    if (db.DbConnect(QStringLiteral("TAVLO-II"), account.name, account.password,
+                     dir.filePath(tavlo::kDatabaseFileName), dir.filePath(tavlo::kWorkgroupFileName))
+        == 1)
+        return true;
+    // As in the program: the driver's reason first, then the system's own message.
+    tavlo::tell(tavlo::LoadString(60), tavlo::MessageIcon::Stop);
+    return false;
 }
 
 int score(const QStringList& args)

@@ -3,9 +3,16 @@
 #include "store/Workgroup.h"
 #include "vandrel/MessageSink.h"
 
+#include <algorithm>
+
 namespace tavlo {
 
 namespace {
+
+// Every table some job of the program reads or writes (data/schema.sql).
+constexpr const char* kRequiredTables[] = {"TESTPERSON",   "TESTPERSON_COUNTER", "TESTDATA_TAVLO",
+                                           "TESTDATA_TAVLO_MF", "NORMER_TAVLO",   "NORMGRUPPER_TAVLO",
+                                           "SEC"};
 
 QString diagnosticOf(SQLSMALLINT type, SQLHANDLE handle)
 {
@@ -25,7 +32,21 @@ QString diagnosticOf(SQLSMALLINT type, SQLHANDLE handle)
 
 Database::~Database()
 {
+    releaseStatements(true);
     DbDisconnect();
+}
+
+void Database::releaseStatements(bool forget)
+{
+    for (Statement* statement : m_statements) {
+        if (statement->m_stmt)
+            SQLFreeHandle(SQL_HANDLE_STMT, statement->m_stmt);
+        statement->m_stmt = nullptr;
+        if (forget)
+            statement->m_db = nullptr;
+    }
+    if (forget)
+        m_statements.clear();
 }
 
 int Database::DbConnect(const QString&, const QString& account, const QString& password,
@@ -71,16 +92,25 @@ int Database::connectWith(const QString& connectionString, bool probe)
     if (!SQL_SUCCEEDED(rc))
         return reportConnectFailure();
 
-    if (!probe)
-        return 1;
-    // A file that is not a database connects and fails only at its first statement.
-    Statement first(*this);
-    if (!first.allocated() || !first.execDirect(QStringLiteral("SELECT COUNT(*) FROM TESTPERSON"))) {
-        first.report();
+    if (probe && !probeTables()) {
         DbDisconnect();
         return 0;
     }
     return 1;
+}
+
+bool Database::probeTables()
+{
+    // A file that is not a database connects and fails only at its first statement; a
+    // database without one of the tables would fail halfway through a job.
+    for (const char* table : kRequiredTables) {
+        Statement probe(*this);
+        if (!probe.execDirect(QStringLiteral("SELECT 1 FROM %1 WHERE 1 = 0").arg(QLatin1String(table)))) {
+            probe.report();
+            return false;
+        }
+    }
+    return true;
 }
 
 int Database::reportConnectFailure()
@@ -98,6 +128,8 @@ int Database::reportConnectFailure()
 int Database::DbDisconnect()
 {
     if (m_dbc) {
+        // A statement still open would otherwise free its handle after the connection's.
+        releaseStatements(false);
         if (m_inTransaction)
             endTransaction(false);
         SQLDisconnect(m_dbc);
@@ -184,16 +216,27 @@ void Transaction::rollback()
 }
 
 Statement::Statement(Database& db)
-    : m_db(db)
+    : m_db(&db)
 {
     if (!db.handle() || !SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, db.handle(), &m_stmt)))
         m_stmt = nullptr;
+    db.m_statements.push_back(this);
 }
 
 Statement::~Statement()
 {
     if (m_stmt)
         SQLFreeHandle(SQL_HANDLE_STMT, m_stmt);
+    if (m_db)
+        std::erase(m_db->m_statements, this);
+}
+
+int Statement::report()
+{
+    if (m_db)
+        return m_db->DbReportError(m_stmt);
+    tell(QStringLiteral("Forbindelsen til databasen er lukket."), MessageIcon::Stop);
+    return 0;
 }
 
 bool Statement::prepare(const QString& sql)

@@ -12,8 +12,11 @@
 
 #include <deque>
 #include <optional>
+#include <vector>
 
 namespace tavlo {
+
+class Statement;
 
 class Database {
 public:
@@ -27,9 +30,11 @@ public:
     // 1 on success; 0 after the driver's message.
     int DbConnect(const QString& name, const QString& account, const QString& password,
                   const QString& databasePath, const QString& workgroupPath);
-    // Connects with a complete connection string. probe runs a first statement against the
-    // person table, since a file that is not a database connects without complaint.
+    // Connects with a complete connection string. probe looks for every table the program
+    // uses, since a file that is not a database (or lacks a table) connects without complaint.
     int connectWith(const QString& connectionString, bool probe = true);
+    // Frees the statements still open on the connection first; they stay usable as objects
+    // and answer every call with failure.
     int DbDisconnect();
     bool isConnected() const { return m_dbc != nullptr; }
 
@@ -46,11 +51,17 @@ public:
     bool inTransaction() const { return m_inTransaction; }
 
 private:
+    friend class Statement;
     int reportConnectFailure();
+    bool probeTables();
+    void releaseStatements(bool forget);
 
     SQLHENV m_env = nullptr;
     SQLHDBC m_dbc = nullptr;
     bool m_inTransaction = false;
+    // Every live Statement on this connection: a statement handle must never outlive its
+    // connection, whichever of the two goes first.
+    std::vector<Statement*> m_statements;
 };
 
 // All or nothing: the writes between construction and commit() are one transaction; a
@@ -88,7 +99,6 @@ public:
 
     bool allocated() const { return m_stmt != nullptr; }
     SQLHSTMT handle() const { return m_stmt; }
-    Database& database() const { return m_db; }
 
     // Each returns false on failure without showing anything; report() shows it.
     bool prepare(const QString& sql);
@@ -109,13 +119,14 @@ public:
     QString getText(int column, bool* ok = nullptr);
     Date getDate(int column, bool* ok = nullptr);
 
-    int report() { return m_db.DbReportError(m_stmt); }
-    QString diagnostic() const { return m_db.diagnostic(m_stmt); }
+    int report();
+    QString diagnostic() const { return m_db ? m_db->diagnostic(m_stmt) : QString(); }
 
 private:
+    friend class Database;
     static bool succeeded(SQLRETURN rc) { return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO; }
 
-    Database& m_db;
+    Database* m_db; // null once the Database itself is gone
     SQLHSTMT m_stmt = nullptr;
     // Parameter buffers: stable addresses until the statement is freed.
     std::deque<SQLINTEGER> m_ints;

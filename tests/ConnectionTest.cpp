@@ -1,6 +1,9 @@
+#include "Cli.h"
+#include "DamagedDatabase.h"
 #include "RecordingSink.h"
 #include "TempDatabase.h"
 #include "Unprivileged.h"
+#include "resources/StringTable.h"
 #include "store/NewDatabase.h"
 #include "store/PersonTable.h"
 #include "store/TestStore.h"
@@ -14,10 +17,36 @@
 #include <gtest/gtest.h>
 
 using namespace tavlo;
+using tavlo::test::Damage;
 using tavlo::test::RecordingSink;
 using tavlo::test::TempDatabase;
 
 namespace {
+
+// Every command that opens the database: status 1 (a signal would show as its number), the
+// driver's reason, then the system's connection message.
+void expectCliRefuses(const Damage& damage)
+{
+    TempDatabase t;
+    tavlo::test::applyDamage(t, damage);
+    const auto score = tavlo::test::runCli({QStringLiteral("score"), t.folder(), QStringLiteral("1")});
+    EXPECT_EQ(score.status, 1) << score.err.toStdString();
+    EXPECT_TRUE(score.out.isEmpty());
+    const QStringList err = tavlo::test::lines(score.err);
+    ASSERT_EQ(err.size(), 2) << score.err.toStdString();
+    EXPECT_TRUE(err[0].startsWith(u"MESSAGE\t") && err[0].contains(damage.driverSays)) << err[0].toStdString();
+    EXPECT_EQ(err[1], QStringLiteral("MESSAGE\t") + LoadString(60));
+
+    QTemporaryDir dir;
+    QFile norms(dir.filePath(QStringLiteral("normer.csv")));
+    ASSERT_TRUE(norms.open(QIODevice::WriteOnly));
+    norms.write("DELSKALA,DELGRUPP\nAI,x\n");
+    norms.close();
+    const auto import = tavlo::test::runCli({QStringLiteral("import-norms"), t.folder(), norms.fileName()});
+    EXPECT_EQ(import.status, 1) << import.err.toStdString();
+    EXPECT_TRUE(import.err.contains(damage.driverSays)) << import.err.toStdString();
+    EXPECT_TRUE(import.err.endsWith(LoadString(60) + u'\n')) << import.err.toStdString();
+}
 
 int connect(const QString& folder)
 {
@@ -142,4 +171,39 @@ TEST(Connection, ReadOnlyDatabaseRefusesTheSaveAndSaysSo)
     ASSERT_FALSE(sink.messages.isEmpty());
     EXPECT_TRUE(sink.messages.first().text.contains(u"readonly")) << sink.texts().join(u'\n').toStdString();
     EXPECT_EQ(test.person.ID, 0);
+}
+
+TEST(Connection, EveryKindOfDamagedDatabaseEndsTheCommandsCleanly)
+{
+    for (const Damage& damage : tavlo::test::damagedDatabases()) {
+        SCOPED_TRACE(damage.name.toStdString());
+        expectCliRefuses(damage);
+    }
+}
+
+TEST(Connection, UnreadableDatabaseEndsTheCommandsCleanly)
+{
+    TAVLO_RUN_UNPRIVILEGED();
+    expectCliRefuses(tavlo::test::unreadableDatabase());
+}
+
+TEST(Connection, StatementsOutlivingTheirConnectionAreHarmless)
+{
+    TempDatabase t;
+    RecordingSink sink;
+    auto early = std::make_unique<Statement>(t.db);
+    ASSERT_TRUE(early->execDirect(QStringLiteral("SELECT COUNT(*) FROM TESTPERSON")));
+    t.db.DbDisconnect();
+    EXPECT_FALSE(early->execDirect(QStringLiteral("SELECT 1")));
+    EXPECT_EQ(early->fetch(), Fetch::Error);
+    early.reset();
+    // The database itself gone first.
+    auto db = std::make_unique<Database>();
+    ASSERT_TRUE(t.connect(*db));
+    Statement late(*db);
+    ASSERT_TRUE(late.execDirect(QStringLiteral("SELECT COUNT(*) FROM TESTPERSON")));
+    db.reset();
+    EXPECT_EQ(late.fetch(), Fetch::Error);
+    EXPECT_EQ(late.report(), 0);
+    EXPECT_EQ(sink.messages.size(), 1);
 }

@@ -1,3 +1,4 @@
+#include "DamagedDatabase.h"
 #include "RecordingSink.h"
 #include "TempDatabase.h"
 #include "Unprivileged.h"
@@ -16,6 +17,7 @@
 #include <cstring>
 
 using namespace tavlo;
+using tavlo::test::Damage;
 using tavlo::test::RecordingSink;
 using tavlo::test::TempDatabase;
 
@@ -69,6 +71,24 @@ Outcome startUp(AppContext& context, const QString& chosenFile = {}, int loginRe
     };
     outcome.started = RunStartUp(nullptr, context, seams);
     return outcome;
+}
+
+// The driver's reason, then the system's connection message, and no login.
+void expectRefusedConnection(const Damage& damage)
+{
+    TempDatabase db;
+    tavlo::test::applyDamage(db, damage);
+    setUserFolder(db.folder() + u'/');
+    RecordingSink sink;
+    AppContext context;
+    const Outcome o = startUp(context);
+    EXPECT_FALSE(o.started);
+    EXPECT_EQ(o.loginCalls, 0);
+    EXPECT_FALSE(context.db.isConnected());
+    ASSERT_EQ(sink.messages.size(), 2) << sink.texts().join(u'\n').toStdString();
+    EXPECT_TRUE(sink.messages[0].text.contains(damage.driverSays)) << sink.messages[0].text.toStdString();
+    EXPECT_EQ(sink.messages[0].icon, MessageIcon::Stop);
+    EXPECT_EQ(sink.messages[1].text, LoadString(60));
 }
 
 class StartUp : public ::testing::Test {
@@ -248,4 +268,18 @@ TEST_F(StartUp, RegistryThatCannotBeWrittenEndsWithE0915)
               QStringLiteral("Feil ved write (1613). Kontakt programvareleverandøren."));
     EXPECT_EQ(sink.texts().last(),
               QStringLiteral("Det oppsto en feil ved registreringen av registerverdi. Programmet avsluttes (E0915)"));
+}
+
+TEST_F(StartUp, EveryKindOfDamagedDatabaseEndsWithTheConnectionMessage)
+{
+    for (const Damage& damage : tavlo::test::damagedDatabases()) {
+        SCOPED_TRACE(damage.name.toStdString());
+        expectRefusedConnection(damage);
+    }
+}
+
+TEST_F(StartUp, UnreadableDatabaseEndsWithTheConnectionMessage)
+{
+    TAVLO_RUN_UNPRIVILEGED();
+    expectRefusedConnection(tavlo::test::unreadableDatabase());
 }
