@@ -1,5 +1,6 @@
 #include "store/Database.h"
 
+#include "store/ConnectionString.h"
 #include "store/Workgroup.h"
 #include "vandrel/MessageSink.h"
 
@@ -58,13 +59,15 @@ int Database::DbConnect(const QString&, const QString& account, const QString& p
         tell(error, MessageIcon::Stop);
         return 0;
     }
+    // The template decides which library the driver manager loads and what the driver does.
+    if (const auto refusal = CheckConnectionTemplate(*connectionTemplate, workgroupPath)) {
+        tell(*refusal, MessageIcon::Stop);
+        return 0;
+    }
     // A value cannot be quoted for every driver: a ';' would end it and start another key.
     for (const QString& value : {databasePath, workgroupPath}) {
-        if (value.contains(u';')) {
-            tell(QStringLiteral("Stien %1 inneholder tegnet ';', som en databasetilkobling ikke kan bruke. "
-                                "Flytt databasefilene til en mappe uten ';' i navnet.")
-                     .arg(value),
-                 MessageIcon::Stop);
+        if (const auto refusal = CheckConnectionPath(value)) {
+            tell(*refusal, MessageIcon::Stop);
             return 0;
         }
     }

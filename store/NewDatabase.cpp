@@ -147,8 +147,7 @@ CreateResult CreateDatabase(const QString& folder, const QString& user, const QS
         return failed(building.errorString());
     }
     building.setAutoRemove(false);
-    // Children's data: the owner and the clinic's group, nobody else.
-    QFile::setPermissions(databasePath, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup);
+    QFile::setPermissions(databasePath, kDatabaseFilePermissions);
     return say(CreateResult::Created, QStringLiteral("Databasen er opprettet: %1").arg(QDir::toNativeSeparators(databasePath)));
 }
 

@@ -4,6 +4,7 @@
 #include "TempDatabase.h"
 #include "Unprivileged.h"
 #include "resources/StringTable.h"
+#include "store/ConnectionString.h"
 #include "store/NewDatabase.h"
 #include "store/PersonTable.h"
 #include "store/TestStore.h"
@@ -15,6 +16,8 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 using namespace tavlo;
 using tavlo::test::Damage;
@@ -206,4 +209,68 @@ TEST(Connection, StatementsOutlivingTheirConnectionAreHarmless)
     EXPECT_EQ(late.fetch(), Fetch::Error);
     EXPECT_EQ(late.report(), 0);
     EXPECT_EQ(sink.messages.size(), 1);
+}
+
+TEST(ConnectionTemplate, OnlyTheProgramsOwnKeysAreUsed)
+{
+    TempDatabase t;
+    t.db.DbDisconnect();
+    // Without NoCreat the driver would make this file: its absence shows nothing connected.
+    const QString fresh = QStringLiteral("DRIVER=SQLite3;Database=%1.ny;");
+    const std::pair<QString, QString> refused[] = {
+        {fresh + QStringLiteral("LoadExt=/tmp/nowhere.so"), QStringLiteral("«LoadExt»")},
+        {fresh + QStringLiteral("loadEXT=/tmp/nowhere.so"), QStringLiteral("«loadEXT»")},
+        {fresh + QStringLiteral("Timeout=1; Foo=1"), QStringLiteral("« Foo»")},
+        {QStringLiteral("DRIVER=SQLite3;Database={%1.ny;LoadExt=/tmp/nowhere.so}"), QStringLiteral("«LoadExt")},
+        {fresh + QStringLiteral("Database=/tmp/other.mdb"), QStringLiteral("«Database» mer enn én gang")},
+        {QStringLiteral("DSN=tavlo;Database=%1.ny"), QStringLiteral("ingen driver")},
+        {QStringLiteral("DRIVER=/tmp/nowhere.so;Database=%1.ny"), QStringLiteral("«/tmp/nowhere.so» som en fil")},
+        {QStringLiteral("DRIVER={MySQL};Database=%1.ny"), QStringLiteral("«MySQL»")},
+        {QStringLiteral("DRIVER={PostgreSQL Unicode};Server=x;sslmode=require"), QStringLiteral("«sslmode»")},
+    };
+    for (const auto& [connectionTemplate, named] : refused) {
+        SCOPED_TRACE(connectionTemplate.toStdString());
+        ASSERT_TRUE(WriteWorkgroupFile(t.workgroupPath(), connectionTemplate, nullptr));
+        RecordingSink sink;
+        EXPECT_EQ(connect(t.folder()), 0);
+        ASSERT_EQ(sink.messages.size(), 1) << sink.texts().join(u'\n').toStdString();
+        const QString text = sink.messages[0].text;
+        EXPECT_TRUE(text.startsWith(QStringLiteral("Arbeidsgruppefilen %1 ").arg(t.workgroupPath()))) << text.toStdString();
+        EXPECT_TRUE(text.contains(named)) << text.toStdString();
+        EXPECT_TRUE(text.endsWith(u"Tilkoblingen er stoppet.")) << text.toStdString();
+        EXPECT_FALSE(QFile::exists(t.databasePath() + QStringLiteral(".ny")));
+    }
+    // The program's own templates pass, keys in any letter case, a braced value with ';'.
+    EXPECT_EQ(CheckConnectionTemplate(kSqliteConnectionTemplate, t.workgroupPath()), std::nullopt);
+    EXPECT_EQ(CheckConnectionTemplate(QStringLiteral("driver={PostgreSQL Unicode};SERVER=db;Port=5432;Database=tavlo;"
+                                                     "uid=%3;PWD={a;b};"),
+                                      t.workgroupPath()),
+              std::nullopt);
+    ASSERT_TRUE(WriteWorkgroupFile(t.workgroupPath(), QStringLiteral("driver=SQLite3;DATABASE=%1;nocreat=1"), nullptr));
+    RecordingSink sink;
+    EXPECT_EQ(connect(t.folder()), 1) << sink.texts().join(u'\n').toStdString();
+}
+
+TEST(ConnectionTemplate, WorkgroupFileIsNoMoreReadableThanTheDatabase)
+{
+    QTemporaryDir dir;
+    const mode_t before = umask(0);
+    QString message;
+    const CreateResult made = CreateDatabase(dir.filePath(QStringLiteral("db")), QStringLiteral("demo"),
+                                             QStringLiteral("demo123"), &message);
+    const QString workgroup = dir.filePath(QStringLiteral("db/Virod.mdw"));
+    QFile old(dir.filePath(QStringLiteral("old.mdw")));
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.close();
+    ASSERT_TRUE(old.setPermissions(old.permissions() | QFile::ReadOther | QFile::WriteOther));
+    const bool rewritten = WriteWorkgroupFile(old.fileName(), kSqliteConnectionTemplate, nullptr);
+    umask(before);
+    ASSERT_EQ(made, CreateResult::Created) << message.toStdString();
+    ASSERT_TRUE(rewritten);
+    const auto mode = [](const QString& path) {
+        return QFile::permissions(path) & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser);
+    };
+    EXPECT_EQ(mode(workgroup), kDatabaseFilePermissions);
+    EXPECT_EQ(mode(workgroup), mode(dir.filePath(QStringLiteral("db/TAVLO-II.mdb"))));
+    EXPECT_EQ(mode(old.fileName()), kDatabaseFilePermissions) << "an existing file is narrowed too";
 }
