@@ -4,6 +4,9 @@
 #include "store/Workgroup.h"
 #include "vandrel/MessageSink.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 #include <algorithm>
 
 namespace tavlo {
@@ -99,6 +102,8 @@ int Database::connectWith(const QString& connectionString, bool probe)
         DbDisconnect();
         return 0;
     }
+    const QString file = SqliteDatabaseFile(connectionString);
+    m_databaseFile = file.isEmpty() ? QString() : QFileInfo(file).absoluteFilePath();
     return 1;
 }
 
@@ -130,6 +135,7 @@ int Database::reportConnectFailure()
 
 int Database::DbDisconnect()
 {
+    m_databaseFile.clear();
     if (m_dbc) {
         // A statement still open would otherwise free its handle after the connection's.
         releaseStatements(false);
@@ -373,6 +379,23 @@ Date Statement::getDate(int column, bool* ok)
     if (!read || indicator == SQL_NULL_DATA)
         return Date{};
     return Date{int16_t(value.year), int16_t(value.month), int16_t(value.day)};
+}
+
+QString ReadOnlyDatabaseFile(const Database& db)
+{
+    const QString file = db.databaseFile();
+    if (file.isEmpty())
+        return {};
+    const QFileInfo info(file);
+    // SQLite writes its journal beside the file, so the folder must take new files too.
+    const bool writable = info.isWritable() && QFileInfo(info.absolutePath()).isWritable();
+    return writable ? QString() : file;
+}
+
+QString ReadOnlyNotice(const QString& databaseFile)
+{
+    return QStringLiteral("Databasen %1 kan bare leses. Nye tester kan ikke lagres.")
+        .arg(QDir::toNativeSeparators(databaseFile));
 }
 
 } // namespace tavlo

@@ -37,6 +37,9 @@ public:
     // and answer every call with failure.
     int DbDisconnect();
     bool isConnected() const { return m_dbc != nullptr; }
+    // The SQLite database file of the connection (from its Database= key); empty for a
+    // store that is not a file, or when not connected.
+    QString databaseFile() const { return m_databaseFile; }
 
     // Shows the last diagnostic of the statement (or of the connection) and returns 0.
     int DbReportError(SQLHSTMT statement = nullptr);
@@ -59,10 +62,17 @@ private:
     SQLHENV m_env = nullptr;
     SQLHDBC m_dbc = nullptr;
     bool m_inTransaction = false;
+    QString m_databaseFile;
     // Every live Statement on this connection: a statement handle must never outlive its
     // connection, whichever of the two goes first.
     std::vector<Statement*> m_statements;
 };
+
+// The database file of the connection when this process cannot write it (the file, or the
+// folder SQLite needs for its journal); empty when it can, or when the store is not a file.
+QString ReadOnlyDatabaseFile(const Database& db);
+// The notice for such a file: "Databasen ... kan bare leses. Nye tester kan ikke lagres."
+QString ReadOnlyNotice(const QString& databaseFile);
 
 // All or nothing: the writes between construction and commit() are one transaction; a
 // transaction not committed is rolled back when it goes out of scope. Inside another

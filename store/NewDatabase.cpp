@@ -1,6 +1,7 @@
 #include "store/NewDatabase.h"
 
 #include "model/PersonText.h"
+#include "store/CollectingSink.h"
 #include "store/ConnectionString.h"
 #include "store/Database.h"
 #include "store/NormTables.h"
@@ -18,27 +19,6 @@
 namespace tavlo {
 
 namespace {
-
-// Keeps the database's own messages for the caller instead of showing them.
-class CollectingSink : public MessageSink {
-public:
-    CollectingSink()
-        : m_previous(&messageSink())
-    {
-        setMessageSink(this);
-    }
-    ~CollectingSink() override { setMessageSink(m_previous == this ? nullptr : m_previous); }
-    void show(const QString&, const QString& text, MessageIcon) override { texts.append(text); }
-    bool ask(const QString&, const QString& text, MessageIcon, bool) override
-    {
-        texts.append(text);
-        return false;
-    }
-    QStringList texts;
-
-private:
-    MessageSink* m_previous;
-};
 
 std::optional<QString> checkCredential(const QString& what, const QString& value)
 {

@@ -1,7 +1,9 @@
 #include "store/TestStore.h"
 
+#include "store/CollectingSink.h"
 #include "store/PersonTable.h"
 #include "store/ScoreTables.h"
+#include "vandrel/MessageSink.h"
 
 namespace tavlo {
 
@@ -41,6 +43,29 @@ bool SaveTest(Database& db, TestRecord& test, bool isNew)
     transaction.rollback();
     test.person.ID = idBefore;
     return false;
+}
+
+bool SaveTestMindingReadOnly(Database& db, TestRecord& test, bool isNew, QString readOnlyFile)
+{
+    if (readOnlyFile.isEmpty())
+        readOnlyFile = ReadOnlyDatabaseFile(db);
+    if (readOnlyFile.isEmpty())
+        return SaveTest(db, test, isNew);
+    QStringList said;
+    bool saved = false;
+    {
+        CollectingSink collect;
+        saved = SaveTest(db, test, isNew);
+        said = collect.texts;
+    }
+    if (!saved) {
+        QString text = ReadOnlyNotice(readOnlyFile)
+                       + QStringLiteral(" Testen er ikke lagret, men alt du har skrevet inn, er beholdt.");
+        if (!said.isEmpty())
+            text += QStringLiteral("\n\nMelding fra databasen: ") + said.join(u'\n');
+        tell(text, MessageIcon::Exclamation);
+    }
+    return saved;
 }
 
 int ReadTest(Database& db, TestRecord& test, int id)

@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -282,4 +283,38 @@ TEST_F(StartUp, UnreadableDatabaseEndsWithTheConnectionMessage)
 {
     TAVLO_RUN_UNPRIVILEGED();
     expectRefusedConnection(tavlo::test::unreadableDatabase());
+}
+
+TEST_F(StartUp, ADatabaseThatCannotBeWrittenIsToldAfterTheLogin)
+{
+    TAVLO_RUN_UNPRIVILEGED();
+    TempDatabase db;
+    db.db.DbDisconnect();
+    setUserFolder(db.folder() + u'/');
+    const auto readWrite = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+    const auto restore = qScopeGuard([&] { QFile::setPermissions(db.folder(), readWrite); });
+    const QString notice = QStringLiteral("Databasen %1 kan bare leses. Nye tester kan ikke lagres.")
+                               .arg(QDir::toNativeSeparators(db.databasePath()));
+    // The file itself; then only its folder, where SQLite writes its journal.
+    ASSERT_TRUE(QFile::setPermissions(db.databasePath(), QFile::ReadOwner | QFile::ReadGroup));
+    for (const QString& round : {QStringLiteral("file"), QStringLiteral("folder")}) {
+        SCOPED_TRACE(round.toStdString());
+        RecordingSink sink;
+        AppContext context;
+        const Outcome o = startUp(context);
+        EXPECT_TRUE(o.started);
+        EXPECT_EQ(o.loginCalls, 1);
+        ASSERT_EQ(sink.messages.size(), 1) << sink.texts().join(u'\n').toStdString();
+        EXPECT_EQ(sink.messages[0].text, notice);
+        EXPECT_EQ(sink.messages[0].icon, MessageIcon::Exclamation);
+        EXPECT_EQ(context.readOnlyDatabase, db.databasePath());
+        ASSERT_TRUE(QFile::setPermissions(db.databasePath(), QFile::ReadOwner | QFile::WriteOwner));
+        ASSERT_TRUE(QFile::setPermissions(db.folder(), QFile::ReadOwner | QFile::ExeOwner));
+    }
+    ASSERT_TRUE(QFile::setPermissions(db.folder(), readWrite));
+    RecordingSink sink;
+    AppContext context;
+    EXPECT_TRUE(startUp(context).started);
+    EXPECT_TRUE(sink.messages.isEmpty()) << sink.texts().join(u'\n').toStdString();
+    EXPECT_TRUE(context.readOnlyDatabase.isEmpty());
 }
