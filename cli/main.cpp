@@ -5,8 +5,6 @@
 #include "scoring/NormImport.h"
 #include "scoring/Scoring.h"
 #include "store/NewDatabase.h"
-#include "store/PersonTable.h"
-#include "store/ScoreTables.h"
 #include "store/TestStore.h"
 #include "store/Workgroup.h"
 #include "vandrel/MessageSink.h"
@@ -182,10 +180,8 @@ int score(const QStringList& args)
         return kFailure;
     tavlo::TestRecord test;
     tavlo::NormState norms;
-    tavlo::ClearScores(test);
-    if (!tavlo::ReadPerson(db, test.person, id))
-        return kFailure;
-    if (!tavlo::ReadTestData(db, test) || !tavlo::ReadTestDataMF(db, test))
+    // The person and both score rows as one version, even while another program saves it.
+    if (!tavlo::ReadTest(db, test, id))
         return kFailure;
     tavlo::SelectAgeGroup(db, norms, test);
     tavlo::ScoreTest(db, norms, test);

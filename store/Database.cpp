@@ -172,10 +172,12 @@ int Database::DbReportError(SQLHSTMT statement)
     return 0;
 }
 
-bool Database::beginTransaction()
+bool Database::beginTransaction(bool snapshot)
 {
     if (!m_dbc || m_inTransaction)
         return false;
+    if (snapshot)
+        raiseIsolationForSnapshot();
     const SQLRETURN rc = SQLSetConnectAttr(m_dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF),
                                            SQL_IS_UINTEGER);
     m_inTransaction = SQL_SUCCEEDED(rc);
@@ -192,17 +194,39 @@ bool Database::endTransaction(bool commit)
     if (!ended)
         SQLEndTran(SQL_HANDLE_DBC, m_dbc, SQL_ROLLBACK);
     SQLSetConnectAttr(m_dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), SQL_IS_UINTEGER);
+    if (m_isolationToRestore) {
+        SQLSetConnectAttr(m_dbc, SQL_ATTR_TXN_ISOLATION, reinterpret_cast<SQLPOINTER>(SQLULEN(m_isolationToRestore)),
+                          SQL_IS_UINTEGER);
+        m_isolationToRestore = 0;
+    }
     m_inTransaction = false;
     return ended;
 }
 
-Transaction::Transaction(Database& db)
+void Database::raiseIsolationForSnapshot()
+{
+    // SQLite is serializable anyway; a server at read committed (PostgreSQL's default) would
+    // show each statement another moment. Writes keep the default: under repeatable read a
+    // server refuses a concurrent update instead of waiting for it.
+    SQLUINTEGER offered = 0;
+    SQLUINTEGER current = 0;
+    if (!SQL_SUCCEEDED(SQLGetInfo(m_dbc, SQL_TXN_ISOLATION_OPTION, &offered, sizeof offered, nullptr))
+        || !(offered & SQL_TXN_REPEATABLE_READ)
+        || !SQL_SUCCEEDED(SQLGetConnectAttr(m_dbc, SQL_ATTR_TXN_ISOLATION, &current, sizeof current, nullptr))
+        || (current != SQL_TXN_READ_COMMITTED && current != SQL_TXN_READ_UNCOMMITTED))
+        return;
+    if (SQL_SUCCEEDED(SQLSetConnectAttr(m_dbc, SQL_ATTR_TXN_ISOLATION,
+                                        reinterpret_cast<SQLPOINTER>(SQLULEN(SQL_TXN_REPEATABLE_READ)), SQL_IS_UINTEGER)))
+        m_isolationToRestore = current;
+}
+
+Transaction::Transaction(Database& db, Kind kind)
     : m_db(db)
 {
     if (db.inTransaction())
         m_nested = true;
     else
-        m_owner = db.beginTransaction();
+        m_owner = db.beginTransaction(kind == Kind::Snapshot);
 }
 
 Transaction::~Transaction()

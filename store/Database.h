@@ -48,8 +48,9 @@ public:
 
     SQLHDBC handle() const { return m_dbc; }
 
-    // Manual-commit mode for a group of writes; see Transaction.
-    bool beginTransaction();
+    // Manual-commit mode for a group of writes or reads; see Transaction. snapshot asks for
+    // an isolation in which every statement sees the same moment (for the transaction only).
+    bool beginTransaction(bool snapshot = false);
     bool endTransaction(bool commit);
     bool inTransaction() const { return m_inTransaction; }
 
@@ -58,10 +59,12 @@ private:
     int reportConnectFailure();
     bool probeTables();
     void releaseStatements(bool forget);
+    void raiseIsolationForSnapshot();
 
     SQLHENV m_env = nullptr;
     SQLHDBC m_dbc = nullptr;
     bool m_inTransaction = false;
+    SQLUINTEGER m_isolationToRestore = 0; // 0: none changed
     QString m_databaseFile;
     // Every live Statement on this connection: a statement handle must never outlive its
     // connection, whichever of the two goes first.
@@ -76,10 +79,12 @@ QString ReadOnlyNotice(const QString& databaseFile);
 
 // All or nothing: the writes between construction and commit() are one transaction; a
 // transaction not committed is rolled back when it goes out of scope. Inside another
-// transaction it does nothing: the outer one decides.
+// transaction it does nothing: the outer one decides. A Snapshot is for reads that must
+// see one moment of the database; end it with rollback(), there is nothing to keep.
 class Transaction {
 public:
-    explicit Transaction(Database& db);
+    enum class Kind { Write, Snapshot };
+    explicit Transaction(Database& db, Kind kind = Kind::Write);
     ~Transaction();
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;

@@ -72,7 +72,13 @@ int ReadTest(Database& db, TestRecord& test, int id)
 {
     // A person stored without score rows must not show the scores of the test read before.
     ClearScores(test);
-    return ReadPerson(db, test.person, id) && ReadTestData(db, test) && ReadTestDataMF(db, test) ? 1 : 0;
+    // One snapshot for the three rows, so that a save by another program meanwhile is seen
+    // whole or not at all (SQLite keeps its shared lock from the first SELECT to the end).
+    Transaction snapshot(db, Transaction::Kind::Snapshot);
+    const int read = ReadPerson(db, test.person, id) && ReadTestData(db, test) && ReadTestDataMF(db, test) ? 1 : 0;
+    // Nothing was written: ending it without a commit cannot fail and keeps nothing.
+    snapshot.rollback();
+    return read;
 }
 
 bool DeleteTest(Database& db, int id)
