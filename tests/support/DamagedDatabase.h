@@ -1,30 +1,28 @@
 #pragma once
-// Ways a database file can be wrong, each applied to a fresh database folder; the driver's
-// message for each, so a test can tell it came first.
+// The ways a database file can be wrong, each applied to a fresh database folder, with a
+// part of the message the driver gives for it.
 
 #include "TempDatabase.h"
 
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 namespace tavlo::test {
 
 struct Damage {
     QString name;
-    QString driverSays; // a part of the driver's message
-    void (*apply)(TempDatabase& t, const QString& detail);
-    QString detail; // the table, for a missing table
+    QString driverSays;
+    std::function<void(TempDatabase&)> apply; // on a disconnected folder
 };
 
-// Random bytes, an empty file, a SQLite file without the tables, one with each of the
-// program's tables missing, and a folder in the file's place. (A file that cannot be read
-// needs an unprivileged user: unreadableDatabase.)
+// Random bytes, an empty file, a SQLite file of another program, each table of the schema
+// missing in turn, a folder in the file's place.
 QList<Damage> damagedDatabases();
-
-// The database file without read permission; only meaningful for a user that is not root.
+// A file without read permission: only a user that is not root can see the difference.
 Damage unreadableDatabase();
 
-// Disconnects t.db and applies the damage.
 void applyDamage(TempDatabase& t, const Damage& damage);
 
 } // namespace tavlo::test
