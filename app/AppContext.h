@@ -16,6 +16,8 @@ struct AppContext {
     // A new test is inserted when stored; a stored test being changed is updated.
     bool testIsNew = true;
     QString databaseFolder; // ends with a separator
+    // The database file when this user cannot write it (found after the login); else empty.
+    QString readOnlyDatabase;
     QString startDirectory;
 
     // The archive list's sort (column 0-8, 9 = person number) and the row last shown or

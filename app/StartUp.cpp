@@ -111,7 +111,13 @@ bool RunStartUp(QWidget* owner, AppContext& context, const StartUpSeams& seams)
         stop(LoadString(60));
         return false;
     }
-    return (seams.login ? seams.login : loginWithDialog)(owner, context.db) == 1;
+    if ((seams.login ? seams.login : loginWithDialog)(owner, context.db) != 1)
+        return false;
+    // Told now, not after a whole test has been typed; reading, printing and export still work.
+    context.readOnlyDatabase = ReadOnlyDatabaseFile(context.db);
+    if (!context.readOnlyDatabase.isEmpty())
+        tell(ReadOnlyNotice(context.readOnlyDatabase), MessageIcon::Exclamation);
+    return true;
 }
 
 } // namespace tavlo

@@ -1,11 +1,10 @@
 // tavlo-ii-cli: the program's jobs without its windows.
 #include "model/Dates.h"
 #include "model/TestRecord.h"
+#include "resources/StringTable.h"
 #include "scoring/NormImport.h"
 #include "scoring/Scoring.h"
 #include "store/NewDatabase.h"
-#include "store/PersonTable.h"
-#include "store/ScoreTables.h"
 #include "store/TestStore.h"
 #include "store/Workgroup.h"
 #include "vandrel/MessageSink.h"
@@ -159,9 +158,13 @@ bool connectFolder(tavlo::Database& db, const QString& folder)
 {
     const QDir dir(folder);
     const tavlo::Account account = tavlo::DecipherAccount();
-    return db.DbConnect(QStringLiteral("TAVLO-II"), account.name, account.password,
-                        dir.filePath(tavlo::kDatabaseFileName), dir.filePath(tavlo::kWorkgroupFileName))
-           == 1;
+    if (db.DbConnect(QStringLiteral("TAVLO-II"), account.name, account.password,
+                     dir.filePath(tavlo::kDatabaseFileName), dir.filePath(tavlo::kWorkgroupFileName))
+        == 1)
+        return true;
+    // As in the program: the driver's reason first, then the system's own message.
+    tavlo::tell(tavlo::LoadString(60), tavlo::MessageIcon::Stop);
+    return false;
 }
 
 int score(const QStringList& args)
@@ -177,10 +180,8 @@ int score(const QStringList& args)
         return kFailure;
     tavlo::TestRecord test;
     tavlo::NormState norms;
-    tavlo::ClearScores(test);
-    if (!tavlo::ReadPerson(db, test.person, id))
-        return kFailure;
-    if (!tavlo::ReadTestData(db, test) || !tavlo::ReadTestDataMF(db, test))
+    // The person and both score rows as one version, even while another program saves it.
+    if (!tavlo::ReadTest(db, test, id))
         return kFailure;
     tavlo::SelectAgeGroup(db, norms, test);
     tavlo::ScoreTest(db, norms, test);

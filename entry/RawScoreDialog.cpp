@@ -224,7 +224,7 @@ void RawScoreDialog::acceptScores()
     if (CheckRawScores() != 1)
         return;
     // A save that fails has said why; the dialog stays, with everything typed still in it.
-    if (!SaveTest(m_context.db, m_context.test, m_context.testIsNew))
+    if (!SaveTestMindingReadOnly(m_context.db, m_context.test, m_context.testIsNew, m_context.readOnlyDatabase))
         return;
     m_context.testIsNew = false;
     done(1);

@@ -1,11 +1,22 @@
 #include "store/Database.h"
 
+#include "store/ConnectionString.h"
 #include "store/Workgroup.h"
 #include "vandrel/MessageSink.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
 
 namespace tavlo {
 
 namespace {
+
+// Every table some job of the program reads or writes (data/schema.sql).
+constexpr const char* kRequiredTables[] = {"TESTPERSON",   "TESTPERSON_COUNTER", "TESTDATA_TAVLO",
+                                           "TESTDATA_TAVLO_MF", "NORMER_TAVLO",   "NORMGRUPPER_TAVLO",
+                                           "SEC"};
 
 QString diagnosticOf(SQLSMALLINT type, SQLHANDLE handle)
 {
@@ -25,7 +36,21 @@ QString diagnosticOf(SQLSMALLINT type, SQLHANDLE handle)
 
 Database::~Database()
 {
+    releaseStatements(true);
     DbDisconnect();
+}
+
+void Database::releaseStatements(bool forget)
+{
+    for (Statement* statement : m_statements) {
+        if (statement->m_stmt)
+            SQLFreeHandle(SQL_HANDLE_STMT, statement->m_stmt);
+        statement->m_stmt = nullptr;
+        if (forget)
+            statement->m_db = nullptr;
+    }
+    if (forget)
+        m_statements.clear();
 }
 
 int Database::DbConnect(const QString&, const QString& account, const QString& password,
@@ -37,13 +62,15 @@ int Database::DbConnect(const QString&, const QString& account, const QString& p
         tell(error, MessageIcon::Stop);
         return 0;
     }
+    // The template decides which library the driver manager loads and what the driver does.
+    if (const auto refusal = CheckConnectionTemplate(*connectionTemplate, workgroupPath)) {
+        tell(*refusal, MessageIcon::Stop);
+        return 0;
+    }
     // A value cannot be quoted for every driver: a ';' would end it and start another key.
     for (const QString& value : {databasePath, workgroupPath}) {
-        if (value.contains(u';')) {
-            tell(QStringLiteral("Stien %1 inneholder tegnet ';', som en databasetilkobling ikke kan bruke. "
-                                "Flytt databasefilene til en mappe uten ';' i navnet.")
-                     .arg(value),
-                 MessageIcon::Stop);
+        if (const auto refusal = CheckConnectionPath(value)) {
+            tell(*refusal, MessageIcon::Stop);
             return 0;
         }
     }
@@ -71,16 +98,27 @@ int Database::connectWith(const QString& connectionString, bool probe)
     if (!SQL_SUCCEEDED(rc))
         return reportConnectFailure();
 
-    if (!probe)
-        return 1;
-    // A file that is not a database connects and fails only at its first statement.
-    Statement first(*this);
-    if (!first.allocated() || !first.execDirect(QStringLiteral("SELECT COUNT(*) FROM TESTPERSON"))) {
-        first.report();
+    if (probe && !probeTables()) {
         DbDisconnect();
         return 0;
     }
+    const QString file = SqliteDatabaseFile(connectionString);
+    m_databaseFile = file.isEmpty() ? QString() : QFileInfo(file).absoluteFilePath();
     return 1;
+}
+
+bool Database::probeTables()
+{
+    // A file that is not a database connects and fails only at its first statement; a
+    // database without one of the tables would fail halfway through a job.
+    for (const char* table : kRequiredTables) {
+        Statement probe(*this);
+        if (!probe.execDirect(QStringLiteral("SELECT 1 FROM %1 WHERE 1 = 0").arg(QLatin1String(table)))) {
+            probe.report();
+            return false;
+        }
+    }
+    return true;
 }
 
 int Database::reportConnectFailure()
@@ -97,7 +135,10 @@ int Database::reportConnectFailure()
 
 int Database::DbDisconnect()
 {
+    m_databaseFile.clear();
     if (m_dbc) {
+        // A statement still open would otherwise free its handle after the connection's.
+        releaseStatements(false);
         if (m_inTransaction)
             endTransaction(false);
         SQLDisconnect(m_dbc);
@@ -131,10 +172,12 @@ int Database::DbReportError(SQLHSTMT statement)
     return 0;
 }
 
-bool Database::beginTransaction()
+bool Database::beginTransaction(bool snapshot)
 {
     if (!m_dbc || m_inTransaction)
         return false;
+    if (snapshot)
+        raiseIsolationForSnapshot();
     const SQLRETURN rc = SQLSetConnectAttr(m_dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF),
                                            SQL_IS_UINTEGER);
     m_inTransaction = SQL_SUCCEEDED(rc);
@@ -151,17 +194,39 @@ bool Database::endTransaction(bool commit)
     if (!ended)
         SQLEndTran(SQL_HANDLE_DBC, m_dbc, SQL_ROLLBACK);
     SQLSetConnectAttr(m_dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), SQL_IS_UINTEGER);
+    if (m_isolationToRestore) {
+        SQLSetConnectAttr(m_dbc, SQL_ATTR_TXN_ISOLATION, reinterpret_cast<SQLPOINTER>(SQLULEN(m_isolationToRestore)),
+                          SQL_IS_UINTEGER);
+        m_isolationToRestore = 0;
+    }
     m_inTransaction = false;
     return ended;
 }
 
-Transaction::Transaction(Database& db)
+void Database::raiseIsolationForSnapshot()
+{
+    // SQLite is serializable anyway; a server at read committed (PostgreSQL's default) would
+    // show each statement another moment. Writes keep the default: under repeatable read a
+    // server refuses a concurrent update instead of waiting for it.
+    SQLUINTEGER offered = 0;
+    SQLUINTEGER current = 0;
+    if (!SQL_SUCCEEDED(SQLGetInfo(m_dbc, SQL_TXN_ISOLATION_OPTION, &offered, sizeof offered, nullptr))
+        || !(offered & SQL_TXN_REPEATABLE_READ)
+        || !SQL_SUCCEEDED(SQLGetConnectAttr(m_dbc, SQL_ATTR_TXN_ISOLATION, &current, sizeof current, nullptr))
+        || (current != SQL_TXN_READ_COMMITTED && current != SQL_TXN_READ_UNCOMMITTED))
+        return;
+    if (SQL_SUCCEEDED(SQLSetConnectAttr(m_dbc, SQL_ATTR_TXN_ISOLATION,
+                                        reinterpret_cast<SQLPOINTER>(SQLULEN(SQL_TXN_REPEATABLE_READ)), SQL_IS_UINTEGER)))
+        m_isolationToRestore = current;
+}
+
+Transaction::Transaction(Database& db, Kind kind)
     : m_db(db)
 {
     if (db.inTransaction())
         m_nested = true;
     else
-        m_owner = db.beginTransaction();
+        m_owner = db.beginTransaction(kind == Kind::Snapshot);
 }
 
 Transaction::~Transaction()
@@ -184,16 +249,27 @@ void Transaction::rollback()
 }
 
 Statement::Statement(Database& db)
-    : m_db(db)
+    : m_db(&db)
 {
     if (!db.handle() || !SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, db.handle(), &m_stmt)))
         m_stmt = nullptr;
+    db.m_statements.push_back(this);
 }
 
 Statement::~Statement()
 {
     if (m_stmt)
         SQLFreeHandle(SQL_HANDLE_STMT, m_stmt);
+    if (m_db)
+        std::erase(m_db->m_statements, this);
+}
+
+int Statement::report()
+{
+    if (m_db)
+        return m_db->DbReportError(m_stmt);
+    tell(QStringLiteral("Forbindelsen til databasen er lukket."), MessageIcon::Stop);
+    return 0;
 }
 
 bool Statement::prepare(const QString& sql)
@@ -327,6 +403,23 @@ Date Statement::getDate(int column, bool* ok)
     if (!read || indicator == SQL_NULL_DATA)
         return Date{};
     return Date{int16_t(value.year), int16_t(value.month), int16_t(value.day)};
+}
+
+QString ReadOnlyDatabaseFile(const Database& db)
+{
+    const QString file = db.databaseFile();
+    if (file.isEmpty())
+        return {};
+    const QFileInfo info(file);
+    // SQLite writes its journal beside the file, so the folder must take new files too.
+    const bool writable = info.isWritable() && QFileInfo(info.absolutePath()).isWritable();
+    return writable ? QString() : file;
+}
+
+QString ReadOnlyNotice(const QString& databaseFile)
+{
+    return QStringLiteral("Databasen %1 kan bare leses. Nye tester kan ikke lagres.")
+        .arg(QDir::toNativeSeparators(databaseFile));
 }
 
 } // namespace tavlo

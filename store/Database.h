@@ -12,8 +12,11 @@
 
 #include <deque>
 #include <optional>
+#include <vector>
 
 namespace tavlo {
+
+class Statement;
 
 class Database {
 public:
@@ -27,11 +30,16 @@ public:
     // 1 on success; 0 after the driver's message.
     int DbConnect(const QString& name, const QString& account, const QString& password,
                   const QString& databasePath, const QString& workgroupPath);
-    // Connects with a complete connection string. probe runs a first statement against the
-    // person table, since a file that is not a database connects without complaint.
+    // Connects with a complete connection string. probe looks for every table the program
+    // uses, since a file that is not a database (or lacks a table) connects without complaint.
     int connectWith(const QString& connectionString, bool probe = true);
+    // Frees the statements still open on the connection first; they stay usable as objects
+    // and answer every call with failure.
     int DbDisconnect();
     bool isConnected() const { return m_dbc != nullptr; }
+    // The SQLite database file of the connection (from its Database= key); empty for a
+    // store that is not a file, or when not connected.
+    QString databaseFile() const { return m_databaseFile; }
 
     // Shows the last diagnostic of the statement (or of the connection) and returns 0.
     int DbReportError(SQLHSTMT statement = nullptr);
@@ -40,25 +48,43 @@ public:
 
     SQLHDBC handle() const { return m_dbc; }
 
-    // Manual-commit mode for a group of writes; see Transaction.
-    bool beginTransaction();
+    // Manual-commit mode for a group of writes or reads; see Transaction. snapshot asks for
+    // an isolation in which every statement sees the same moment (for the transaction only).
+    bool beginTransaction(bool snapshot = false);
     bool endTransaction(bool commit);
     bool inTransaction() const { return m_inTransaction; }
 
 private:
+    friend class Statement;
     int reportConnectFailure();
+    bool probeTables();
+    void releaseStatements(bool forget);
+    void raiseIsolationForSnapshot();
 
     SQLHENV m_env = nullptr;
     SQLHDBC m_dbc = nullptr;
     bool m_inTransaction = false;
+    SQLUINTEGER m_isolationToRestore = 0; // 0: none changed
+    QString m_databaseFile;
+    // Every live Statement on this connection: a statement handle must never outlive its
+    // connection, whichever of the two goes first.
+    std::vector<Statement*> m_statements;
 };
+
+// The database file of the connection when this process cannot write it (the file, or the
+// folder SQLite needs for its journal); empty when it can, or when the store is not a file.
+QString ReadOnlyDatabaseFile(const Database& db);
+// The notice for such a file: "Databasen ... kan bare leses. Nye tester kan ikke lagres."
+QString ReadOnlyNotice(const QString& databaseFile);
 
 // All or nothing: the writes between construction and commit() are one transaction; a
 // transaction not committed is rolled back when it goes out of scope. Inside another
-// transaction it does nothing: the outer one decides.
+// transaction it does nothing: the outer one decides. A Snapshot is for reads that must
+// see one moment of the database; end it with rollback(), there is nothing to keep.
 class Transaction {
 public:
-    explicit Transaction(Database& db);
+    enum class Kind { Write, Snapshot };
+    explicit Transaction(Database& db, Kind kind = Kind::Write);
     ~Transaction();
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
@@ -88,7 +114,6 @@ public:
 
     bool allocated() const { return m_stmt != nullptr; }
     SQLHSTMT handle() const { return m_stmt; }
-    Database& database() const { return m_db; }
 
     // Each returns false on failure without showing anything; report() shows it.
     bool prepare(const QString& sql);
@@ -109,13 +134,14 @@ public:
     QString getText(int column, bool* ok = nullptr);
     Date getDate(int column, bool* ok = nullptr);
 
-    int report() { return m_db.DbReportError(m_stmt); }
-    QString diagnostic() const { return m_db.diagnostic(m_stmt); }
+    int report();
+    QString diagnostic() const { return m_db ? m_db->diagnostic(m_stmt) : QString(); }
 
 private:
+    friend class Database;
     static bool succeeded(SQLRETURN rc) { return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO; }
 
-    Database& m_db;
+    Database* m_db; // null once the Database itself is gone
     SQLHSTMT m_stmt = nullptr;
     // Parameter buffers: stable addresses until the statement is freed.
     std::deque<SQLINTEGER> m_ints;

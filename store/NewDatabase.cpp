@@ -1,6 +1,8 @@
 #include "store/NewDatabase.h"
 
 #include "model/PersonText.h"
+#include "store/CollectingSink.h"
+#include "store/ConnectionString.h"
 #include "store/Database.h"
 #include "store/NormTables.h"
 #include "store/Workgroup.h"
@@ -10,32 +12,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
+#include <QLockFile>
+#include <QRegularExpression>
 #include <QTemporaryFile>
 
 namespace tavlo {
 
 namespace {
-
-// Keeps the database's own messages for the caller instead of showing them.
-class CollectingSink : public MessageSink {
-public:
-    CollectingSink()
-        : m_previous(&messageSink())
-    {
-        setMessageSink(this);
-    }
-    ~CollectingSink() override { setMessageSink(m_previous == this ? nullptr : m_previous); }
-    void show(const QString&, const QString& text, MessageIcon) override { texts.append(text); }
-    bool ask(const QString&, const QString& text, MessageIcon, bool) override
-    {
-        texts.append(text);
-        return false;
-    }
-    QStringList texts;
-
-private:
-    MessageSink* m_previous;
-};
 
 std::optional<QString> checkCredential(const QString& what, const QString& value)
 {
@@ -74,6 +57,65 @@ bool fillDatabase(Database& db, const QString& user, const QString& password, QS
     return true;
 }
 
+const QString kBuildingPattern = QStringLiteral(".TAVLO-II-XXXXXX.mdb");
+
+void removeWithJournal(const QString& path)
+{
+    for (const char* suffix : {"", "-journal", "-wal", "-shm"})
+        QFile::remove(path + QLatin1String(suffix));
+}
+
+// The temporary databases of runs that were killed (QTemporaryFile fills the six X with
+// letters and digits), and their journals.
+void removeLeftovers(const QDir& dir)
+{
+    static const QRegularExpression own(QStringLiteral("^\\.TAVLO-II-[A-Za-z0-9]{6}\\.mdb(-journal|-wal|-shm)?$"));
+    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        if (own.match(name).hasMatch())
+            QFile::remove(dir.filePath(name));
+    }
+}
+
+std::optional<QString> existingFile(const QString& databasePath, const QString& workgroupPath)
+{
+    for (const QString& path : {databasePath, workgroupPath}) {
+        if (QFileInfo::exists(path))
+            return QStringLiteral("%1 finnes allerede. Ingenting er endret.").arg(path);
+    }
+    return std::nullopt;
+}
+
+bool buildDatabase(const QString& path, const QString& user, const QString& password, QString* error)
+{
+    CollectingSink collect;
+    Database db;
+    // The file is there already. NoCreat before the path, so that even a path the driver
+    // misreads cannot hide it and have a database made elsewhere.
+    if (!db.connectWith(QStringLiteral("DRIVER=SQLite3;NoCreat=1;Timeout=10000;Database=") + path, false)) {
+        *error = collect.texts.join(u' ');
+        return false;
+    }
+    if (!fillDatabase(db, user, password, error)) {
+        if (error->isEmpty())
+            *error = collect.texts.join(u' ');
+        return false;
+    }
+    return true;
+}
+
+// Opens the new database as the program will, at the path asked for and through its
+// workgroup file, and finds every table there.
+bool opensWhereAsked(const QString& databasePath, const QString& workgroupPath, QString* error)
+{
+    CollectingSink collect;
+    Database db;
+    const Account account = DecipherAccount();
+    if (db.DbConnect(QStringLiteral("TAVLO-II"), account.name, account.password, databasePath, workgroupPath) == 1)
+        return true;
+    *error = collect.texts.join(u' ');
+    return false;
+}
+
 } // namespace
 
 QStringList SchemaStatements()
@@ -108,38 +150,51 @@ CreateResult CreateDatabase(const QString& folder, const QString& user, const QS
         if (const auto refusal = checkCredential(what, value))
             return say(CreateResult::Refused, *refusal);
     }
-    const QDir dir(folder);
+    const QDir dir(QDir(folder).absolutePath());
     const QString databasePath = dir.filePath(kDatabaseFileName);
     const QString workgroupPath = dir.filePath(kWorkgroupFileName);
-    for (const QString& path : {databasePath, workgroupPath}) {
-        if (QFileInfo::exists(path))
-            return say(CreateResult::Refused, QStringLiteral("%1 finnes allerede. Ingenting er endret.").arg(path));
-    }
+    // The path goes into a connection string: a character that ends or wraps a value there
+    // would have the driver build the database somewhere else.
+    if (const auto refusal = CheckConnectionPath(databasePath))
+        return say(CreateResult::Refused, *refusal + QStringLiteral(" Ingenting er opprettet."));
+    if (const auto existing = existingFile(databasePath, workgroupPath))
+        return say(CreateResult::Refused, *existing);
     const bool folderExisted = dir.exists();
-    if (!folderExisted && !QDir().mkpath(folder))
+    if (!folderExisted && !QDir().mkpath(dir.path()))
         return say(CreateResult::Failed, QStringLiteral("Mappen %1 kunne ikke opprettes.").arg(folder));
+
+    // One run at a time in a folder; while this one holds the lock, a temporary database
+    // here is what a killed run left.
+    QLockFile lock(dir.filePath(QStringLiteral(".TAVLO-II-init.lock")));
+    QTemporaryFile building(dir.filePath(kBuildingPattern));
+    QString buildingPath;
     const auto failed = [&](const QString& reason) {
+        if (!buildingPath.isEmpty())
+            removeWithJournal(buildingPath);
+        lock.unlock();
         if (!folderExisted)
-            QDir().rmdir(folder);
+            QDir().rmdir(dir.path());
         return say(CreateResult::Failed,
                    QStringLiteral("Databasen kunne ikke opprettes i %1: %2").arg(QDir::toNativeSeparators(folder), reason));
     };
+    if (!lock.tryLock(0)) {
+        if (lock.error() == QLockFile::LockFailedError)
+            return say(CreateResult::Refused, QStringLiteral("En annen oppretting av databasen pågår i %1. Ingenting er endret.")
+                                                  .arg(QDir::toNativeSeparators(dir.path())));
+        return failed(QStringLiteral("mappen kan ikke skrives."));
+    }
+    if (const auto existing = existingFile(databasePath, workgroupPath))
+        return say(CreateResult::Refused, *existing);
+    removeLeftovers(dir);
 
     // Built under a temporary name and renamed at the end: never half a database.
-    QTemporaryFile building(dir.filePath(QStringLiteral(".TAVLO-II-XXXXXX.mdb")));
     if (!building.open())
         return failed(building.errorString());
+    buildingPath = building.fileName();
     building.close();
-    {
-        CollectingSink collect;
-        Database db;
-        QString error;
-        if (!db.connectWith(QStringLiteral("DRIVER=SQLite3;Database=%1;Timeout=10000").arg(building.fileName()), false))
-            return failed(collect.texts.join(u' '));
-        if (!fillDatabase(db, user, password, &error))
-            return failed(error.isEmpty() ? collect.texts.join(u' ') : error);
-    }
     QString error;
+    if (!buildDatabase(buildingPath, user, password, &error))
+        return failed(error);
     if (!WriteWorkgroupFile(workgroupPath, kSqliteConnectionTemplate, &error))
         return failed(error);
     if (!building.rename(databasePath)) {
@@ -147,8 +202,13 @@ CreateResult CreateDatabase(const QString& folder, const QString& user, const QS
         return failed(building.errorString());
     }
     building.setAutoRemove(false);
-    // Children's data: the owner and the clinic's group, nobody else.
-    QFile::setPermissions(databasePath, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup);
+    buildingPath.clear();
+    QFile::setPermissions(databasePath, kDatabaseFilePermissions);
+    if (!opensWhereAsked(databasePath, workgroupPath, &error)) {
+        removeWithJournal(databasePath);
+        QFile::remove(workgroupPath);
+        return failed(error);
+    }
     return say(CreateResult::Created, QStringLiteral("Databasen er opprettet: %1").arg(QDir::toNativeSeparators(databasePath)));
 }
 

@@ -1,7 +1,9 @@
 #include "store/TestStore.h"
 
+#include "store/CollectingSink.h"
 #include "store/PersonTable.h"
 #include "store/ScoreTables.h"
+#include "vandrel/MessageSink.h"
 
 namespace tavlo {
 
@@ -43,11 +45,40 @@ bool SaveTest(Database& db, TestRecord& test, bool isNew)
     return false;
 }
 
+bool SaveTestMindingReadOnly(Database& db, TestRecord& test, bool isNew, QString readOnlyFile)
+{
+    if (readOnlyFile.isEmpty())
+        readOnlyFile = ReadOnlyDatabaseFile(db);
+    if (readOnlyFile.isEmpty())
+        return SaveTest(db, test, isNew);
+    QStringList said;
+    bool saved = false;
+    {
+        CollectingSink collect;
+        saved = SaveTest(db, test, isNew);
+        said = collect.texts;
+    }
+    if (!saved) {
+        QString text = ReadOnlyNotice(readOnlyFile)
+                       + QStringLiteral(" Testen er ikke lagret, men alt du har skrevet inn, er beholdt.");
+        if (!said.isEmpty())
+            text += QStringLiteral("\n\nMelding fra databasen: ") + said.join(u'\n');
+        tell(text, MessageIcon::Exclamation);
+    }
+    return saved;
+}
+
 int ReadTest(Database& db, TestRecord& test, int id)
 {
     // A person stored without score rows must not show the scores of the test read before.
     ClearScores(test);
-    return ReadPerson(db, test.person, id) && ReadTestData(db, test) && ReadTestDataMF(db, test) ? 1 : 0;
+    // One snapshot for the three rows, so that a save by another program meanwhile is seen
+    // whole or not at all (SQLite keeps its shared lock from the first SELECT to the end).
+    Transaction snapshot(db, Transaction::Kind::Snapshot);
+    const int read = ReadPerson(db, test.person, id) && ReadTestData(db, test) && ReadTestDataMF(db, test) ? 1 : 0;
+    // Nothing was written: ending it without a commit cannot fail and keeps nothing.
+    snapshot.rollback();
+    return read;
 }
 
 bool DeleteTest(Database& db, int id)

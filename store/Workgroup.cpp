@@ -38,10 +38,13 @@ std::optional<QString> ReadConnectionTemplate(const QString& workgroupPath, QStr
     return std::nullopt;
 }
 
-bool WriteWorkgroupFile(const QString& workgroupPath, const QString& connectionTemplate, QString* error)
+bool WriteWorkgroupFile(const QString& workgroupPath, const QString& connectionTemplate, QString* error,
+                        QFileDevice::Permissions permissions)
 {
     QSaveFile file(workgroupPath);
-    if (file.open(QIODevice::WriteOnly)) {
+    // Set on the temporary file before anything is in it, so the committed file never was
+    // readable by more users than the database.
+    if (file.open(QIODevice::WriteOnly) && file.setPermissions(permissions)) {
         file.write("; TAVLO-II workgroup file: how the program reaches its database.\n"
                    "; Template is filled with the database path (%1), this file's path (%2),\n"
                    "; the program's account (%3) and its password (%4).\n");

@@ -2,6 +2,7 @@
 // The workgroup file Virod.mdw beside the database holds the connection template, so that
 // another ODBC source is a matter of configuration.
 
+#include <QFileDevice>
 #include <QString>
 #include <QStringList>
 
@@ -15,8 +16,15 @@ inline const QString kSqliteConnectionTemplate = QStringLiteral("DRIVER=SQLite3;
 
 // The template of the workgroup file, or nullopt with the reason in error.
 std::optional<QString> ReadConnectionTemplate(const QString& workgroupPath, QString* error);
-// Writes a workgroup file holding the template; false with the reason in error.
-bool WriteWorkgroupFile(const QString& workgroupPath, const QString& connectionTemplate, QString* error);
+// Children's data: the owner and the clinic's group, nobody else. The database file and the
+// workgroup file (which holds the account) both.
+inline const QFileDevice::Permissions kDatabaseFilePermissions =
+    QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::WriteGroup;
+
+// Writes a workgroup file holding the template, with permissions from its first byte; false
+// with the reason in error.
+bool WriteWorkgroupFile(const QString& workgroupPath, const QString& connectionTemplate, QString* error,
+                        QFileDevice::Permissions permissions = kDatabaseFilePermissions);
 
 // Fills "%s" in order and "%1".."%9" by position with values; "%%" is a percent sign.
 QString FillConnectionTemplate(const QString& connectionTemplate, const QStringList& values);

@@ -5,12 +5,15 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLockFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace tavlo;
 
@@ -132,4 +135,73 @@ TEST(NewDatabase, FolderThatCannotBeMadeFailsCleanly)
                              &message),
               CreateResult::Failed);
     EXPECT_FALSE(message.isEmpty());
+}
+
+TEST(NewDatabase, AFolderTheConnectionStringCannotCarryIsRefusedBeforeAnythingIsWritten)
+{
+    for (const QString& name : {QStringLiteral("a;b"), QStringLiteral("a{b"), QStringLiteral("a}b"),
+                                QStringLiteral("a\tb"), QStringLiteral("a\nb")}) {
+        SCOPED_TRACE(name.toStdString());
+        QTemporaryDir dir;
+        const CliRun run = cli({QStringLiteral("init-db"), dir.filePath(name), QStringLiteral("--user"),
+                                QStringLiteral("abc"), QStringLiteral("--password"), QStringLiteral("abcdef")});
+        EXPECT_EQ(run.status, 2) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(u"Ingenting er opprettet")) << run.err.toStdString();
+        EXPECT_FALSE(run.out.contains(u"opprettet")) << run.out.toStdString();
+        // Neither the folder asked for nor the one the driver would have read.
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+    }
+}
+
+namespace {
+
+// What a killed run leaves: its lock on the folder, naming a process that is gone.
+void leaveStaleLock(const QString& folder)
+{
+    const pid_t child = fork();
+    if (child == 0) {
+        QLockFile lock(folder + QStringLiteral("/.TAVLO-II-init.lock"));
+        lock.tryLock(0);
+        _exit(lock.isLocked() ? 0 : 1); // no destructor runs, as after a kill
+    }
+    int status = -1;
+    waitpid(child, &status, 0);
+    ASSERT_EQ(status, 0);
+}
+
+void touch(const QString& path)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("x");
+}
+
+} // namespace
+
+TEST(NewDatabase, WhatAKilledRunLeftIsRemovedButNeverAnotherRunsWork)
+{
+    QTemporaryDir dir;
+    const QStringList args = {QStringLiteral("init-db"), dir.path(), QStringLiteral("--user"), QStringLiteral("abc"),
+                              QStringLiteral("--password"), QStringLiteral("abcdef")};
+    const QStringList left = {QStringLiteral(".TAVLO-II-Ab3xZ9.mdb"), QStringLiteral(".TAVLO-II-Ab3xZ9.mdb-journal")};
+    for (const QString& name : left)
+        touch(dir.filePath(name));
+    touch(dir.filePath(QStringLiteral(".TAVLO-II-notater.mdb")));
+    const auto entries = [&] { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).join(u' ').toStdString(); };
+
+    // Another run at work in the folder: its files are left alone.
+    {
+        QLockFile running(dir.filePath(QStringLiteral(".TAVLO-II-init.lock")));
+        ASSERT_TRUE(running.tryLock(0));
+        const CliRun run = cli(args);
+        EXPECT_EQ(run.status, 2) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(u"En annen oppretting")) << run.err.toStdString();
+        for (const QString& name : left)
+            EXPECT_NE(entries().find(name.toStdString() + ' '), std::string::npos) << entries();
+    }
+
+    leaveStaleLock(dir.path());
+    const CliRun run = cli(args);
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(entries(), ".TAVLO-II-notater.mdb TAVLO-II.mdb Virod.mdw");
 }

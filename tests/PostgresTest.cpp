@@ -13,7 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <set>
+#include <thread>
 
 using namespace tavlo;
 using tavlo::test::RecordingSink;
@@ -119,4 +121,42 @@ TEST_F(Postgres, TwoConnectionsGetDistinctNumbers)
         ids.insert(t.person.ID);
     }
     EXPECT_EQ(ids.size(), 10u);
+}
+
+TEST_F(Postgres, AReadSeesOneVersionOfATestThatIsBeingRewritten)
+{
+    // At read committed each SELECT would see another moment; the read asks for one.
+    RecordingSink sink;
+    TestRecord t = makeTest(QStringLiteral("Kari"), {2012, 1, 2});
+    t.person.OTHER = QStringLiteral("0");
+    t.scores.AI = 0;
+    t.grid.cell(1) = 0;
+    ASSERT_TRUE(SaveTest(db, t, true));
+    std::atomic<bool> done = false;
+    std::thread writer([&] {
+        Database other;
+        if (!connect(other))
+            return;
+        for (int n = 1; !done; ++n) {
+            TestRecord next = t;
+            next.person.OTHER = QString::number(n);
+            next.scores.AI = n;
+            next.grid.cell(1) = n;
+            SaveTest(other, next, false);
+        }
+    });
+    int mixed = 0;
+    for (int i = 0; i < 300; ++i) {
+        TestRecord back;
+        ASSERT_EQ(ReadTest(db, back, t.person.ID), 1);
+        if (back.person.OTHER.toInt() != back.scores.AI || back.scores.AI != back.grid.cell(1))
+            ++mixed;
+    }
+    done = true;
+    writer.join();
+    EXPECT_EQ(mixed, 0);
+    // Back at the server's default for the writes.
+    SQLUINTEGER isolation = 0;
+    ASSERT_TRUE(SQL_SUCCEEDED(SQLGetConnectAttr(db.handle(), SQL_ATTR_TXN_ISOLATION, &isolation, sizeof isolation, nullptr)));
+    EXPECT_EQ(isolation, SQLUINTEGER(SQL_TXN_READ_COMMITTED));
 }

@@ -2,6 +2,7 @@
 #include "RecordingSink.h"
 #include "Screenshots.h"
 #include "TempDatabase.h"
+#include "Unprivileged.h"
 #include "app/AppContext.h"
 #include "entry/RawScoreDialog.h"
 #include "resources/StringTable.h"
@@ -15,6 +16,8 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QTest>
 #include <QTimer>
 
@@ -273,6 +276,40 @@ TEST_F(RawScores, AFailedSaveKeepsTheDialogAndEverythingTyped)
     QTest::mouseClick(dialog->cancelButton(), Qt::LeftButton);
     EXPECT_EQ(dialog->result(), 0);
     EXPECT_FALSE(dialog->isVisible());
+}
+
+TEST_F(RawScores, ASaveToADatabaseThatCanOnlyBeReadIsToldOnceAndKeepsEverything)
+{
+    TAVLO_RUN_UNPRIVILEGED();
+    db.db.DbDisconnect();
+    ASSERT_TRUE(QFile::setPermissions(db.databasePath(), QFile::ReadOwner | QFile::ReadGroup));
+    ASSERT_TRUE(db.connect(context.db));
+    context.readOnlyDatabase = ReadOnlyDatabaseFile(context.db);
+    ASSERT_EQ(context.readOnlyDatabase, db.databasePath());
+    open(8);
+    context.testIsNew = true;
+    type(Key::AI, QStringLiteral("20"));
+    type(Key::BK, QStringLiteral("12"));
+    type(Key::MO_B, QStringLiteral("0"));
+    QStringList typed;
+    for (int r = 1; r <= 60; ++r)
+        typed.append(dialog->field(r)->text());
+
+    QTest::mouseClick(dialog->continueButton(), Qt::LeftButton);
+    EXPECT_EQ(dialog->result(), 0);
+    EXPECT_TRUE(dialog->isVisible());
+    ASSERT_EQ(sink.messages.size(), 1) << sink.texts().join(u'\n').toStdString();
+    const QString text = sink.messages[0].text;
+    EXPECT_TRUE(text.startsWith(QStringLiteral("Databasen %1 kan bare leses. Nye tester kan ikke lagres. Testen er ikke "
+                                               "lagret, men alt du har skrevet inn, er beholdt.")
+                                    .arg(QDir::toNativeSeparators(db.databasePath()))))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(u"attempt to write a readonly database")) << "the driver's text as the detail";
+    EXPECT_EQ(sink.messages[0].icon, MessageIcon::Exclamation);
+    for (int r = 1; r <= 60; ++r)
+        EXPECT_EQ(dialog->field(r)->text(), typed[r - 1]) << r;
+    EXPECT_EQ(context.test.person.ID, 0);
+    EXPECT_TRUE(context.testIsNew);
 }
 
 TEST_F(RawScores, TabbingKeepsTheFocusedFieldInSight)

@@ -1,3 +1,4 @@
+#include "DamagedDatabase.h"
 #include "RecordingSink.h"
 #include "TempDatabase.h"
 #include "Unprivileged.h"
@@ -8,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -16,6 +18,7 @@
 #include <cstring>
 
 using namespace tavlo;
+using tavlo::test::Damage;
 using tavlo::test::RecordingSink;
 using tavlo::test::TempDatabase;
 
@@ -69,6 +72,24 @@ Outcome startUp(AppContext& context, const QString& chosenFile = {}, int loginRe
     };
     outcome.started = RunStartUp(nullptr, context, seams);
     return outcome;
+}
+
+// The driver's reason, then the system's connection message, and no login.
+void expectRefusedConnection(const Damage& damage)
+{
+    TempDatabase db;
+    tavlo::test::applyDamage(db, damage);
+    setUserFolder(db.folder() + u'/');
+    RecordingSink sink;
+    AppContext context;
+    const Outcome o = startUp(context);
+    EXPECT_FALSE(o.started);
+    EXPECT_EQ(o.loginCalls, 0);
+    EXPECT_FALSE(context.db.isConnected());
+    ASSERT_EQ(sink.messages.size(), 2) << sink.texts().join(u'\n').toStdString();
+    EXPECT_TRUE(sink.messages[0].text.contains(damage.driverSays)) << sink.messages[0].text.toStdString();
+    EXPECT_EQ(sink.messages[0].icon, MessageIcon::Stop);
+    EXPECT_EQ(sink.messages[1].text, LoadString(60));
 }
 
 class StartUp : public ::testing::Test {
@@ -248,4 +269,52 @@ TEST_F(StartUp, RegistryThatCannotBeWrittenEndsWithE0915)
               QStringLiteral("Feil ved write (1613). Kontakt programvareleverandøren."));
     EXPECT_EQ(sink.texts().last(),
               QStringLiteral("Det oppsto en feil ved registreringen av registerverdi. Programmet avsluttes (E0915)"));
+}
+
+TEST_F(StartUp, EveryKindOfDamagedDatabaseEndsWithTheConnectionMessage)
+{
+    for (const Damage& damage : tavlo::test::damagedDatabases()) {
+        SCOPED_TRACE(damage.name.toStdString());
+        expectRefusedConnection(damage);
+    }
+}
+
+TEST_F(StartUp, UnreadableDatabaseEndsWithTheConnectionMessage)
+{
+    TAVLO_RUN_UNPRIVILEGED();
+    expectRefusedConnection(tavlo::test::unreadableDatabase());
+}
+
+TEST_F(StartUp, ADatabaseThatCannotBeWrittenIsToldAfterTheLogin)
+{
+    TAVLO_RUN_UNPRIVILEGED();
+    TempDatabase db;
+    db.db.DbDisconnect();
+    setUserFolder(db.folder() + u'/');
+    const auto readWrite = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+    const auto restore = qScopeGuard([&] { QFile::setPermissions(db.folder(), readWrite); });
+    const QString notice = QStringLiteral("Databasen %1 kan bare leses. Nye tester kan ikke lagres.")
+                               .arg(QDir::toNativeSeparators(db.databasePath()));
+    // The file itself; then only its folder, where SQLite writes its journal.
+    ASSERT_TRUE(QFile::setPermissions(db.databasePath(), QFile::ReadOwner | QFile::ReadGroup));
+    for (const QString& round : {QStringLiteral("file"), QStringLiteral("folder")}) {
+        SCOPED_TRACE(round.toStdString());
+        RecordingSink sink;
+        AppContext context;
+        const Outcome o = startUp(context);
+        EXPECT_TRUE(o.started);
+        EXPECT_EQ(o.loginCalls, 1);
+        ASSERT_EQ(sink.messages.size(), 1) << sink.texts().join(u'\n').toStdString();
+        EXPECT_EQ(sink.messages[0].text, notice);
+        EXPECT_EQ(sink.messages[0].icon, MessageIcon::Exclamation);
+        EXPECT_EQ(context.readOnlyDatabase, db.databasePath());
+        ASSERT_TRUE(QFile::setPermissions(db.databasePath(), QFile::ReadOwner | QFile::WriteOwner));
+        ASSERT_TRUE(QFile::setPermissions(db.folder(), QFile::ReadOwner | QFile::ExeOwner));
+    }
+    ASSERT_TRUE(QFile::setPermissions(db.folder(), readWrite));
+    RecordingSink sink;
+    AppContext context;
+    EXPECT_TRUE(startUp(context).started);
+    EXPECT_TRUE(sink.messages.isEmpty()) << sink.texts().join(u'\n').toStdString();
+    EXPECT_TRUE(context.readOnlyDatabase.isEmpty());
 }

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <set>
 #include <thread>
 
@@ -189,4 +191,72 @@ TEST(TestStore, TwoConnectionsNeverShareANumber)
     EXPECT_EQ(countRows(t, QStringLiteral("TESTDATA_TAVLO")), 2 * perWriter);
     EXPECT_EQ(NextPersonId(t.db), 2 * perWriter);
     EXPECT_TRUE(sink.messages.isEmpty()) << sink.texts().join(u'\n').toStdString();
+}
+
+namespace {
+
+// Every row of one version carries its number: the person's OTHER text, a raw score, a cell.
+TestRecord version(int id, int n)
+{
+    TestRecord test = fullTest(QStringLiteral("Kari"));
+    test.person.ID = id;
+    test.person.OTHER = QStringLiteral("Versjon %1").arg(n);
+    test.scores.AI = n;
+    test.grid.cell(1) = n;
+    return test;
+}
+
+} // namespace
+
+TEST(TestStore, AReadSeesOneVersionOfATestThatIsBeingRewritten)
+{
+    TempDatabase t;
+    RecordingSink sink; // the reads between a delete and the next save say the person is gone
+    TestRecord first = version(0, 1);
+    ASSERT_TRUE(SaveTest(t.db, first, true));
+    const int id = first.person.ID;
+
+    std::atomic<bool> done = false;
+    std::atomic<int> rewrites = 0;
+    std::thread writer([&] {
+        Database db;
+        if (!t.connect(db))
+            return;
+        for (int n = 2; !done; ++n) {
+            TestRecord test = version(id, n);
+            // Now and then another examiner deletes the test and it is saved again.
+            if (n % 4 == 0)
+                DeleteTest(db, id);
+            if (SaveTest(db, test, false))
+                ++rewrites;
+            // Room for the reader: SQLite's busy wait would otherwise let the writer run alone.
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    });
+    int whole = 0;
+    QStringList mixed;
+    for (int i = 0; i < 200; ++i) {
+        TestRecord back;
+        if (ReadTest(t.db, back, id) != 1)
+            continue;
+        ++whole;
+        const int n = back.person.OTHER.mid(8).toInt();
+        if (back.scores.AI != n || back.grid.cell(1) != n)
+            mixed.append(QStringLiteral("%1/%2/%3").arg(back.person.OTHER).arg(back.scores.AI).arg(back.grid.cell(1)));
+    }
+    done = true;
+    writer.join();
+    EXPECT_GT(rewrites, 10) << "the reads ran beside the writes";
+    EXPECT_GT(whole, 100);
+    EXPECT_TRUE(mixed.isEmpty()) << mixed.size() << " of " << whole << " reads mixed versions, e.g. "
+                                 << mixed.mid(0, 5).join(u", ").toStdString();
+    EXPECT_FALSE(t.db.inTransaction());
+    // A read that fails ends its snapshot too: the writer would otherwise wait for it for ever.
+    TestRecord none;
+    EXPECT_EQ(ReadTest(t.db, none, id + 1), 0);
+    EXPECT_FALSE(t.db.inTransaction());
+    TestRecord last = version(id, 0);
+    Database other;
+    ASSERT_TRUE(t.connect(other));
+    EXPECT_TRUE(SaveTest(other, last, false)) << sink.texts().last().toStdString();
 }

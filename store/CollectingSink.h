@@ -1,0 +1,35 @@
+#pragma once
+// While it lives, keeps every message instead of showing it (questions are answered no), so
+// the caller can say in one box what went wrong; the sink before it comes back after.
+
+#include "vandrel/MessageSink.h"
+
+#include <QStringList>
+
+namespace tavlo {
+
+class CollectingSink : public MessageSink {
+public:
+    CollectingSink()
+        : m_previous(&messageSink())
+    {
+        setMessageSink(this);
+    }
+    ~CollectingSink() override { setMessageSink(m_previous == this ? nullptr : m_previous); }
+    CollectingSink(const CollectingSink&) = delete;
+    CollectingSink& operator=(const CollectingSink&) = delete;
+
+    void show(const QString&, const QString& text, MessageIcon) override { texts.append(text); }
+    bool ask(const QString&, const QString& text, MessageIcon, bool) override
+    {
+        texts.append(text);
+        return false;
+    }
+
+    QStringList texts;
+
+private:
+    MessageSink* m_previous;
+};
+
+} // namespace tavlo
