@@ -20,6 +20,7 @@
 
 using namespace tavlo;
 using tavlo::test::childAged;
+using tavlo::test::childWithEveryMeasure;
 using tavlo::test::DrawnText;
 using tavlo::test::RecordingSink;
 using tavlo::test::TempDatabase;
@@ -131,14 +132,7 @@ protected:
     void child(int years, int months, int days, int sex, const QString& name, const QString& other)
     {
         TestRecord& t = context.test;
-        t = childAged(years, months, days);
-        for (const MeasureInfo& m : measures())
-            t.scores[m.key] = 5 + m.column % 7;
-        for (int block = 0; block < 7; ++block) {
-            t.grid.cell(16 * block + 7) = 1;
-            t.grid.cell(16 * block + 6) = 2;
-            t.grid.cell(16 * block + 11) = 7;
-        }
+        t = childWithEveryMeasure(years, months, days);
         t.person.NAMN = name;
         t.person.SEX = sex;
         t.person.OTHER = other;

@@ -26,6 +26,7 @@
 
 using namespace tavlo;
 using tavlo::test::childAged;
+using tavlo::test::childWithEveryMeasure;
 using tavlo::test::RecordingSink;
 using tavlo::test::TempDatabase;
 
@@ -249,14 +250,7 @@ protected:
     {
         ASSERT_TRUE(db.connect(context.db));
         TestRecord& t = context.test;
-        t = childAged(8, 2);
-        for (const MeasureInfo& m : measures())
-            t.scores[m.key] = 5 + m.column % 7;
-        for (int block = 0; block < 7; ++block) {
-            t.grid.cell(16 * block + 7) = 1;
-            t.grid.cell(16 * block + 6) = 2;
-            t.grid.cell(16 * block + 11) = 7;
-        }
+        t = childWithEveryMeasure(8, 2);
         t.person.NAMN = QStringLiteral("Kari Nordmann");
         t.person.SEX = 2;
         t.person.HANDEDNESS = 2;

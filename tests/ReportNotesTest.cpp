@@ -22,6 +22,7 @@
 
 using namespace tavlo;
 using tavlo::test::childAged;
+using tavlo::test::childWithEveryMeasure;
 using tavlo::test::DrawnText;
 using tavlo::test::RecordingPaintDevice;
 using tavlo::test::RecordingSink;
@@ -142,14 +143,7 @@ protected:
     // The same with every one of the 60 measures and a few cards in every trial.
     TestRecord everything(int years, int months)
     {
-        TestRecord t = childAged(years, months);
-        for (const MeasureInfo& m : measures())
-            t.scores[m.key] = 5 + m.column % 7;
-        for (int block = 0; block < 7; ++block) {
-            t.grid.cell(16 * block + 7) = 1;
-            t.grid.cell(16 * block + 6) = 2;
-            t.grid.cell(16 * block + 11) = 4;
-        }
+        TestRecord t = childWithEveryMeasure(years, months);
         score(t);
         return t;
     }

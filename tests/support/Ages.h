@@ -23,4 +23,18 @@ inline TestRecord childAged(int years, int months, int days = 0)
     return t;
 }
 
+// The same child with every one of the 60 measures entered and a few cards in every trial.
+inline TestRecord childWithEveryMeasure(int years, int months, int days = 0)
+{
+    TestRecord t = childAged(years, months, days);
+    for (const MeasureInfo& m : measures())
+        t.scores[m.key] = 5 + m.column % 7;
+    for (int block = 0; block < 7; ++block) {
+        t.grid.cell(16 * block + 7) = 1;
+        t.grid.cell(16 * block + 6) = 2;
+        t.grid.cell(16 * block + 11) = 7;
+    }
+    return t;
+}
+
 } // namespace tavlo::test
