@@ -19,7 +19,6 @@
 #include <gtest/gtest.h>
 
 using namespace tavlo;
-using tavlo::test::childAged;
 using tavlo::test::childWithEveryMeasure;
 using tavlo::test::DrawnText;
 using tavlo::test::RecordingSink;
