@@ -2,6 +2,7 @@
 
 #include "app/AppContext.h"
 #include "app/LoginDialog.h"
+#include "app/NewDatabaseDialog.h"
 #include "resources/StringTable.h"
 #include "store/NewDatabase.h"
 #include "store/Workgroup.h"
@@ -29,6 +30,12 @@ QString chooseWithDialog(QWidget* owner)
 {
     return QFileDialog::getOpenFileName(owner, QString(), QDir::currentPath(),
                                         QStringLiteral("All (*.*);;Text (*.TXT)"));
+}
+
+QString createWithDialog(QWidget* owner)
+{
+    NewDatabaseDialog dialog(owner);
+    return dialog.exec() == QDialog::Accepted ? dialog.createdFolder() : QString();
 }
 
 int loginWithDialog(QWidget* owner, Database& db)
@@ -81,7 +88,13 @@ bool RunStartUp(QWidget* owner, AppContext& context, const StartUpSeams& seams)
                 tell(QDir::toNativeSeparators(path));
         }
         stop(QStringLiteral("Det var ikke mulig å finne noen av de følgende databasefilene: TAVLO-II.mdb, Virod.mdw. Du kommer nå til å se et vindu der du kan velge den mappen hvor databasefilene finnes. Velg databasefilen TAVLO-II.mdb i mappen og trykk OK. Hvis du er usikker, kontakt din IT-support."));
-        const QString chosen = (seams.chooseDatabaseFile ? seams.chooseDatabaseFile : chooseWithDialog)(owner);
+        // A new clinic has no file to choose: it may have a database made here instead.
+        QString created;
+        if (askYesNo(kOfferNewDatabase, MessageIcon::Question, false))
+            created = (seams.createDatabase ? seams.createDatabase : createWithDialog)(owner);
+        const QString chosen = !created.isEmpty()
+                                   ? created
+                                   : (seams.chooseDatabaseFile ? seams.chooseDatabaseFile : chooseWithDialog)(owner);
         if (chosen.isEmpty()) {
             stop(QStringLiteral("Valget av mappe og databasefil ble avbrutt, alternativt oppsto det en feil. Programmet avsluttes."));
             return false;

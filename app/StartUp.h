@@ -14,10 +14,17 @@ class Database;
 
 inline const char* const kRegistryKey = "SOFTWARE\\Brenmark Rezod\\TAVLO-II";
 
+// Asked when no database is found, before the file choice; "Nei" (the default) goes on to it.
+inline const QString kOfferNewDatabase = QStringLiteral(
+    "Er dette en ny installasjon uten database, kan programmet lage en ny, tom database nå. "
+    "Vil du lage en ny database?\n\nVelg Nei for å velge databasefilen TAVLO-II.mdb i en mappe.");
+
 // The places tests (and other front ends) can take over.
 struct StartUpSeams {
     // The chosen database file, or empty when the choice was cancelled.
     std::function<QString(QWidget* owner)> chooseDatabaseFile;
+    // The folder of a new database made for a clinic that has none, or empty when cancelled.
+    std::function<QString(QWidget* owner)> createDatabase;
     // 1 after a successful login.
     std::function<int(QWidget* owner, Database& db)> login;
 };

@@ -4,6 +4,7 @@
 #include "Unprivileged.h"
 #include "app/AppContext.h"
 #include "app/StartUp.h"
+#include "store/NewDatabase.h"
 #include "resources/StringTable.h"
 #include "vandrel/vandrel.h"
 
@@ -16,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 
 using namespace tavlo;
 using tavlo::test::Damage;
@@ -57,10 +59,12 @@ struct Outcome {
     int loginCalls = 0;
 };
 
-Outcome startUp(AppContext& context, const QString& chosenFile = {}, int loginResult = 1)
+Outcome startUp(AppContext& context, const QString& chosenFile = {}, int loginResult = 1,
+               const std::function<QString(QWidget*)>& createDatabase = {})
 {
     Outcome outcome{false};
     StartUpSeams seams;
+    seams.createDatabase = createDatabase;
     seams.chooseDatabaseFile = [&](QWidget*) {
         ++outcome.chooserCalls;
         return chosenFile;
@@ -163,12 +167,14 @@ TEST_F(StartUp, MissingFilesLeadToTheChoiceAndTheChosenFolderIsKept)
     EXPECT_TRUE(o.started);
     EXPECT_EQ(o.chooserCalls, 1);
     const QString here = QDir(m_empty.path()).path() + u'/';
-    ASSERT_EQ(sink.messages.size(), 4) << sink.texts().join(u'\n').toStdString();
+    ASSERT_EQ(sink.messages.size(), 5) << sink.texts().join(u'\n').toStdString();
     EXPECT_EQ(sink.messages[0].text, QDir::toNativeSeparators(here + QStringLiteral("TAVLO-II.mdb")));
     EXPECT_EQ(sink.messages[1].text, QDir::toNativeSeparators(here + QStringLiteral("Virod.mdw")));
     EXPECT_EQ(sink.messages[2].text, kMissingFiles);
     EXPECT_EQ(sink.messages[2].icon, MessageIcon::Stop);
-    EXPECT_EQ(sink.messages[3].text,
+    EXPECT_EQ(sink.messages[3].text, kOfferNewDatabase) << "answered with its default, Nei";
+    EXPECT_TRUE(sink.messages[3].question);
+    EXPECT_EQ(sink.messages[4].text,
               QStringLiteral("Följande mapp för databasen är vald: %1").arg(QDir::toNativeSeparators(db.folder() + u'/')));
     for (const auto& m : sink.messages)
         EXPECT_EQ(m.caption, QStringLiteral("TAVLO-II"));
@@ -317,4 +323,48 @@ TEST_F(StartUp, ADatabaseThatCannotBeWrittenIsToldAfterTheLogin)
     EXPECT_TRUE(startUp(context).started);
     EXPECT_TRUE(sink.messages.isEmpty()) << sink.texts().join(u'\n').toStdString();
     EXPECT_TRUE(context.readOnlyDatabase.isEmpty());
+}
+
+TEST_F(StartUp, ANewClinicGetsANewDatabaseAndGoesOnToTheLogin)
+{
+    RecordingSink sink;
+    QTemporaryDir place;
+    const QString folder = place.path() + QStringLiteral("/klinikk/");
+    int made = 0;
+    const auto create = [&](QWidget*) {
+        ++made;
+        QString message;
+        EXPECT_EQ(CreateDatabase(folder, QStringLiteral("anna"), QStringLiteral("hemmelig"), &message),
+                  CreateResult::Created);
+        return folder;
+    };
+
+    // Offered after the message, and declined: the file choice, as before.
+    sink.answers = {false};
+    AppContext declined;
+    Outcome o = startUp(declined, QString(), 1, create);
+    EXPECT_EQ(made, 0);
+    EXPECT_EQ(o.chooserCalls, 1);
+    EXPECT_FALSE(o.started);
+
+    // Accepted: the database is made, kept as the folder, and the login follows.
+    sink.messages.clear();
+    sink.answers = {true};
+    AppContext context;
+    o = startUp(context, QString(), 1, create);
+    EXPECT_TRUE(o.started);
+    EXPECT_EQ(made, 1);
+    EXPECT_EQ(o.chooserCalls, 0);
+    EXPECT_EQ(o.loginCalls, 1);
+    EXPECT_EQ(userFolderValue(), folder);
+    EXPECT_EQ(context.databaseFolder, folder);
+    EXPECT_TRUE(context.db.isConnected());
+
+    // A new database given up on still leaves the file choice.
+    sink.answers = {true};
+    AppContext cancelled;
+    setUserFolder(QString());
+    o = startUp(cancelled, QString(), 1, [](QWidget*) { return QString(); });
+    EXPECT_EQ(o.chooserCalls, 1);
+    EXPECT_FALSE(o.started);
 }
