@@ -417,7 +417,8 @@ TEST(ReportRows, ADelayEffectOfMinusNineIsShownLikeAnyOther)
         t.scores.MO_A5 = a5;
         t.scores.MO_B = 12;
         ScoreDelayEffect(norms, t);
-        const ReportRow* row = findRow(BuildReportRows(t)[2], delay);
+        const DomainTables tables = BuildReportRows(t);
+        const ReportRow* row = findRow(tables[2], delay);
         ASSERT_TRUE(row) << "MO_A5 " << a5;
         EXPECT_EQ(row->Raw, a5 - 12);
         EXPECT_NE(row->PercentileShown, NOT_ENTERED);
@@ -436,9 +437,10 @@ TEST(ReportRows, AScaledRowWithoutAScaledScoreShowsADash)
         TestRecord t = childAged(years, 0);
         t.scores.FI = 20;
         t.setRaw(Key::PB_COMB, COMPUTED_MARKER);
+        const DomainTables tables = BuildReportRows(t);
         for (const char* label : {"Forståelse av instruksjoner (FI) Totalskåre",
                                   "Hurtig benevning (HB) Kombinert skalert skåre"}) {
-            const ReportRow* row = findRow(BuildReportRows(t)[1], label);
+            const ReportRow* row = findRow(tables[1], label);
             ASSERT_TRUE(row) << label;
             EXPECT_EQ(row->Scaled, NOT_ENTERED) << years << " years, " << label;
             EXPECT_TRUE(row->Description.isEmpty());
