@@ -3,6 +3,7 @@
 #include "app/GuiSink.h"
 #include "app/Look.h"
 #include "app/MainWindow.h"
+#include "entry/TypingGuard.h"
 #include "model/Dates.h"
 #include "model/PersonText.h"
 #include "model/TestRecord.h"
@@ -195,6 +196,7 @@ PersonForm::PersonForm(MainWindow& main)
     field(kHandednessField)->setValidator(new UpperCase(field(kHandednessField)));
 
     fillFromRecord();
+    m_typing = new TypingGuard(this);
 }
 
 QLineEdit* PersonForm::field(int id) const
@@ -413,6 +415,8 @@ void PersonForm::closePersonForm()
 
 void PersonForm::cancel()
 {
+    if (!m_typing->mayDiscard())
+        return;
     // Also when a stored test was opened for change: the stored rows are not touched.
     NewTestRecord(m_context.test);
     closePersonForm();

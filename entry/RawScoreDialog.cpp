@@ -3,6 +3,7 @@
 #include "app/AppContext.h"
 #include "app/Look.h"
 #include "entry/CardGridDialog.h"
+#include "entry/TypingGuard.h"
 #include "resources/StringTable.h"
 #include "scoring/NormTables.h"
 #include "store/TestStore.h"
@@ -154,7 +155,7 @@ RawScoreDialog::RawScoreDialog(AppContext& context, QWidget* parent)
     m_continue->setDefault(true);
 
     connect(m_continue, &QPushButton::clicked, this, &RawScoreDialog::acceptScores);
-    connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_cancel, &QPushButton::clicked, this, &RawScoreDialog::reject);
     connect(m_cardGrid, &QPushButton::clicked, this, [this] {
         CardGridDialog grid(m_context.test, this);
         grid.exec();
@@ -166,7 +167,16 @@ RawScoreDialog::RawScoreDialog(AppContext& context, QWidget* parent)
         area = s->availableGeometry();
     setGeometry(area.x() + area.width() / 2 - 300, area.y(), 600, area.height() - 40);
     fillFromRecord();
+    m_typing = new TypingGuard(this);
+    // Cards the card grid copied into the record are typed work of this dialog too.
+    m_typing->alsoWatch([this, grid = m_context.test.grid] { return m_context.test.grid != grid; });
     m_fields[0]->setFocus();
+}
+
+void RawScoreDialog::reject()
+{
+    if (m_typing->mayDiscard())
+        QDialog::reject();
 }
 
 QLineEdit* RawScoreDialog::field(int entryRow) const

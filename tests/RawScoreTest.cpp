@@ -4,6 +4,7 @@
 #include "TempDatabase.h"
 #include "Unprivileged.h"
 #include "app/AppContext.h"
+#include "entry/CardGridDialog.h"
 #include "entry/RawScoreDialog.h"
 #include "resources/StringTable.h"
 #include "store/PersonTable.h"
@@ -21,6 +22,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <functional>
+
 #include <gtest/gtest.h>
 
 using namespace tavlo;
@@ -29,6 +32,8 @@ using tavlo::test::RecordingSink;
 using tavlo::test::TempDatabase;
 
 namespace {
+
+const QString kDiscardQuestion = QStringLiteral("Det du har skrevet inn, er ikke lagret. Vil du forkaste det?");
 
 int row(Key key)
 {
@@ -273,7 +278,9 @@ TEST_F(RawScores, AFailedSaveKeepsTheDialogAndEverythingTyped)
     EXPECT_EQ(context.test.person.ID, 0);
     EXPECT_TRUE(context.testIsNew);
 
+    sink.answers = {true};
     QTest::mouseClick(dialog->cancelButton(), Qt::LeftButton);
+    EXPECT_EQ(sink.messages.last().text, kDiscardQuestion);
     EXPECT_EQ(dialog->result(), 0);
     EXPECT_FALSE(dialog->isVisible());
 }
@@ -329,4 +336,52 @@ TEST_F(RawScores, TabbingKeepsTheFocusedFieldInSight)
         EXPECT_LE(top + f->height(), dialog->scrollArea()->viewport()->height()) << r;
     }
     EXPECT_GT(bar->value(), 0);
+}
+
+TEST_F(RawScores, CancelAsksFirstWhenAnythingWasTyped)
+{
+    open(8);
+    context.test.scores.BK = 12;
+    const std::function<void()> ways[] = {
+        [&] { QTest::keyClick(dialog->field(row(Key::AI)), Qt::Key_Escape); },
+        [&] { QTest::mouseClick(dialog->cancelButton(), Qt::LeftButton); },
+        [&] { dialog->close(); }, // the title bar, Alt+F4
+    };
+    for (const auto& cancel : ways) {
+        reopen();
+        type(Key::AI, QStringLiteral("20"));
+        sink.messages.clear();
+        cancel(); // answered with the default
+        ASSERT_EQ(sink.texts(), QStringList{kDiscardQuestion});
+        EXPECT_TRUE(sink.messages[0].question);
+        EXPECT_TRUE(dialog->isVisible()) << "Nei keeps the dialog";
+        EXPECT_EQ(dialog->field(row(Key::AI))->text(), QStringLiteral("20"));
+        sink.answers = {true};
+        cancel();
+        EXPECT_FALSE(dialog->isVisible());
+        EXPECT_EQ(dialog->result(), 0);
+        EXPECT_EQ(context.test.scores.AI, NOT_ENTERED) << "nothing copied";
+    }
+
+    // Typed and taken back again is no change.
+    reopen();
+    QLineEdit* bk = dialog->field(row(Key::BK));
+    QTest::keyClick(bk, Qt::Key_End);
+    QTest::keyClicks(bk, QStringLiteral("3"));
+    QTest::keyClick(bk, Qt::Key_Backspace);
+    sink.messages.clear();
+    QTest::keyClick(bk, Qt::Key_Escape);
+    EXPECT_TRUE(sink.messages.isEmpty());
+    EXPECT_FALSE(dialog->isVisible());
+
+    // Cards the card grid took into the record are this dialog's typing too.
+    reopen();
+    {
+        CardGridDialog grid(context.test, dialog.get());
+        QTest::keyClicks(grid.cell(33), QStringLiteral("4"));
+        ASSERT_TRUE(grid.checkCardGrid());
+    }
+    QTest::mouseClick(dialog->cancelButton(), Qt::LeftButton);
+    EXPECT_EQ(sink.texts(), QStringList{kDiscardQuestion});
+    EXPECT_TRUE(dialog->isVisible());
 }
