@@ -21,6 +21,7 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <climits>
 
 namespace tavlo {
@@ -214,19 +215,24 @@ int RawScoreDialog::CheckRawScores()
     if (years >= 7 && t.DS_N + t.DS_REP + t.DS_R > 20) {
         tell(QStringLiteral("Feilaktige verdier på Dyresortering. Summen av antallet feil (Nye sorteringsfeil Totalt samt Gjentatte sorteringer Totalt) og Riktige sorteringer Totalt kan ikke overstige 20. Se over og korriger feilaktige verdier."),
              MessageIcon::Exclamation);
-        QLineEdit* ds = field(measureInfo(Key::DS_N).entryRow);
-        ds->setFocus();
-        ds->selectAll();
+        focusRefused(field(measureInfo(Key::DS_N).entryRow));
         return 0;
     }
     if (refused) {
         tell(LoadString(323, LoadString(1100 + refused)), MessageIcon::Exclamation);
-        QLineEdit* edit = field(refused);
-        edit->setFocus();
-        edit->selectAll();
+        focusRefused(field(refused));
         return 0;
     }
     return 1;
+}
+
+void RawScoreDialog::focusRefused(QLineEdit* edit)
+{
+    edit->setFocus();
+    edit->selectAll();
+    // The page may stand scrolled far from the field, or the field have the focus already:
+    // the jump on getting the focus does not bring it into sight then.
+    m_scroll->ensureWidgetVisible(edit);
 }
 
 void RawScoreDialog::acceptScores()
@@ -251,8 +257,9 @@ bool RawScoreDialog::eventFilter(QObject* watched, QEvent* event)
         bar->setValue(bar->value() - notches * kScrollJump * kRow);
         return true;
     }
-    if (event->type() == QEvent::FocusIn && watched->isWidgetType()) {
-        // Tabbing through the fields keeps the one with the focus in sight.
+    if (event->type() == QEvent::FocusIn && std::find(m_fields.begin(), m_fields.end(), watched) != m_fields.end()) {
+        // Tabbing through the fields keeps the one with the focus in sight. The page itself
+        // takes the focus from a click on it and must not move for that.
         auto* w = static_cast<QWidget*>(watched);
         const int top = w->mapTo(m_scroll->viewport(), QPoint(0, 0)).y();
         const int height = m_scroll->viewport()->height();
@@ -260,6 +267,8 @@ bool RawScoreDialog::eventFilter(QObject* watched, QEvent* event)
             bar->setValue(bar->value() + kScrollJump * kRow);
         else if (top < 80)
             bar->setValue(bar->value() - kScrollJump * kRow);
+        // A field further off than the jump reaches.
+        m_scroll->ensureWidgetVisible(w);
     }
     if (event->type() == QEvent::MouseButtonPress && watched == m_scroll->widget()) {
         // A click on the page takes the focus away from the fields.

@@ -44,6 +44,7 @@ protected:
 
 private:
     void fillFromRecord();
+    void focusRefused(QLineEdit* edit);
 
     AppContext& m_context;
     std::array<QLineEdit*, 60> m_fields{};

@@ -61,6 +61,13 @@ protected:
         f->clear();
         QTest::keyClicks(f, text);
     }
+    // Wholly inside the scroll area's viewport.
+    bool inSight(Key key) const
+    {
+        const QLineEdit* f = dialog->field(row(key));
+        const int top = f->mapTo(dialog->scrollArea()->viewport(), QPoint(0, 0)).y();
+        return top >= 0 && top + f->height() <= dialog->scrollArea()->viewport()->height();
+    }
     QString refusal(Key key) const
     {
         return QStringLiteral("Ogyldig verdi registrert på %1.").arg(LoadString(measureInfo(key).labelId));
@@ -319,7 +326,7 @@ TEST_F(RawScores, ASaveToADatabaseThatCanOnlyBeReadIsToldOnceAndKeepsEverything)
     EXPECT_TRUE(context.testIsNew);
 }
 
-TEST_F(RawScores, TabbingKeepsTheFocusedFieldInSight)
+TEST_F(RawScores, TabbingOrComingBackKeepsTheFocusedFieldInSight)
 {
     open(9);
     dialog->resize(600, 400);
@@ -336,6 +343,17 @@ TEST_F(RawScores, TabbingKeepsTheFocusedFieldInSight)
         EXPECT_LE(top + f->height(), dialog->scrollArea()->viewport()->height()) << r;
     }
     EXPECT_GT(bar->value(), 0);
+
+    // Scrolled far from the field with the focus, then back from another window.
+    dialog->field(row(Key::AI))->setFocus();
+    bar->setValue(bar->maximum());
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    dialog->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+    EXPECT_TRUE(inSight(Key::AI));
 }
 
 TEST_F(RawScores, CancelAsksFirstWhenAnythingWasTyped)
@@ -384,4 +402,46 @@ TEST_F(RawScores, CancelAsksFirstWhenAnythingWasTyped)
     QTest::mouseClick(dialog->cancelButton(), Qt::LeftButton);
     EXPECT_EQ(sink.texts(), QStringList{kDiscardQuestion});
     EXPECT_TRUE(dialog->isVisible());
+}
+
+TEST_F(RawScores, ARefusedFieldIsScrolledIntoSight)
+{
+    open(8);
+    dialog->resize(600, 400);
+    dialog->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+    QScrollArea* area = dialog->scrollArea();
+    QScrollBar* bar = area->verticalScrollBar();
+    const auto fortsettAtTheBottom = [&] {
+        bar->setValue(bar->maximum());
+        sink.messages.clear();
+        QTest::mouseClick(dialog->continueButton(), Qt::LeftButton);
+    };
+
+    type(Key::AI, QStringLiteral("99"));
+    fortsettAtTheBottom();
+    EXPECT_EQ(sink.texts(), QStringList{refusal(Key::AI)});
+    EXPECT_EQ(dialog->focusWidget(), dialog->field(row(Key::AI)));
+    EXPECT_TRUE(inSight(Key::AI));
+    // Refused again while it has the focus already.
+    bar->setValue(bar->maximum());
+    EXPECT_EQ(dialog->CheckRawScores(), 0);
+    EXPECT_TRUE(inSight(Key::AI));
+
+    type(Key::AI, QString());
+    type(Key::DS_N, QStringLiteral("10"));
+    type(Key::DS_REP, QStringLiteral("5"));
+    type(Key::DS_R, QStringLiteral("6"));
+    fortsettAtTheBottom();
+    ASSERT_EQ(sink.messages.size(), 1);
+    EXPECT_TRUE(sink.messages[0].text.startsWith(u"Feilaktige verdier på Dyresortering."));
+    EXPECT_EQ(dialog->focusWidget(), dialog->field(row(Key::DS_N)));
+    EXPECT_TRUE(inSight(Key::DS_N));
+
+    // A click on the page between the rows takes the focus and leaves the page where it is.
+    bar->setValue(bar->maximum() / 2);
+    const int before = bar->value();
+    QTest::mouseClick(area->widget(), Qt::LeftButton, {}, QPoint(600, before + 100));
+    EXPECT_EQ(dialog->focusWidget(), area->widget());
+    EXPECT_EQ(bar->value(), before);
 }
