@@ -6,10 +6,12 @@
 #include "archive/ArchiveScreen.h"
 #include "entry/PersonForm.h"
 #include "entry/RawScoreDialog.h"
+#include "entry/TypingGuard.h"
 #include "report/Printing.h"
 #include "report/ResultsWindow.h"
 
 #include <QCloseEvent>
+#include <QDialog>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -183,6 +185,17 @@ void MainWindow::resizeEvent(QResizeEvent* event)
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    // Typing in the form in front, or in a dialog still open above it, is not stored yet.
+    if (!TypingGuard::mayDiscardAll(this)) {
+        event->ignore();
+        return;
+    }
+    // A dialog left open would outlive the window: it closes as cancelled, innermost first.
+    const QList<QDialog*> dialogs = findChildren<QDialog*>();
+    for (auto it = dialogs.rbegin(); it != dialogs.rend(); ++it) {
+        if ((*it)->isVisible())
+            (*it)->done(QDialog::Rejected);
+    }
     m_context.db.DbDisconnect();
     event->accept();
 }

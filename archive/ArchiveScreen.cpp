@@ -111,6 +111,8 @@ ArchiveScreen::ArchiveScreen(MainWindow& main)
     for (int i = 0; i < kColumnCount; ++i)
         m_list->setColumnWidth(i, kColumns[i].width);
     connect(header, &QHeaderView::sectionClicked, this, &ArchiveScreen::sortBy);
+    // As in any list: a double-click on a row shows it, like Enter and "&Vis resultat".
+    connect(m_list, &QTreeWidget::itemDoubleClicked, this, &ArchiveScreen::showSelectedTest);
 
     fill(c.archiveSortKey, c.archiveDescending);
     if (const int rows = m_list->topLevelItemCount(); rows > 0) {

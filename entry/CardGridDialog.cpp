@@ -1,6 +1,7 @@
 #include "entry/CardGridDialog.h"
 
 #include "app/Look.h"
+#include "entry/TypingGuard.h"
 #include "model/TestRecord.h"
 #include "vandrel/MessageSink.h"
 
@@ -134,7 +135,7 @@ CardGridDialog::CardGridDialog(TestRecord& test, QWidget* parent)
     m_ok->setGeometry(20, buttonY, 100, 40);
     m_cancel->setGeometry(140, buttonY, 100, 40);
     connect(m_ok, &QPushButton::clicked, this, &CardGridDialog::checkCardGrid);
-    connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_cancel, &QPushButton::clicked, this, &CardGridDialog::reject);
 
     // From 7 years the first trial shown is read-only: begin in the first that can be typed.
     for (int block = 1; block <= kBlockCount; ++block) {
@@ -143,6 +144,14 @@ CardGridDialog::CardGridDialog(TestRecord& test, QWidget* parent)
             break;
         }
     }
+    m_typing = new TypingGuard(this);
+}
+
+void CardGridDialog::reject()
+{
+    // What an earlier refused "&OK" copied stays in the record either way.
+    if (m_typing->mayDiscard())
+        QDialog::reject();
 }
 
 QLineEdit* CardGridDialog::cell(int n) const

@@ -13,6 +13,7 @@ class QPushButton;
 namespace tavlo {
 
 struct TestRecord;
+class TypingGuard;
 
 class CardGridDialog : public QDialog {
     Q_OBJECT
@@ -33,6 +34,9 @@ public:
     // passes into the record; closes with 1 when all pass.
     bool checkCardGrid();
 
+    // "&Avbryt", Escape and closing: asks first when a cell was changed since the dialog opened.
+    void reject() override;
+
 private:
     bool checkBlock(int block);
 
@@ -42,6 +46,7 @@ private:
     std::array<QLabel*, kBlockCount> m_labels{};
     QPushButton* m_ok = nullptr;
     QPushButton* m_cancel = nullptr;
+    TypingGuard* m_typing = nullptr;
 };
 
 } // namespace tavlo

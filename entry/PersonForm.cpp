@@ -3,6 +3,7 @@
 #include "app/GuiSink.h"
 #include "app/Look.h"
 #include "app/MainWindow.h"
+#include "entry/TypingGuard.h"
 #include "model/Dates.h"
 #include "model/PersonText.h"
 #include "model/TestRecord.h"
@@ -156,6 +157,15 @@ bool keyPasses(int field, int key)
     }
 }
 
+// Only two dates that pass the calendar check give an age: a missing or half-typed one
+// would count from year 0.
+QString shownTestAge(const QString& testText, const QString& bornText)
+{
+    const auto testDate = ParseTypedDate(testText);
+    const auto bornDate = ParseTypedDate(bornText);
+    return testDate && bornDate ? FormatTestAge(ComputeTestAge(*testDate, *bornDate)) : QString();
+}
+
 // Text whose top-left corner is at (x, y).
 void drawAt(QPainter& p, int x, int y, const QString& text)
 {
@@ -186,6 +196,7 @@ PersonForm::PersonForm(MainWindow& main)
     field(kHandednessField)->setValidator(new UpperCase(field(kHandednessField)));
 
     fillFromRecord();
+    m_typing = new TypingGuard(this);
 }
 
 QLineEdit* PersonForm::field(int id) const
@@ -220,7 +231,7 @@ void PersonForm::fillFromRecord()
     }
     field(kTestDateField)->setText(FormatTypedDate(p.TESTDATE));
     field(kBornDateField)->setText(FormatTypedDate(p.BORNDATE));
-    field(kTestAgeField)->setText(FormatTestAge(ComputeTestAge(p.TESTDATE, p.BORNDATE)));
+    field(kTestAgeField)->setText(shownTestAge(field(kTestDateField)->text(), field(kBornDateField)->text()));
     field(kSexField)->setText(p.SEX == 1 ? QStringLiteral("G") : p.SEX == 2 ? QStringLiteral("J") : QString());
     field(kHandednessField)
         ->setText(p.HANDEDNESS >= 1 && p.HANDEDNESS <= 4 ? QString(kHandednessLetters[p.HANDEDNESS - 1]) : QString());
@@ -265,18 +276,16 @@ void PersonForm::moveFocus(int from, bool forward)
 
 void PersonForm::showLiveTestAge()
 {
-    // No calendar check yet: the age follows the typing, the dates are judged on accepting.
+    // The record follows the typing without the calendar check; the dates are judged on
+    // accepting.
     PersonalData& p = person();
     const QString testText = field(kTestDateField)->text();
     const QString bornText = field(kBornDateField)->text();
-    const auto testDate = ReadTypedDate(testText);
-    const auto bornDate = ReadTypedDate(bornText);
-    if (testDate)
+    if (const auto testDate = ReadTypedDate(testText))
         p.TESTDATE = *testDate;
-    if (bornDate)
+    if (const auto bornDate = ReadTypedDate(bornText))
         p.BORNDATE = *bornDate;
-    if (testDate && bornDate)
-        field(kTestAgeField)->setText(FormatTestAge(ComputeTestAge(p.TESTDATE, p.BORNDATE)));
+    field(kTestAgeField)->setText(shownTestAge(testText, bornText));
 }
 
 bool PersonForm::eventFilter(QObject* watched, QEvent* event)
@@ -406,6 +415,8 @@ void PersonForm::closePersonForm()
 
 void PersonForm::cancel()
 {
+    if (!m_typing->mayDiscard())
+        return;
     // Also when a stored test was opened for change: the stored rows are not touched.
     NewTestRecord(m_context.test);
     closePersonForm();

@@ -14,6 +14,7 @@ namespace tavlo {
 
 struct AppContext;
 struct PersonalData;
+class TypingGuard;
 
 class PersonForm : public Screen {
     Q_OBJECT
@@ -57,6 +58,7 @@ private:
     AppContext& m_context;
 
     std::array<QLineEdit*, kFieldCount> m_fields{};
+    TypingGuard* m_typing = nullptr;
     bool m_closed = false;
     bool m_focusedOnce = false;
 };

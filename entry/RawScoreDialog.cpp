@@ -3,6 +3,7 @@
 #include "app/AppContext.h"
 #include "app/Look.h"
 #include "entry/CardGridDialog.h"
+#include "entry/TypingGuard.h"
 #include "resources/StringTable.h"
 #include "scoring/NormTables.h"
 #include "store/TestStore.h"
@@ -20,6 +21,7 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <climits>
 
 namespace tavlo {
@@ -154,7 +156,7 @@ RawScoreDialog::RawScoreDialog(AppContext& context, QWidget* parent)
     m_continue->setDefault(true);
 
     connect(m_continue, &QPushButton::clicked, this, &RawScoreDialog::acceptScores);
-    connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_cancel, &QPushButton::clicked, this, &RawScoreDialog::reject);
     connect(m_cardGrid, &QPushButton::clicked, this, [this] {
         CardGridDialog grid(m_context.test, this);
         grid.exec();
@@ -166,7 +168,16 @@ RawScoreDialog::RawScoreDialog(AppContext& context, QWidget* parent)
         area = s->availableGeometry();
     setGeometry(area.x() + area.width() / 2 - 300, area.y(), 600, area.height() - 40);
     fillFromRecord();
+    m_typing = new TypingGuard(this);
+    // Cards the card grid copied into the record are typed work of this dialog too.
+    m_typing->alsoWatch([this, grid = m_context.test.grid] { return m_context.test.grid != grid; });
     m_fields[0]->setFocus();
+}
+
+void RawScoreDialog::reject()
+{
+    if (m_typing->mayDiscard())
+        QDialog::reject();
 }
 
 QLineEdit* RawScoreDialog::field(int entryRow) const
@@ -204,19 +215,24 @@ int RawScoreDialog::CheckRawScores()
     if (years >= 7 && t.DS_N + t.DS_REP + t.DS_R > 20) {
         tell(QStringLiteral("Feilaktige verdier på Dyresortering. Summen av antallet feil (Nye sorteringsfeil Totalt samt Gjentatte sorteringer Totalt) og Riktige sorteringer Totalt kan ikke overstige 20. Se over og korriger feilaktige verdier."),
              MessageIcon::Exclamation);
-        QLineEdit* ds = field(measureInfo(Key::DS_N).entryRow);
-        ds->setFocus();
-        ds->selectAll();
+        focusRefused(field(measureInfo(Key::DS_N).entryRow));
         return 0;
     }
     if (refused) {
         tell(LoadString(323, LoadString(1100 + refused)), MessageIcon::Exclamation);
-        QLineEdit* edit = field(refused);
-        edit->setFocus();
-        edit->selectAll();
+        focusRefused(field(refused));
         return 0;
     }
     return 1;
+}
+
+void RawScoreDialog::focusRefused(QLineEdit* edit)
+{
+    edit->setFocus();
+    edit->selectAll();
+    // The page may stand scrolled far from the field, or the field have the focus already:
+    // the jump on getting the focus does not bring it into sight then.
+    m_scroll->ensureWidgetVisible(edit);
 }
 
 void RawScoreDialog::acceptScores()
@@ -241,8 +257,9 @@ bool RawScoreDialog::eventFilter(QObject* watched, QEvent* event)
         bar->setValue(bar->value() - notches * kScrollJump * kRow);
         return true;
     }
-    if (event->type() == QEvent::FocusIn && watched->isWidgetType()) {
-        // Tabbing through the fields keeps the one with the focus in sight.
+    if (event->type() == QEvent::FocusIn && std::find(m_fields.begin(), m_fields.end(), watched) != m_fields.end()) {
+        // Tabbing through the fields keeps the one with the focus in sight. The page itself
+        // takes the focus from a click on it and must not move for that.
         auto* w = static_cast<QWidget*>(watched);
         const int top = w->mapTo(m_scroll->viewport(), QPoint(0, 0)).y();
         const int height = m_scroll->viewport()->height();
@@ -250,6 +267,8 @@ bool RawScoreDialog::eventFilter(QObject* watched, QEvent* event)
             bar->setValue(bar->value() + kScrollJump * kRow);
         else if (top < 80)
             bar->setValue(bar->value() - kScrollJump * kRow);
+        // A field further off than the jump reaches.
+        m_scroll->ensureWidgetVisible(w);
     }
     if (event->type() == QEvent::MouseButtonPress && watched == m_scroll->widget()) {
         // A click on the page takes the focus away from the fields.

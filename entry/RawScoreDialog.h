@@ -14,6 +14,7 @@ class QScrollArea;
 namespace tavlo {
 
 struct AppContext;
+class TypingGuard;
 
 class RawScoreDialog : public QDialog {
     Q_OBJECT
@@ -35,11 +36,15 @@ public:
     // Whether a measure's field is enabled for a child of these years.
     static bool FieldEnabled(int entryRow, int years);
 
+    // "&Avbryt", Escape and closing: asks first when anything was typed since the dialog opened.
+    void reject() override;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void fillFromRecord();
+    void focusRefused(QLineEdit* edit);
 
     AppContext& m_context;
     std::array<QLineEdit*, 60> m_fields{};
@@ -47,6 +52,7 @@ private:
     QPushButton* m_continue = nullptr;
     QPushButton* m_cancel = nullptr;
     QPushButton* m_cardGrid = nullptr;
+    TypingGuard* m_typing = nullptr;
 };
 
 } // namespace tavlo

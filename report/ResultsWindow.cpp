@@ -192,7 +192,7 @@ void ReportView::keyPressEvent(QKeyEvent* event)
         emit tabPressed(true);
         return;
     default:
-        // Enter and Escape belong to the main window.
+        // Enter goes on to the results window, Escape to the main window.
         if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Escape)
             event->ignore();
         return;
@@ -266,6 +266,15 @@ bool ResultsWindow::eventFilter(QObject* watched, QEvent* event)
         }
     }
     return Screen::eventFilter(watched, event);
+}
+
+void ResultsWindow::keyPressEvent(QKeyEvent* event)
+{
+    // Neither the view nor the lists do anything with Enter; passed on to the main window it
+    // would open "E&ndre" and lead into changing the test.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        return;
+    Screen::keyPressEvent(event);
 }
 
 void ResultsWindow::close()

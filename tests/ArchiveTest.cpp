@@ -195,7 +195,7 @@ TEST_F(ArchiveTest, NothingSelectedIsToldAndNothingElseHappens)
     EXPECT_FALSE(w.screen()->command(112)) << "other ids are ignored";
 }
 
-TEST_F(ArchiveTest, ShowReopensTheChosenTestInTheResultsWindow)
+TEST_F(ArchiveTest, ShowEnterAndADoubleClickReopenTheChosenTestInTheResultsWindow)
 {
     const int kari = store("Kari", {2012, 6, 15});
     store("Ola", {2012, 6, 15});
@@ -220,6 +220,21 @@ TEST_F(ArchiveTest, ShowReopensTheChosenTestInTheResultsWindow)
     EXPECT_FALSE(ctx.testIsNew) << "a change must update the stored rows";
     EXPECT_EQ(ctx.archiveLastIndex, 2);
     EXPECT_TRUE(sink.messages.isEmpty()) << sink.texts().join(u'\n').toStdString();
+
+    // So does a double-click on a row.
+    w.sendCommand(90);
+    ASSERT_EQ(w.screenState(), 4);
+    ASSERT_EQ(list()->topLevelItem(0)->text(0), u8("Ola"));
+    // As the system delivers it: a click, then the second press as a double-click. The
+    // list is deleted only back in the event loop, so its viewport outlives the show.
+    QWidget* rows = list()->viewport();
+    const QPoint ola = list()->visualItemRect(list()->topLevelItem(0)).topLeft() + QPoint(20, 5);
+    QTest::mouseClick(rows, Qt::LeftButton, {}, ola);
+    QTest::mouseDClick(rows, Qt::LeftButton, {}, ola);
+    QTest::mouseRelease(rows, Qt::LeftButton, {}, ola);
+    EXPECT_EQ(w.screenState(), 6);
+    EXPECT_EQ(ctx.test.person.NAMN, u8("Ola"));
+    EXPECT_EQ(ctx.archiveLastIndex, 0);
 }
 
 TEST_F(ArchiveTest, DeleteAsksByNameAndRemovesExactlyThatTest)

@@ -10,11 +10,15 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace tavlo;
 using tavlo::test::childAged;
 using tavlo::test::RecordingSink;
 
 namespace {
+
+const QString kDiscardQuestion = QStringLiteral("Det du har skrevet inn, er ikke lagret. Vil du forkaste det?");
 
 int firstCell(int block)
 {
@@ -89,12 +93,51 @@ TEST(CardGrid, AWrongCardNumberNamesItsCellAndCancelKeepsTheCellsBeforeIt)
         EXPECT_EQ(dialog.cell(3)->selectedText(), wrong);
         EXPECT_TRUE(dialog.isVisible());
     }
+    sink.answers = {true};
     QTest::mouseClick(dialog.cancelButton(), Qt::LeftButton);
+    EXPECT_EQ(sink.messages.last().text, kDiscardQuestion);
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(dialog.result(), 0);
     EXPECT_EQ(t.grid.cell(1), 1);
     EXPECT_EQ(t.grid.cell(2), 2);
     EXPECT_EQ(t.grid.cell(3), NOT_ENTERED);
+}
+
+TEST(CardGrid, CancelAsksFirstWhenACellWasChanged)
+{
+    RecordingSink sink;
+    TestRecord t = childAged(9, 0);
+    t.grid.cell(33) = 7;
+    const std::function<void(CardGridDialog&)> ways[] = {
+        [](CardGridDialog& d) { QTest::keyClick(d.cell(33), Qt::Key_Escape); },
+        [](CardGridDialog& d) { QTest::mouseClick(d.cancelButton(), Qt::LeftButton); },
+        [](CardGridDialog& d) { d.close(); }, // the title bar, Alt+F4
+    };
+    for (const auto& cancel : ways) {
+        CardGridDialog dialog(t);
+        dialog.show();
+        place(dialog, 33, QStringLiteral("8"));
+        sink.messages.clear();
+        cancel(dialog); // answered with the default
+        ASSERT_EQ(sink.texts(), QStringList{kDiscardQuestion});
+        EXPECT_TRUE(sink.messages[0].question);
+        EXPECT_TRUE(dialog.isVisible()) << "Nei keeps the dialog";
+        EXPECT_EQ(dialog.cell(33)->text(), QStringLiteral("8"));
+        sink.answers = {true};
+        cancel(dialog);
+        EXPECT_FALSE(dialog.isVisible());
+        EXPECT_EQ(dialog.result(), 0);
+        EXPECT_EQ(t.grid.cell(33), 7) << "nothing copied";
+    }
+
+    // Emptied and typed back again is no change.
+    CardGridDialog dialog(t);
+    dialog.show();
+    place(dialog, 33, QStringLiteral("7"));
+    sink.messages.clear();
+    QTest::keyClick(dialog.cell(33), Qt::Key_Escape);
+    EXPECT_TRUE(sink.messages.isEmpty());
+    EXPECT_FALSE(dialog.isVisible());
 }
 
 TEST(CardGrid, EachTrialHasItsOwnCardNumbersCountAndDuplicateCheck)

@@ -3,17 +3,22 @@
 #include "Screenshots.h"
 #include "TempDatabase.h"
 #include "app/MainWindow.h"
+#include "entry/PersonForm.h"
+#include "entry/RawScoreDialog.h"
 #include "store/TestStore.h"
 #include "app/StartScreen.h"
 #include "resources/StringTable.h"
 #include "vandrel/vandrel.h"
 
+#include <QApplication>
+#include <QLineEdit>
 #include <QProcess>
 #include <QTableWidget>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -83,6 +88,73 @@ TEST(MainWindow, EscapeOnTheStartScreenEndsTheProgram)
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
     w.showStartScreen();
     QTest::keyClick(&w, Qt::Key_A, Qt::AltModifier); // Alt+A is 102: quit here too
+    EXPECT_FALSE(w.isVisible());
+}
+
+namespace {
+
+const QString kDiscardQuestion = QStringLiteral("Det du har skrevet inn, er ikke lagret. Vil du forkaste det?");
+
+} // namespace
+
+TEST(MainWindow, ClosingAsksBeforeTypingInThePersonFormIsLost)
+{
+    AppContext context;
+    context.test = tavlo::test::childAged(9, 1);
+    MainWindow w(context);
+    RecordingSink sink;
+    const auto openForm = [&] {
+        w.showPersonForm();
+        w.show();
+        return qobject_cast<PersonForm*>(w.screen())->field(0);
+    };
+
+    // Typed and taken back again: the window closes without a word.
+    QLineEdit* name = openForm();
+    QTest::keyClick(name, Qt::Key_End);
+    QTest::keyClicks(name, QStringLiteral("x"));
+    QTest::keyClick(name, Qt::Key_Backspace);
+    EXPECT_TRUE(w.close());
+    EXPECT_TRUE(sink.messages.isEmpty());
+
+    name = openForm();
+    QTest::keyClick(name, Qt::Key_End);
+    QTest::keyClicks(name, QStringLiteral("x"));
+    EXPECT_FALSE(w.close()) << "Nei is the default";
+    ASSERT_EQ(sink.texts(), QStringList{kDiscardQuestion});
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(name->text(), QStringLiteral("Barnx"));
+    sink.answers = {true};
+    EXPECT_TRUE(w.close());
+    EXPECT_FALSE(w.isVisible());
+}
+
+TEST(MainWindow, ClosingWithTheRawScoresOpenAsksForWhatWasTypedThere)
+{
+    AppContext context;
+    context.test = tavlo::test::childAged(9, 1); // a valid person: "&Fortsett" opens the raw scores
+    MainWindow w(context);
+    RecordingSink sink;
+    w.showPersonForm();
+    w.show();
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<RawScoreDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        seen = true;
+        QTest::keyClicks(dialog->field(1), QStringLiteral("7"));
+        EXPECT_FALSE(w.close()) << "the form is unchanged, the dialog is not";
+        EXPECT_EQ(sink.texts(), QStringList{kDiscardQuestion});
+        EXPECT_TRUE(dialog->isVisible());
+        EXPECT_EQ(dialog->field(1)->text(), QStringLiteral("7"));
+        sink.answers = {true};
+        EXPECT_TRUE(w.close());
+        EXPECT_FALSE(dialog->isVisible()) << "it closes with the window";
+        if (dialog->isVisible())
+            dialog->done(0);
+    });
+    w.sendCommand(91);
+    EXPECT_TRUE(seen);
     EXPECT_FALSE(w.isVisible());
 }
 

@@ -20,6 +20,8 @@ using namespace tavlo;
 using tavlo::test::RecordingSink;
 using Texts = QMap<QString, QString>;
 
+static const QString kDiscardQuestion = QStringLiteral("Det du har skrevet inn, er ikke lagret. Vil du forkaste det?");
+
 // Readable failures.
 static void PrintTo(const QString& text, std::ostream* out)
 {
@@ -203,22 +205,27 @@ TEST_F(PersonFormTest, TabAndEnterMovePastTheTestAgeAndWrap)
     EXPECT_TRUE(sink.messages.isEmpty()) << "Enter moved, it did not accept";
 }
 
-TEST_F(PersonFormTest, LeavingADateFieldShowsTheTestAgeWithoutTheCalendarCheck)
+TEST_F(PersonFormTest, TheTestAgeShowsOnlyForTwoValidDates)
 {
+    NewTestRecord(ctx.test);
     open();
+    EXPECT_EQ(f(12)->text(), QString()) << "no birth date yet";
     type(10, QStringLiteral("01032012"));
+    QTest::keyClick(f(10), Qt::Key_Tab);
+    EXPECT_EQ(f(12)->text(), QString()) << "only the test date";
     type(11, QStringLiteral("31012005"));
     QTest::keyClick(f(11), Qt::Key_Tab);
     EXPECT_EQ(f(12)->text(), QStringLiteral("7:1:0"));
     EXPECT_EQ(ctx.test.person.BORNDATE, (Date{2005, 1, 31}));
-    type(11, QStringLiteral("3101")); // half typed: the age stays
-    type(10, QStringLiteral("01032013"));
+    for (const char* wrong : {"3101", "31022005", "31010999"}) {
+        type(11, QLatin1String(wrong));
+        QTest::mouseClick(f(0), Qt::LeftButton);
+        EXPECT_EQ(f(12)->text(), QString()) << wrong;
+    }
+    type(11, QStringLiteral("31012005"));
+    type(10, QStringLiteral("32032012"));
     QTest::mouseClick(f(0), Qt::LeftButton);
-    EXPECT_EQ(f(12)->text(), QStringLiteral("7:1:0"));
-    type(10, QStringLiteral("01032012"));
-    type(11, QStringLiteral("31022005")); // no such day, yet the age follows
-    QTest::mouseClick(f(0), Qt::LeftButton);
-    EXPECT_EQ(f(12)->text(), QStringLiteral("7:0:0"));
+    EXPECT_EQ(f(12)->text(), QString()) << "an invalid test date";
     EXPECT_TRUE(sink.messages.isEmpty());
 }
 
@@ -379,22 +386,47 @@ TEST_F(PersonFormTest, UnusualAgesAskAndNoKeepsTheForm)
     }
 }
 
-TEST_F(PersonFormTest, CancelDropsTheTestAndReturnsToTheStartScreen)
+TEST_F(PersonFormTest, CancelAsksFirstWhenSomethingWasTypedAndThenDropsTheTest)
 {
+    TestRecord fresh;
+    NewTestRecord(fresh);
     for (const int way : {0, 1, 2}) {
+        SCOPED_TRACE(way);
+        const auto cancel = [&] {
+            if (way == 2)
+                QTest::mouseClick(w.button(90), Qt::LeftButton);
+            else
+                QTest::keyClick(f(11), way ? Qt::Key_A : Qt::Key_Escape, way ? Qt::AltModifier : Qt::NoModifier);
+        };
         ctx.test = tavlo::test::childAged(9, 1);
         ctx.test.scores.AI = 12;
         open();
         type(0, QStringLiteral("Ola"));
         type(11, QStringLiteral("01012001")); // still in the field when the form goes
-        if (way == 2)
-            QTest::mouseClick(w.button(90), Qt::LeftButton);
-        else
-            QTest::keyClick(f(11), way ? Qt::Key_A : Qt::Key_Escape, way ? Qt::AltModifier : Qt::NoModifier);
-        EXPECT_EQ(w.screenState(), 1) << way;
-        TestRecord fresh;
-        NewTestRecord(fresh);
-        EXPECT_EQ(ctx.test.person, fresh.person) << way;
+        sink.messages.clear();
+        cancel(); // answered with the default
+        ASSERT_EQ(sink.texts(), QStringList{kDiscardQuestion});
+        EXPECT_TRUE(sink.messages[0].question);
+        EXPECT_EQ(w.screen(), form) << "Nei keeps the form";
+        EXPECT_EQ(QStringList({f(0)->text(), f(11)->text()}), QStringList({"Ola", "01012001"}));
+
+        sink.answers = {true};
+        cancel();
+        EXPECT_EQ(w.screenState(), 1);
+        EXPECT_EQ(ctx.test.person, fresh.person);
         EXPECT_EQ(ctx.test.scores.AI, NOT_ENTERED);
     }
+
+    // Typed and taken back again is no change; neither is walking through the fields.
+    ctx.test = tavlo::test::childAged(9, 1);
+    open();
+    QTest::keyClick(f(0), Qt::Key_End);
+    QTest::keyClicks(f(0), QStringLiteral("x"));
+    QTest::keyClick(f(0), Qt::Key_Backspace);
+    for (int i = 0; i < 15; ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    sink.messages.clear();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_TRUE(sink.messages.isEmpty()) << sink.texts().join(u'\n').toStdString();
+    EXPECT_EQ(w.screenState(), 1);
 }

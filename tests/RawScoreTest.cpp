@@ -4,6 +4,7 @@
 #include "TempDatabase.h"
 #include "Unprivileged.h"
 #include "app/AppContext.h"
+#include "entry/CardGridDialog.h"
 #include "entry/RawScoreDialog.h"
 #include "resources/StringTable.h"
 #include "store/PersonTable.h"
@@ -21,6 +22,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <functional>
+
 #include <gtest/gtest.h>
 
 using namespace tavlo;
@@ -29,6 +32,8 @@ using tavlo::test::RecordingSink;
 using tavlo::test::TempDatabase;
 
 namespace {
+
+const QString kDiscardQuestion = QStringLiteral("Det du har skrevet inn, er ikke lagret. Vil du forkaste det?");
 
 int row(Key key)
 {
@@ -55,6 +60,13 @@ protected:
         QLineEdit* f = dialog->field(row(key));
         f->clear();
         QTest::keyClicks(f, text);
+    }
+    // Wholly inside the scroll area's viewport.
+    bool inSight(Key key) const
+    {
+        const QLineEdit* f = dialog->field(row(key));
+        const int top = f->mapTo(dialog->scrollArea()->viewport(), QPoint(0, 0)).y();
+        return top >= 0 && top + f->height() <= dialog->scrollArea()->viewport()->height();
     }
     QString refusal(Key key) const
     {
@@ -273,7 +285,9 @@ TEST_F(RawScores, AFailedSaveKeepsTheDialogAndEverythingTyped)
     EXPECT_EQ(context.test.person.ID, 0);
     EXPECT_TRUE(context.testIsNew);
 
+    sink.answers = {true};
     QTest::mouseClick(dialog->cancelButton(), Qt::LeftButton);
+    EXPECT_EQ(sink.messages.last().text, kDiscardQuestion);
     EXPECT_EQ(dialog->result(), 0);
     EXPECT_FALSE(dialog->isVisible());
 }
@@ -312,7 +326,7 @@ TEST_F(RawScores, ASaveToADatabaseThatCanOnlyBeReadIsToldOnceAndKeepsEverything)
     EXPECT_TRUE(context.testIsNew);
 }
 
-TEST_F(RawScores, TabbingKeepsTheFocusedFieldInSight)
+TEST_F(RawScores, TabbingOrComingBackKeepsTheFocusedFieldInSight)
 {
     open(9);
     dialog->resize(600, 400);
@@ -329,4 +343,105 @@ TEST_F(RawScores, TabbingKeepsTheFocusedFieldInSight)
         EXPECT_LE(top + f->height(), dialog->scrollArea()->viewport()->height()) << r;
     }
     EXPECT_GT(bar->value(), 0);
+
+    // Scrolled far from the field with the focus, then back from another window.
+    dialog->field(row(Key::AI))->setFocus();
+    bar->setValue(bar->maximum());
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    dialog->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+    EXPECT_TRUE(inSight(Key::AI));
+}
+
+TEST_F(RawScores, CancelAsksFirstWhenAnythingWasTyped)
+{
+    open(8);
+    context.test.scores.BK = 12;
+    const std::function<void()> ways[] = {
+        [&] { QTest::keyClick(dialog->field(row(Key::AI)), Qt::Key_Escape); },
+        [&] { QTest::mouseClick(dialog->cancelButton(), Qt::LeftButton); },
+        [&] { dialog->close(); }, // the title bar, Alt+F4
+    };
+    for (const auto& cancel : ways) {
+        reopen();
+        type(Key::AI, QStringLiteral("20"));
+        sink.messages.clear();
+        cancel(); // answered with the default
+        ASSERT_EQ(sink.texts(), QStringList{kDiscardQuestion});
+        EXPECT_TRUE(sink.messages[0].question);
+        EXPECT_TRUE(dialog->isVisible()) << "Nei keeps the dialog";
+        EXPECT_EQ(dialog->field(row(Key::AI))->text(), QStringLiteral("20"));
+        sink.answers = {true};
+        cancel();
+        EXPECT_FALSE(dialog->isVisible());
+        EXPECT_EQ(dialog->result(), 0);
+        EXPECT_EQ(context.test.scores.AI, NOT_ENTERED) << "nothing copied";
+    }
+
+    // Typed and taken back again is no change.
+    reopen();
+    QLineEdit* bk = dialog->field(row(Key::BK));
+    QTest::keyClick(bk, Qt::Key_End);
+    QTest::keyClicks(bk, QStringLiteral("3"));
+    QTest::keyClick(bk, Qt::Key_Backspace);
+    sink.messages.clear();
+    QTest::keyClick(bk, Qt::Key_Escape);
+    EXPECT_TRUE(sink.messages.isEmpty());
+    EXPECT_FALSE(dialog->isVisible());
+
+    // Cards the card grid took into the record are this dialog's typing too.
+    reopen();
+    {
+        CardGridDialog grid(context.test, dialog.get());
+        QTest::keyClicks(grid.cell(33), QStringLiteral("4"));
+        ASSERT_TRUE(grid.checkCardGrid());
+    }
+    QTest::mouseClick(dialog->cancelButton(), Qt::LeftButton);
+    EXPECT_EQ(sink.texts(), QStringList{kDiscardQuestion});
+    EXPECT_TRUE(dialog->isVisible());
+}
+
+TEST_F(RawScores, ARefusedFieldIsScrolledIntoSight)
+{
+    open(8);
+    dialog->resize(600, 400);
+    dialog->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+    QScrollArea* area = dialog->scrollArea();
+    QScrollBar* bar = area->verticalScrollBar();
+    const auto fortsettAtTheBottom = [&] {
+        bar->setValue(bar->maximum());
+        sink.messages.clear();
+        QTest::mouseClick(dialog->continueButton(), Qt::LeftButton);
+    };
+
+    type(Key::AI, QStringLiteral("99"));
+    fortsettAtTheBottom();
+    EXPECT_EQ(sink.texts(), QStringList{refusal(Key::AI)});
+    EXPECT_EQ(dialog->focusWidget(), dialog->field(row(Key::AI)));
+    EXPECT_TRUE(inSight(Key::AI));
+    // Refused again while it has the focus already.
+    bar->setValue(bar->maximum());
+    EXPECT_EQ(dialog->CheckRawScores(), 0);
+    EXPECT_TRUE(inSight(Key::AI));
+
+    type(Key::AI, QString());
+    type(Key::DS_N, QStringLiteral("10"));
+    type(Key::DS_REP, QStringLiteral("5"));
+    type(Key::DS_R, QStringLiteral("6"));
+    fortsettAtTheBottom();
+    ASSERT_EQ(sink.messages.size(), 1);
+    EXPECT_TRUE(sink.messages[0].text.startsWith(u"Feilaktige verdier på Dyresortering."));
+    EXPECT_EQ(dialog->focusWidget(), dialog->field(row(Key::DS_N)));
+    EXPECT_TRUE(inSight(Key::DS_N));
+
+    // A click on the page between the rows takes the focus and leaves the page where it is.
+    bar->setValue(bar->maximum() / 2);
+    const int before = bar->value();
+    QTest::mouseClick(area->widget(), Qt::LeftButton, {}, QPoint(600, before + 100));
+    EXPECT_EQ(dialog->focusWidget(), area->widget());
+    EXPECT_EQ(bar->value(), before);
 }

@@ -234,3 +234,20 @@ TEST_F(ResultsWindowTest, PrintChangeAndBack)
     QCoreApplication::processEvents();
     EXPECT_EQ(w.screenState(), 4) << "back to the list of stored tests";
 }
+
+TEST_F(ResultsWindowTest, EnterInTheViewOrTheDomainListDoesNothing)
+{
+    open(7, 0, false);
+    // Stops at the first Enter that leaves the window: the widgets go with it.
+    const auto enterKeepsTheWindow = [&](QWidget* target, Qt::Key key) {
+        target->setFocus();
+        QTest::keyClick(target, key, key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+        return w.screen() == results;
+    };
+    ASSERT_TRUE(enterKeepsTheWindow(results->view(), Qt::Key_Return));
+    ASSERT_TRUE(enterKeepsTheWindow(results->view(), Qt::Key_Enter));
+    ASSERT_TRUE(enterKeepsTheWindow(results->domainList(), Qt::Key_Return));
+    EXPECT_EQ(results->domainList()->currentIndex(), 0);
+    QTest::keyClick(results->view(), Qt::Key_Escape);
+    EXPECT_EQ(w.screenState(), 4) << "Escape still goes back";
+}
