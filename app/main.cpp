@@ -2,6 +2,7 @@
 #include "app/AppContext.h"
 #include "app/GuiSink.h"
 #include "app/MainWindow.h"
+#include "app/QtLanguage.h"
 #include "app/StartUp.h"
 
 #include <QApplication>
@@ -13,6 +14,8 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("TAVLO-II"));
+    // Qt's own dialogs speak Bokmål too.
+    tavlo::UseNorwegianQtDialogs();
 
     // A second start while one runs ends at once, silently; a lock left by a crash is taken over.
     const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
