@@ -1,6 +1,7 @@
 // TAVLO-II: one instance, one window.
 #include "app/AppContext.h"
 #include "app/GuiSink.h"
+#include "app/Look.h"
 #include "app/MainWindow.h"
 #include "app/QtLanguage.h"
 #include "app/StartUp.h"
@@ -14,7 +15,8 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("TAVLO-II"));
-    // Qt's own dialogs speak Bokmål too.
+    // Every window and dialog, Qt's own included, carries the program's icon and speaks Bokmål.
+    QApplication::setWindowIcon(tavlo::ProgramIcon());
     tavlo::UseNorwegianQtDialogs();
 
     // A second start while one runs ends at once, silently; a lock left by a crash is taken over.
