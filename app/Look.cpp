@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QScreen>
 #include <QWidget>
 #include <QLinearGradient>
@@ -43,8 +44,21 @@ QFont SecondFont()
     return WindowsFont(QStringLiteral("Arial"), 16);
 }
 
+QIcon ProgramIcon()
+{
+    static const QIcon icon = [] {
+        QIcon set;
+        for (const int size : kProgramIconSizes)
+            set.addFile(QStringLiteral(":/icons/hicolor/%1x%1/apps/tavlo-ii.png").arg(size), QSize(size, size));
+        return set;
+    }();
+    return icon;
+}
+
 void UseProgramLook(QWidget* widget)
 {
+    if (widget->isWindow())
+        widget->setWindowIcon(ProgramIcon());
     widget->setFont(MainFont());
     QPalette lilac = widget->palette();
     lilac.setColor(QPalette::Window, kLilac);

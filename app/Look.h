@@ -3,6 +3,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QIcon>
 #include <QPixmap>
 
 class QWidget;
@@ -18,8 +19,13 @@ QFont WindowsFont(const QString& face, int height, bool bold = false, bool itali
 QFont MainFont();   // "MS Sans Serif", height 16: buttons, fields, dialogs
 QFont SecondFont(); // "Arial", height 16: the archive list
 
-// The program's look on a window or dialog: the main font, the lilac behind everything
-// (buttons included), and greyed text that stays legible on it.
+// The sizes of the program's icon set (resources/icons/hicolor), as desktops ask for them.
+inline constexpr int kProgramIconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
+// The program's icon: the card grid on the lilac, in every size of the set.
+QIcon ProgramIcon();
+
+// The program's look on a window or dialog: its icon, the main font, the lilac behind
+// everything (buttons included), and greyed text that stays legible on it.
 void UseProgramLook(QWidget* widget);
 // Places a top-level widget in the middle of the screen.
 void CentreOnScreen(QWidget* widget);

@@ -3,6 +3,7 @@
 #include "app/AppContext.h"
 #include "app/LoginDialog.h"
 #include "app/NewDatabaseDialog.h"
+#include "archive/FileChoice.h"
 #include "resources/StringTable.h"
 #include "store/NewDatabase.h"
 #include "store/Workgroup.h"
@@ -28,8 +29,7 @@ QString withSeparator(QString folder)
 
 QString chooseWithDialog(QWidget* owner)
 {
-    return QFileDialog::getOpenFileName(owner, QString(), QDir::currentPath(),
-                                        QStringLiteral("All (*.*);;Text (*.TXT)"));
+    return ChosenFile(*MakeDatabaseFileDialog(owner));
 }
 
 QString createWithDialog(QWidget* owner)
@@ -50,6 +50,14 @@ void stop(const QString& text)
 }
 
 } // namespace
+
+std::unique_ptr<QFileDialog> MakeDatabaseFileDialog(QWidget* owner)
+{
+    auto dialog = std::make_unique<QFileDialog>(owner, QString(), QDir::currentPath(),
+                                                QStringLiteral("All (*.*);;Text (*.TXT)"));
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    return dialog;
+}
 
 QString FindDatabaseFolder()
 {

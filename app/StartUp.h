@@ -4,7 +4,9 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
+class QFileDialog;
 class QWidget;
 
 namespace tavlo {
@@ -36,6 +38,9 @@ QString FindDatabaseFolder();
 // The folder of a chosen database file: the file name taken off when it is TAVLO-II.mdb in
 // one of the three known spellings, else the path as chosen.
 QString FolderOfChosenFile(const QString& chosen);
+
+// The file-open dialog in which the examiner picks TAVLO-II.mdb when it is not found.
+std::unique_ptr<QFileDialog> MakeDatabaseFileDialog(QWidget* owner);
 
 // Runs the start-up in order; false when the program must end (its message was shown).
 bool RunStartUp(QWidget* owner, AppContext& context, const StartUpSeams& seams = {});

@@ -1,7 +1,9 @@
 // TAVLO-II: one instance, one window.
 #include "app/AppContext.h"
 #include "app/GuiSink.h"
+#include "app/Look.h"
 #include "app/MainWindow.h"
+#include "app/QtLanguage.h"
 #include "app/StartUp.h"
 
 #include <QApplication>
@@ -13,6 +15,9 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("TAVLO-II"));
+    // Every window and dialog, Qt's own included, carries the program's icon and speaks Bokmål.
+    QApplication::setWindowIcon(tavlo::ProgramIcon());
+    tavlo::UseNorwegianQtDialogs();
 
     // A second start while one runs ends at once, silently; a lock left by a crash is taken over.
     const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);

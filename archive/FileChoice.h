@@ -4,7 +4,7 @@
 
 namespace tavlo {
 
-// The file a save dialog settled on, or empty when it was cancelled.
+// The file a file dialog settled on, or empty when it was cancelled.
 inline QString ChosenFile(QFileDialog& dialog)
 {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

@@ -128,11 +128,7 @@ void drawPageFooter(QPainter* p, int left, int right, int page)
 
 bool choosePrinterWithDialog(QPrinter& printer, QWidget* owner)
 {
-    QPrintDialog dialog(&printer, owner);
-    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
-    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
-    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
-    return dialog.exec() == QDialog::Accepted;
+    return MakePrintDialog(printer, owner)->exec() == QDialog::Accepted;
 }
 
 // The small box that lets the examiner stop a job. It is modal while it stands, so nothing
@@ -253,6 +249,15 @@ bool PrintReport(const AppContext& context, const std::array<bool, 6>& chosen, Q
     if (!aborted)
         tell(QStringLiteral("Utskriften kunne ikke fullføres."), MessageIcon::Exclamation);
     return false;
+}
+
+std::unique_ptr<QPrintDialog> MakePrintDialog(QPrinter& printer, QWidget* owner)
+{
+    auto dialog = std::make_unique<QPrintDialog>(&printer, owner);
+    dialog->setOption(QAbstractPrintDialog::PrintSelection, false);
+    dialog->setOption(QAbstractPrintDialog::PrintPageRange, false);
+    dialog->setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    return dialog;
 }
 
 ReportSelection::ReportSelection(AppContext& context, QWidget* owner, PrintSeams seams)

@@ -6,9 +6,11 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 
 class QCheckBox;
 class QPainter;
+class QPrintDialog;
 class QPrinter;
 class QPushButton;
 
@@ -25,6 +27,10 @@ struct PrintSeams {
     // print dialog (which offers a PDF file where no printer is installed).
     std::function<bool(QPrinter& printer, QWidget* owner)> choosePrinter;
 };
+
+// The print dialog the report's default printer choice opens: the whole report, nothing else
+// (no selection, page range or current page).
+std::unique_ptr<QPrintDialog> MakePrintDialog(QPrinter& printer, QWidget* owner);
 
 // The registry value SelectedReports: 20 characters, character k (1-6) '1' when domain k is
 // printed; character 0 and 7-19 stay '0'.
