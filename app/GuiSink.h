@@ -1,5 +1,5 @@
 #pragma once
-// Messages as message boxes owned by the main window, and the beep.
+// Messages as message boxes in front of the window in use, and the beep.
 
 #include "vandrel/MessageSink.h"
 
@@ -21,6 +21,8 @@ public:
     bool ask(const QString& caption, const QString& text, MessageIcon icon, bool defaultYes) override;
 
 private:
+    QWidget* owner() const;
+
     QPointer<QWidget> m_owner;
 };
 
