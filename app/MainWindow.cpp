@@ -11,10 +11,8 @@
 
 #include <QCloseEvent>
 #include <QFontMetrics>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPushButton>
-#include <QScreen>
 #include <QShortcut>
 
 namespace tavlo {
@@ -49,8 +47,7 @@ MainWindow::~MainWindow()
 
 void MainWindow::placeCentred()
 {
-    resize(800, 600);
-    CentreOnScreen(this);
+    PlaceOnScreen(this, QSize(800, 600));
 }
 
 void MainWindow::createShortcuts()

@@ -9,12 +9,10 @@
 #include "vandrel/MessageSink.h"
 
 #include <QEvent>
-#include <QGuiApplication>
 #include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QVBoxLayout>
@@ -161,10 +159,7 @@ RawScoreDialog::RawScoreDialog(AppContext& context, QWidget* parent)
     });
 
     // Centred across, full height less room for the task bar.
-    QRect area(0, 0, 800, 600);
-    if (const QScreen* s = QGuiApplication::primaryScreen())
-        area = s->availableGeometry();
-    setGeometry(area.x() + area.width() / 2 - 300, area.y(), 600, area.height() - 40);
+    PlaceOnScreen(this, QSize(600, AvailableArea(this).height() - 40), Spot::Top);
     fillFromRecord();
     m_fields[0]->setFocus();
 }

@@ -2,6 +2,7 @@
 #include "RecordingSink.h"
 #include "Screenshots.h"
 #include "TempDatabase.h"
+#include "app/Look.h"
 #include "app/MainWindow.h"
 #include "store/TestStore.h"
 #include "app/StartScreen.h"
@@ -9,6 +10,7 @@
 #include "vandrel/vandrel.h"
 
 #include <QProcess>
+#include <QScreen>
 #include <QTableWidget>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -84,6 +86,19 @@ TEST(MainWindow, EscapeOnTheStartScreenEndsTheProgram)
     w.showStartScreen();
     QTest::keyClick(&w, Qt::Key_A, Qt::AltModifier); // Alt+A is 102: quit here too
     EXPECT_FALSE(w.isVisible());
+}
+
+TEST(MainWindow, AWindowLargerThanTheScreenIsShrunkToStandOnItWhole)
+{
+    QWidget window;
+    const QRect area = AvailableArea(&window);
+    PlaceOnScreen(&window, area.size() + QSize(300, 200), Spot::Top);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    ASSERT_NE(window.frameGeometry(), window.geometry()) << "the platform gives windows a frame";
+    EXPECT_TRUE(area.contains(window.frameGeometry()));
+    EXPECT_EQ(window.frameGeometry().top(), area.top());
+    EXPECT_EQ(window.frameGeometry().height(), area.height());
 }
 
 TEST(Program, ASecondInstanceEndsAtOnceAndAStaleLockIsTakenOver)
