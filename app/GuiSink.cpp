@@ -5,6 +5,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <utility>
+
 namespace tavlo {
 
 namespace {
@@ -69,6 +71,44 @@ bool GuiSink::ask(const QString& caption, const QString& text, MessageIcon icon,
     box.button(QMessageBox::No)->setText(QStringLiteral("&Nei"));
     box.setDefaultButton(defaultYes ? QMessageBox::Yes : QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
+}
+
+HeldMessages::HeldMessages()
+    : m_next(messageSink())
+{
+    setMessageSink(this);
+}
+
+HeldMessages::~HeldMessages()
+{
+    release();
+}
+
+void HeldMessages::release()
+{
+    if (m_released)
+        return;
+    m_released = true;
+    setMessageSink(&m_next);
+    tellHeld();
+}
+
+void HeldMessages::tellHeld()
+{
+    const QList<Held> held = std::exchange(m_held, {});
+    for (const Held& h : held)
+        m_next.show(h.caption, h.text, h.icon);
+}
+
+void HeldMessages::show(const QString& caption, const QString& text, MessageIcon icon)
+{
+    m_held.append({caption, text, icon});
+}
+
+bool HeldMessages::ask(const QString& caption, const QString& text, MessageIcon icon, bool defaultYes)
+{
+    tellHeld();
+    return m_next.ask(caption, text, icon, defaultYes);
 }
 
 void Beep()

@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 
+#include "app/GuiSink.h"
 #include "app/Look.h"
 #include "app/Screen.h"
 #include "app/StartScreen.h"
@@ -137,7 +138,13 @@ void MainWindow::showPersonForm()
 
 void MainWindow::showResults()
 {
+    // The scoring's note on a child younger or older than the norm groups waits until the
+    // results stand in front, laid out and drawn.
+    HeldMessages notes;
     setScreen(new ResultsWindow(*this));
+    raise();
+    repaint();
+    notes.release();
 }
 
 void MainWindow::showArchive()
