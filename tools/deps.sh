@@ -6,7 +6,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgtest-dev
   unixodbc-dev odbcinst libsqliteodbc sqlite3 libsqlite3-dev
-  xvfb xauth xdotool fonts-liberation2 poppler-utils
+  xvfb xauth xdotool openbox fonts-liberation2 poppler-utils
 )
 
 missing=()
