@@ -14,15 +14,11 @@
 #include <gtest/gtest.h>
 
 using namespace tavlo;
+using tavlo::test::InstalledSink;
 using tavlo::test::MessageBoxCatcher;
 using tavlo::test::TempDatabase;
 
 namespace {
-
-struct InstalledSink {
-    explicit InstalledSink(MessageSink& sink) { setMessageSink(&sink); }
-    ~InstalledSink() { setMessageSink(nullptr); }
-};
 
 // Tells a message while `front` runs modally, as the program runs it, and gives the owner of
 // the box that showed.

@@ -25,6 +25,7 @@
 #include <gtest/gtest.h>
 
 using namespace tavlo;
+using tavlo::test::InstalledSink;
 using tavlo::test::MessageBoxCatcher;
 using tavlo::test::RecordingSink;
 using tavlo::test::TempDatabase;
@@ -57,11 +58,6 @@ void xdotool(const QStringList& arguments)
     ASSERT_TRUE(p.waitForFinished(kWait)) << "xdotool did not finish";
     EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
 }
-
-struct InstalledSink {
-    explicit InstalledSink(MessageSink& sink) { setMessageSink(&sink); }
-    ~InstalledSink() { setMessageSink(nullptr); }
-};
 
 std::string str(const QRect& r)
 {

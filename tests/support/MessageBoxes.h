@@ -1,6 +1,9 @@
 #pragma once
-// Catches each real message box as it shows, inside its own modal loop, so a test can look at
-// it (and at the windows behind it) and then answer it.
+// Real message boxes in tests: the program's own sink installed for a test, and each box
+// caught as it shows, inside its own modal loop, to look at it (and at the windows behind it)
+// and answer it.
+
+#include "vandrel/MessageSink.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -11,6 +14,12 @@
 #include <memory>
 
 namespace tavlo::test {
+
+struct InstalledSink {
+    explicit InstalledSink(MessageSink& sink) { setMessageSink(&sink); }
+    ~InstalledSink() { setMessageSink(nullptr); }
+    InstalledSink(const InstalledSink&) = delete;
+};
 
 class MessageBoxCatcher {
 public:
