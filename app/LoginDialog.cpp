@@ -5,12 +5,9 @@
 #include "store/Security.h"
 #include "vandrel/MessageSink.h"
 
-#include <QGuiApplication>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 
 namespace tavlo {
 
@@ -157,14 +154,9 @@ void LoginDialog::cancelInput()
         done(0);
 }
 
-void LoginDialog::keyPressEvent(QKeyEvent* event)
+void LoginDialog::reject()
 {
-    // Escape is Cancel: in change mode it goes back to the login, never closes.
-    if (event->key() == Qt::Key_Escape) {
-        cancelInput();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    cancelInput();
 }
 
 } // namespace tavlo

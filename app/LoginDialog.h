@@ -32,8 +32,9 @@ public:
     // Mode 2 goes back to mode 1; mode 1 closes with 0.
     void cancelInput();
 
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
+    // Escape and closing the window (title bar, Alt+F4) are Cancel: in change mode they go
+    // back to the login and never end the program.
+    void reject() override;
 
 private:
     void failOn(QLineEdit* field, const QString& message);

@@ -1,5 +1,6 @@
 #include "app/Look.h"
 
+#include <QEvent>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QIcon>
@@ -8,6 +9,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QWindow>
 
 namespace tavlo {
 
@@ -72,12 +74,103 @@ void UseProgramLook(QWidget* widget)
     widget->setAutoFillBackground(true);
 }
 
-void CentreOnScreen(QWidget* widget)
+QRect AvailableArea(const QWidget* window)
 {
-    if (const QScreen* s = QGuiApplication::primaryScreen()) {
-        const QRect area = s->geometry();
-        widget->move(area.x() + (area.width() - widget->width()) / 2, area.y() + (area.height() - widget->height()) / 2);
+    const QScreen* screen = window ? window->screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect(0, 0, 800, 600);
+}
+
+namespace {
+
+// The frame of the last window a window manager framed: the best guess for one not framed yet.
+QMargins& lastFrame()
+{
+    static QMargins frame;
+    return frame;
+}
+
+QMargins frameOf(const QWidget* window)
+{
+    if (const QWindow* handle = window->windowHandle(); handle && window->isVisible()) {
+        if (const QMargins frame = handle->frameMargins(); !frame.isNull())
+            return lastFrame() = frame;
     }
+    return lastFrame();
+}
+
+bool framed(const QWidget* window)
+{
+    const QWindow* handle = window->windowHandle();
+    return handle && window->isVisible() && handle->isExposed() && !handle->frameMargins().isNull();
+}
+
+void place(QWidget* window, QSize size, Spot spot)
+{
+    const QRect area = AvailableArea(window);
+    const QMargins frame = frameOf(window);
+    const QSize fit = size.boundedTo(area.size().shrunkBy(frame)).expandedTo(QSize(1, 1));
+    window->setMinimumSize(window->minimumSize().boundedTo(fit));
+    window->resize(fit);
+    const QSize outer = fit.grownBy(frame);
+    const int x = area.x() + (area.width() - outer.width()) / 2;
+    const int y = spot == Spot::Top ? area.y() : area.y() + (area.height() - outer.height()) / 2;
+    // move() places the frame; setGeometry() would place the client area and leave the title
+    // bar above it, off the screen.
+    window->move(x, y);
+}
+
+const QString kPlaceAgain = QStringLiteral("tavlo-place-again");
+
+// Under X11 a window's frame is known only after the window manager has framed it, which is
+// after it is shown: the window is placed again when it is first exposed.
+class PlaceAgain : public QObject {
+public:
+    PlaceAgain(QWidget* window, QSize size, Spot spot)
+        : QObject(window)
+        , m_window(window)
+        , m_size(size)
+        , m_spot(spot)
+    {
+        setObjectName(kPlaceAgain);
+        window->installEventFilter(this);
+        if (QWindow* handle = window->windowHandle())
+            handle->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        QWindow* handle = m_window->windowHandle();
+        if (watched == m_window && event->type() == QEvent::Show && handle)
+            handle->installEventFilter(this);
+        if (handle && watched == handle && event->type() == QEvent::Expose && handle->isExposed()) {
+            handle->removeEventFilter(this);
+            m_window->removeEventFilter(this);
+            place(m_window, m_size, m_spot);
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    QWidget* m_window;
+    QSize m_size;
+    Spot m_spot;
+};
+
+} // namespace
+
+void PlaceOnScreen(QWidget* window, QSize size, Spot spot)
+{
+    delete window->findChild<QObject*>(kPlaceAgain, Qt::FindDirectChildrenOnly);
+    place(window, size, spot);
+    if (!framed(window))
+        new PlaceAgain(window, size, spot);
+}
+
+void CentreOnScreen(QWidget* window)
+{
+    PlaceOnScreen(window, window->size());
 }
 
 namespace {

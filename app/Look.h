@@ -1,10 +1,12 @@
 #pragma once
-// The program's look: its lilac, its fonts, and the pictures drawn for it.
+// The program's look: its lilac, its fonts, the pictures drawn for it, and where its windows
+// stand on the screen.
 
 #include <QColor>
 #include <QFont>
 #include <QIcon>
 #include <QPixmap>
+#include <QRect>
 
 class QWidget;
 
@@ -27,8 +29,16 @@ QIcon ProgramIcon();
 // The program's look on a window or dialog: its icon, the main font, the lilac behind
 // everything (buttons included), and greyed text that stays legible on it.
 void UseProgramLook(QWidget* widget);
-// Places a top-level widget in the middle of the screen.
-void CentreOnScreen(QWidget* widget);
+
+// Where a window stands in the screen's available area.
+enum class Spot { Centre, Top }; // Top: at the top, centred across
+// The available area of the screen a window is on (the primary screen before it is shown).
+QRect AvailableArea(const QWidget* window);
+// Gives a top-level window its size and places it by its frame, title bar included, wholly
+// inside the available area; a window too large for the area is shrunk to fit.
+void PlaceOnScreen(QWidget* window, QSize size, Spot spot = Spot::Centre);
+// The same, keeping the window's size.
+void CentreOnScreen(QWidget* window);
 
 // The start screen's picture (800 x 600) and the banner of the forms (800 x 54).
 const QPixmap& StartPicture();

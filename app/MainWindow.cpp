@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 
+#include "app/GuiSink.h"
 #include "app/Look.h"
 #include "app/Screen.h"
 #include "app/StartScreen.h"
@@ -13,10 +14,8 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QFontMetrics>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPushButton>
-#include <QScreen>
 #include <QShortcut>
 
 namespace tavlo {
@@ -51,8 +50,7 @@ MainWindow::~MainWindow()
 
 void MainWindow::placeCentred()
 {
-    resize(800, 600);
-    CentreOnScreen(this);
+    PlaceOnScreen(this, QSize(800, 600));
 }
 
 void MainWindow::createShortcuts()
@@ -142,7 +140,13 @@ void MainWindow::showPersonForm()
 
 void MainWindow::showResults()
 {
+    // The scoring's note on a child younger or older than the norm groups waits until the
+    // results stand in front, laid out and drawn.
+    HeldMessages notes;
     setScreen(new ResultsWindow(*this));
+    raise();
+    repaint();
+    notes.release();
 }
 
 void MainWindow::showArchive()

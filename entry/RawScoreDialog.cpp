@@ -10,12 +10,10 @@
 #include "vandrel/MessageSink.h"
 
 #include <QEvent>
-#include <QGuiApplication>
 #include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QVBoxLayout>
@@ -163,10 +161,7 @@ RawScoreDialog::RawScoreDialog(AppContext& context, QWidget* parent)
     });
 
     // Centred across, full height less room for the task bar.
-    QRect area(0, 0, 800, 600);
-    if (const QScreen* s = QGuiApplication::primaryScreen())
-        area = s->availableGeometry();
-    setGeometry(area.x() + area.width() / 2 - 300, area.y(), 600, area.height() - 40);
+    PlaceOnScreen(this, QSize(600, AvailableArea(this).height() - 40), Spot::Top);
     fillFromRecord();
     m_typing = new TypingGuard(this);
     // Cards the card grid copied into the record are typed work of this dialog too.

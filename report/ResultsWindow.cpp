@@ -10,11 +10,9 @@
 
 #include <QComboBox>
 #include <QFontMetrics>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollBar>
 #include <QWheelEvent>
 
@@ -209,10 +207,8 @@ ResultsWindow::ResultsWindow(MainWindow& main)
 {
     AppContext& c = main.context();
     // 800 wide, as tall as the screen allows, at the top.
-    QRect area(0, 0, 800, 640);
-    if (const QScreen* s = QGuiApplication::primaryScreen())
-        area = s->availableGeometry();
-    main.setGeometry(area.x() + (area.width() - 800) / 2, area.y(), 800, std::max(480, area.height() - 40));
+    PlaceOnScreen(&main, QSize(800, std::max(480, AvailableArea(&main).height() - 40)), Spot::Top);
+    setGeometry(main.rect());
 
     m_view = new ReportView(c, this);
     m_view->setGeometry(20, 140, 770, 390);

@@ -2,6 +2,7 @@
 #include "RecordingSink.h"
 #include "Screenshots.h"
 #include "TempDatabase.h"
+#include "app/Look.h"
 #include "app/MainWindow.h"
 #include "entry/PersonForm.h"
 #include "entry/RawScoreDialog.h"
@@ -13,6 +14,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QProcess>
+#include <QScreen>
 #include <QTableWidget>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -156,6 +158,19 @@ TEST(MainWindow, ClosingWithTheRawScoresOpenAsksForWhatWasTypedThere)
     w.sendCommand(91);
     EXPECT_TRUE(seen);
     EXPECT_FALSE(w.isVisible());
+}
+
+TEST(MainWindow, AWindowLargerThanTheScreenIsShrunkToStandOnItWhole)
+{
+    QWidget window;
+    const QRect area = AvailableArea(&window);
+    PlaceOnScreen(&window, area.size() + QSize(300, 200), Spot::Top);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    ASSERT_NE(window.frameGeometry(), window.geometry()) << "the platform gives windows a frame";
+    EXPECT_TRUE(area.contains(window.frameGeometry()));
+    EXPECT_EQ(window.frameGeometry().top(), area.top());
+    EXPECT_EQ(window.frameGeometry().height(), area.height());
 }
 
 TEST(Program, ASecondInstanceEndsAtOnceAndAStaleLockIsTakenOver)

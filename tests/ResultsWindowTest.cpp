@@ -10,7 +10,9 @@
 #include "store/TestStore.h"
 
 #include <QComboBox>
+#include <QPointer>
 #include <QPushButton>
+#include <QSet>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -250,4 +252,53 @@ TEST_F(ResultsWindowTest, EnterInTheViewOrTheDomainListDoesNothing)
     EXPECT_EQ(results->domainList()->currentIndex(), 0);
     QTest::keyClick(results->view(), Qt::Key_Escape);
     EXPECT_EQ(w.screenState(), 4) << "Escape still goes back";
+}
+
+TEST_F(ResultsWindowTest, TheNoteOnAYoungChildShowsOverTheResultsDrawnWhole)
+{
+    ASSERT_TRUE(db.connect(context.db));
+    context.test = childAged(2, 6);
+    context.test.scores.AI = 12;
+    w.showPersonForm();
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    const QPointer<QWidget> form = w.screen();
+
+    // Every widget painted until the note shows.
+    struct PaintLog : QObject {
+        QSet<QObject*> painted;
+        bool eventFilter(QObject* watched, QEvent* event) override
+        {
+            if (event->type() == QEvent::Paint)
+                painted.insert(watched);
+            return false;
+        }
+    } log;
+    qApp->installEventFilter(&log);
+    bool noted = false;
+    sink.onMessage = [&](const tavlo::test::RecordedMessage& m) {
+        if (m.text != QStringLiteral("Notera att barnet är yngre än den normgrupp som barnet jämförs med."))
+            return;
+        noted = true;
+        auto* shown = qobject_cast<ResultsWindow*>(w.screen());
+        ASSERT_NE(shown, nullptr) << "the note came before the results screen";
+        EXPECT_TRUE(shown->isVisible());
+        EXPECT_TRUE(!form || !form->isVisible()) << "the person form still shows";
+        EXPECT_EQ(shown->geometry(), w.rect());
+        EXPECT_TRUE(log.painted.contains(shown));
+        EXPECT_TRUE(log.painted.contains(shown->view()));
+        const int h = w.height();
+        EXPECT_EQ(shown->view()->geometry(), QRect(20, 140, w.width() - 25, h - 200));
+        const std::pair<int, const char*> buttons[] = {{90, "&Avbryt"}, {91, "E&ndre"}, {92, "&Skriv ut"}};
+        for (int i = 0; const auto& [id, text] : buttons) {
+            EXPECT_EQ(w.button(id)->text(), QString::fromUtf8(text));
+            EXPECT_EQ(w.button(id)->geometry(), QRect(20 + 120 * i++, h - 43, 110, 40)) << id;
+            EXPECT_TRUE(w.button(id)->isVisible());
+            EXPECT_TRUE(log.painted.contains(w.button(id))) << id;
+        }
+    };
+    w.showResults();
+    qApp->removeEventFilter(&log);
+    EXPECT_TRUE(noted);
+    EXPECT_EQ(sink.messages.size(), 1) << sink.texts().join(u'\n').toStdString();
 }

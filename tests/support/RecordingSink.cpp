@@ -4,8 +4,13 @@ namespace tavlo::test {
 
 void RecordingSink::show(const QString& caption, const QString& text, MessageIcon icon)
 {
-    const QMutexLocker lock(&m_mutex);
-    messages.append({caption, text, icon, false});
+    const RecordedMessage message{caption, text, icon, false};
+    {
+        const QMutexLocker lock(&m_mutex);
+        messages.append(message);
+    }
+    if (onMessage)
+        onMessage(message);
 }
 
 bool RecordingSink::ask(const QString& caption, const QString& text, MessageIcon icon, bool defaultYes)

@@ -7,6 +7,8 @@
 #include <QMutex>
 #include <QStringList>
 
+#include <functional>
+
 namespace tavlo::test {
 
 struct RecordedMessage {
@@ -27,6 +29,8 @@ public:
     QStringList texts() const;
     QList<RecordedMessage> messages;
     QList<bool> answers; // next answers to ask(); empty means the default answer
+    // Called as each message (not question) is shown, to look at the windows at that moment.
+    std::function<void(const RecordedMessage&)> onMessage;
 
 private:
     QMutex m_mutex; // messages may come from a test's worker threads

@@ -9,10 +9,24 @@ using TestApplication = QApplication;
 using TestApplication = QCoreApplication;
 #endif
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+
+#ifdef TAVLO_GUI_TESTS
+// Qt's offscreen screen is 800 x 800: too narrow for an 800-wide window with its frame, which
+// would be shrunk to fit. This one is wider and as tall. The file is readable by all: a test
+// that re-runs itself as another user hands the platform down.
+void useWiderOffscreenScreen(QTemporaryFile& config)
+{
+    if (qgetenv("QT_QPA_PLATFORM") == "offscreen" && config.open()
+        && config.write(R"({"screens": [{"name": "offscreen", "width": 1024, "height": 800}]})") > 0 && config.flush()
+        && config.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther))
+        qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + config.fileName().toUtf8());
+}
+#endif
 
 int main(int argc, char** argv)
 {
@@ -31,6 +45,10 @@ int main(int argc, char** argv)
     }
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+#ifdef TAVLO_GUI_TESTS
+    QTemporaryFile screen(QDir::tempPath() + QStringLiteral("/tavlo-screen-XXXXXX.json"));
+    useWiderOffscreenScreen(screen);
+#endif
 
     ::testing::InitGoogleTest(&argc, argv);
     TestApplication app(argc, argv);

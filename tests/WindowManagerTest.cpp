@@ -1,0 +1,187 @@
+// What only a real window manager shows: where windows stand, with their frames, and which
+// window is in front. tools/wm-tests.sh runs these on a private Xvfb with openbox; elsewhere
+// they are skipped.
+#include "Ages.h"
+#include "MessageBoxes.h"
+#include "RecordingSink.h"
+#include "Screenshots.h"
+#include "TempDatabase.h"
+#include "app/GuiSink.h"
+#include "app/LoginDialog.h"
+#include "app/MainWindow.h"
+#include "archive/Export.h"
+#include "entry/CardGridDialog.h"
+#include "entry/RawScoreDialog.h"
+#include "report/Printing.h"
+#include "store/TestStore.h"
+
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+#include <QWindow>
+
+#include <gtest/gtest.h>
+
+using namespace tavlo;
+using tavlo::test::InstalledSink;
+using tavlo::test::MessageBoxCatcher;
+using tavlo::test::RecordingSink;
+using tavlo::test::TempDatabase;
+
+namespace {
+
+constexpr int kWait = 10000; // ms: generous, for a loaded machine
+
+// A window manager frames the windows it manages; without one a window has no frame.
+QString missingWindowManager()
+{
+    if (QGuiApplication::platformName() != QStringLiteral("xcb"))
+        return QStringLiteral("needs an X display with a window manager (tools/wm-tests.sh starts Xvfb and openbox); "
+                              "the platform here is ") + QGuiApplication::platformName();
+    static const bool framed = [] {
+        QWidget probe;
+        probe.resize(120, 80);
+        probe.show();
+        return QTest::qWaitForWindowExposed(&probe, kWait)
+            && QTest::qWaitFor([&] { return !probe.windowHandle()->frameMargins().isNull(); }, kWait);
+    }();
+    return framed ? QString() : QStringLiteral("the X display has no window manager that frames windows");
+}
+
+// Real input through the X server, to whichever window has the keyboard focus.
+void xdotool(const QStringList& arguments)
+{
+    QProcess p;
+    p.start(QStringLiteral("xdotool"), arguments);
+    ASSERT_TRUE(p.waitForFinished(kWait)) << "xdotool did not finish";
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+}
+
+std::string str(const QRect& r)
+{
+    return QStringLiteral("(%1,%2 %3x%4)").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height()).toStdString();
+}
+
+} // namespace
+
+class UnderWindowManager : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const QString missing = missingWindowManager();
+        if (missing.isEmpty())
+            return;
+        // Where the script has started one, a missing window manager is a fault, not a skip.
+        if (qEnvironmentVariableIsSet("TAVLO_WINDOW_MANAGER"))
+            FAIL() << missing.toStdString();
+        GTEST_SKIP() << missing.toStdString();
+    }
+};
+
+TEST_F(UnderWindowManager, LoginMessagesOpenInFrontAndEnterGoesBackToTheLogin)
+{
+    TempDatabase db; // user "demo", password "demo123"
+    AppContext context;
+    ASSERT_TRUE(db.connect(context.db));
+    // As in the program: the hidden main window owns the sink while the login runs.
+    MainWindow w(context);
+    GuiSink sink(&w);
+    const InstalledSink installed(sink);
+    LoginDialog login(context.db, &w);
+
+    bool inFront = false;
+    MessageBoxCatcher catcher([&](QMessageBox& box) {
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&box, kWait));
+        EXPECT_EQ(box.text(), QStringLiteral("Feil passord!"));
+        // The X server's own answer to which window shows at a point of the box over the login.
+        const QRect over = box.geometry() & login.geometry();
+        ASSERT_FALSE(over.isEmpty()) << str(box.geometry()) << " " << str(login.geometry());
+        inFront = QTest::qWaitFor([&] { return QApplication::topLevelAt(over.center()) == &box; }, kWait);
+        tavlo::test::saveScreen(QStringLiteral("wm-login-wrong-password"));
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&box, kWait));
+        xdotool({QStringLiteral("key"), QStringLiteral("Return")});
+    });
+
+    QTimer::singleShot(0, &login, [&] {
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&login, kWait));
+        // Alt+F4 in change mode is Cancel there: back to the login, still open.
+        QTest::mouseClick(login.changeButton(), Qt::LeftButton);
+        ASSERT_EQ(login.mode(), 2);
+        xdotool({QStringLiteral("key"), QStringLiteral("alt+F4")});
+        EXPECT_TRUE(QTest::qWaitFor([&] { return login.mode() == 1; }, kWait));
+        EXPECT_TRUE(login.isVisible());
+
+        QTest::keyClicks(login.userField(), QStringLiteral("demo"));
+        QTest::keyClicks(login.passwordField(), QStringLiteral("wrong1"));
+        xdotool({QStringLiteral("key"), QStringLiteral("Return")});
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return catcher.caught() == 1 && !qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); }, kWait));
+        EXPECT_TRUE(inFront) << "the message box is behind the login";
+        // Enter closed the box; the login has the keyboard again, in the password field.
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&login, kWait));
+        EXPECT_EQ(login.focusWidget(), login.passwordField());
+        xdotool({QStringLiteral("type"), QStringLiteral("demo123")});
+        xdotool({QStringLiteral("key"), QStringLiteral("Return")});
+    });
+    // Nothing above may leave the test hanging in the dialog.
+    QTimer::singleShot(4 * kWait, &login, [&] { login.done(-1); });
+    EXPECT_EQ(login.exec(), 1) << "logged in with the right password typed after the message";
+}
+
+TEST_F(UnderWindowManager, EveryWindowStandsWhollyOnTheScreen)
+{
+    TempDatabase db;
+    RecordingSink messages;
+    AppContext context;
+    ASSERT_TRUE(db.connect(context.db));
+    context.test = tavlo::test::childWithEveryMeasure(8, 2);
+    ASSERT_TRUE(SaveTest(context.db, context.test, true));
+    context.testIsNew = false;
+    MainWindow w(context);
+
+    const auto onScreen = [](QWidget& window, const std::string& name) {
+        SCOPED_TRACE(name);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window, kWait));
+        const QRect area = window.screen()->availableGeometry();
+        // The window manager frames and moves a window in its own time.
+        (void)QTest::qWaitFor([&] { return area.contains(window.frameGeometry()) && window.frameGeometry() != window.geometry(); },
+                        kWait);
+        const QRect frame = window.frameGeometry();
+        EXPECT_TRUE(area.contains(frame)) << "frame " << str(frame) << " outside " << str(area);
+        EXPECT_GE(frame.top(), area.top()) << "title bar above the screen";
+        EXPECT_LT(frame.top(), window.geometry().top()) << "framed, with a title bar";
+        window.repaint();
+        tavlo::test::saveScreen(QString::fromStdString("wm-" + name));
+    };
+
+    w.showStartScreen();
+    onScreen(w, "start-screen");
+    w.showResults();
+    onScreen(w, "results");
+    w.showArchive();
+    onScreen(w, "archive");
+    w.showPersonForm();
+    onScreen(w, "person-form");
+
+    LoginDialog login(context.db, &w);
+    onScreen(login, "login");
+    login.setMode(2);
+    onScreen(login, "login-change");
+    login.hide();
+
+    RawScoreDialog raw(context, &w);
+    onScreen(raw, "raw-scores");
+    {
+        CardGridDialog grid(context.test, &raw);
+        onScreen(grid, "card-grid");
+    }
+    raw.hide();
+    ReportSelection selection(context, &w);
+    onScreen(selection, "report-selection");
+    selection.hide();
+    ExportDataDialog exportDialog(context, &w);
+    onScreen(exportDialog, "export");
+}
