@@ -74,6 +74,8 @@ NewDatabaseDialog::NewDatabaseDialog(QWidget* parent)
     layout->addLayout(form);
     layout->addLayout(buttons);
     setMinimumWidth(520);
+    adjustSize();
+    CentreOnScreen(this);
 
     connect(browse, &QPushButton::clicked, this, [this] {
         const QString chosen = QFileDialog::getExistingDirectory(this, windowTitle(), m_folder->text());

@@ -10,6 +10,7 @@
 #include "app/LoginDialog.h"
 #include "app/MainWindow.h"
 #include "archive/Export.h"
+#include "app/NewDatabaseDialog.h"
 #include "entry/CardGridDialog.h"
 #include "entry/RawScoreDialog.h"
 #include "report/Printing.h"
@@ -184,4 +185,7 @@ TEST_F(UnderWindowManager, EveryWindowStandsWhollyOnTheScreen)
     selection.hide();
     ExportDataDialog exportDialog(context, &w);
     onScreen(exportDialog, "export");
+    exportDialog.hide();
+    NewDatabaseDialog newDatabase(&w);
+    onScreen(newDatabase, "new-database");
 }
