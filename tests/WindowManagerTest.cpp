@@ -12,6 +12,7 @@
 #include "archive/Export.h"
 #include "app/NewDatabaseDialog.h"
 #include "entry/CardGridDialog.h"
+#include "entry/PersonForm.h"
 #include "entry/RawScoreDialog.h"
 #include "report/Printing.h"
 #include "store/TestStore.h"
@@ -188,4 +189,42 @@ TEST_F(UnderWindowManager, EveryWindowStandsWhollyOnTheScreen)
     exportDialog.hide();
     NewDatabaseDialog newDatabase(&w);
     onScreen(newDatabase, "new-database");
+}
+
+TEST_F(UnderWindowManager, ClosingTheWindowOverTypedWorkAsksInFrontAndNeiKeepsIt)
+{
+    AppContext context;
+    context.test = tavlo::test::childAged(9, 1);
+    MainWindow w(context);
+    GuiSink sink(&w);
+    const InstalledSink installed(sink);
+    w.showPersonForm();
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w, kWait));
+    QLineEdit* name = qobject_cast<PersonForm*>(w.screen())->field(0);
+    name->setFocus();
+    QTest::keyClick(name, Qt::Key_End);
+    QTest::keyClicks(name, QStringLiteral(" Olsen"));
+
+    bool inFront = false;
+    QString question;
+    QString defaultButton;
+    MessageBoxCatcher catcher([&](QMessageBox& box) {
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&box, kWait));
+        question = box.text();
+        defaultButton = box.defaultButton() ? box.defaultButton()->text() : QString();
+        const QRect over = box.geometry() & w.geometry();
+        inFront = QTest::qWaitFor([&] { return QApplication::topLevelAt(over.center()) == &box; }, kWait);
+        tavlo::test::saveScreen(QStringLiteral("wm-close-with-typing"));
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&box, kWait));
+        xdotool({QStringLiteral("key"), QStringLiteral("Return")}); // the default answer
+    });
+    // The window manager's close, as Alt+F4 or the title bar's button sends it.
+    xdotool({QStringLiteral("key"), QStringLiteral("alt+F4")});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return catcher.caught() == 1 && !QApplication::activeModalWidget(); }, kWait));
+    EXPECT_EQ(question, QStringLiteral("Det du har skrevet inn, er ikke lagret. Vil du forkaste det?"));
+    EXPECT_EQ(defaultButton, QStringLiteral("&Nei"));
+    EXPECT_TRUE(inFront) << "the question is behind the window";
+    EXPECT_TRUE(w.isVisible()) << "Nei keeps the program open";
+    EXPECT_EQ(name->text(), QStringLiteral("Barn Olsen")) << "and what was typed";
 }
