@@ -1,0 +1,35 @@
+#pragma once
+// bench-scale: the program against the best the same SQLite file allows, on a clinic's
+// whole archive. Each area adds its figures in a file of its own.
+
+#include <QString>
+
+#include <vector>
+
+namespace tavlo::bench {
+
+struct BenchDatabase {
+    QString folder;       // holds TAVLO-II.mdb and Virod.mdw
+    QString databasePath; // the SQLite file itself
+    int tests = 0;        // persons stored, IDs 1..tests with a few gaps
+};
+
+// One line of the table: the program's time, the reference's on the same file in the same
+// run, and what the reference is.
+struct Figure {
+    QString name;
+    double program = 0;   // seconds (or MB for a memory figure)
+    double reference = 0; // the same unit
+    QString referenceIs;
+    QString unit = QStringLiteral("s");
+    QString note;
+};
+
+double secondsSince(qint64 startNs);
+qint64 nowNs();
+
+std::vector<Figure> scoringFigures(const BenchDatabase& db); // scoring run, rescoring, backup
+std::vector<Figure> exportFigures(const BenchDatabase& db);  // export
+std::vector<Figure> archiveFigures(const BenchDatabase& db); // archive open, sorts, memory
+
+} // namespace tavlo::bench
