@@ -21,9 +21,14 @@ const QStringList& AgeGroupLiterals()
     return literals;
 }
 
-bool FetchNormRow(Database& db, NormRow& row)
+QueriedNorms::QueriedNorms(Database& db)
+    : m_db(db)
 {
-    Statement s(db);
+}
+
+bool QueriedNorms::fetch(NormRow& row)
+{
+    Statement s(m_db);
     if (!s.prepare(QStringLiteral("SELECT S1, S2, S3, S4, S5, S6, S7, S8, S9, S10, S11, S12, S13, S14, S15, S16, S17, "
                                   "S18, S19 FROM NORMER_TAVLO WHERE NORMGRUPP =? AND DELSKALA=? AND DELGRUPP=?"))
         || !s.bindText(1, row.NORMGRUPP) || !s.bindText(2, row.DELSKALA) || !s.bindText(3, row.DELGRUPP)
@@ -55,7 +60,35 @@ bool FetchNormRow(Database& db, NormRow& row)
     return true;
 }
 
-int SelectAgeGroup(Database& db, NormState& norms, const TestRecord& test)
+int QueriedNorms::fetchDescription(const QString& normGroup, const QString& ageGroup, QString* description)
+{
+    Statement s(m_db);
+    if (!s.prepare(QStringLiteral("SELECT BESKRIVNING FROM NORMGRUPPER_TAVLO WHERE NORMGRUPP=? AND DELGRUPP=?"))
+        || !s.bindText(1, normGroup) || !s.bindText(2, ageGroup) || !s.execute())
+        return s.report();
+    const Fetch fetched = s.fetch();
+    if (fetched == Fetch::NoData)
+        return 9;
+    bool ok = false;
+    const QString text = fetched == Fetch::Row ? s.getText(1, &ok) : QString();
+    if (!ok)
+        return s.report();
+    *description = text;
+    return 1;
+}
+
+bool FetchNormRow(NormSource& source, NormRow& row)
+{
+    return source.fetch(row);
+}
+
+bool FetchNormRow(Database& db, NormRow& row)
+{
+    QueriedNorms source(db);
+    return FetchNormRow(source, row);
+}
+
+int SelectAgeGroup(NormSource& source, NormState& norms, const TestRecord& test)
 {
     const TestAge age = test.testAge();
     const int y = age.years;
@@ -71,28 +104,33 @@ int SelectAgeGroup(Database& db, NormState& norms, const TestRecord& test)
         tell(QStringLiteral("Notera att barnet är äldre än den normgrupp som barnet jämförs med."));
     }
     norms.CurrentAgeGroup = LoadString(id).left(49);
-    return LoadAgeGroupDescription(db, norms);
+    return LoadAgeGroupDescription(source, norms);
 }
 
-int LoadAgeGroupDescription(Database& db, NormState& norms)
+int SelectAgeGroup(Database& db, NormState& norms, const TestRecord& test)
 {
-    Statement s(db);
-    if (!s.prepare(QStringLiteral("SELECT BESKRIVNING FROM NORMGRUPPER_TAVLO WHERE NORMGRUPP=? AND DELGRUPP=?"))
-        || !s.bindText(1, norms.CurrentNormGroup) || !s.bindText(2, norms.CurrentAgeGroup) || !s.execute())
-        return s.report();
-    const Fetch fetched = s.fetch();
-    if (fetched == Fetch::NoData)
-        return 9;
-    bool ok = false;
-    QString description = fetched == Fetch::Row ? s.getText(1, &ok) : QString();
-    if (!ok)
-        return s.report();
+    QueriedNorms source(db);
+    return SelectAgeGroup(source, norms, test);
+}
+
+int LoadAgeGroupDescription(NormSource& source, NormState& norms)
+{
+    QString description;
+    const int found = source.fetchDescription(norms.CurrentNormGroup, norms.CurrentAgeGroup, &description);
+    if (found != 1)
+        return found;
     // The first letter becomes "A" (the stored texts begin with "Å"): one whole character.
     description = description.left(63);
     if (!description.isEmpty())
         description.replace(0, description[0].isHighSurrogate() ? 2 : 1, u'A');
     norms.AgeGroupDescription = description;
     return 1;
+}
+
+int LoadAgeGroupDescription(Database& db, NormState& norms)
+{
+    QueriedNorms source(db);
+    return LoadAgeGroupDescription(source, norms);
 }
 
 QStringList ListAgeGroups(Database& db, const NormState& norms)

@@ -2,6 +2,7 @@
 // Norm groups, age groups and norm rows: which age group a child is compared with, and the
 // bounds of the scaled scores read from NORMER_TAVLO.
 
+#include "model/NormSource.h"
 #include "model/TestRecord.h"
 #include "store/Database.h"
 
@@ -21,25 +22,34 @@ struct NormState {
     QString AgeGroupDescription;  // at most 63 characters
 };
 
-struct NormRow {
-    QString NORMGRUPP;
-    QString DELSKALA;
-    QString DELGRUPP;
-    std::array<int, 19> S{}; // S1..S19
-};
-
 // The 24 age group literals, index 1-24 at position 0-23; the norm rows are keyed by them.
 const QStringList& AgeGroupLiterals();
 
 // Fills row.S from the row with the record's three keys; false (silently) when there is
-// none, false after the driver's message when the query fails.
+// none, false after the driver's message when the norms cannot be read.
+bool FetchNormRow(NormSource& source, NormRow& row);
+// The same through the norms of the connection.
 bool FetchNormRow(Database& db, NormRow& row);
 
 // Sets CurrentAgeGroup from the test age (with the note below 3 and above 16), then loads
 // the description; returns what LoadAgeGroupDescription returns.
+int SelectAgeGroup(NormSource& source, NormState& norms, const TestRecord& test);
 int SelectAgeGroup(Database& db, NormState& norms, const TestRecord& test);
 // 1 read, 9 no row (the description stays), 0 after the driver's message.
+int LoadAgeGroupDescription(NormSource& source, NormState& norms);
 int LoadAgeGroupDescription(Database& db, NormState& norms);
+
+// The norms of a connection read with one query per lookup, as Part 3.2 states them.
+class QueriedNorms final : public NormSource {
+public:
+    explicit QueriedNorms(Database& db);
+    bool fetch(NormRow& row) override;
+    int fetchDescription(const QString& normGroup, const QString& ageGroup, QString* description) override;
+
+private:
+    Database& m_db;
+};
+
 // The age groups of the current norm group in SEKVENS order.
 QStringList ListAgeGroups(Database& db, const NormState& norms);
 // 1-24, or -9 after the error 1124 message when CurrentAgeGroup is none of the literals.

@@ -68,7 +68,7 @@ int ScaleRaw(int raw, const std::array<int, 19>& bounds, Direction direction)
     return 19;
 }
 
-void ScaleAgeBand(Database& db, const NormState& norms, TestRecord& test, AgeBand band)
+void ScaleAgeBand(NormSource& source, const NormState& norms, TestRecord& test, AgeBand band)
 {
     ComputeDerivedRawScores(test);
     ScoreMemoryForDesigns(test);
@@ -79,7 +79,7 @@ void ScaleAgeBand(Database& db, const NormState& norms, TestRecord& test, AgeBan
     for (const ScaleEntry& entry : normTables().list(band)) {
         row.DELSKALA = entry.literal;
         int scaled = 0;
-        if (FetchNormRow(db, row))
+        if (FetchNormRow(source, row))
             scaled = ScaleRaw(test.raw(entry.raw), row.S, entry.direction);
         else
             tell(QStringLiteral("%1 %2 %3 finns inte.").arg(row.NORMGRUPP, row.DELSKALA, row.DELGRUPP));

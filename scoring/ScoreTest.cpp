@@ -25,7 +25,7 @@ constexpr Step kSteps[] = {
 
 } // namespace
 
-void ScoreTest(Database& db, const NormState& norms, TestRecord& test)
+void ScoreTest(NormSource& source, const NormState& norms, TestRecord& test)
 {
     // A changed test scores as if for the first time: nothing of an earlier run may stand
     // where this run writes nothing (a measure emptied, a contrast whose input went).
@@ -40,13 +40,19 @@ void ScoreTest(Database& db, const NormState& norms, TestRecord& test)
     const auto band = AgeBandOfYears(years);
     if (!band)
         return;
-    ScaleAgeBand(db, norms, test, *band);
+    ScaleAgeBand(source, norms, test, *band);
     for (const Step& step : kSteps) {
         if (years >= step.firstYear && years <= step.lastYear)
             ScoreCombinedOrContrast(test, step.result);
     }
     if (years >= 7 && years <= 12)
         ScoreDelayEffect(norms, test);
+}
+
+void ScoreTest(Database& db, const NormState& norms, TestRecord& test)
+{
+    QueriedNorms source(db);
+    ScoreTest(source, norms, test);
 }
 
 } // namespace tavlo

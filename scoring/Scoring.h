@@ -9,7 +9,10 @@
 namespace tavlo {
 
 // The whole run for the current test: the measures of the child's age band, the combined
-// and contrast scores and the delay effect, on a cleared result area.
+// and contrast scores and the delay effect, on a cleared result area. The record and the
+// norm rows the source gives decide every result.
+void ScoreTest(NormSource& source, const NormState& norms, TestRecord& test);
+// The same with the norms of the connection.
 void ScoreTest(Database& db, const NormState& norms, TestRecord& test);
 
 // Scaled score 1-19 of a raw score against its norm bounds; 0 for a raw score of -9. In the
@@ -18,7 +21,7 @@ int ScaleRaw(int raw, const std::array<int, 19>& bounds, Direction direction);
 
 // Derived raw scores and card grid scores first, then every measure of the band's list
 // through its norm row, then the percentage bands.
-void ScaleAgeBand(Database& db, const NormState& norms, TestRecord& test, AgeBand band);
+void ScaleAgeBand(NormSource& source, const NormState& norms, TestRecord& test, AgeBand band);
 
 void ComputeDerivedRawScores(TestRecord& test);
 // A sum or difference of stored raw scores, kept within int: another tool may have stored
