@@ -1,5 +1,6 @@
 // One full scoring run per age band, and 10,000 stored tests read and scored one after
-// another, against the bare norm-row queries of the same runs.
+// another, against the bare norm-row lookups of the same runs (answered from the
+// connection's norms in memory).
 #include "model/TestRecord.h"
 #include "scoring/Scoring.h"
 #include "store/NewDatabase.h"
@@ -56,7 +57,7 @@ int main(int argc, char** argv)
                       folder + "/Virod.mdw"))
         return 1;
 
-    std::printf("%-12s %8s %14s %14s %7s\n", "age band", "queries", "full run ms", "queries ms", "ratio");
+    std::printf("%-12s %8s %14s %14s %7s\n", "age band", "lookups", "full run ms", "lookups ms", "ratio");
     for (const int years : {4, 6, 10, 15}) {
         TestRecord t = makeTest(years - 3);
         NormState norms;

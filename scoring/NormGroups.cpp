@@ -21,62 +21,6 @@ const QStringList& AgeGroupLiterals()
     return literals;
 }
 
-QueriedNorms::QueriedNorms(Database& db)
-    : m_db(db)
-{
-}
-
-bool QueriedNorms::fetch(NormRow& row)
-{
-    Statement s(m_db);
-    if (!s.prepare(QStringLiteral("SELECT S1, S2, S3, S4, S5, S6, S7, S8, S9, S10, S11, S12, S13, S14, S15, S16, S17, "
-                                  "S18, S19 FROM NORMER_TAVLO WHERE NORMGRUPP =? AND DELSKALA=? AND DELGRUPP=?"))
-        || !s.bindText(1, row.NORMGRUPP) || !s.bindText(2, row.DELSKALA) || !s.bindText(3, row.DELGRUPP)
-        || !s.execute()) {
-        s.report();
-        return false;
-    }
-    const Fetch fetched = s.fetch();
-    if (fetched == Fetch::NoData)
-        return false;
-    if (fetched == Fetch::Error) {
-        s.report();
-        return false;
-    }
-    std::array<int, 19> bounds{};
-    for (int k = 0; k < 19; ++k) {
-        bool ok = false;
-        const auto value = s.getInt(k + 1, &ok);
-        if (!ok) {
-            s.report();
-            return false;
-        }
-        // A row with an empty bound cannot convert anything: it counts as missing.
-        if (!value)
-            return false;
-        bounds[size_t(k)] = *value;
-    }
-    row.S = bounds;
-    return true;
-}
-
-int QueriedNorms::fetchDescription(const QString& normGroup, const QString& ageGroup, QString* description)
-{
-    Statement s(m_db);
-    if (!s.prepare(QStringLiteral("SELECT BESKRIVNING FROM NORMGRUPPER_TAVLO WHERE NORMGRUPP=? AND DELGRUPP=?"))
-        || !s.bindText(1, normGroup) || !s.bindText(2, ageGroup) || !s.execute())
-        return s.report();
-    const Fetch fetched = s.fetch();
-    if (fetched == Fetch::NoData)
-        return 9;
-    bool ok = false;
-    const QString text = fetched == Fetch::Row ? s.getText(1, &ok) : QString();
-    if (!ok)
-        return s.report();
-    *description = text;
-    return 1;
-}
-
 bool FetchNormRow(NormSource& source, NormRow& row)
 {
     return source.fetch(row);
@@ -84,8 +28,7 @@ bool FetchNormRow(NormSource& source, NormRow& row)
 
 bool FetchNormRow(Database& db, NormRow& row)
 {
-    QueriedNorms source(db);
-    return FetchNormRow(source, row);
+    return FetchNormRow(db.normCache(), row);
 }
 
 int SelectAgeGroup(NormSource& source, NormState& norms, const TestRecord& test)
@@ -109,8 +52,7 @@ int SelectAgeGroup(NormSource& source, NormState& norms, const TestRecord& test)
 
 int SelectAgeGroup(Database& db, NormState& norms, const TestRecord& test)
 {
-    QueriedNorms source(db);
-    return SelectAgeGroup(source, norms, test);
+    return SelectAgeGroup(db.normCache(), norms, test);
 }
 
 int LoadAgeGroupDescription(NormSource& source, NormState& norms)
@@ -129,8 +71,7 @@ int LoadAgeGroupDescription(NormSource& source, NormState& norms)
 
 int LoadAgeGroupDescription(Database& db, NormState& norms)
 {
-    QueriedNorms source(db);
-    return LoadAgeGroupDescription(source, norms);
+    return LoadAgeGroupDescription(db.normCache(), norms);
 }
 
 QStringList ListAgeGroups(Database& db, const NormState& norms)

@@ -28,7 +28,7 @@ const QStringList& AgeGroupLiterals();
 // Fills row.S from the row with the record's three keys; false (silently) when there is
 // none, false after the driver's message when the norms cannot be read.
 bool FetchNormRow(NormSource& source, NormRow& row);
-// The same through the norms of the connection.
+// The same through the norms of the connection, read once into memory (store/NormCache.h).
 bool FetchNormRow(Database& db, NormRow& row);
 
 // Sets CurrentAgeGroup from the test age (with the note below 3 and above 16), then loads
@@ -38,17 +38,6 @@ int SelectAgeGroup(Database& db, NormState& norms, const TestRecord& test);
 // 1 read, 9 no row (the description stays), 0 after the driver's message.
 int LoadAgeGroupDescription(NormSource& source, NormState& norms);
 int LoadAgeGroupDescription(Database& db, NormState& norms);
-
-// The norms of a connection read with one query per lookup, as Part 3.2 states them.
-class QueriedNorms final : public NormSource {
-public:
-    explicit QueriedNorms(Database& db);
-    bool fetch(NormRow& row) override;
-    int fetchDescription(const QString& normGroup, const QString& ageGroup, QString* description) override;
-
-private:
-    Database& m_db;
-};
 
 // The age groups of the current norm group in SEKVENS order.
 QStringList ListAgeGroups(Database& db, const NormState& norms);

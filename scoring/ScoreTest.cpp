@@ -51,8 +51,7 @@ void ScoreTest(NormSource& source, const NormState& norms, TestRecord& test)
 
 void ScoreTest(Database& db, const NormState& norms, TestRecord& test)
 {
-    QueriedNorms source(db);
-    ScoreTest(source, norms, test);
+    ScoreTest(db.normCache(), norms, test);
 }
 
 } // namespace tavlo

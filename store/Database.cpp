@@ -149,6 +149,8 @@ int Database::DbDisconnect()
         SQLFreeHandle(SQL_HANDLE_ENV, m_env);
         m_env = nullptr;
     }
+    // The next connection may reach another database, or the same one changed meanwhile.
+    m_normCache.drop();
     return 0;
 }
 
@@ -160,7 +162,7 @@ QString Database::diagnostic(SQLHSTMT statement) const
     return text.isEmpty() ? diagnosticOf(SQL_HANDLE_ENV, m_env) : text;
 }
 
-int Database::DbReportError(SQLHSTMT statement)
+QString Database::errorText(SQLHSTMT statement) const
 {
     QString text = diagnostic(statement);
     if (text.isEmpty() && statement)
@@ -168,7 +170,12 @@ int Database::DbReportError(SQLHSTMT statement)
     // Some failures (a missing row) leave no diagnostic; an empty box would tell nothing.
     if (text.isEmpty())
         text = QStringLiteral("Databasen svarte uten feilmelding.");
-    tell(text, MessageIcon::Stop);
+    return text;
+}
+
+int Database::DbReportError(SQLHSTMT statement)
+{
+    tell(errorText(statement), MessageIcon::Stop);
     return 0;
 }
 
@@ -200,6 +207,7 @@ bool Database::endTransaction(bool commit)
         m_isolationToRestore = 0;
     }
     m_inTransaction = false;
+    m_normCache.transactionEnded();
     return ended;
 }
 
@@ -309,6 +317,18 @@ bool Statement::bindDate(int position, const Date& date)
     SQLLEN& indicator = m_indicators.emplace_back(none ? SQLLEN(SQL_NULL_DATA) : SQLLEN(sizeof(SQL_DATE_STRUCT)));
     return succeeded(SQLBindParameter(m_stmt, SQLUSMALLINT(position), SQL_PARAM_INPUT, SQL_C_TYPE_DATE,
                                       SQL_TYPE_DATE, 10, 0, &slot, sizeof slot, &indicator));
+}
+
+bool Statement::clearParameters()
+{
+    if (!m_stmt)
+        return false;
+    const bool cleared = succeeded(SQLFreeStmt(m_stmt, SQL_RESET_PARAMS));
+    m_ints.clear();
+    m_texts.clear();
+    m_dates.clear();
+    m_indicators.clear();
+    return cleared;
 }
 
 bool Statement::execute()

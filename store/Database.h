@@ -3,6 +3,7 @@
 // report of a failed call (the driver's own text, captioned "TAVLO-II").
 
 #include "model/Dates.h"
+#include "store/NormCache.h"
 
 #include <QByteArray>
 #include <QString>
@@ -45,6 +46,8 @@ public:
     int DbReportError(SQLHSTMT statement = nullptr);
     // The last diagnostic text of the statement or connection, without showing it.
     QString diagnostic(SQLHSTMT statement = nullptr) const;
+    // The text DbReportError would show now.
+    QString errorText(SQLHSTMT statement = nullptr) const;
 
     SQLHDBC handle() const { return m_dbc; }
 
@@ -53,6 +56,10 @@ public:
     bool beginTransaction(bool snapshot = false);
     bool endTransaction(bool commit);
     bool inTransaction() const { return m_inTransaction; }
+
+    // The norm tables as this connection read them (store/NormCache.h); empty again after
+    // DbDisconnect and connectWith.
+    NormCache& normCache() { return m_normCache; }
 
 private:
     friend class Statement;
@@ -69,6 +76,7 @@ private:
     // Every live Statement on this connection: a statement handle must never outlive its
     // connection, whichever of the two goes first.
     std::vector<Statement*> m_statements;
+    NormCache m_normCache{*this};
 };
 
 // The database file of the connection when this process cannot write it (the file, or the
@@ -121,6 +129,9 @@ public:
     bool bindText(int position, const QString& text);
     // A date of 0.0.0 (no date) is stored as NULL.
     bool bindDate(int position, const Date& date);
+    // Unbinds every parameter and frees its buffer, before binding the next row of a
+    // statement prepared once and run many times.
+    bool clearParameters();
     bool execute();
     // An UPDATE or DELETE that touches no row is a success.
     bool execDirect(const QString& sql);

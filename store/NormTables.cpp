@@ -26,6 +26,9 @@ bool replaceRows(Database& db, const QString& table, const QStringList& header, 
         *error = QStringLiteral("overskriften skal være %1").arg(header.join(u','));
         return false;
     }
+    // The norms this connection read are about to change, or to be rolled back should this
+    // fail: the next lookup reads them anew.
+    db.normCache().drop();
     Statement clear(db);
     if (!clear.execDirect(QStringLiteral("DELETE FROM %1").arg(table))) {
         *error = clear.diagnostic();
@@ -34,15 +37,15 @@ bool replaceRows(Database& db, const QString& table, const QStringList& header, 
     QStringList markers;
     for (qsizetype i = 0; i < header.size(); ++i)
         markers.append(QStringLiteral("?"));
-    const QString insert = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                               .arg(table, header.join(QStringLiteral(", ")), markers.join(QStringLiteral(", ")));
+    const QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                            .arg(table, header.join(QStringLiteral(", ")), markers.join(QStringLiteral(", ")));
+    Statement insert(db); // prepared once, run for every row
     for (qsizetype r = 0; r < rows.rows.size(); ++r) {
         const QStringList& row = rows.rows[r];
-        Statement s(db);
-        bool ok = s.prepare(insert);
+        bool ok = r == 0 ? insert.prepare(sql) : insert.clearParameters();
         for (int c = 0; ok && c < row.size(); ++c) {
             if (textColumns.contains(header[c])) {
-                ok = s.bindText(c + 1, row[c]);
+                ok = insert.bindText(c + 1, row[c]);
             } else {
                 bool number = false;
                 const int value = row[c].trimmed().toInt(&number);
@@ -50,11 +53,11 @@ bool replaceRows(Database& db, const QString& table, const QStringList& header, 
                     *error = QStringLiteral("linje %1: %2 er ikke et heltall").arg(rows.lineNumbers[r]).arg(header[c]);
                     return false;
                 }
-                ok = s.bindInt(c + 1, value);
+                ok = insert.bindInt(c + 1, value);
             }
         }
-        if (!ok || !s.execute()) {
-            *error = QStringLiteral("linje %1: %2").arg(rows.lineNumbers[r]).arg(s.diagnostic());
+        if (!ok || !insert.execute()) {
+            *error = QStringLiteral("linje %1: %2").arg(rows.lineNumbers[r]).arg(insert.diagnostic());
             return false;
         }
     }

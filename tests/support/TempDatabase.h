@@ -15,7 +15,8 @@ public:
     QString workgroupPath() const;
     // A second, independent connection to the same file.
     bool connect(Database& db) const;
-    // Runs one statement outside the program's code (to break the database on purpose).
+    // Runs one statement outside the program's code (to break the database on purpose); the
+    // connection then reads the norm tables anew, as after an import.
     void exec(const QString& sql);
 
     Database db;

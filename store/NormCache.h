@@ -1,0 +1,66 @@
+#pragma once
+// The norm tables of one connection in memory: NORMER_TAVLO and NORMGRUPPER_TAVLO are each
+// read whole with one query when first needed (824 and 24 rows as shipped), and every
+// lookup of a scoring run is then answered from memory, with the meaning and the messages
+// of the queries of Part 3.2.
+//
+// The copy is dropped when this program changes the norms on the connection
+// (ReplaceNormRows and ReplaceNormGroups: import-norms, a new database) and when the
+// connection is closed or made anew. Another program changing the norm tables while this
+// one runs is not seen until this program connects again (a new start or login).
+
+#include "model/NormSource.h"
+
+#include <QHash>
+#include <QString>
+
+#include <array>
+
+namespace tavlo {
+
+class Database;
+class Statement;
+
+class NormCache final : public NormSource {
+public:
+    explicit NormCache(Database& db)
+        : m_db(db)
+    {
+    }
+
+    bool fetch(NormRow& row) override;
+    int fetchDescription(const QString& normGroup, const QString& ageGroup, QString* description) override;
+
+    // Forgets what was read. Inside a transaction it forgets again when the transaction
+    // ends: what is read meanwhile may hold rows that the transaction then rolls back.
+    void drop();
+    // The connection's transaction has ended.
+    void transactionEnded();
+
+private:
+    // A stored row as the keyed query of Part 3.2 would have read it: its bounds; an empty
+    // bound (the row counts as missing); or a bound the driver could not read (its message).
+    struct Entry {
+        enum class State { Bounds, EmptyBound, Unreadable };
+        State state = State::Bounds;
+        std::array<int, 19> S{};
+        QString failure;
+    };
+    struct Description {
+        QString text;
+        QString failure; // not empty: the driver could not read the text
+    };
+
+    bool loadRows();
+    bool loadDescriptions();
+    Entry readBounds(Statement& s) const;
+
+    Database& m_db;
+    bool m_rowsRead = false;
+    bool m_descriptionsRead = false;
+    bool m_dropWhenTransactionEnds = false;
+    QHash<NormKey, Entry> m_rows;
+    QHash<NormKey, Description> m_descriptions; // measure empty
+};
+
+} // namespace tavlo
