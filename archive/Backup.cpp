@@ -53,7 +53,7 @@ void BackupDatabase(AppContext& context, QWidget* owner)
     if (target.isEmpty())
         return;
     const std::optional<QString> failure =
-        WriteDatabaseBackup(context.db, context.databaseFolder + kDatabaseFileName, target);
+        WriteDatabaseBackup(context.databaseFolder + kDatabaseFileName, target);
     if (failure)
         messageSink().show(QStringLiteral("Error"), *failure, MessageIcon::Information);
     else

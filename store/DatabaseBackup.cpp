@@ -3,23 +3,165 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringList>
 #include <QTemporaryFile>
 
+#include <sqlite3.h>
+
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace tavlo {
 
 namespace {
 
+// The tables whose rows are counted in the database and in the copy: every test's rows.
+constexpr const char* kCountedTables[] = {"TESTPERSON", "TESTDATA_TAVLO", "TESTDATA_TAVLO_MF"};
+using Counts = std::array<qint64, std::size(kCountedTables)>;
+
+// As long as the program's own connection waits for another program's commit (Virod.mdw).
+constexpr int kBusyTimeoutMs = 10000;
+
+std::function<void(const QString&)>& checkHook()
+{
+    static std::function<void(const QString&)> hook;
+    return hook;
+}
+
 QString systemError()
 {
     return QString::fromLocal8Bit(std::strerror(errno));
 }
 
-// SQLite leaves the file it vacuums into unsynced; a backup must survive a power cut.
+// One connection through SQLite's own library, closed on every path. The ODBC driver uses
+// the same shared libsqlite3, so SQLite's locks see both connections of this process.
+class Sqlite {
+public:
+    Sqlite(const QString& path, int flags)
+        : m_opened(sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db, flags, nullptr) == SQLITE_OK)
+    {
+    }
+    ~Sqlite() { sqlite3_close(m_db); }
+    Sqlite(const Sqlite&) = delete;
+    Sqlite& operator=(const Sqlite&) = delete;
+
+    sqlite3* handle() const { return m_db; }
+    bool opened() const { return m_opened; }
+    QString error() const { return m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("out of memory"); }
+    bool exec(const char* sql) { return sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
+
+    // The first column of every row, as text; nullopt when the statement failed.
+    std::optional<QStringList> column(const QByteArray& sql)
+    {
+        sqlite3_stmt* s = nullptr;
+        if (sqlite3_prepare_v2(m_db, sql.constData(), -1, &s, nullptr) != SQLITE_OK)
+            return std::nullopt;
+        QStringList values;
+        int rc = SQLITE_ROW;
+        while ((rc = sqlite3_step(s)) == SQLITE_ROW)
+            values.append(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, 0))));
+        sqlite3_finalize(s);
+        return rc == SQLITE_DONE ? std::optional(values) : std::nullopt;
+    }
+
+    std::optional<Counts> countRows()
+    {
+        Counts counts{};
+        for (size_t i = 0; i < counts.size(); ++i) {
+            const auto counted = column(QByteArray("SELECT COUNT(*) FROM ") + kCountedTables[i]);
+            if (!counted || counted->size() != 1)
+                return std::nullopt;
+            counts[i] = counted->first().toLongLong();
+        }
+        return counts;
+    }
+
+private:
+    sqlite3* m_db = nullptr;
+    bool m_opened;
+};
+
+// Copies the database into the empty file copyPath with SQLite's online backup, inside one
+// read transaction that also counts the rows: the counts are those of the moment copied.
+// (VACUUM INTO cannot run inside a transaction, so it cannot give them.) Other programs'
+// writers wait only while the pages are copied, whatever the journal mode; the copy holds
+// every committed row, those still in a -wal file included.
+std::optional<QString> copyDatabase(const QString& databasePath, const QString& copyPath, Counts* counts)
+{
+    Sqlite from(databasePath, SQLITE_OPEN_READWRITE);
+    if (!from.opened())
+        return from.error();
+    // This connection only reads: leaving last, it must not checkpoint another tool's WAL.
+    sqlite3_db_config(from.handle(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    sqlite3_busy_timeout(from.handle(), kBusyTimeoutMs);
+    Sqlite to(copyPath, SQLITE_OPEN_READWRITE);
+    // Until it has passed its check the copy is nobody's database: it needs no journal.
+    if (!to.opened() || !to.exec("PRAGMA journal_mode=OFF"))
+        return to.error();
+
+    if (!from.exec("BEGIN"))
+        return from.error();
+    const std::optional<Counts> counted = from.countRows();
+    QString failure;
+    if (!counted) {
+        failure = from.error();
+    } else if (sqlite3_backup* backup = sqlite3_backup_init(to.handle(), "main", from.handle(), "main")) {
+        const int stepped = sqlite3_backup_step(backup, -1);
+        if (sqlite3_backup_finish(backup) != SQLITE_OK || stepped != SQLITE_DONE)
+            failure = to.error();
+    } else {
+        failure = to.error();
+    }
+    // Nothing was written: ending the read transaction lets the writers on at once.
+    from.exec("ROLLBACK");
+    if (!failure.isEmpty())
+        return failure;
+    // A database another tool put in WAL mode is copied with that mark; the backup is to be
+    // a file that stands alone, as the program's own databases are.
+    if (!to.exec("PRAGMA journal_mode=DELETE"))
+        return to.error();
+    *counts = *counted;
+    return std::nullopt;
+}
+
+QString failedCheck(const QString& finding)
+{
+    return QStringLiteral("Sikkerhetskopien er ikke lagret, fordi kopien ikke besto kontrollen: %1. Kopien er slettet, "
+                          "og en tidligere fil med samme navn er ikke endret.")
+        .arg(finding);
+}
+
+// Opens the copy on its own and checks it: SQLite finds it whole, and it holds the rows the
+// database held at the moment copied.
+std::optional<QString> checkCopy(const QString& copyPath, const Counts& expected)
+{
+    Sqlite copy(copyPath, SQLITE_OPEN_READONLY);
+    if (!copy.opened())
+        return failedCheck(copy.error());
+    const auto answer = copy.column("PRAGMA integrity_check");
+    if (!answer)
+        return failedCheck(copy.error());
+    if (*answer != QStringList{QStringLiteral("ok")})
+        return failedCheck(QStringLiteral("integritetskontrollen svarte «%1»")
+                               .arg(answer->mid(0, 3).join(u' ').simplified().left(200)));
+    const auto counted = copy.countRows();
+    if (!counted)
+        return failedCheck(copy.error());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        if ((*counted)[i] != expected[i])
+            return failedCheck(QStringLiteral("antall rader i %1 er %2 i kopien, men %3 i databasen")
+                                   .arg(QLatin1String(kCountedTables[i]))
+                                   .arg((*counted)[i])
+                                   .arg(expected[i]));
+    }
+    return std::nullopt;
+}
+
+// SQLite leaves the file it copies into unsynced; a backup must survive a power cut.
 std::optional<QString> syncToDisk(const QString& path)
 {
     QFile file(path);
@@ -30,9 +172,20 @@ std::optional<QString> syncToDisk(const QString& path)
     return std::nullopt;
 }
 
+// The rename is only lasting once the folder is synced; should that fail the copy is in
+// place all the same, and an earlier backup would have been the worst case.
+void syncFolder(const QString& folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
 } // namespace
 
-std::optional<QString> WriteDatabaseBackup(Database& db, const QString& databasePath, const QString& targetPath)
+std::optional<QString> WriteDatabaseBackup(const QString& databasePath, const QString& targetPath)
 {
     const QFileInfo source(databasePath);
     {
@@ -47,19 +200,20 @@ std::optional<QString> WriteDatabaseBackup(Database& db, const QString& database
         return QStringLiteral("Sikkerhetskopien kan ikke erstatte databasefilen som er i bruk. Velg et annet navn.");
 
     // Made owner-only from the start: clinical data is never readable by others, not even
-    // while the copy is being written.
+    // while the copy is being written. Removed, unless renamed into place, on every path.
     QTemporaryFile building(target.absoluteDir().filePath(QStringLiteral(".%1-XXXXXX").arg(target.fileName())));
     if (!building.open())
         return building.errorString();
     building.close();
 
-    // SQLite's own copy reads one consistent snapshot through the program's connection, so
-    // it holds every committed row whatever the journal mode (a -wal file included), while
-    // other programs go on using the database.
-    Statement vacuum(db);
-    if (!vacuum.prepare(QStringLiteral("VACUUM INTO ?")) || !vacuum.bindText(1, building.fileName())
-        || !vacuum.execute())
-        return vacuum.diagnostic();
+    Counts counts{};
+    if (const auto failed = copyDatabase(databasePath, building.fileName(), &counts))
+        return failed;
+    if (checkHook())
+        checkHook()(building.fileName());
+    // The check runs after the other programs' writers have been let on again.
+    if (const auto failed = checkCopy(building.fileName(), counts))
+        return failed;
     if (const auto failed = syncToDisk(building.fileName()))
         return failed;
     if (!QFile::setPermissions(building.fileName(), source.permissions()))
@@ -67,7 +221,13 @@ std::optional<QString> WriteDatabaseBackup(Database& db, const QString& database
     if (std::rename(QFile::encodeName(building.fileName()).constData(), QFile::encodeName(targetPath).constData()) != 0)
         return systemError();
     building.setAutoRemove(false);
+    syncFolder(target.absolutePath());
     return std::nullopt;
+}
+
+void SetBackupCheckHook(std::function<void(const QString& copyPath)> hook)
+{
+    checkHook() = std::move(hook);
 }
 
 } // namespace tavlo

@@ -7,8 +7,10 @@
 #include "Unprivileged.h"
 #include "app/AppContext.h"
 #include "archive/Backup.h"
+#include "store/DatabaseBackup.h"
 #include "store/TestStore.h"
 
+#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QWidget>
@@ -17,6 +19,9 @@
 
 #include <sqlite3.h>
 #include <sys/stat.h>
+
+#include <atomic>
+#include <thread>
 
 using namespace tavlo;
 using namespace tavlo::test::files;
@@ -36,15 +41,21 @@ public:
         char* error = nullptr;
         ASSERT_EQ(sqlite3_exec(m_db, sql, nullptr, nullptr, &error), SQLITE_OK) << (error ? error : sql);
     }
-    QStringList names()
+    QStringList names(const char* sql = "SELECT NAMN FROM TESTPERSON ORDER BY ID")
     {
         QStringList found;
         sqlite3_stmt* s = nullptr;
-        sqlite3_prepare_v2(m_db, "SELECT NAMN FROM TESTPERSON ORDER BY ID", -1, &s, nullptr);
+        sqlite3_prepare_v2(m_db, sql, -1, &s, nullptr);
         while (s && sqlite3_step(s) == SQLITE_ROW)
             found.append(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, 0))));
         sqlite3_finalize(s);
         return found;
+    }
+    // The first value of a query's answer, "<error>" when it failed.
+    QString value(const char* sql)
+    {
+        const QStringList found = names(sql);
+        return found.isEmpty() ? QStringLiteral("<error>") : found.first();
     }
 
 private:
@@ -136,6 +147,7 @@ TEST_F(BackupTest, RowsStillInTheWriteAheadLogAreCopied)
     EXPECT_EQ(Sqlite(target).names(),
               (QStringList{QStringLiteral("Før"), QStringLiteral("Bare i loggen 1"), QStringLiteral("Bare i loggen 2")}));
     EXPECT_FALSE(QFileInfo::exists(target + QStringLiteral("-wal"))) << "the copy stands alone";
+    EXPECT_EQ(Sqlite(target).value("PRAGMA journal_mode"), QStringLiteral("delete")) << "and is no WAL database";
 }
 
 TEST_F(BackupTest, TheCopyIsNoMoreReadableThanTheDatabase)
@@ -202,4 +214,118 @@ TEST_F(BackupTest, TheDatabaseInUseIsNeverTheTargetAndAMissingOneIsReported)
     BackupDatabase(context, &owner);
     EXPECT_TRUE(sink.messages.isEmpty());
     EXPECT_TRUE(filesIn(out.path()).isEmpty());
+}
+
+TEST_F(BackupTest, ACopyTakenWhileAnotherConnectionWritesHoldsEveryCommittedTestWhole)
+{
+    // Enough tests already stored that copying and checking take a while.
+    {
+        Sqlite tool(t.databasePath());
+        tool.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+                  "INSERT INTO TESTPERSON (ID, NAMN) SELECT i, 'Fylt ' || i FROM n");
+        tool.exec("INSERT INTO TESTDATA_TAVLO (PERSONALDATA_ID) SELECT ID FROM TESTPERSON");
+        tool.exec("INSERT INTO TESTDATA_TAVLO_MF (MF_ID) SELECT ID FROM TESTPERSON");
+        tool.exec("UPDATE TESTPERSON_COUNTER SET LAST_ID = 3000");
+    }
+    // Another connection stores test after test, each in its own short transaction.
+    std::atomic<int> committed = 0;
+    std::atomic<bool> stop = false;
+    std::thread writer([&] {
+        Database other;
+        if (!t.connect(other))
+            return;
+        for (int i = 1; !stop; ++i) {
+            TestRecord test = childAged(8, 6);
+            test.person.NAMN = QStringLiteral("Skriver %1").arg(i);
+            if (!SaveTest(other, test, true))
+                return;
+            committed = i;
+        }
+    });
+    const QDeadlineTimer deadline(60000);
+    int writtenDuringBackups = 0;
+    for (int round = 1; round <= 10 && (round <= 3 || writtenDuringBackups == 0); ++round) {
+        SCOPED_TRACE(round);
+        while (committed < 5 * round && !deadline.hasExpired())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        ASSERT_FALSE(deadline.hasExpired()) << "the writer stopped";
+        const int before = committed;
+        BackupDatabase(context, &owner);
+        const int after = committed;
+        writtenDuringBackups += after - before;
+        expectDone();
+
+        Sqlite copy(target);
+        EXPECT_EQ(copy.value("PRAGMA integrity_check"), QStringLiteral("ok"));
+        // The tests committed when the copy began, and maybe a few more: each whole, none
+        // missing in between.
+        const QStringList written = copy.names("SELECT NAMN FROM TESTPERSON WHERE NAMN LIKE 'Skriver %' ORDER BY ID");
+        EXPECT_GE(written.size(), before);
+        EXPECT_LE(written.size(), after + 1);
+        QStringList expected;
+        for (int i = 1; i <= written.size(); ++i)
+            expected.append(QStringLiteral("Skriver %1").arg(i));
+        EXPECT_EQ(written, expected);
+        const QString tests = QString::number(3000 + written.size());
+        EXPECT_EQ(copy.value("SELECT COUNT(*) FROM TESTPERSON"), tests);
+        EXPECT_EQ(copy.value("SELECT COUNT(*) FROM TESTPERSON p JOIN TESTDATA_TAVLO d ON d.PERSONALDATA_ID = p.ID "
+                             "JOIN TESTDATA_TAVLO_MF m ON m.MF_ID = p.ID"),
+                  tests);
+        EXPECT_EQ(copy.value("SELECT COUNT(*) FROM TESTDATA_TAVLO"), tests);
+        EXPECT_EQ(copy.value("SELECT COUNT(*) FROM TESTDATA_TAVLO_MF"), tests);
+    }
+    stop = true;
+    writer.join();
+    EXPECT_GT(writtenDuringBackups, 0) << "the writer never wrote while a backup ran";
+    EXPECT_TRUE(sink.messages.isEmpty()) << sink.texts().join(u'\n').toStdString();
+}
+
+TEST_F(BackupTest, ACopyThatFailsItsCheckIsRemovedAndTheEarlierFileKept)
+{
+    save(QStringLiteral("Første"));
+    save(QStringLiteral("Andre"));
+    struct Plant {
+        const char* what;
+        std::function<void(const QString&)> fault;
+        QString finding;
+    };
+    const Plant plants[] = {
+        {"a test missing in the copy",
+         [](const QString& copy) { Sqlite(copy).exec("DELETE FROM TESTPERSON WHERE NAMN = 'Andre'"); },
+         QStringLiteral("antall rader i TESTPERSON er 1 i kopien, men 2 i databasen")},
+        {"a score row too many",
+         [](const QString& copy) { Sqlite(copy).exec("INSERT INTO TESTDATA_TAVLO_MF (MF_ID) VALUES (999)"); },
+         QStringLiteral("antall rader i TESTDATA_TAVLO_MF er 3 i kopien, men 2 i databasen")},
+        {"a damaged page",
+         [](const QString& copy) {
+             Sqlite sqlite(copy);
+             const int root = sqlite.value("SELECT rootpage FROM sqlite_master WHERE name = 'TESTDATA_TAVLO'").toInt();
+             const int pageSize = sqlite.value("PRAGMA page_size").toInt();
+             QFile file(copy);
+             ASSERT_TRUE(root > 1 && pageSize >= 512 && file.open(QIODevice::ReadWrite));
+             // The page of the score rows, after its header: garbage where the cells are.
+             file.seek(qint64(root - 1) * pageSize + 8);
+             file.write(QByteArray(pageSize - 8, '\x55'));
+         },
+         QStringLiteral("integritetskontrollen svarte «*** in database main ***")},
+    };
+    for (const Plant& plant : plants) {
+        SCOPED_TRACE(plant.what);
+        writeFile(target, kEarlier);
+        SetBackupCheckHook(plant.fault);
+        BackupDatabase(context, &owner);
+        SetBackupCheckHook({});
+        ASSERT_EQ(sink.messages.size(), 1);
+        const QString text = sink.messages[0].text;
+        EXPECT_TRUE(text.startsWith(QStringLiteral("Sikkerhetskopien er ikke lagret, fordi kopien ikke besto kontrollen: ")))
+            << text.toStdString();
+        EXPECT_TRUE(text.contains(plant.finding)) << text.toStdString();
+        EXPECT_TRUE(text.endsWith(QStringLiteral("Kopien er slettet, og en tidligere fil med samme navn er ikke endret.")));
+        expectError();
+        EXPECT_EQ(contentsOf(target), kEarlier);
+        EXPECT_EQ(filesIn(out.path()), QStringList{QStringLiteral("TAVLO-II_backup.mdb")}) << "the copy is gone";
+    }
+    BackupDatabase(context, &owner);
+    expectDone();
+    EXPECT_EQ(Sqlite(target).names(), (QStringList{QStringLiteral("Første"), QStringLiteral("Andre")}));
 }
