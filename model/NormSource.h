@@ -1,5 +1,5 @@
 #pragma once
-// A norm row (Part 3.2) and where scoring reads norm rows from: the connection's in-memory
+// A norm row and where scoring reads norm rows from: the connection's in-memory
 // copy of the norm tables (store/NormCache.h), or a table a test or a benchmark gives. A
 // scoring run is then a function of the test record and the norms alone.
 
@@ -34,7 +34,7 @@ inline size_t qHash(const NormKey& key, size_t seed = 0)
 class NormSource {
 public:
     virtual ~NormSource() = default;
-    // FetchNormRow (Part 3.2): fills row.S from the norm row keyed by the record's three
+    // FetchNormRow: fills row.S from the norm row keyed by the record's three
     // texts and returns true. false when there is none, silently, and false when the norms
     // could not be read, after the source's own message; row.S keeps what it held.
     virtual bool fetch(NormRow& row) = 0;

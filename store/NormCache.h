@@ -2,7 +2,7 @@
 // The norm tables of one connection in memory: NORMER_TAVLO and NORMGRUPPER_TAVLO are each
 // read whole with one query when first needed (824 and 24 rows as shipped), and every
 // lookup of a scoring run is then answered from memory, with the meaning and the messages
-// of the queries of Part 3.2.
+// of the keyed norm queries.
 //
 // The copy is dropped when this program changes the norms on the connection
 // (ReplaceNormRows and ReplaceNormGroups: import-norms, a new database) and when the
@@ -38,7 +38,7 @@ public:
     void transactionEnded();
 
 private:
-    // A stored row as the keyed query of Part 3.2 would have read it: its bounds; an empty
+    // A stored row as the keyed norm query would have read it: its bounds; an empty
     // bound (the row counts as missing); or a bound the driver could not read (its message).
     struct Entry {
         enum class State { Bounds, EmptyBound, Unreadable };

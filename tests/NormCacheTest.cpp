@@ -21,7 +21,7 @@ namespace {
 const QString kSevenYears = QStringLiteral("Ålder 7:0-7:5");
 const QString kSevenAndAHalf = QStringLiteral("Ålder 7:6-7:11");
 
-// Part 3.2's statement 1, one query per lookup: what FetchNormRow did before the cache.
+// The keyed norm query, one per lookup: what FetchNormRow did before the cache.
 bool keyedQuery(Database& db, NormRow& row)
 {
     Statement s(db);
