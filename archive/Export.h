@@ -1,29 +1,19 @@
 #pragma once
 // The export of every stored test to a tab-separated text file.
 
+#include "store/ExportFile.h"
+
 #include <QDialog>
-#include <QStringList>
 
 #include <functional>
 #include <memory>
 
 class QFileDialog;
-class QIODevice;
 class QPushButton;
 
 namespace tavlo {
 
 struct AppContext;
-class Database;
-
-// The 188 names of the header line, in column order.
-QStringList ExportColumnNames();
-
-// Writes the header line and one line per test person, in ascending number order, each
-// field followed by a tab, lines ending in CR LF, texts in Windows-1252. false when a write
-// or a read fails, or a stored text holds a character the file cannot carry; error says
-// why, and shown is set when that has already been shown (a failed write never is).
-bool ExportAll(Database& db, QIODevice& out, QString* error = nullptr, bool* shown = nullptr);
 
 // The save dialog of the export file, as the real chooser shows it.
 std::unique_ptr<QFileDialog> MakeExportFileDialog(QWidget* owner);

@@ -2,18 +2,19 @@
 // writes the same three-table join as TSV; both from the same file in the same run.
 #include "ScaleBench.h"
 
-#include "archive/Export.h"
 #include "store/Database.h"
+#include "store/ExportFile.h"
 #include "store/NewDatabase.h"
 #include "store/Workgroup.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QSaveFile>
 #include <QTemporaryDir>
 
 #include <sys/resource.h>
+
+#include <algorithm>
 
 namespace tavlo::bench {
 
@@ -37,7 +38,7 @@ qint64 linesIn(const QString& path)
     return lines;
 }
 
-// The program's export as the dialog runs it: a QSaveFile committed at the end.
+// The program's export as the dialog runs it, into a file replaced only when it is whole.
 double programExport(const BenchDatabase& bench, const QString& target, QString* note)
 {
     Database db;
@@ -47,14 +48,12 @@ double programExport(const BenchDatabase& bench, const QString& target, QString*
         *note = QStringLiteral("no connection");
         return 0;
     }
-    const long rssBefore = peakRssKb();
     const qint64 start = nowNs();
-    QSaveFile file(target);
-    QString error;
-    const bool written = file.open(QIODevice::WriteOnly) && ExportAll(db, file, &error) && file.commit();
+    const ExportResult result = WriteExportFile(db, target);
     const double seconds = secondsSince(start);
-    *note = written ? QStringLiteral("%1 lines, peak memory +%2 MB").arg(linesIn(target)).arg((peakRssKb() - rssBefore) / 1024)
-                    : QStringLiteral("export failed: %1").arg(error);
+    *note = result.outcome == ExportOutcome::Written
+                ? QStringLiteral("%1 lines").arg(linesIn(target))
+                : QStringLiteral("export failed: %1").arg(result.message);
     return seconds;
 }
 
@@ -77,15 +76,27 @@ double sqliteJoin(const BenchDatabase& bench, const QString& target, QString* no
 
 std::vector<Figure> exportFigures(const BenchDatabase& bench)
 {
+    // Best of three each, taken in turns: other work on the machine slows a single run.
+    constexpr int kRuns = 3;
     QTemporaryDir out;
     Figure figure;
     figure.name = QStringLiteral("export of %1 tests").arg(bench.tests);
     figure.referenceIs = QStringLiteral("sqlite3 writing the same join as TSV");
     QString ours;
     QString theirs;
-    figure.program = programExport(bench, out.filePath(QStringLiteral("eksport.txt")), &ours);
-    figure.reference = sqliteJoin(bench, out.filePath(QStringLiteral("join.tsv")), &theirs);
-    figure.note = QStringLiteral("(program: %1; sqlite3: %2)").arg(ours, theirs);
+    const long rssBefore = peakRssKb();
+    for (int run = 0; run < kRuns; ++run) {
+        const double program = programExport(bench, out.filePath(QStringLiteral("eksport.txt")), &ours);
+        const double reference = sqliteJoin(bench, out.filePath(QStringLiteral("join.tsv")), &theirs);
+        figure.program = run == 0 ? program : std::min(figure.program, program);
+        figure.reference = run == 0 ? reference : std::min(figure.reference, reference);
+    }
+    // The export's own memory: the reference runs in another process.
+    figure.note = QStringLiteral("(best of %1; program: %2, peak memory +%3 MB; sqlite3: %4)")
+                      .arg(kRuns)
+                      .arg(ours)
+                      .arg((peakRssKb() - rssBefore) / 1024)
+                      .arg(theirs);
     return {figure};
 }
 
