@@ -11,6 +11,7 @@
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
 #include <QUrl>
@@ -39,6 +40,11 @@ std::function<void(ExportDataDialog&)>& exportRunner()
     return runner;
 }
 
+std::function<void(QProgressDialog&)>& progressWatcher()
+{
+    static std::function<void(QProgressDialog&)> watcher;
+    return watcher;
+}
 
 QString chooseWithDialog(QWidget* owner)
 {
@@ -78,6 +84,10 @@ void SetExportDialogRunner(std::function<void(ExportDataDialog&)> runner)
     exportRunner() = std::move(runner);
 }
 
+void SetExportProgressWatcher(std::function<void(QProgressDialog&)> watcher)
+{
+    progressWatcher() = std::move(watcher);
+}
 
 ExportDataDialog::ExportDataDialog(AppContext& context, QWidget* owner)
     : QDialog(owner)
@@ -103,6 +113,24 @@ ExportDataDialog::ExportDataDialog(AppContext& context, QWidget* owner)
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
+ExportResult ExportDataDialog::exportWithProgress(const QString& path)
+{
+    QProgressDialog progress(QStringLiteral("Eksporterer tester …"), QStringLiteral("&Avbryt"), 0, 0, this);
+    progress.setWindowTitle(QStringLiteral("TAVLO-II"));
+    // Modal, so that the events it lets through between chunks cannot start a second export.
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
+    progress.setAutoReset(false);
+    progress.setValue(0);
+    return WriteExportFile(m_context.db, path, [&progress](int written, int total) {
+        progress.setMaximum(total);
+        progress.setValue(written);
+        if (const auto& watch = progressWatcher())
+            watch(progress);
+        return !progress.wasCanceled();
+    });
+}
+
 void ExportDataDialog::exportToChosenFile()
 {
     const auto& choose = exportChooser();
@@ -111,11 +139,13 @@ void ExportDataDialog::exportToChosenFile()
         reject();
         return;
     }
-    const ExportResult result = WriteExportFile(m_context.db, path);
+    const ExportResult result = exportWithProgress(path);
     switch (result.outcome) {
     case ExportOutcome::Written:
         break;
     case ExportOutcome::Cancelled:
+        reject();
+        return;
     case ExportOutcome::WriteFailed:
         tell(QStringLiteral("Feil vid skrivning av fil (code 1829)"));
         return; // OK may be pressed again

@@ -9,6 +9,7 @@
 #include <memory>
 
 class QFileDialog;
+class QProgressDialog;
 class QPushButton;
 
 namespace tavlo {
@@ -27,6 +28,8 @@ void SetExportFileChooser(std::function<QString(QWidget* owner)> chooser);
 void SetExportFileOpener(std::function<void(const QString& path)> opener);
 // Runs the dialog ExportDialog made, in place of its modal loop (exec()).
 void SetExportDialogRunner(std::function<void(ExportDataDialog& dialog)> runner);
+// Sees the export's progress dialog after each chunk, whether it is showing yet or not.
+void SetExportProgressWatcher(std::function<void(QProgressDialog& progress)> watcher);
 
 class ExportDataDialog : public QDialog {
     Q_OBJECT
@@ -40,6 +43,8 @@ public:
     void exportToChosenFile();
 
 private:
+    ExportResult exportWithProgress(const QString& path);
+
     AppContext& m_context;
     QPushButton* m_ok;
     QPushButton* m_cancel;

@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTemporaryDir>
 
@@ -24,6 +25,7 @@
 using namespace tavlo;
 using namespace tavlo::test::files;
 using tavlo::test::childAged;
+using tavlo::test::fixedTest;
 using tavlo::test::RecordingSink;
 using tavlo::test::TempDatabase;
 
@@ -197,6 +199,7 @@ protected:
         SetExportFileChooser({});
         SetExportFileOpener({});
         SetExportDialogRunner({});
+        SetExportProgressWatcher({});
     }
     void press(ExportDataDialog& dialog, QPushButton* button)
     {
@@ -324,5 +327,41 @@ TEST_F(ExportDialogTest, ARefusedTextOrAFailedReadShowsItsMessageAloneAndKeepsTh
         EXPECT_EQ(sink.messages[0].icon, c.icon);
         EXPECT_TRUE(opened.isEmpty());
         EXPECT_TRUE(finished.isEmpty());
+    }
+}
+
+TEST_F(ExportDialogTest, CancellingAfterTheFirstChunkLeavesNoFileAndTheEarlierOneAsItWasAndSaysNothing)
+{
+    {
+        Transaction transaction(context.db);
+        for (int id = 1; id <= kTestsPerChunk + 10; ++id)
+            ASSERT_EQ(InsertPersonWithId(context.db, fixedTest(id).person), 1);
+        ASSERT_TRUE(transaction.commit());
+    }
+    QList<int> seen;
+    QStringList texts;
+    SetExportProgressWatcher([&](QProgressDialog& progress) {
+        seen.append(progress.value());
+        const auto* button = progress.findChild<QPushButton*>();
+        texts = {progress.labelText(), button ? button->text() : QString()};
+        progress.cancel();
+    });
+    for (const bool earlier : {true, false}) {
+        SCOPED_TRACE(earlier ? "over an earlier file" : "no earlier file");
+        seen.clear();
+        finished.clear();
+        QFile::remove(target);
+        if (earlier)
+            writeFile(target, kEarlier);
+        answers = {target};
+        ExportDataDialog dialog(context);
+        press(dialog, dialog.okButton());
+        EXPECT_EQ(seen, QList<int>{kTestsPerChunk}) << "cancelled after the first chunk";
+        EXPECT_EQ(texts, (QStringList{QStringLiteral("Eksporterer tester …"), QStringLiteral("&Avbryt")}));
+        EXPECT_EQ(filesIn(out.path()), earlier ? QStringList{QStringLiteral("eksport.txt")} : QStringList{});
+        EXPECT_EQ(contentsOf(target), earlier ? kEarlier : QByteArray("<unreadable>"));
+        EXPECT_TRUE(sink.messages.isEmpty()) << sink.texts().join(u'\n').toStdString();
+        EXPECT_TRUE(opened.isEmpty());
+        EXPECT_EQ(finished, QList<int>{QDialog::Rejected});
     }
 }
