@@ -1,29 +1,20 @@
 #pragma once
 // The export of every stored test to a tab-separated text file.
 
+#include "store/ExportFile.h"
+
 #include <QDialog>
-#include <QStringList>
 
 #include <functional>
 #include <memory>
 
 class QFileDialog;
-class QIODevice;
+class QProgressDialog;
 class QPushButton;
 
 namespace tavlo {
 
 struct AppContext;
-class Database;
-
-// The 188 names of the header line, in column order.
-QStringList ExportColumnNames();
-
-// Writes the header line and one line per test person, in ascending number order, each
-// field followed by a tab, lines ending in CR LF, texts in Windows-1252. false when a write
-// or a read fails, or a stored text holds a character the file cannot carry; error says
-// why, and shown is set when that has already been shown (a failed write never is).
-bool ExportAll(Database& db, QIODevice& out, QString* error = nullptr, bool* shown = nullptr);
 
 // The save dialog of the export file, as the real chooser shows it.
 std::unique_ptr<QFileDialog> MakeExportFileDialog(QWidget* owner);
@@ -37,6 +28,8 @@ void SetExportFileChooser(std::function<QString(QWidget* owner)> chooser);
 void SetExportFileOpener(std::function<void(const QString& path)> opener);
 // Runs the dialog ExportDialog made, in place of its modal loop (exec()).
 void SetExportDialogRunner(std::function<void(ExportDataDialog& dialog)> runner);
+// Sees the export's progress dialog after each chunk, whether it is showing yet or not.
+void SetExportProgressWatcher(std::function<void(QProgressDialog& progress)> watcher);
 
 class ExportDataDialog : public QDialog {
     Q_OBJECT
@@ -50,6 +43,8 @@ public:
     void exportToChosenFile();
 
 private:
+    ExportResult exportWithProgress(const QString& path);
+
     AppContext& m_context;
     QPushButton* m_ok;
     QPushButton* m_cancel;

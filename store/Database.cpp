@@ -133,6 +133,15 @@ int Database::reportConnectFailure()
     return 0;
 }
 
+QString Database::dbmsName() const
+{
+    SQLCHAR name[64] = {};
+    SQLSMALLINT length = 0;
+    if (!m_dbc || !SQL_SUCCEEDED(SQLGetInfo(m_dbc, SQL_DBMS_NAME, name, sizeof name, &length)))
+        return {};
+    return QString::fromUtf8(reinterpret_cast<const char*>(name));
+}
+
 int Database::DbDisconnect()
 {
     m_databaseFile.clear();
@@ -280,6 +289,11 @@ int Statement::report()
     return 0;
 }
 
+QString Statement::errorText() const
+{
+    return m_db ? m_db->errorText(m_stmt) : QStringLiteral("Forbindelsen til databasen er lukket.");
+}
+
 bool Statement::prepare(const QString& sql)
 {
     QByteArray text = sql.toUtf8();
@@ -348,6 +362,11 @@ bool Statement::execDirect(const QString& sql)
     return succeeded(rc) || rc == SQL_NO_DATA;
 }
 
+bool Statement::bindIntColumn(int column, SQLINTEGER* value, SQLLEN* indicator)
+{
+    return m_stmt && succeeded(SQLBindCol(m_stmt, SQLUSMALLINT(column), SQL_C_SLONG, value, 0, indicator));
+}
+
 Fetch Statement::fetch()
 {
     if (!m_stmt)
@@ -385,6 +404,11 @@ std::optional<int> Statement::getInt(int column, bool* ok)
 
 QString Statement::getText(int column, bool* ok)
 {
+    return QString::fromUtf8(getBytes(column, ok));
+}
+
+QByteArray Statement::getBytes(int column, bool* ok)
+{
     // Read in pieces: a text never ends cut in the middle of a character.
     QByteArray bytes;
     char buffer[256];
@@ -409,7 +433,7 @@ QString Statement::getText(int column, bool* ok)
     }
     if (ok)
         *ok = read;
-    return QString::fromUtf8(bytes);
+    return bytes;
 }
 
 Date Statement::getDate(int column, bool* ok)

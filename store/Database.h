@@ -50,6 +50,8 @@ public:
     QString errorText(SQLHSTMT statement = nullptr) const;
 
     SQLHDBC handle() const { return m_dbc; }
+    // The database system's own name ("SQLite", "PostgreSQL"); empty when not connected.
+    QString dbmsName() const;
 
     // Manual-commit mode for a group of writes or reads; see Transaction. snapshot asks for
     // an isolation in which every statement sees the same moment (for the transaction only).
@@ -140,13 +142,20 @@ public:
     // Rows the last INSERT, UPDATE or DELETE touched; -1 when unknown.
     long rowCount() const;
 
+    // Every later fetch writes the column into value, and SQL_NULL_DATA or its length into
+    // indicator; both must outlive the statement's fetches.
+    bool bindIntColumn(int column, SQLINTEGER* value, SQLLEN* indicator);
+
     // Column values of the fetched row (1-based). A NULL reads as the fallback.
     std::optional<int> getInt(int column, bool* ok = nullptr);
     QString getText(int column, bool* ok = nullptr);
+    // The column's bytes as the driver gives them (UTF-8 text); empty for NULL.
+    QByteArray getBytes(int column, bool* ok = nullptr);
     Date getDate(int column, bool* ok = nullptr);
 
     int report();
     QString diagnostic() const { return m_db ? m_db->diagnostic(m_stmt) : QString(); }
+    QString errorText() const;
 
 private:
     friend class Database;

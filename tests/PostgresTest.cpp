@@ -4,6 +4,7 @@
 // on a database that holds the tables of data/schema.sql (without COLLATE NOCASE) and whose
 // role is the program's workgroup account.
 #include "RecordingSink.h"
+#include "store/BulkRead.h"
 #include "store/PersonTable.h"
 #include "store/ScoreTables.h"
 #include "store/TestStore.h"
@@ -159,4 +160,40 @@ TEST_F(Postgres, AReadSeesOneVersionOfATestThatIsBeingRewritten)
     SQLUINTEGER isolation = 0;
     ASSERT_TRUE(SQL_SUCCEEDED(SQLGetConnectAttr(db.handle(), SQL_ATTR_TXN_ISOLATION, &isolation, sizeof isolation, nullptr)));
     EXPECT_EQ(isolation, SQLUINTEGER(SQL_TXN_READ_COMMITTED));
+}
+
+TEST_F(Postgres, EveryTestReadsInBulkAsReadTestReadsIt)
+{
+    RecordingSink sink;
+    std::vector<TestRecord> saved;
+    for (int i = 0; i < 5; ++i) {
+        TestRecord t = makeTest(QStringLiteral("P%1").arg(i), {2012, 1, 2});
+        t.scores.AI = i;
+        ASSERT_TRUE(SaveTest(db, t, true));
+        saved.push_back(t);
+    }
+    ASSERT_TRUE(DeleteTest(db, saved[1].person.ID)); // a gap
+    saved.erase(saved.begin() + 1);
+    exec(QStringLiteral("DELETE FROM TESTDATA_TAVLO WHERE PERSONALDATA_ID = %1").arg(saved[2].person.ID));
+    exec(QStringLiteral("DELETE FROM TESTDATA_TAVLO_MF WHERE MF_ID = %1").arg(saved[2].person.ID));
+    for (const int chunkSize : {1, 2, kTestsPerChunk}) {
+        std::vector<TestRecord> bulk;
+        const BulkReadResult result = readEveryTest(
+            db,
+            [&bulk](TestRecord& test) {
+                bulk.push_back(test);
+                return true;
+            },
+            {}, chunkSize);
+        EXPECT_EQ(result.outcome, BulkRead::Done) << result.error.toStdString();
+        ASSERT_EQ(bulk.size(), saved.size());
+        for (size_t i = 0; i < saved.size(); ++i) {
+            TestRecord one;
+            ASSERT_EQ(ReadTest(db, one, saved[i].person.ID), 1);
+            EXPECT_EQ(bulk[i].person, one.person);
+            EXPECT_EQ(bulk[i].scores, one.scores);
+            EXPECT_EQ(bulk[i].grid, one.grid);
+        }
+    }
+    EXPECT_TRUE(sink.messages.isEmpty()) << sink.texts().join(u'\n').toStdString();
 }

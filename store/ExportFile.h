@@ -1,0 +1,41 @@
+#pragma once
+// The export file: the background data and raw scores of every stored test, tab-separated.
+
+#include "store/BulkRead.h"
+
+#include <QStringList>
+
+#include <functional>
+
+class QIODevice;
+
+namespace tavlo {
+
+// The 188 names of the header line, in column order.
+QStringList ExportColumnNames();
+
+enum class ExportOutcome { Written, Cancelled, WriteFailed, Refused, ReadFailed };
+
+struct ExportResult {
+    ExportOutcome outcome = ExportOutcome::Written;
+    // For Refused, the refusal naming person and field; for ReadFailed, the driver's text;
+    // for WriteFailed, the device's reason.
+    QString message;
+};
+
+// Called after each chunk of tests with the tests written so far and the number stored;
+// false cancels the export.
+using ExportProgress = std::function<bool(int written, int total)>;
+
+// Writes the header line and one line per test person, in ascending number order, each
+// field followed by a tab, lines ending in CR LF, texts in Windows-1252. A stored text the
+// file cannot carry (a tab, a line break, a character outside the code page) is refused.
+// Shows nothing.
+ExportResult ExportAll(Database& db, QIODevice& out, const ExportProgress& progress = {},
+                       int chunkSize = kTestsPerChunk);
+
+// ExportAll into the file at path, which is replaced only by a whole export: anything but
+// Written leaves an earlier file as it was and no other file behind.
+ExportResult WriteExportFile(Database& db, const QString& path, const ExportProgress& progress = {});
+
+} // namespace tavlo
