@@ -154,7 +154,6 @@ void ArchiveScreen::takeRows(PersonListLoad load)
     }
     if (!m_search->hasFocus())
         m_list->setFocus();
-    emit arrived();
 }
 
 std::optional<int> ArchiveScreen::chosenId() const

@@ -25,13 +25,9 @@ public:
     bool command(int id) override;
 
     QTreeView* list() const { return m_list; }
-    ArchiveModel* model() const { return m_model; }
     QLineEdit* searchField() const { return m_search; }
     // Whether the reading of the rows has ended, in rows or in a message.
     bool rowsArrived() const { return m_arrived; }
-
-signals:
-    void arrived();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
