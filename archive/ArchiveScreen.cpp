@@ -2,6 +2,7 @@
 
 #include "app/Look.h"
 #include "app/MainWindow.h"
+#include "archive/ArchiveModel.h"
 #include "archive/Backup.h"
 #include "archive/Export.h"
 #include "resources/StringTable.h"
@@ -9,36 +10,24 @@
 #include "store/TestStore.h"
 #include "vandrel/MessageSink.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
-#include <QTreeWidget>
+#include <QTreeView>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
-#include <vector>
 
 namespace tavlo {
 
 namespace {
 
-struct Column {
-    int headerText;
-    int width;
-};
-
-constexpr Column kColumns[] = {
-    {17, 200}, // Navn
-    {24, 100}, // Testleder
-    {25, 80},  // Testdato
-    {30, 150}, // Annet
-    {28, 50},  // Kjønn
-    {26, 100}, // Fødselsdato
-    {22, 200}, // Skole
-    {20, 200}, // Nasjonalitet
-    {21, 200}, // Førstespråk
-};
-constexpr int kColumnCount = int(std::size(kColumns));
+constexpr int kColumnWidths[ArchiveModel::kColumns] = {200, 100, 80, 150, 50, 100, 200, 200, 200};
 
 struct ButtonPlace {
     int id;
@@ -54,72 +43,42 @@ const ButtonPlace kButtons[] = {
     {94, "&Sikkerhetskopier", 500},
 };
 
-QString listDate(const Date& date)
-{
-    return QString::asprintf("%02d-%02d-%04d", int(date.day), int(date.month), int(date.year));
-}
-
-QStringList rowTexts(const PersonListRow& row)
-{
-    return {row.NAMN,
-            row.TESTLEDARE,
-            listDate(row.TESTDATE),
-            row.OTHER,
-            row.SEX == 1   ? LoadString(42)
-            : row.SEX == 2 ? LoadString(41)
-                           : QString(),
-            listDate(row.BORNDATE),
-            row.SKOLA,
-            row.NATIONALITET,
-            row.HOMELANGUAGE};
-}
+// The search field stands right-aligned with the list, in the strip above it that the
+// heading texts leave free on the right.
+constexpr int kSearchWidth = 260;
+constexpr int kSearchHeight = 24;
+constexpr int kSearchTop = 62;
+constexpr int kSearchLabelWidth = 40;
 
 } // namespace
 
 ArchiveScreen::ArchiveScreen(MainWindow& main)
     : Screen(main)
-    , m_list(new QTreeWidget(this))
+    , m_list(new QTreeView(this))
+    , m_model(new ArchiveModel(this))
+    , m_searchLabel(new QLabel(QStringLiteral("Søk"), this))
+    , m_search(new QLineEdit(this))
+    , m_reading(new QLabel(QStringLiteral("Henter tester …"), m_list->viewport()))
 {
     AppContext& c = context();
     // The results window leaves the main window taller; the archive is always 800 x 600.
     main.placeCentred();
     setGeometry(main.rect());
 
-    m_list->setFont(SecondFont());
-    m_list->setRootIsDecorated(false);
-    m_list->setUniformRowHeights(true);
-    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_list->setAllColumnsShowFocus(true);
-    m_list->setSortingEnabled(false); // the database sorts
-    // The chosen row stays plain to see while a button or a message box has the focus.
-    QPalette palette = m_list->palette();
-    for (const QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
-        palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
-    m_list->setPalette(palette);
-
-    m_list->setColumnCount(kColumnCount);
-    QStringList headers;
-    for (const Column& column : kColumns)
-        headers << LoadString(column.headerText);
-    m_list->setHeaderLabels(headers);
-    QHeaderView* header = m_list->header();
-    header->setStretchLastSection(false);
-    header->setSectionsClickable(true);
-    header->setSectionsMovable(false);
-    for (int i = 0; i < kColumnCount; ++i)
-        m_list->setColumnWidth(i, kColumns[i].width);
-    connect(header, &QHeaderView::sectionClicked, this, &ArchiveScreen::sortBy);
-    // As in any list: a double-click on a row shows it, like Enter and "&Vis resultat".
-    connect(m_list, &QTreeWidget::itemDoubleClicked, this, &ArchiveScreen::showSelectedTest);
-
-    fill(c.archiveSortKey, c.archiveDescending);
-    if (const int rows = m_list->topLevelItemCount(); rows > 0) {
-        c.archiveLastIndex = std::clamp(c.archiveLastIndex, 0, rows - 1);
-        m_list->setCurrentItem(m_list->topLevelItem(c.archiveLastIndex));
-        m_list->scrollToTop();
-    }
+    setUpList();
+    m_searchLabel->setFont(MainFont());
+    m_searchLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_searchLabel->setBuddy(m_search);
+    m_search->setFont(MainFont());
+    m_search->setPlaceholderText(QStringLiteral("Navn, testleder, skole eller annet"));
+    m_search->setClearButtonEnabled(true);
+    m_search->installEventFilter(this);
+    connect(m_search, &QLineEdit::textChanged, this, &ArchiveScreen::filter);
+    setTabOrder(m_search, m_list);
+    m_reading->setFont(SecondFont());
+    m_reading->move(8, 6);
+    m_reading->adjustSize();
+    startReading();
 
     main.hideButtons();
     for (const ButtonPlace& b : kButtons)
@@ -138,54 +97,137 @@ AppContext& ArchiveScreen::context() const
     return main().context();
 }
 
-bool ArchiveScreen::fill(int sortKey, bool descending)
+void ArchiveScreen::setUpList()
 {
-    // Read everything first: a listing that fails half-way leaves the rows shown as they were.
-    std::vector<PersonListRow> rows;
-    if (!ListPersons(context().db, sortKey, descending, [&](const PersonListRow& row) { rows.push_back(row); }))
-        return false;
+    m_list->setModel(m_model);
+    m_list->setFont(SecondFont());
+    m_list->setRootIsDecorated(false);
+    m_list->setItemsExpandable(false);
+    m_list->setUniformRowHeights(true);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->setAllColumnsShowFocus(true);
+    m_list->setSortingEnabled(false); // the screen sorts, with one direction for all columns
+    // The chosen row stays plain to see while a button or a message box has the focus.
+    QPalette palette = m_list->palette();
+    for (const QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
+        palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
+    m_list->setPalette(palette);
 
-    m_list->clear();
-    QList<QTreeWidgetItem*> items;
-    items.reserve(qsizetype(rows.size()));
-    for (const PersonListRow& row : rows) {
-        auto* item = new QTreeWidgetItem(rowTexts(row));
-        item->setData(0, Qt::UserRole, row.ID);
-        items << item;
+    QHeaderView* header = m_list->header();
+    header->setStretchLastSection(false);
+    header->setSectionsClickable(true);
+    header->setSectionsMovable(false);
+    for (int i = 0; i < ArchiveModel::kColumns; ++i)
+        m_list->setColumnWidth(i, kColumnWidths[i]);
+    connect(header, &QHeaderView::sectionClicked, this, &ArchiveScreen::sortBy);
+    // As in any list: a double-click on a row shows it, like Enter and "&Vis resultat".
+    connect(m_list, &QTreeView::doubleClicked, this, &ArchiveScreen::showSelectedTest);
+}
+
+void ArchiveScreen::startReading()
+{
+    // A whole clinic's archive takes longer to read than the window may stand still: the
+    // rows are read on a connection of their own in another thread.
+    connect(&m_watcher, &QFutureWatcherBase::finished, this, [this] { takeRows(m_watcher.future().takeResult()); });
+    m_watcher.setFuture(QtConcurrent::run(LoadPersonList, context().db.connectionString()));
+}
+
+void ArchiveScreen::takeRows(PersonListLoad load)
+{
+    m_arrived = true;
+    m_reading->hide();
+    for (const HeldMessage& message : load.messages)
+        tell(message.text, message.icon);
+    if (load.read) {
+        AppContext& c = context();
+        m_model->setList(std::move(load.list), c.archiveSortKey, c.archiveDescending);
+        if (m_model->wholeCount() > 0) {
+            c.archiveLastIndex = std::clamp(c.archiveLastIndex, 0, m_model->wholeCount() - 1);
+            // Text typed while the rows were read has filtered them already.
+            const int row = std::max(m_model->rowOfWholeIndex(c.archiveLastIndex), 0);
+            if (row < m_model->rowCount())
+                m_list->setCurrentIndex(m_model->index(row, 0));
+            m_list->scrollToTop();
+        }
     }
-    m_list->addTopLevelItems(items);
-    return true;
+    if (!m_search->hasFocus())
+        m_list->setFocus();
+}
+
+std::optional<int> ArchiveScreen::chosenId() const
+{
+    const QModelIndexList rows = m_list->selectionModel()->selectedRows();
+    if (rows.isEmpty())
+        return std::nullopt;
+    return m_model->idAt(rows.first().row());
+}
+
+void ArchiveScreen::choose(std::optional<int> id, bool firstOtherwise)
+{
+    int row = id ? m_model->rowOfId(*id) : -1;
+    if (row < 0 && firstOtherwise && m_model->rowCount() > 0)
+        row = 0;
+    if (row < 0)
+        return;
+    // The view scrolls to its current row by itself.
+    m_list->setCurrentIndex(m_model->index(row, 0));
 }
 
 void ArchiveScreen::sortBy(int column)
 {
     AppContext& c = context();
+    const std::optional<int> chosen = chosenId();
     // One direction flag for all columns: every click turns it, whichever column it hits.
-    const bool descending = !c.archiveDescending;
-    if (fill(column, descending)) {
-        c.archiveSortKey = column;
-        c.archiveDescending = descending;
+    c.archiveSortKey = column;
+    c.archiveDescending = !c.archiveDescending;
+    m_model->sortBy(c.archiveSortKey, c.archiveDescending);
+    choose(chosen, false);
+}
+
+void ArchiveScreen::filter(const QString& typed)
+{
+    const std::optional<int> chosen = chosenId();
+    m_model->setFilter(typed);
+    // Enter shows a row at once: the one chosen if it is still found, else the first found.
+    choose(chosen, true);
+}
+
+bool ArchiveScreen::eventFilter(QObject* watched, QEvent* event)
+{
+    const bool key = event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride;
+    if (watched != m_search || !key)
+        return Screen::eventFilter(watched, event);
+    auto* press = static_cast<QKeyEvent*>(event);
+    if (press->key() == Qt::Key_Escape && press->modifiers() == Qt::NoModifier) {
+        // Escape empties the field, before the window's Escape ("back") can take it.
+        if (event->type() == QEvent::KeyPress) {
+            m_search->clear();
+            m_list->setFocus();
+        }
+        event->accept();
+        return true;
     }
+    // The arrows move through the found rows while the typing stays in the field.
+    const int moves[] = {Qt::Key_Up, Qt::Key_Down, Qt::Key_PageUp, Qt::Key_PageDown};
+    if (event->type() == QEvent::KeyPress && std::find(std::begin(moves), std::end(moves), press->key()) != std::end(moves)) {
+        QCoreApplication::sendEvent(m_list, event);
+        return true;
+    }
+    return false;
 }
 
 std::optional<int> ArchiveScreen::selectedId()
 {
-    const QList<QTreeWidgetItem*> selected = m_list->selectedItems();
-    if (selected.isEmpty()) {
+    const QModelIndexList rows = m_list->selectionModel()->selectedRows();
+    if (rows.isEmpty()) {
         tell(LoadString(11));
         return std::nullopt;
     }
-    context().archiveLastIndex = m_list->indexOfTopLevelItem(selected.first());
-    return selected.first()->data(0, Qt::UserRole).toInt();
-}
-
-QTreeWidgetItem* ArchiveScreen::rowOf(int id) const
-{
-    for (int i = 0; i < m_list->topLevelItemCount(); ++i) {
-        if (m_list->topLevelItem(i)->data(0, Qt::UserRole).toInt() == id)
-            return m_list->topLevelItem(i);
-    }
-    return nullptr;
+    // The place in the whole list: the archive opens again without the search.
+    context().archiveLastIndex = m_model->wholeIndexOf(rows.first().row());
+    return m_model->idAt(rows.first().row());
 }
 
 void ArchiveScreen::showSelectedTest()
@@ -214,10 +256,10 @@ void ArchiveScreen::deleteSelectedTest()
     PersonalData person;
     if (ReadPerson(c.db, person, *id)
         && askYesNo(LoadString(12, person.NAMN), MessageIcon::Stop, /*defaultYes*/ false) && DeleteTest(c.db, *id)) {
-        delete rowOf(*id);
+        m_model->removeId(*id);
         // Nothing stays chosen, so a second press cannot take the neighbour by accident.
         m_list->clearSelection();
-        c.archiveLastIndex = std::clamp(c.archiveLastIndex, 0, std::max(0, m_list->topLevelItemCount() - 1));
+        c.archiveLastIndex = std::clamp(c.archiveLastIndex, 0, std::max(0, m_model->wholeCount() - 1));
         tell(LoadString(13, person.NAMN));
         NewTestRecord(c.test);
         c.testIsNew = true;
@@ -269,6 +311,9 @@ void ArchiveScreen::layOut()
 {
     const int w = width(), h = height();
     m_list->setGeometry(5, 90, w - 8, h - 165);
+    const int searchX = w - 3 - kSearchWidth;
+    m_search->setGeometry(searchX, kSearchTop, kSearchWidth, kSearchHeight);
+    m_searchLabel->setGeometry(searchX - kSearchLabelWidth - 6, kSearchTop, kSearchLabelWidth, kSearchHeight);
     for (const ButtonPlace& b : kButtons) {
         if (QPushButton* button = main().button(b.id))
             button->setGeometry(b.x, h - 43, 110, 40);

@@ -1,16 +1,21 @@
 #pragma once
-// The list of stored tests: sort, show, delete, export, back up.
+// The list of stored tests: sort, search, show, delete, export, back up.
 
 #include "app/Screen.h"
+#include "store/PersonList.h"
+
+#include <QFutureWatcher>
 
 #include <optional>
 
-class QTreeWidget;
-class QTreeWidgetItem;
+class QLabel;
+class QLineEdit;
+class QTreeView;
 
 namespace tavlo {
 
 struct AppContext;
+class ArchiveModel;
 
 class ArchiveScreen : public Screen {
     Q_OBJECT
@@ -19,25 +24,41 @@ public:
     int state() const override { return 4; }
     bool command(int id) override;
 
-    QTreeWidget* list() const { return m_list; }
+    QTreeView* list() const { return m_list; }
+    QLineEdit* searchField() const { return m_search; }
+    // Whether the reading of the rows has ended, in rows or in a message.
+    bool rowsArrived() const { return m_arrived; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     AppContext& context() const;
+    void setUpList();
     void layOut();
-    bool fill(int sortKey, bool descending);
+    void startReading();
+    void takeRows(PersonListLoad load);
     void sortBy(int column);
+    void filter(const QString& typed);
+    // Chooses the person's row and scrolls it into view; without it, the first row when
+    // firstOtherwise.
+    void choose(std::optional<int> id, bool firstOtherwise);
+    std::optional<int> chosenId() const;
     // The person number of the selected row, after text 11 when there is none.
     std::optional<int> selectedId();
     void showSelectedTest();
     void deleteSelectedTest();
-    QTreeWidgetItem* rowOf(int id) const;
 
-    QTreeWidget* m_list;
+    QTreeView* m_list;
+    ArchiveModel* m_model;
+    QLabel* m_searchLabel;
+    QLineEdit* m_search;
+    QLabel* m_reading;
+    QFutureWatcher<PersonListLoad> m_watcher;
+    bool m_arrived = false;
 };
 
 } // namespace tavlo

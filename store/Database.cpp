@@ -59,18 +59,18 @@ int Database::DbConnect(const QString&, const QString& account, const QString& p
     QString error;
     const auto connectionTemplate = ReadConnectionTemplate(workgroupPath, &error);
     if (!connectionTemplate) {
-        tell(error, MessageIcon::Stop);
+        tellUser(error, MessageIcon::Stop);
         return 0;
     }
     // The template decides which library the driver manager loads and what the driver does.
     if (const auto refusal = CheckConnectionTemplate(*connectionTemplate, workgroupPath)) {
-        tell(*refusal, MessageIcon::Stop);
+        tellUser(*refusal, MessageIcon::Stop);
         return 0;
     }
     // A value cannot be quoted for every driver: a ';' would end it and start another key.
     for (const QString& value : {databasePath, workgroupPath}) {
         if (const auto refusal = CheckConnectionPath(value)) {
-            tell(*refusal, MessageIcon::Stop);
+            tellUser(*refusal, MessageIcon::Stop);
             return 0;
         }
     }
@@ -82,7 +82,7 @@ int Database::connectWith(const QString& connectionString, bool probe)
     DbDisconnect();
     if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &m_env))) {
         m_env = nullptr;
-        tell(QStringLiteral("ODBC-driverbehandleren kunne ikke startes."), MessageIcon::Stop);
+        tellUser(QStringLiteral("ODBC-driverbehandleren kunne ikke startes."), MessageIcon::Stop);
         return 0;
     }
     SQLSetEnvAttr(m_env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
@@ -104,7 +104,13 @@ int Database::connectWith(const QString& connectionString, bool probe)
     }
     const QString file = SqliteDatabaseFile(connectionString);
     m_databaseFile = file.isEmpty() ? QString() : QFileInfo(file).absoluteFilePath();
+    m_connectionString = connectionString;
     return 1;
+}
+
+void Database::tellUser(const QString& text, MessageIcon icon)
+{
+    (m_sink ? *m_sink : messageSink()).show(kProgramCaption, text, icon);
 }
 
 bool Database::probeTables()
@@ -128,7 +134,7 @@ int Database::reportConnectFailure()
         text = diagnosticOf(SQL_HANDLE_ENV, m_env);
     if (text.isEmpty())
         text = QStringLiteral("Databasen kunne ikke åpnes.");
-    tell(text, MessageIcon::Stop);
+    tellUser(text, MessageIcon::Stop);
     DbDisconnect();
     return 0;
 }
@@ -145,6 +151,7 @@ QString Database::dbmsName() const
 int Database::DbDisconnect()
 {
     m_databaseFile.clear();
+    m_connectionString.clear();
     if (m_dbc) {
         // A statement still open would otherwise free its handle after the connection's.
         releaseStatements(false);
@@ -184,7 +191,7 @@ QString Database::errorText(SQLHSTMT statement) const
 
 int Database::DbReportError(SQLHSTMT statement)
 {
-    tell(errorText(statement), MessageIcon::Stop);
+    tellUser(errorText(statement), MessageIcon::Stop);
     return 0;
 }
 
@@ -427,6 +434,13 @@ QByteArray Statement::getBytes(int column, bool* ok)
         const qsizetype chunk = (indicator == SQL_NO_TOTAL || indicator >= SQLLEN(sizeof buffer))
                                     ? qsizetype(sizeof buffer - 1)
                                     : qsizetype(indicator);
+        if (rc == SQL_SUCCESS && bytes.isEmpty()) {
+            // Nearly every text comes in one piece: straight into the string (a whole
+            // archive is read this way).
+            if (ok)
+                *ok = true;
+            return QString::fromUtf8(buffer, chunk);
+        }
         bytes.append(buffer, chunk);
         if (rc == SQL_SUCCESS)
             break;

@@ -4,6 +4,7 @@
 
 #include "model/Dates.h"
 #include "store/NormCache.h"
+#include "vandrel/MessageSink.h"
 
 #include <QByteArray>
 #include <QString>
@@ -41,6 +42,13 @@ public:
     // The SQLite database file of the connection (from its Database= key); empty for a
     // store that is not a file, or when not connected.
     QString databaseFile() const { return m_databaseFile; }
+    // The string this connection was made with, so that another thread can open its own
+    // connection to the same store (ODBC handles stay with the thread that made them).
+    QString connectionString() const { return m_connectionString; }
+
+    // Where this connection's own messages go instead of the program's sink: a connection
+    // used off the GUI thread keeps them for the GUI thread to show. nullptr: the program's.
+    void setMessageSink(MessageSink* sink) { m_sink = sink; }
 
     // Shows the last diagnostic of the statement (or of the connection) and returns 0.
     int DbReportError(SQLHSTMT statement = nullptr);
@@ -69,12 +77,15 @@ private:
     bool probeTables();
     void releaseStatements(bool forget);
     void raiseIsolationForSnapshot();
+    void tellUser(const QString& text, MessageIcon icon);
 
     SQLHENV m_env = nullptr;
     SQLHDBC m_dbc = nullptr;
     bool m_inTransaction = false;
     SQLUINTEGER m_isolationToRestore = 0; // 0: none changed
     QString m_databaseFile;
+    QString m_connectionString;
+    MessageSink* m_sink = nullptr;
     // Every live Statement on this connection: a statement handle must never outlive its
     // connection, whichever of the two goes first.
     std::vector<Statement*> m_statements;

@@ -1,6 +1,7 @@
 #include "store/PersonTable.h"
 
 #include "model/PersonText.h"
+#include "store/PersonList.h"
 #include "vandrel/MessageSink.h"
 
 namespace tavlo {
@@ -174,7 +175,15 @@ const char* PersonSortColumn(int sortKey)
     return sortKey >= 0 && sortKey < kPersonSortKeys ? columns[sortKey] : columns[0];
 }
 
-int ListPersons(Database& db, int sortKey, bool descending, const std::function<void(const PersonListRow&)>& action)
+bool IsTextSortKey(int sortKey)
+{
+    const QLatin1String column(PersonSortColumn(sortKey));
+    return column != u"TESTDATE" && column != u"SEX" && column != u"BORNDATE" && column != u"ID";
+}
+
+namespace {
+
+int fetchPersons(Database& db, int sortKey, bool descending, const std::function<void(const PersonListRow&)>& action)
 {
     Statement s(db);
     const QString sql = QStringLiteral("SELECT ID, NAMN, TESTLEDARE, TESTDATE, OTHER, SEX, BORNDATE, SKOLA, NATIONALITET, HOMELANGUAGE FROM TESTPERSON ORDER BY ")
@@ -202,6 +211,26 @@ int ListPersons(Database& db, int sortKey, bool descending, const std::function<
         action(row);
     }
     s.closeCursor();
+    return 1;
+}
+
+} // namespace
+
+int ListPersons(Database& db, int sortKey, bool descending, const std::function<void(const PersonListRow&)>& action)
+{
+    if (!IsTextSortKey(sortKey))
+        return fetchPersons(db, sortKey, descending, action);
+    // The database folds ASCII only and orders by code point ("Åse" before "Ærlig").
+    std::vector<PersonListRow> rows;
+    if (!fetchPersons(db, sortKey, descending, [&rows](const PersonListRow& row) { rows.push_back(row); }))
+        return 0;
+    const PersonList list(std::move(rows));
+    std::vector<int> order(size_t(list.size()));
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = int(i);
+    list.sort(order, sortKey, descending);
+    for (const int i : order)
+        action(list.row(i));
     return 1;
 }
 

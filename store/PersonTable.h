@@ -42,8 +42,13 @@ inline constexpr int kPersonSortKeys = 10;
 // The ORDER BY column of a sort key 0-9 (the archive list's column), "NAMN" for any other.
 const char* PersonSortColumn(int sortKey);
 
-// Runs the list query sorted by the key's column and hands each row to action. 1 when the
-// list ran to its end; 0 after a message.
+// Whether the key's column holds text: such columns sort in Norwegian order with case
+// ignored, which the database's own ORDER BY does not know.
+bool IsTextSortKey(int sortKey);
+
+// Runs the list query sorted by the key's column and hands each row to action; rows sorted
+// by a text column come in Norwegian order, ties by ID. 1 when the list ran to its end; 0
+// after a message (and no row handed on, for a text column).
 int ListPersons(Database& db, int sortKey, bool descending, const std::function<void(const PersonListRow&)>& action);
 
 } // namespace tavlo

@@ -1,0 +1,171 @@
+#include "archive/ArchiveModel.h"
+
+#include "model/NorwegianText.h"
+#include "resources/StringTable.h"
+
+#include <algorithm>
+
+namespace tavlo {
+
+namespace {
+
+// String-table texts of the column headers: Navn, Testleder, Testdato, Annet, Kjønn,
+// Fødselsdato, Skole, Nasjonalitet, Førstespråk.
+constexpr int kHeaderTexts[ArchiveModel::kColumns] = {17, 24, 25, 30, 28, 26, 22, 20, 21};
+
+QString listDate(const Date& date)
+{
+    return QString::asprintf("%02d-%02d-%04d", int(date.day), int(date.month), int(date.year));
+}
+
+QString cellText(const PersonListRow& row, int column)
+{
+    switch (column) {
+    case 0:
+        return row.NAMN;
+    case 1:
+        return row.TESTLEDARE;
+    case 2:
+        return listDate(row.TESTDATE);
+    case 3:
+        return row.OTHER;
+    case 4:
+        return row.SEX == 1 ? LoadString(42) : row.SEX == 2 ? LoadString(41) : QString();
+    case 5:
+        return listDate(row.BORNDATE);
+    case 6:
+        return row.SKOLA;
+    case 7:
+        return row.NATIONALITET;
+    case 8:
+        return row.HOMELANGUAGE;
+    default:
+        return {};
+    }
+}
+
+int positionOf(const std::vector<int>& rows, int value)
+{
+    const auto at = std::find(rows.begin(), rows.end(), value);
+    return at == rows.end() ? -1 : int(at - rows.begin());
+}
+
+} // namespace
+
+void ArchiveModel::setList(PersonList list, int sortKey, bool descending)
+{
+    beginResetModel();
+    m_list = std::move(list);
+    m_order.resize(size_t(m_list.size()));
+    for (size_t i = 0; i < m_order.size(); ++i)
+        m_order[i] = int(i);
+    m_list.sort(m_order, sortKey, descending);
+    refilter(false);
+    endResetModel();
+}
+
+void ArchiveModel::sortBy(int sortKey, bool descending)
+{
+    beginResetModel();
+    m_list.sort(m_order, sortKey, descending);
+    if (m_needle.isEmpty())
+        m_shown = m_order;
+    else
+        m_list.sort(m_shown, sortKey, descending);
+    endResetModel();
+}
+
+void ArchiveModel::setFilter(const QString& typed)
+{
+    const QString needle = SearchFold(typed);
+    if (needle == m_needle)
+        return;
+    // More typed onto the same text can only find fewer: look among those found.
+    const bool narrowing = !m_needle.isEmpty() && needle.contains(m_needle);
+    m_needle = needle;
+    beginResetModel();
+    refilter(narrowing);
+    endResetModel();
+}
+
+void ArchiveModel::refilter(bool narrowing)
+{
+    if (m_needle.isEmpty()) {
+        m_shown = m_order;
+        return;
+    }
+    const std::vector<int>& from = narrowing ? m_shown : m_order;
+    std::vector<int> shown;
+    for (const int i : from) {
+        if (m_list.matches(i, m_needle))
+            shown.push_back(i);
+    }
+    m_shown = std::move(shown);
+}
+
+int ArchiveModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(m_shown.size());
+}
+
+int ArchiveModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : kColumns;
+}
+
+QVariant ArchiveModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= rowCount())
+        return {};
+    const PersonListRow& row = m_list.row(m_shown[size_t(index.row())]);
+    if (role == Qt::DisplayRole)
+        return cellText(row, index.column());
+    if (role == Qt::UserRole)
+        return row.ID;
+    return {};
+}
+
+QVariant ArchiveModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < kColumns)
+        return LoadString(kHeaderTexts[section]);
+    return {};
+}
+
+int ArchiveModel::idAt(int row) const
+{
+    return row >= 0 && row < rowCount() ? m_list.row(m_shown[size_t(row)]).ID : 0;
+}
+
+int ArchiveModel::rowOfId(int id) const
+{
+    for (size_t row = 0; row < m_shown.size(); ++row) {
+        if (m_list.row(m_shown[row]).ID == id)
+            return int(row);
+    }
+    return -1;
+}
+
+int ArchiveModel::wholeIndexOf(int row) const
+{
+    return row >= 0 && row < rowCount() ? positionOf(m_order, m_shown[size_t(row)]) : -1;
+}
+
+int ArchiveModel::rowOfWholeIndex(int index) const
+{
+    return index >= 0 && index < wholeCount() ? positionOf(m_shown, m_order[size_t(index)]) : -1;
+}
+
+void ArchiveModel::removeId(int id)
+{
+    const int row = rowOfId(id);
+    if (row < 0)
+        return;
+    const int listed = m_shown[size_t(row)];
+    beginRemoveRows({}, row, row);
+    m_shown.erase(m_shown.begin() + row);
+    endRemoveRows();
+    std::erase(m_order, listed);
+}
+
+} // namespace tavlo

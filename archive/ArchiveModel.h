@@ -1,0 +1,51 @@
+#pragma once
+// The archive list's rows: every stored person in memory, sorted and filtered there, each
+// cell's text made only when the view asks for it.
+
+#include "store/PersonList.h"
+
+#include <QAbstractTableModel>
+
+#include <vector>
+
+namespace tavlo {
+
+class ArchiveModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    static constexpr int kColumns = 9;
+
+    using QAbstractTableModel::QAbstractTableModel;
+
+    // Takes the read persons and shows them sorted by the key, through the current filter.
+    void setList(PersonList list, int sortKey, bool descending);
+    void sortBy(int sortKey, bool descending);
+    // Shows the rows whose name, test leader, school or "Annet" hold the typed text.
+    void setFilter(const QString& typed);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    // Qt::UserRole gives the person number, as the old list's item data did.
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+    int idAt(int row) const;
+    // The row showing the person, or -1.
+    int rowOfId(int id) const;
+    // Where a shown row stands in the whole sorted list, filter or not, and back (-1 when
+    // that row is filtered away).
+    int wholeIndexOf(int row) const;
+    int rowOfWholeIndex(int index) const;
+    int wholeCount() const { return int(m_order.size()); }
+    void removeId(int id);
+
+private:
+    void refilter(bool narrowing);
+
+    PersonList m_list;
+    std::vector<int> m_order; // every listed row of m_list, sorted
+    std::vector<int> m_shown; // those of m_order that the filter lets through
+    QString m_needle;         // the filter, folded
+};
+
+} // namespace tavlo
