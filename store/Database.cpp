@@ -435,11 +435,11 @@ QByteArray Statement::getBytes(int column, bool* ok)
                                     ? qsizetype(sizeof buffer - 1)
                                     : qsizetype(indicator);
         if (rc == SQL_SUCCESS && bytes.isEmpty()) {
-            // Nearly every text comes in one piece: straight into the string (a whole
-            // archive is read this way).
+            // Nearly every text comes in one piece: no growing buffer (a whole archive is
+            // read this way).
             if (ok)
                 *ok = true;
-            return QString::fromUtf8(buffer, chunk);
+            return QByteArray(buffer, chunk);
         }
         bytes.append(buffer, chunk);
         if (rc == SQL_SUCCESS)
