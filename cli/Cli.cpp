@@ -1,0 +1,62 @@
+#include "cli/Cli.h"
+
+#include "resources/StringTable.h"
+#include "store/NewDatabase.h"
+#include "store/Workgroup.h"
+
+#include <QDir>
+
+namespace tavlo::cli {
+
+void print(const QString& line, FILE* to)
+{
+    std::fputs(line.toUtf8().constData(), to);
+    std::fputc('\n', to);
+}
+
+QString takeOption(QStringList& args, const QString& name)
+{
+    const qsizetype at = args.indexOf(name);
+    if (at < 0 || at + 1 >= args.size())
+        return {};
+    const QString value = args.at(at + 1);
+    args.remove(at, 2);
+    return value;
+}
+
+bool takeFlag(QStringList& args, const QString& name)
+{
+    return args.removeAll(name) > 0;
+}
+
+bool connectFolder(Database& db, const QString& folder)
+{
+    const QDir dir(folder);
+    const Account account = DecipherAccount();
+    if (db.DbConnect(QStringLiteral("TAVLO-II"), account.name, account.password, dir.filePath(kDatabaseFileName),
+                     dir.filePath(kWorkgroupFileName))
+        == 1)
+        return true;
+    // As in the program: the driver's reason first, then the system's own message.
+    tell(LoadString(60), MessageIcon::Stop);
+    return false;
+}
+
+void LineSink::show(const QString&, const QString& text, MessageIcon)
+{
+    print(QStringLiteral("MESSAGE\t") + text, stderr);
+}
+
+bool LineSink::ask(const QString& caption, const QString& text, MessageIcon icon, bool defaultYes)
+{
+    show(caption, text, icon);
+    return defaultYes;
+}
+
+int usageOf(const Command& command)
+{
+    std::fprintf(stderr, "usage: tavlo-ii-cli %s %s\n", command.name, command.usage);
+    return kUsageError;
+}
+
+} // namespace tavlo::cli

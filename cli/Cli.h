@@ -1,0 +1,55 @@
+#pragma once
+// What every command of tavlo-ii-cli shares: exit statuses, output, options, the connection.
+
+#include "store/Database.h"
+#include "vandrel/MessageSink.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdio>
+
+namespace tavlo::cli {
+
+inline constexpr int kSuccess = 0;
+inline constexpr int kFailure = 1;    // the job failed
+inline constexpr int kUsageError = 2; // the command line was wrong
+
+void print(const QString& line, FILE* to = stdout);
+
+// Takes "--name VALUE" out of args; empty when absent or without a value.
+QString takeOption(QStringList& args, const QString& name);
+// Takes "--name" out of args; whether it was there.
+bool takeFlag(QStringList& args, const QString& name);
+
+// Connects to the database of folder as the program does; on failure the driver's reason,
+// then the program's own message, on stderr.
+bool connectFolder(Database& db, const QString& folder);
+
+// Every message of a run, one line each on stderr ("MESSAGE<TAB>text"), in the order the
+// program would show them; a question takes its default answer.
+class LineSink : public MessageSink {
+public:
+    void show(const QString& caption, const QString& text, MessageIcon icon) override;
+    bool ask(const QString& caption, const QString& text, MessageIcon icon, bool defaultYes) override;
+};
+
+// One command: its name, how it is called, and what it does.
+struct Command {
+    const char* name;
+    const char* usage; // the arguments after the name
+    const char* help;  // one or more lines, Norwegian
+    int (*run)(QStringList args);
+};
+
+// The usage line of a command, for a wrong command line: on stderr; returns kUsageError.
+int usageOf(const Command& command);
+int usageFor(const char* name);
+
+// The commands, each defined in its own file.
+int testAge(QStringList args);
+int initDb(QStringList args);
+int score(QStringList args);
+int importNorms(QStringList args);
+
+} // namespace tavlo::cli
