@@ -239,9 +239,9 @@ const QPixmap& StartPicture()
     return picture;
 }
 
-const QPixmap& BannerPicture()
+const QPixmap& BannerPicture(bool tiles)
 {
-    static const QPixmap banner = [] {
+    const auto draw = [](bool withTiles) {
         QPixmap pm(800, 54);
         QPainter p(&pm);
         p.setRenderHint(QPainter::Antialiasing);
@@ -250,7 +250,7 @@ const QPixmap& BannerPicture()
         band.setColorAt(1, kLilac);
         p.fillRect(pm.rect(), band);
         // The left part stays plain: the forms' buttons stand over it.
-        for (int i = 0; i < 12; ++i) {
+        for (int i = 0; withTiles && i < 12; ++i) {
             p.setPen(Qt::NoPen);
             p.setBrush(QColor(255, 255, 255, 40 + (i % 3) * 30));
             p.drawRoundedRect(QRectF(400 + i * 19, 12 + (i % 2) * 8, 14, 14), 3, 3);
@@ -259,8 +259,10 @@ const QPixmap& BannerPicture()
         p.setFont(WindowsFont(QStringLiteral("Arial"), 20, true));
         p.drawText(QRect(480, 0, 300, 54), Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("TAVLO-II"));
         return pm;
-    }();
-    return banner;
+    };
+    static const QPixmap withTiles = draw(true);
+    static const QPixmap plain = draw(false);
+    return tiles ? withTiles : plain;
 }
 
 } // namespace tavlo

@@ -42,6 +42,7 @@ void CentreOnScreen(QWidget* window);
 
 // The start screen's picture (800 x 600) and the banner of the forms (800 x 54).
 const QPixmap& StartPicture();
-const QPixmap& BannerPicture();
+// tiles: the row of small squares in the band's middle; off where buttons stand over it.
+const QPixmap& BannerPicture(bool tiles = true);
 
 } // namespace tavlo

@@ -343,8 +343,10 @@ void ArchiveScreen::paintEvent(QPaintEvent*)
     p.setFont(MainFont());
     text(20, 40, LoadString(7));
     text(20, 60, LoadString(8));
-    // 533 in a 600-high window: the band ends at the bottom edge, behind the buttons.
-    p.drawPixmap(0, height() - BannerPicture().height(), BannerPicture());
+    // 533 in a 600-high window: the band ends at the bottom edge, behind the buttons. The
+    // five buttons reach across the band's tiles, which would peek out between them.
+    const QPixmap& banner = BannerPicture(/*tiles*/ false);
+    p.drawPixmap(0, height() - banner.height(), banner);
 }
 
 } // namespace tavlo
