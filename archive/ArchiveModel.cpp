@@ -13,37 +13,6 @@ namespace {
 // Fødselsdato, Skole, Nasjonalitet, Førstespråk.
 constexpr int kHeaderTexts[ArchiveModel::kColumns] = {17, 24, 25, 30, 28, 26, 22, 20, 21};
 
-QString listDate(const Date& date)
-{
-    return QString::asprintf("%02d-%02d-%04d", int(date.day), int(date.month), int(date.year));
-}
-
-QString cellText(const PersonListRow& row, int column)
-{
-    switch (column) {
-    case 0:
-        return row.NAMN;
-    case 1:
-        return row.TESTLEDARE;
-    case 2:
-        return listDate(row.TESTDATE);
-    case 3:
-        return row.OTHER;
-    case 4:
-        return row.SEX == 1 ? LoadString(42) : row.SEX == 2 ? LoadString(41) : QString();
-    case 5:
-        return listDate(row.BORNDATE);
-    case 6:
-        return row.SKOLA;
-    case 7:
-        return row.NATIONALITET;
-    case 8:
-        return row.HOMELANGUAGE;
-    default:
-        return {};
-    }
-}
-
 int positionOf(const std::vector<int>& rows, int value)
 {
     const auto at = std::find(rows.begin(), rows.end(), value);
@@ -56,10 +25,7 @@ void ArchiveModel::setList(PersonList list, int sortKey, bool descending)
 {
     beginResetModel();
     m_list = std::move(list);
-    m_order.resize(size_t(m_list.size()));
-    for (size_t i = 0; i < m_order.size(); ++i)
-        m_order[i] = int(i);
-    m_list.sort(m_order, sortKey, descending);
+    m_order = m_list.sorted(sortKey, descending);
     refilter(false);
     endResetModel();
 }
@@ -119,7 +85,7 @@ QVariant ArchiveModel::data(const QModelIndex& index, int role) const
         return {};
     const PersonListRow& row = m_list.row(m_shown[size_t(index.row())]);
     if (role == Qt::DisplayRole)
-        return cellText(row, index.column());
+        return ArchiveCellText(row, index.column());
     if (role == Qt::UserRole)
         return row.ID;
     return {};

@@ -13,7 +13,7 @@ namespace tavlo {
 class ArchiveModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    static constexpr int kColumns = 9;
+    static constexpr int kColumns = kArchiveColumns;
 
     using QAbstractTableModel::QAbstractTableModel;
 

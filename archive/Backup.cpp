@@ -48,6 +48,10 @@ void SetBackupFileChooser(std::function<QString(QWidget*)> chooser)
 
 void BackupDatabase(AppContext& context, QWidget* owner)
 {
+    if (NamesDatabaseServer(context.db.connectionString())) {
+        tell(ServerBackupNotice(), MessageIcon::Information);
+        return;
+    }
     const auto& choose = backupChooser();
     const QString target = choose ? choose(owner) : chooseWithDialog(owner);
     if (target.isEmpty())

@@ -140,21 +140,13 @@ void ExportDataDialog::exportToChosenFile()
         return;
     }
     const ExportResult result = exportWithProgress(path);
-    switch (result.outcome) {
-    case ExportOutcome::Written:
-        break;
-    case ExportOutcome::Cancelled:
+    if (result.outcome == ExportOutcome::Cancelled) {
         reject();
         return;
-    case ExportOutcome::WriteFailed:
-        tell(QStringLiteral("Feil vid skrivning av fil (code 1829)"));
+    }
+    if (const auto notice = ExportFailureNotice(result)) {
+        tell(notice->text, notice->icon);
         return; // OK may be pressed again
-    case ExportOutcome::Refused:
-        tell(result.message, MessageIcon::Exclamation);
-        return;
-    case ExportOutcome::ReadFailed:
-        tell(result.message, MessageIcon::Stop);
-        return;
     }
     const auto& open = exportOpener();
     if (open)

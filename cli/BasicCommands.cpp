@@ -132,10 +132,8 @@ int score(QStringList args)
     TestRecord test;
     NormState norms;
     // The person and both score rows as one version, even while another program saves it.
-    if (!ReadTest(db, test, id))
+    if (!readAndScore(db, test, norms, id))
         return kFailure;
-    SelectAgeGroup(db, norms, test);
-    ScoreTest(db, norms, test);
 
     print(QStringLiteral("AGEGROUP\t") + norms.CurrentAgeGroup);
     print(QStringLiteral("DESCRIPTION\t") + norms.AgeGroupDescription);

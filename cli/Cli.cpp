@@ -1,7 +1,9 @@
 #include "cli/Cli.h"
 
 #include "resources/StringTable.h"
+#include "scoring/Scoring.h"
 #include "store/NewDatabase.h"
+#include "store/TestStore.h"
 #include "store/Workgroup.h"
 
 #include <QDir>
@@ -12,6 +14,15 @@ void print(const QString& line, FILE* to)
 {
     std::fputs(line.toUtf8().constData(), to);
     std::fputc('\n', to);
+}
+
+QString tsvField(QString text)
+{
+    for (QChar& c : text) {
+        if (c == u'\t' || c == u'\n' || c == u'\r')
+            c = u' ';
+    }
+    return text;
 }
 
 QString takeOption(QStringList& args, const QString& name)
@@ -40,6 +51,15 @@ bool connectFolder(Database& db, const QString& folder)
     // As in the program: the driver's reason first, then the system's own message.
     tell(LoadString(60), MessageIcon::Stop);
     return false;
+}
+
+bool readAndScore(Database& db, TestRecord& test, NormState& norms, int id)
+{
+    if (!ReadTest(db, test, id))
+        return false;
+    SelectAgeGroup(db, norms, test);
+    ScoreTest(db, norms, test);
+    return true;
 }
 
 void LineSink::show(const QString&, const QString& text, MessageIcon)

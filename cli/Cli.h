@@ -1,6 +1,8 @@
 #pragma once
 // What every command of tavlo-ii-cli shares: exit statuses, output, options, the connection.
 
+#include "model/TestRecord.h"
+#include "scoring/NormGroups.h"
 #include "store/Database.h"
 #include "vandrel/MessageSink.h"
 
@@ -17,6 +19,9 @@ inline constexpr int kUsageError = 2; // the command line was wrong
 
 void print(const QString& line, FILE* to = stdout);
 
+// A text as one field of a tab-separated line: a tab or line break in it becomes a blank.
+QString tsvField(QString text);
+
 // Takes "--name VALUE" out of args; empty when absent or without a value.
 QString takeOption(QStringList& args, const QString& name);
 // Takes "--name" out of args; whether it was there.
@@ -25,6 +30,11 @@ bool takeFlag(QStringList& args, const QString& name);
 // Connects to the database of folder as the program does; on failure the driver's reason,
 // then the program's own message, on stderr.
 bool connectFolder(Database& db, const QString& folder);
+
+// Reads test person id (the person and both score rows as one version) and scores it as the
+// results window does: the age group from the test age, then the scoring run. False when the
+// test could not be read (its message was shown); messages of the run go to the sink.
+bool readAndScore(Database& db, TestRecord& test, NormState& norms, int id);
 
 // Every message of a run, one line each on stderr ("MESSAGE<TAB>text"), in the order the
 // program would show them; a question takes its default answer.
@@ -51,5 +61,13 @@ int testAge(QStringList args);
 int initDb(QStringList args);
 int score(QStringList args);
 int importNorms(QStringList args);
+int report(QStringList args);   // ReportCommand.cpp
+int list(QStringList args);     // ArchiveCommands.cpp
+int exportTests(QStringList args);
+int backup(QStringList args);
+
+// Whether a command line asks for what needs Qt's GUI library (report --pdf): the tool then
+// runs a QGuiApplication on the offscreen platform instead of a QCoreApplication.
+bool needsGuiApplication(const QStringList& args);
 
 } // namespace tavlo::cli

@@ -4,9 +4,15 @@
 #include "vandrel/vandrel.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QTemporaryDir>
 
 #include <cstring>
 #include <iterator>
+#include <memory>
+#include <optional>
 
 namespace tavlo::cli {
 
@@ -23,6 +29,32 @@ const Command kCommands[] = {
      score},
     {"import-norms", "FOLDER NORMS.csv [--groups GROUPS.csv]",
      "Leser inn normtabellen (og beskrivelsene av aldersgruppene) fra CSV-filer; alt eller ingenting.", importNorms},
+    {"report", "FOLDER ID [--domains 123456] [--pdf OUT.pdf]",
+     "Regner ut resultatene for testperson ID som programmet gjør, og skriver resultatrapporten med én\n"
+     "tabulatordelt linje per rad, domene for domene, slik resultatvinduet viser den:\n"
+     "domene (1-6), deltest, råskåre, skalert skåre, persentil, type mål, kvalitativ beskrivelse.\n"
+     "--domains velger domenene med sifrene 1 til 6 (for eksempel 135); uten: alle seks.\n"
+     "--pdf skriver også sidene \"Skriv ut\" skriver for de samme domenene til OUT.pdf, uten dialog\n"
+     "og uten skjerm.\n"
+     "Meldinger skrives til stderr som MESSAGE<TAB>tekst.",
+     report},
+    {"list", "FOLDER [--sort KOLONNE] [--ascending|--descending]",
+     "Skriver alle lagrede tester, én tabulatordelt linje per testperson: testpersonnummeret, så arkivets\n"
+     "ni kolonner slik arkivet viser dem (navn, testleder, testdato, annet, kjønn, fødselsdato, skole,\n"
+     "nasjonalitet, førstespråk).\n"
+     "KOLONNE er NAMN, TESTLEDARE, TESTDATE, OTHER, SEX, BORNDATE, SKOLA, NATIONALITET, HOMELANGUAGE eller ID;\n"
+     "tekster sorteres i norsk rekkefølge som i arkivet. Med --sort alene stigende; uten valg ID synkende,\n"
+     "som når arkivet åpnes.",
+     list},
+    {"export", "FOLDER OUT.txt",
+     "Eksporterer bakgrunnsinformasjon og råskårer for alle testpersoner til OUT.txt, byte for byte som\n"
+     "programmets \"Eksporter data\" (tabulatordelt, Windows-1252, CR LF). En fil som ikke blir hel,\n"
+     "blir ikke liggende; en tidligere fil med samme navn står da urørt.",
+     exportTests},
+    {"backup", "FOLDER OUT",
+     "Lagrer en sikkerhetskopi av databasefilen i FOLDER som OUT, som programmets \"Sikkerhetskopier\".\n"
+     "En database på en databaseserver sikkerhetskopieres med serverens eget verktøy (pg_dump).",
+     backup},
 };
 
 const Command* find(const QString& name)
@@ -64,8 +96,26 @@ int usageFor(const char* name)
 int main(int argc, char** argv)
 {
     using namespace tavlo::cli;
-    QCoreApplication app(argc, argv);
-    QStringList args = app.arguments().mid(1);
+    QStringList given;
+    for (int i = 1; i < argc; ++i)
+        given << QString::fromLocal8Bit(argv[i]);
+    // A private runtime folder where the session gives none (a scheduled job): Qt's GUI
+    // library would otherwise warn about it on stderr, among the messages of the run.
+    std::optional<QTemporaryDir> runtime;
+    // Drawing the printed pages needs Qt's GUI library, never a display.
+    std::unique_ptr<QCoreApplication> app;
+    if (needsGuiApplication(given)) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+            runtime.emplace(QDir::tempPath() + QStringLiteral("/tavlo-ii-cli-XXXXXX"));
+            if (runtime->isValid())
+                qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime->path()));
+        }
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    QStringList args = app->arguments().mid(1);
     if (args.isEmpty())
         return overallUsage(stderr);
     const QString name = args.takeFirst();

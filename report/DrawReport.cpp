@@ -139,14 +139,10 @@ int DrawReport(QPainter* p, const TestRecord& test, int top, int left, int right
                 p->setFont(body);
             }
             rowY += 3;
-            if (row.Raw == COMPUTED_MARKER) {
-                drawRightAligned(p, x + 250, rowY, QStringLiteral("N/A*"));
-                computed = true;
-            } else {
-                drawRightAligned(p, x + 250, rowY, QString::number(row.Raw));
-            }
-            drawRightAligned(p, x + 350, rowY, row.Scaled == NOT_ENTERED ? QStringLiteral("-") : QString::number(row.Scaled));
-            drawRightAligned(p, x + 412, rowY, row.PercentileShown != NOT_ENTERED ? row.PercentileText : QStringLiteral("-"));
+            computed = computed || row.Raw == COMPUTED_MARKER; // "N/A*": the section gets its note
+            drawRightAligned(p, x + 250, rowY, RawColumnText(row));
+            drawRightAligned(p, x + 350, rowY, ScaledColumnText(row));
+            drawRightAligned(p, x + 412, rowY, PercentileColumnText(row));
             drawLeft(p, x + 425, rowY, row.MeasureType);
             DrawWrappedText(p, rowY, row.Description, x + 625 - W, x + 805 - W, true, 0);
             // The label column ends at a fixed 240, wherever the section starts.

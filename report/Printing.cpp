@@ -215,30 +215,31 @@ bool DrawReportPages(QPainter& painter, const AppContext& context, const std::ar
     return true;
 }
 
-bool PrintReport(const AppContext& context, const std::array<bool, 6>& chosen, QWidget* owner,
-                 const PrintSeams& seams)
+namespace {
+
+// The printer as every job starts it, before the examiner (or the caller) chooses where.
+void setUpPrinter(QPrinter& printer)
 {
-    QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(kProgramCaption);
     printer.setCopyCount(1);
     printer.setPrintRange(QPrinter::AllPages);
-    if (!(seams.choosePrinter ? seams.choosePrinter : choosePrinterWithDialog)(printer, owner))
-        return true;
+}
 
-    bool aborted = false;
-    PrintAbortBox box(owner, aborted);
-    box.show();
-
+// The pages of the job on the chosen printer; the job stops when *aborted turns true
+// between pages. See PrintReport.
+bool printPages(QPrinter& printer, const AppContext& context, const std::array<bool, 6>& chosen,
+                const bool* aborted)
+{
     QPainter painter;
     if (!painter.begin(&printer)) {
         tell(QStringLiteral("Utskriften kunne ikke startes. Kontroller skriveren eller filnavnet."),
              MessageIcon::Exclamation);
         return false;
     }
-    const PageFlow flow{[&] { return !aborted && printer.newPage(); },
+    const PageFlow flow{[&] { return !*aborted && printer.newPage(); },
                         [] { QCoreApplication::processEvents(); }};
     const bool drawn = DrawReportPages(painter, context, chosen, flow);
-    if (drawn && !aborted)
+    if (drawn && !*aborted)
         return painter.end();
 
     // Where the printer cannot withdraw the job (a PDF file), the unfinished file goes.
@@ -246,9 +247,36 @@ bool PrintReport(const AppContext& context, const std::array<bool, 6>& chosen, Q
     painter.end();
     if (!withdrawn && printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
         QFile::remove(printer.outputFileName());
-    if (!aborted)
+    if (!*aborted)
         tell(QStringLiteral("Utskriften kunne ikke fullføres."), MessageIcon::Exclamation);
     return false;
+}
+
+} // namespace
+
+bool PrintReport(const AppContext& context, const std::array<bool, 6>& chosen, QWidget* owner,
+                 const PrintSeams& seams)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    setUpPrinter(printer);
+    if (!(seams.choosePrinter ? seams.choosePrinter : choosePrinterWithDialog)(printer, owner))
+        return true;
+
+    bool aborted = false;
+    PrintAbortBox box(owner, aborted);
+    box.show();
+    return printPages(printer, context, chosen, &aborted);
+}
+
+bool PrintReportToPdf(const AppContext& context, const std::array<bool, 6>& chosen, const QString& path)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    setUpPrinter(printer);
+    // What the print dialog's "print to file" sets, and nothing else.
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    const bool aborted = false;
+    return printPages(printer, context, chosen, &aborted);
 }
 
 std::unique_ptr<QPrintDialog> MakePrintDialog(QPrinter& printer, QWidget* owner)

@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QDialog>
+#include <QString>
 
 #include <array>
 #include <functional>
@@ -69,6 +70,12 @@ private:
 // start, a page failed or the examiner stopped it (an unfinished PDF file is removed).
 bool PrintReport(const AppContext& context, const std::array<bool, 6>& chosen, QWidget* owner,
                  const PrintSeams& seams = {});
+
+// The same job into a PDF file at path, without the printer choice or the cancel box: the
+// pages "&Skriv ut" prints when the examiner chooses a PDF file. Needs a QGuiApplication (a
+// display is not needed: Qt's offscreen platform will do). False after a message when the
+// file could not be written (an unfinished file is removed).
+bool PrintReportToPdf(const AppContext& context, const std::array<bool, 6>& chosen, const QString& path);
 
 // How the pages of a job move on: the printer's, or a test's recording device.
 struct PageFlow {

@@ -268,4 +268,19 @@ DomainTables BuildReportRows(const TestRecord& test)
     return tables;
 }
 
+QString RawColumnText(const ReportRow& row)
+{
+    return row.Raw == COMPUTED_MARKER ? QStringLiteral("N/A*") : QString::number(row.Raw);
+}
+
+QString ScaledColumnText(const ReportRow& row)
+{
+    return row.Scaled == NOT_ENTERED ? QStringLiteral("-") : QString::number(row.Scaled);
+}
+
+QString PercentileColumnText(const ReportRow& row)
+{
+    return row.PercentileShown != NOT_ENTERED ? row.PercentileText : QStringLiteral("-");
+}
+
 } // namespace tavlo

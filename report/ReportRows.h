@@ -41,4 +41,11 @@ QString QualitativeDescription(DescriptionScale scale, int value);
 // The rows of every domain whose age condition holds and whose raw column is present.
 DomainTables BuildReportRows(const TestRecord& test);
 
+// What a row shows in its number columns, on screen, on paper and from the command line:
+// the raw column "N/A*" for a computed score (-99), else the number; the scaled column "-"
+// for no score (-9), else the number; the percentile column "-" when not shown, else its text.
+QString RawColumnText(const ReportRow& row);
+QString ScaledColumnText(const ReportRow& row);
+QString PercentileColumnText(const ReportRow& row);
+
 } // namespace tavlo

@@ -1,5 +1,7 @@
 #include "store/DatabaseBackup.h"
 
+#include "store/ConnectionString.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -228,6 +230,21 @@ std::optional<QString> WriteDatabaseBackup(const QString& databasePath, const QS
 void SetBackupCheckHook(std::function<void(const QString& copyPath)> hook)
 {
     checkHook() = std::move(hook);
+}
+
+bool NamesDatabaseServer(const QString& connection)
+{
+    for (const ConnectionPair& pair : SplitConnectionString(connection, true)) {
+        if (pair.key.trimmed().compare(u"DRIVER", Qt::CaseInsensitive) == 0)
+            return pair.value.contains(u"postgres", Qt::CaseInsensitive);
+    }
+    return false;
+}
+
+QString ServerBackupNotice()
+{
+    return QStringLiteral("Databasen ligger på en databaseserver og ikke i en fil, så programmet kan ikke "
+                          "sikkerhetskopiere den. Ta sikkerhetskopi med serverens eget verktøy (pg_dump).");
 }
 
 } // namespace tavlo

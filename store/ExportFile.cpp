@@ -217,4 +217,20 @@ ExportResult WriteExportFile(Database& db, const QString& path, const ExportProg
     return result;
 }
 
+std::optional<ExportNotice> ExportFailureNotice(const ExportResult& result)
+{
+    switch (result.outcome) {
+    case ExportOutcome::Written:
+    case ExportOutcome::Cancelled:
+        return std::nullopt;
+    case ExportOutcome::WriteFailed:
+        return ExportNotice{QStringLiteral("Feil vid skrivning av fil (code 1829)"), MessageIcon::None};
+    case ExportOutcome::Refused:
+        return ExportNotice{result.message, MessageIcon::Exclamation};
+    case ExportOutcome::ReadFailed:
+        return ExportNotice{result.message, MessageIcon::Stop};
+    }
+    return std::nullopt;
+}
+
 } // namespace tavlo

@@ -2,10 +2,12 @@
 // The export file: the background data and raw scores of every stored test, tab-separated.
 
 #include "store/BulkRead.h"
+#include "vandrel/MessageSink.h"
 
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 class QIODevice;
 
@@ -22,6 +24,14 @@ struct ExportResult {
     // for WriteFailed, the device's reason.
     QString message;
 };
+
+// What the program tells the examiner of an export that was not written, with its icon;
+// nothing for Written and Cancelled.
+struct ExportNotice {
+    QString text;
+    MessageIcon icon = MessageIcon::None;
+};
+std::optional<ExportNotice> ExportFailureNotice(const ExportResult& result);
 
 // Called after each chunk of tests with the tests written so far and the number stored;
 // false cancels the export.

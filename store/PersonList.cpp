@@ -1,6 +1,7 @@
 #include "store/PersonList.h"
 
 #include "model/NorwegianText.h"
+#include "resources/StringTable.h"
 
 #include <QHash>
 
@@ -127,11 +128,49 @@ void PersonList::sort(std::vector<int>& rows, int sortKey, bool descending) cons
         rows[descending ? rows.size() - 1 - n : n] = int(uint32_t(keyed[n]));
 }
 
+std::vector<int> PersonList::sorted(int sortKey, bool descending) const
+{
+    std::vector<int> rows(m_rows.size());
+    for (size_t i = 0; i < rows.size(); ++i)
+        rows[i] = int(i);
+    sort(rows, sortKey, descending);
+    return rows;
+}
+
 bool PersonList::matches(int index, QStringView needle) const
 {
     const Searched& s = m_searched[size_t(index)];
     return s.name.contains(needle) || s.leader.contains(needle) || s.school.contains(needle)
            || s.other.contains(needle);
+}
+
+QString ArchiveCellText(const PersonListRow& row, int column)
+{
+    const auto listDate = [](const Date& date) {
+        return QString::asprintf("%02d-%02d-%04d", int(date.day), int(date.month), int(date.year));
+    };
+    switch (column) {
+    case 0:
+        return row.NAMN;
+    case 1:
+        return row.TESTLEDARE;
+    case 2:
+        return listDate(row.TESTDATE);
+    case 3:
+        return row.OTHER;
+    case 4:
+        return row.SEX == 1 ? LoadString(42) : row.SEX == 2 ? LoadString(41) : QString();
+    case 5:
+        return listDate(row.BORNDATE);
+    case 6:
+        return row.SKOLA;
+    case 7:
+        return row.NATIONALITET;
+    case 8:
+        return row.HOMELANGUAGE;
+    default:
+        return {};
+    }
 }
 
 PersonListLoad LoadPersonList(const QString& connectionString)

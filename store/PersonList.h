@@ -27,6 +27,8 @@ public:
     // order with case ignored, dates and numbers by value; ties by ID, so the order is the
     // same every time, and descending is ascending exactly reversed.
     void sort(std::vector<int>& rows, int sortKey, bool descending) const;
+    // Every row of the list (indices into it), in the order sort gives.
+    std::vector<int> sorted(int sortKey, bool descending) const;
 
     // Whether the name, test leader, school or "Annet" of a row holds needle, a text
     // already in SearchFold's form.
@@ -41,6 +43,15 @@ private:
     std::array<std::vector<int>, 6> m_ranks;
     std::vector<Searched> m_searched;
 };
+
+// The archive's columns: Navn, Testleder, Testdato, Annet, Kjønn, Fødselsdato, Skole,
+// Nasjonalitet, Førstespråk (sort keys 0-8).
+inline constexpr int kArchiveColumns = 9;
+
+// What the archive shows in a column (0-8) of a row: the texts as stored, dates as
+// day-month-year with hyphens (05-03-2014), sex "Gutt" or "Jente" (or nothing for any other
+// value); empty for any other column.
+QString ArchiveCellText(const PersonListRow& row, int column);
 
 struct HeldMessage {
     QString text;

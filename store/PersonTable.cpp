@@ -225,11 +225,7 @@ int ListPersons(Database& db, int sortKey, bool descending, const std::function<
     if (!fetchPersons(db, sortKey, descending, [&rows](const PersonListRow& row) { rows.push_back(row); }))
         return 0;
     const PersonList list(std::move(rows));
-    std::vector<int> order(size_t(list.size()));
-    for (size_t i = 0; i < order.size(); ++i)
-        order[i] = int(i);
-    list.sort(order, sortKey, descending);
-    for (const int i : order)
+    for (const int i : list.sorted(sortKey, descending))
         action(list.row(i));
     return 1;
 }

@@ -43,6 +43,8 @@ public:
         for (int i = 0; i < count; ++i)
             rules.push_back(QLineF(lines[i]));
     }
+    // Widgets rendered onto the device (a scroll bar) draw paths; no text is among them.
+    void drawPath(const QPainterPath&) override {}
     Type type() const override { return QPaintEngine::User; }
 
     std::vector<DrawnText> texts;

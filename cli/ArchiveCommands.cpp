@@ -1,0 +1,112 @@
+// The archive's jobs: list the stored tests, export them, back up the database.
+#include "cli/Cli.h"
+
+#include "resources/StringTable.h"
+#include "store/DatabaseBackup.h"
+#include "store/ExportFile.h"
+#include "store/NewDatabase.h"
+#include "store/PersonList.h"
+#include "store/Workgroup.h"
+
+#include <QDir>
+
+#include <vector>
+
+namespace tavlo::cli {
+
+namespace {
+
+// The sort key of a column name (NAMN ... HOMELANGUAGE, ID), case ignored; -1 for another.
+int sortKeyOf(const QString& column)
+{
+    for (int key = 0; key < kPersonSortKeys; ++key) {
+        if (column.compare(QLatin1String(PersonSortColumn(key)), Qt::CaseInsensitive) == 0)
+            return key;
+    }
+    return -1;
+}
+
+} // namespace
+
+int list(QStringList args)
+{
+    const bool sortGiven = args.contains(QStringLiteral("--sort"));
+    const QString column = takeOption(args, QStringLiteral("--sort"));
+    const bool ascending = takeFlag(args, QStringLiteral("--ascending"));
+    const bool descending = takeFlag(args, QStringLiteral("--descending"));
+    // As the archive opens: the newest person first. A column alone sorts ascending, as the
+    // first click on a column header after start does.
+    const int sortKey = sortGiven ? sortKeyOf(column) : kPersonSortKeys - 1;
+    if (args.size() != 1 || sortKey < 0 || (ascending && descending)) {
+        if (sortGiven && sortKey < 0 && !column.isEmpty()) {
+            QStringList columns;
+            for (int key = 0; key < kPersonSortKeys; ++key)
+                columns << QLatin1String(PersonSortColumn(key));
+            print(QStringLiteral("Ukjent kolonne «%1»: velg en av %2.").arg(column, columns.join(QStringLiteral(", "))),
+                  stderr);
+        }
+        return usageFor("list");
+    }
+    const bool down = descending || (!ascending && !sortGiven);
+
+    Database db;
+    if (!connectFolder(db, args[0]))
+        return kFailure;
+    // Read and sorted as the archive reads and sorts them (store/PersonList.h).
+    std::vector<PersonListRow> rows;
+    if (!ListPersons(db, kPersonSortKeys - 1, false, [&rows](const PersonListRow& row) { rows.push_back(row); }))
+        return kFailure;
+    const PersonList persons(std::move(rows));
+    for (const int i : persons.sorted(sortKey, down)) {
+        const PersonListRow& row = persons.row(i);
+        QStringList line{QString::number(row.ID)};
+        for (int c = 0; c < kArchiveColumns; ++c)
+            line << tsvField(ArchiveCellText(row, c));
+        print(line.join(u'\t'));
+    }
+    return kSuccess;
+}
+
+int exportTests(QStringList args)
+{
+    if (args.size() != 2)
+        return usageFor("export");
+    Database db;
+    if (!connectFolder(db, args[0]))
+        return kFailure;
+    const ExportResult result = WriteExportFile(db, args[1]);
+    if (const auto notice = ExportFailureNotice(result)) {
+        tell(notice->text, notice->icon);
+        // The program's message says only that the file failed; here is why.
+        if (result.outcome == ExportOutcome::WriteFailed && !result.message.isEmpty())
+            print(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(args[1]), result.message), stderr);
+        return kFailure;
+    }
+    return kSuccess;
+}
+
+int backup(QStringList args)
+{
+    if (args.size() != 2)
+        return usageFor("backup");
+    const QDir folder(args[0]);
+    // A server's database is no file to copy: said before any connection, server up or not.
+    QString unreadable;
+    const auto connectionTemplate = ReadConnectionTemplate(folder.filePath(kWorkgroupFileName), &unreadable);
+    if (connectionTemplate && NamesDatabaseServer(*connectionTemplate)) {
+        tell(ServerBackupNotice(), MessageIcon::Information);
+        return kFailure;
+    }
+    Database db;
+    if (!connectFolder(db, args[0]))
+        return kFailure;
+    // As the program: the database file of the folder, copied while the connection stays open.
+    if (const auto failure = WriteDatabaseBackup(folder.filePath(kDatabaseFileName), args[1])) {
+        messageSink().show(QStringLiteral("Error"), *failure, MessageIcon::Information);
+        return kFailure;
+    }
+    print(LoadString(10));
+    return kSuccess;
+}
+
+} // namespace tavlo::cli

@@ -1,0 +1,119 @@
+// report: the result report of one test, as the results window shows it, and on request the
+// pages "&Skriv ut" prints, as a PDF file.
+#include "cli/Cli.h"
+
+#include "app/AppContext.h"
+#include "report/Printing.h"
+#include "report/ReportRows.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+
+namespace tavlo::cli {
+
+namespace {
+
+const QString kDomainsOption = QStringLiteral("--domains");
+const QString kPdfOption = QStringLiteral("--pdf");
+
+// "135": domains 1, 3 and 5. Each digit 1-6 at most once, in any order; nothing else.
+std::optional<std::array<bool, kDomainCount>> parseDomains(const QString& value)
+{
+    std::array<bool, kDomainCount> chosen{};
+    if (value.isEmpty())
+        return std::nullopt;
+    for (const QChar c : value) {
+        const int domain = c.unicode() - u'0';
+        if (domain < 1 || domain > kDomainCount || chosen[size_t(domain - 1)])
+            return std::nullopt;
+        chosen[size_t(domain - 1)] = true;
+    }
+    return chosen;
+}
+
+// The pages into path: written beside it under another name and renamed over it only when
+// whole, so a failure leaves neither a half file nor a changed earlier one. The file is
+// readable by its owner only (a report is a child's clinical data).
+bool writePdf(const AppContext& context, const std::array<bool, kDomainCount>& chosen, const QString& path)
+{
+    const QFileInfo target(path);
+    QTemporaryFile building(target.absolutePath() + QStringLiteral("/.") + target.fileName() + QStringLiteral(".XXXXXX"));
+    if (!building.open()) {
+        print(QStringLiteral("%1 kan ikke skrives: %2").arg(QDir::toNativeSeparators(path), building.errorString()), stderr);
+        return false;
+    }
+    building.close();
+    if (!PrintReportToPdf(context, chosen, building.fileName()))
+        return false; // the printing's own message is out
+    if (std::rename(QFile::encodeName(building.fileName()).constData(), QFile::encodeName(path).constData()) != 0) {
+        print(QStringLiteral("%1 kan ikke skrives: %2")
+                  .arg(QDir::toNativeSeparators(path), QString::fromLocal8Bit(std::strerror(errno))),
+              stderr);
+        return false;
+    }
+    building.setAutoRemove(false); // it is the file now
+    return true;
+}
+
+} // namespace
+
+bool needsGuiApplication(const QStringList& args)
+{
+    return args.value(0) == u"report" && args.contains(kPdfOption);
+}
+
+int report(QStringList args)
+{
+    const bool domainsGiven = args.contains(kDomainsOption);
+    const QString domains = takeOption(args, kDomainsOption);
+    const bool pdfGiven = args.contains(kPdfOption);
+    const QString pdf = takeOption(args, kPdfOption);
+    bool numeric = false;
+    const int id = args.value(1).toInt(&numeric);
+    if (args.size() != 2 || !numeric || (pdfGiven && pdf.isEmpty()))
+        return usageFor("report");
+    std::array<bool, kDomainCount> chosen;
+    chosen.fill(true);
+    if (domainsGiven) {
+        const auto parsed = parseDomains(domains);
+        if (!parsed) {
+            print(QStringLiteral("Ugyldige domener «%1»: oppgi domenene som sifre fra 1 til 6, hvert høyst én gang "
+                                 "(for eksempel 135).")
+                      .arg(domains),
+                  stderr);
+            return usageFor("report");
+        }
+        chosen = *parsed;
+    }
+
+    LineSink sink;
+    setMessageSink(&sink);
+    AppContext context;
+    if (!connectFolder(context.db, args[0]) || !readAndScore(context.db, context.test, context.norms, id))
+        return kFailure;
+
+    const DomainTables tables = BuildReportRows(context.test);
+    for (int d = 1; d <= kDomainCount; ++d) {
+        if (!chosen[size_t(d - 1)])
+            continue;
+        for (const ReportRow& row : tables[size_t(d - 1)]) {
+            print(QStringList{QString::number(d), tsvField(row.Label), RawColumnText(row), ScaledColumnText(row),
+                              tsvField(PercentileColumnText(row)), tsvField(row.MeasureType), tsvField(row.Description)}
+                      .join(u'\t'));
+        }
+    }
+    std::fflush(stdout);
+    if (pdfGiven && !writePdf(context, chosen, pdf))
+        return kFailure;
+    return kSuccess;
+}
+
+} // namespace tavlo::cli
