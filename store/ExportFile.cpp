@@ -3,11 +3,16 @@
 #include "model/PersonText.h"
 #include "resources/StringTable.h"
 
+#include <QFile>
 #include <QSaveFile>
+
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <charconv>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <utility>
 
@@ -208,6 +213,15 @@ ExportResult WriteExportFile(Database& db, const QString& path, const ExportProg
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return {ExportOutcome::WriteFailed, file.errorString()};
+    // Every child's data is in it: no more readable than the database, whatever the umask
+    // (owner only for a server's database, which has no file here).
+    struct stat database {};
+    const QString databaseFile = db.databaseFile();
+    const mode_t mode = !databaseFile.isEmpty() && ::stat(QFile::encodeName(databaseFile).constData(), &database) == 0
+                            ? database.st_mode & 0660
+                            : 0600;
+    if (::fchmod(file.handle(), mode) != 0)
+        return {ExportOutcome::WriteFailed, QString::fromLocal8Bit(std::strerror(errno))};
     ExportResult result = ExportAll(db, file, progress);
     if (result.outcome != ExportOutcome::Written)
         return result; // not committed: the earlier file stays

@@ -21,6 +21,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 
 using namespace tavlo;
 using namespace tavlo::test::files;
@@ -163,6 +165,32 @@ TEST(ExportFile, AStoredTextWithATabIsRefusedNamingPersonAndField)
 // bytes, also when the chunks of the bulk read end at a gap or a person without scores. A file
 // written by the old code, not a second formatter in the test, because it is the old code's
 // bytes (dates, ages, code page, empty fields) that must not change.
+TEST(ExportFile, TheFileIsNoMoreReadableThanTheDatabaseWhateverTheUmask)
+{
+    TempDatabase t;
+    RecordingSink sink;
+    ASSERT_EQ(InsertPersonWithId(t.db, fixedTest(1).person), 1);
+    QTemporaryDir out;
+    const QString target = out.filePath(QStringLiteral("eksport.txt"));
+    const mode_t mask = ::umask(002);
+    for (const mode_t mode : {mode_t(0660), mode_t(0640), mode_t(0600)}) {
+        for (const bool earlier : {false, true}) {
+            SCOPED_TRACE(earlier ? "over an earlier file open to all" : "a new file");
+            QFile::remove(target);
+            if (earlier) {
+                writeFile(target, "tidligere");
+                ASSERT_EQ(::chmod(QFile::encodeName(target), 0666), 0);
+            }
+            ASSERT_EQ(::chmod(QFile::encodeName(t.databasePath()), mode), 0);
+            EXPECT_EQ(WriteExportFile(t.db, target).outcome, ExportOutcome::Written);
+            struct stat written {};
+            ASSERT_EQ(::stat(QFile::encodeName(target), &written), 0);
+            EXPECT_EQ(written.st_mode & 0777, mode) << std::oct << mode;
+        }
+    }
+    ::umask(mask);
+}
+
 TEST(ExportFile, TheFixedArchiveExportsByteForByteAsBefore)
 {
     TempDatabase t;
