@@ -51,5 +51,6 @@ int testAge(QStringList args);
 int initDb(QStringList args);
 int score(QStringList args);
 int importNorms(QStringList args);
+int importTests(QStringList args);
 
 } // namespace tavlo::cli

@@ -23,6 +23,12 @@ const Command kCommands[] = {
      score},
     {"import-norms", "FOLDER NORMS.csv [--groups GROUPS.csv]",
      "Leser inn normtabellen (og beskrivelsene av aldersgruppene) fra CSV-filer; alt eller ingenting.", importNorms},
+    {"import", "FOLDER IN.txt",
+     "Leser inn en fil slik eksporten skriver den, og lagrer hver linje som en test; alt eller ingenting.\n"
+     "Numrene i filen beholdes når ingen av dem er gitt ut i databasen fra før (flytting av et arkiv);\n"
+     "ellers får testene nye numre, og hver test skrives som GAMMELT<TAB>NYTT.\n"
+     "En feil i filen skrives til stderr med linje og felt, og da lagres ingenting.",
+     importTests},
 };
 
 const Command* find(const QString& name)
