@@ -321,10 +321,10 @@ ImportResult ImportTests(Database& db, QByteArrayView file)
 ImportResult ImportExportFile(Database& db, const QString& path)
 {
     QFile in(path);
-    if (!in.open(QIODevice::ReadOnly))
-        return {ImportOutcome::Failed, true, {}, QStringLiteral("Filen %1 kan ikke leses: %2.").arg(path, in.errorString())};
-    const QByteArray bytes = in.readAll();
-    if (in.error() != QFileDevice::NoError)
+    QByteArray bytes;
+    if (in.open(QIODevice::ReadOnly))
+        bytes = in.readAll();
+    if (!in.isOpen() || in.error() != QFileDevice::NoError)
         return {ImportOutcome::Failed, true, {}, QStringLiteral("Filen %1 kan ikke leses: %2.").arg(path, in.errorString())};
     return ImportTests(db, bytes);
 }

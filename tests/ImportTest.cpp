@@ -103,6 +103,16 @@ QByteArray renumbered(const QByteArray& file, const QHash<QByteArray, QByteArray
     return out.join('\n');
 }
 
+// The fixed archive's export, with the one text the store would refuse (300 characters where
+// it holds 49) shortened; the file as it is is refused (DamagedImport).
+QByteArray fixedArchiveFile()
+{
+    TempDatabase source;
+    tavlo::test::makeFixedArchive(source);
+    source.exec(QStringLiteral("UPDATE TESTPERSON SET ADRESS = 'Lang gate 40' WHERE ID = 40"));
+    return exported(source.db);
+}
+
 void makeLargeArchive(TempDatabase& t)
 {
     Transaction transaction(t.db);
@@ -121,12 +131,8 @@ void makeLargeArchive(TempDatabase& t)
 
 TEST(ImportCli, MovesAnArchiveByteForByteAndRenumbersIntoAFolderWithTests)
 {
-    TempDatabase source;
     RecordingSink sink;
-    tavlo::test::makeFixedArchive(source);
-    // The store holds at most 49 characters a text; the fixed archive's 300 are refused below.
-    source.exec(QStringLiteral("UPDATE TESTPERSON SET ADRESS = 'Lang gate 40' WHERE ID = 40"));
-    const QByteArray file = exported(source.db);
+    const QByteArray file = fixedArchiveFile();
     QTemporaryDir dir;
     const Folder target(dir, QStringLiteral("ny"));
     const QString path = saved(dir, file);
@@ -275,6 +281,7 @@ TEST_F(DamagedImport, EveryKindOfDamageStoresNothingAndNamesLineAndField)
     QByteArray shortLine = file;
     shortLine.replace("\t\r\n", "\r\n"); // every line one tab short, the header first
     const QByteArray lastLineCut = file.chopped(2);
+    const QByteArray fixedArchive = tavlo::test::files::contentsOf(QStringLiteral(TAVLO_TEST_DATA "/fixed-archive-export.txt"));
     const struct {
         const char* what;
         QByteArray bytes;
@@ -293,6 +300,7 @@ TEST_F(DamagedImport, EveryKindOfDamageStoresNothingAndNamesLineAndField)
         {"no person number", withField(file, 4, 1, "0"), "Linje 4, felt NID:"},
         {"a person number twice", withField(file, 4, 1, "3"), "Linje 4, felt NID:"},
         {"a text the store refuses", withField(file, 4, 2, QByteArray(50, 'x')), "Linje 4, felt NAMN:", "for lang"},
+        {"the fixed archive's 300-character address", fixedArchive, "Linje 11, felt ADRESS:", "for lang"},
         {"a byte outside the code page", withField(file, 4, 3, "Gate \x81"), "Linje 4, felt ADRESS:", "0x81"},
         {"a line break inside a field", withField(file, 4, 16, "to\nlinjer"), "Linje 4, felt OVRIGT:", "linjeskift"},
         {"a control character", withField(file, 3, 5, "a\x01"), "Linje 3, felt NATION:"},
@@ -318,21 +326,7 @@ TEST_F(DamagedImport, ALineTheDatabaseRefusesUndoesTheLinesBeforeIt)
     EXPECT_TRUE(sink.messages.isEmpty());
 }
 
-TEST_F(DamagedImport, TheFixedArchiveIsRefusedForItsOverlongAddress)
-{
-    const QByteArray fixed = tavlo::test::files::contentsOf(QStringLiteral(TAVLO_TEST_DATA "/fixed-archive-export.txt"));
-    expectNothingStored(fixed, QStringLiteral("Linje 11, felt ADRESS:"));
-    // With the address shortened, the same file is taken whole, under new numbers.
-    const QByteArray fixedUp = withField(fixed, 11, 3, "Lang gate 40");
-    const ImportResult result = ImportTests(target.db, fixedUp);
-    ASSERT_EQ(result.outcome, ImportOutcome::Stored) << result.message.toStdString();
-    EXPECT_FALSE(result.numbersKept);
-    ASSERT_EQ(result.numbers.size(), 13u);
-    EXPECT_EQ(result.numbers.front(), std::pair(1, 2));
-    EXPECT_EQ(result.numbers.back(), std::pair(1001, 14));
-}
-
-TEST(Import, ANumberOnceGivenOutIsNotKeptAndTheHeaderAloneStoresNothing)
+TEST(Import, ANumberOnceGivenOutIsNotKept)
 {
     TempDatabase source;
     for (const int id : {1, 2}) {
@@ -342,11 +336,6 @@ TEST(Import, ANumberOnceGivenOutIsNotKeptAndTheHeaderAloneStoresNothing)
     const QByteArray file = exported(source.db);
     TempDatabase target;
     RecordingSink sink;
-    const ImportResult headerOnly = ImportTests(target.db, linesOf(file).first() + '\n');
-    EXPECT_EQ(headerOnly.outcome, ImportOutcome::Stored) << headerOnly.message.toStdString();
-    EXPECT_TRUE(headerOnly.numbers.empty());
-    EXPECT_EQ(NextPersonId(target.db), 0);
-
     // Number 1 was given out and deleted: the tests take 2 and 3, the counter stands at 3.
     TestRecord gone = fixedTest(9);
     ASSERT_TRUE(SaveTest(target.db, gone, true));
@@ -365,11 +354,8 @@ TEST(ImportPostgres, MovesTheFixedArchiveByteForByte)
     const QString connectionTemplate = qEnvironmentVariable("TAVLO_TEST_POSTGRES_TEMPLATE");
     if (connectionTemplate.isEmpty())
         GTEST_SKIP() << "TAVLO_TEST_POSTGRES_TEMPLATE is not set";
-    TempDatabase source;
     RecordingSink sink;
-    tavlo::test::makeFixedArchive(source);
-    source.exec(QStringLiteral("UPDATE TESTPERSON SET ADRESS = 'Lang gate 40' WHERE ID = 40"));
-    const QByteArray file = exported(source.db);
+    const QByteArray file = fixedArchiveFile();
 
     QTemporaryDir dir;
     const QString workgroup = dir.filePath(kWorkgroupFileName);
