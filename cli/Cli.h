@@ -61,6 +61,7 @@ int testAge(QStringList args);
 int initDb(QStringList args);
 int score(QStringList args);
 int importNorms(QStringList args);
+int importTests(QStringList args);
 int report(QStringList args);   // ReportCommand.cpp
 int list(QStringList args);     // ArchiveCommands.cpp
 int exportTests(QStringList args);

@@ -55,6 +55,12 @@ const Command kCommands[] = {
      "Lagrer en sikkerhetskopi av databasefilen i FOLDER som OUT, som programmets \"Sikkerhetskopier\".\n"
      "En database på en databaseserver sikkerhetskopieres med serverens eget verktøy (pg_dump).",
      backup},
+    {"import", "FOLDER IN.txt",
+     "Leser inn en fil slik eksporten skriver den, og lagrer hver linje som en test; alt eller ingenting.\n"
+     "Numrene i filen beholdes når ingen av dem er gitt ut i databasen fra før (flytting av et arkiv);\n"
+     "ellers får testene nye numre, og hver test skrives som GAMMELT<TAB>NYTT.\n"
+     "En feil i filen skrives til stderr med linje og felt, og da lagres ingenting.",
+     importTests},
 };
 
 const Command* find(const QString& name)

@@ -77,6 +77,15 @@ QByteArray ToWindows1252(const QString& text)
     return out;
 }
 
+char32_t FromWindows1252(unsigned char byte)
+{
+    if (byte < 0x80 || byte >= 0xA0)
+        return IsWindows1252Char(byte) ? char32_t(byte) : 0;
+    const auto* it = std::find_if(std::begin(kHighPunctuation), std::end(kHighPunctuation),
+                                  [byte](const auto& entry) { return entry.second == byte; });
+    return it == std::end(kHighPunctuation) ? 0 : it->first;
+}
+
 std::optional<QString> CheckPersonText(const QString& label, const QString& text)
 {
     for (const char32_t c : text.toUcs4()) {

@@ -15,6 +15,9 @@ namespace tavlo {
 bool IsWindows1252Char(char32_t c);
 // Windows-1252 bytes of a text whose characters all pass IsWindows1252Char.
 QByteArray ToWindows1252(const QString& text);
+// The character a Windows-1252 byte stands for; 0 for a control byte or one the code page
+// leaves undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D), which no export writes.
+char32_t FromWindows1252(unsigned char byte);
 
 // A clear message naming the field, or nullopt when the text may be stored.
 std::optional<QString> CheckPersonText(const QString& label, const QString& text);

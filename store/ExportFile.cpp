@@ -39,13 +39,6 @@ void appendFormatted(QByteArray& line, const char* format, int a, int b, int c)
     line.append(text, std::clamp(length, 0, int(sizeof text) - 1));
 }
 
-// A missing date (stored as NULL) gives an empty field rather than "0   -00-00".
-void appendDate(QByteArray& line, const Date& date)
-{
-    if (date != Date{})
-        appendFormatted(line, "%-4d-%02d-%02d", date.year, date.month, date.day);
-}
-
 void appendAge(QByteArray& line, const TestRecord& test)
 {
     if (test.person.TESTDATE == Date{} || test.person.BORNDATE == Date{})
@@ -113,9 +106,9 @@ bool personLine(const TestRecord& test, QByteArray& line)
     for (const QString* value : {&p.NAMN, &p.ADRESS, &p.TELEFON, &p.NATIONALITET, &p.HOMELANGUAGE, &p.SKOLA,
                                  &p.KLASS, &p.TESTAD_VID, &p.TESTLEDARE})
         text(*value);
-    appendDate(line, p.TESTDATE);
+    AppendExportDate(line, p.TESTDATE);
     line += '\t';
-    appendDate(line, p.BORNDATE);
+    AppendExportDate(line, p.BORNDATE);
     line += '\t';
     appendAge(line, test);
     line += '\t';
@@ -137,6 +130,13 @@ bool personLine(const TestRecord& test, QByteArray& line)
 }
 
 } // namespace
+
+// A missing date (stored as NULL) gives an empty field rather than "0   -00-00".
+void AppendExportDate(QByteArray& line, const Date& date)
+{
+    if (date != Date{})
+        appendFormatted(line, "%-4d-%02d-%02d", date.year, date.month, date.day);
+}
 
 QStringList ExportColumnNames()
 {

@@ -15,6 +15,13 @@ namespace tavlo {
 
 // The 188 names of the header line, in column order.
 QStringList ExportColumnNames();
+// Index of the first raw score and of the first grid cell among those columns.
+inline constexpr int kExportFirstScoreColumn = 16;
+inline constexpr int kExportFirstCellColumn = kExportFirstScoreColumn + kMeasureCount;
+
+// A date as its field holds it ("2014-03-05"; the year left-aligned in four places); nothing
+// for a missing date.
+void AppendExportDate(QByteArray& line, const Date& date);
 
 enum class ExportOutcome { Written, Cancelled, WriteFailed, Refused, ReadFailed };
 

@@ -28,22 +28,6 @@ bool refuseUnstorableTexts(const PersonalData& person)
     return false;
 }
 
-// Advances the counter past every number in use and returns the new number, or -1.
-int advanceCounter(Database& db)
-{
-    Statement update(db);
-    if (!update.execDirect(QStringLiteral(
-            "UPDATE TESTPERSON_COUNTER SET LAST_ID = CASE WHEN LAST_ID >= (SELECT COALESCE(MAX(ID), 0) FROM TESTPERSON) THEN LAST_ID + 1 ELSE (SELECT COALESCE(MAX(ID), 0) FROM TESTPERSON) + 1 END"))) {
-        update.report();
-        return -1;
-    }
-    if (update.rowCount() == 0) {
-        tell(QStringLiteral("Telleren for testpersonnummer mangler i databasen."), MessageIcon::Stop);
-        return -1;
-    }
-    return NextPersonId(db);
-}
-
 } // namespace
 
 int ReadPerson(Database& db, PersonalData& person, int id)
@@ -119,6 +103,23 @@ int NextPersonId(Database& db)
     return *value;
 }
 
+int ReservePersonNumbers(Database& db, int count)
+{
+    Statement update(db);
+    const QString highest = QStringLiteral("(SELECT COALESCE(MAX(ID), 0) FROM TESTPERSON)");
+    if (!update.execDirect(QStringLiteral("UPDATE TESTPERSON_COUNTER SET LAST_ID = CASE WHEN LAST_ID >= %1 THEN LAST_ID + %2 ELSE %1 + %2 END")
+                               .arg(highest)
+                               .arg(count))) {
+        update.report();
+        return -1;
+    }
+    if (update.rowCount() == 0) {
+        tell(QStringLiteral("Telleren for testpersonnummer mangler i databasen."), MessageIcon::Stop);
+        return -1;
+    }
+    return NextPersonId(db);
+}
+
 int InsertPersonWithId(Database& db, const PersonalData& person)
 {
     Statement s(db);
@@ -133,7 +134,7 @@ int DoInsertPD(Database& db, PersonalData& person)
     if (refuseUnstorableTexts(person))
         return 0;
     Transaction transaction(db);
-    const int id = advanceCounter(db);
+    const int id = ReservePersonNumbers(db, 1);
     if (id < 0) {
         tell(QStringLiteral("Error in DoInsertPD. DoReadUpdateNameID failed"), MessageIcon::Stop);
         return 0;

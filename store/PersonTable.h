@@ -15,6 +15,11 @@ int ReadPerson(Database& db, PersonalData& person, int id);
 // The last person number given out, or -1 after the driver's message.
 int NextPersonId(Database& db);
 
+// Advances the counter by count past every number in use (0: only past them) and returns
+// the last number it now holds, or -1 after a message. Inside the caller's transaction the
+// numbers up to it are the caller's alone.
+int ReservePersonNumbers(Database& db, int count);
+
 // Stores person as a new row under the next number, which it sets as person.ID. The counter
 // and the row are one transaction (or part of the caller's). 1, or 0 after a message.
 int DoInsertPD(Database& db, PersonalData& person);

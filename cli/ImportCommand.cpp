@@ -1,0 +1,32 @@
+// import: an export file read back into a database folder, all or nothing.
+#include "cli/Cli.h"
+
+#include "store/ImportFile.h"
+
+namespace tavlo::cli {
+
+int importTests(QStringList args)
+{
+    if (args.size() != 2)
+        return usageFor("import");
+    Database db;
+    if (!connectFolder(db, args[0]))
+        return kFailure;
+    const ImportResult result = ImportExportFile(db, args[1]);
+    if (result.outcome != ImportOutcome::Stored) {
+        print(result.message, stderr);
+        return kFailure;
+    }
+    if (result.numbers.empty())
+        print(QStringLiteral("Filen har ingen tester; ingenting er lagret."));
+    else if (result.numbersKept)
+        print(QStringLiteral("%1 tester er lagret med numrene fra filen.").arg(result.numbers.size()));
+    else {
+        // Each test under its new number, for whoever holds papers with the old one.
+        for (const auto& [old, now] : result.numbers)
+            print(QStringLiteral("%1\t%2").arg(old).arg(now));
+    }
+    return kSuccess;
+}
+
+} // namespace tavlo::cli

@@ -1,0 +1,379 @@
+// Export files read back: through the command-line tool into folders it made, and through
+// the core into real SQLite files (and a PostgreSQL database where one is given).
+#include "Cli.h"
+#include "FixedArchive.h"
+#include "Files.h"
+#include "RecordingSink.h"
+#include "TempDatabase.h"
+#include "store/ExportFile.h"
+#include "store/ImportFile.h"
+#include "store/NewDatabase.h"
+#include "store/PersonTable.h"
+#include "store/ScoreTables.h"
+#include "store/TestStore.h"
+#include "store/Workgroup.h"
+
+#include <QBuffer>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace tavlo;
+using tavlo::test::CliRun;
+using tavlo::test::fixedTest;
+using tavlo::test::lines;
+using tavlo::test::RecordingSink;
+using tavlo::test::Rows;
+using tavlo::test::runCli;
+using tavlo::test::TempDatabase;
+
+namespace {
+
+QByteArray exported(Database& db)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    const ExportResult result = ExportAll(db, buffer);
+    EXPECT_EQ(result.outcome, ExportOutcome::Written) << result.message.toStdString();
+    return buffer.data();
+}
+
+QString saved(const QTemporaryDir& dir, const QByteArray& bytes)
+{
+    const QString path = dir.filePath(QStringLiteral("in-%1.txt").arg(qHash(bytes)));
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    return path;
+}
+
+// A folder as init-db makes it, and a connection to it.
+struct Folder {
+    explicit Folder(const QTemporaryDir& dir, const QString& name)
+        : path(dir.filePath(name))
+    {
+        const CliRun run = runCli({QStringLiteral("init-db"), path, QStringLiteral("--user"), QStringLiteral("psykolog"),
+                                   QStringLiteral("--password"), QStringLiteral("hemmelig1")});
+        EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    }
+    bool connect(Database& db) const
+    {
+        const Account account = DecipherAccount();
+        return db.DbConnect(QStringLiteral("TAVLO-II"), account.name, account.password,
+                            path + u'/' + kDatabaseFileName, path + u'/' + kWorkgroupFileName)
+               == 1;
+    }
+    QString path;
+};
+
+QList<QByteArray> linesOf(const QByteArray& file)
+{
+    return file.split('\n');
+}
+
+// The file without one field (line and column counted from 1).
+QByteArray withoutField(const QByteArray& file, int line, int column)
+{
+    QList<QByteArray> out = linesOf(file);
+    QList<QByteArray> fields = out[line - 1].split('\t');
+    fields.removeAt(column - 1);
+    out[line - 1] = fields.join('\t');
+    return out.join('\n');
+}
+
+// The file with one field (line and column counted from 1) holding value instead.
+QByteArray withField(const QByteArray& file, int line, int column, const QByteArray& value)
+{
+    QList<QByteArray> out = linesOf(file);
+    QList<QByteArray> fields = out[line - 1].split('\t');
+    fields[column - 1] = value;
+    out[line - 1] = fields.join('\t');
+    return out.join('\n');
+}
+
+// The file with the first field of every person line replaced as numbers maps it.
+QByteArray renumbered(const QByteArray& file, const QHash<QByteArray, QByteArray>& numbers)
+{
+    QList<QByteArray> out = linesOf(file);
+    for (qsizetype i = 1; i < out.size(); ++i) {
+        const qsizetype tab = out[i].indexOf('\t');
+        if (tab > 0)
+            out[i] = numbers.value(out[i].first(tab), "?") + out[i].sliced(tab);
+    }
+    return out.join('\n');
+}
+
+// The fixed archive's export, with the one text the store would refuse (300 characters where
+// it holds 49) shortened; the file as it is is refused (DamagedImport).
+QByteArray fixedArchiveFile()
+{
+    TempDatabase source;
+    tavlo::test::makeFixedArchive(source);
+    source.exec(QStringLiteral("UPDATE TESTPERSON SET ADRESS = 'Lang gate 40' WHERE ID = 40"));
+    return exported(source.db);
+}
+
+void makeLargeArchive(TempDatabase& t)
+{
+    Transaction transaction(t.db);
+    for (int i = 1; i <= 1500; ++i) {
+        const int id = 3 * i + i % 7; // gaps of every width
+        TestRecord test = fixedTest(id);
+        test.person.NAMN = QStringLiteral("Ærlig Øvrebø %1 – «%2»").arg(i).arg(i % 13);
+        if (i % 11 == 0)
+            test.person.TESTDATE = Date{};
+        tavlo::test::storeFixed(t.db, test, i % 17 == 0 ? Rows::None : i % 19 == 0 ? Rows::GridOnly : Rows::All);
+    }
+    ASSERT_TRUE(transaction.commit());
+}
+
+} // namespace
+
+TEST(ImportCli, MovesAnArchiveByteForByteAndRenumbersIntoAFolderWithTests)
+{
+    RecordingSink sink;
+    const QByteArray file = fixedArchiveFile();
+    QTemporaryDir dir;
+    const Folder target(dir, QStringLiteral("ny"));
+    const QString path = saved(dir, file);
+
+    CliRun run = runCli({QStringLiteral("import"), target.path, path});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, QStringLiteral("13 tester er lagret med numrene fra filen.\n"));
+    EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
+    Database db;
+    ASSERT_TRUE(target.connect(db));
+    EXPECT_EQ(exported(db), file);
+
+    // Again into the same folder: every test under a new number after the highest.
+    run = runCli({QStringLiteral("import"), target.path, path});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    QHash<QByteArray, QByteArray> numbers;
+    QStringList expected;
+    int next = 1002;
+    for (const int old : {1, 2, 4, 5, 6, 8, 9, 10, 11, 40, 41, 1000, 1001}) {
+        expected.append(QStringLiteral("%1\t%2").arg(old).arg(next));
+        numbers.insert(QByteArray::number(old), QByteArray::number(next++));
+    }
+    EXPECT_EQ(lines(run.out), expected);
+    const QByteArray again = renumbered(file, numbers);
+    EXPECT_EQ(exported(db), file + again.sliced(again.indexOf('\n') + 1)) << "only the numbers differ";
+
+    // The counter passed them all: the next test saved gets a fresh number.
+    TestRecord next1 = fixedTest(1);
+    ASSERT_TRUE(SaveTest(db, next1, true));
+    EXPECT_EQ(next1.person.ID, 1015);
+    EXPECT_TRUE(sink.messages.isEmpty()) << sink.texts().join(u'\n').toStdString();
+}
+
+TEST(ImportCli, MovesALargeArchiveByteForByte)
+{
+    TempDatabase source;
+    RecordingSink sink;
+    makeLargeArchive(source);
+    const QByteArray file = exported(source.db);
+    QTemporaryDir dir;
+    const Folder target(dir, QStringLiteral("stor"));
+    const CliRun run = runCli({QStringLiteral("import"), target.path, saved(dir, file)});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, QStringLiteral("1500 tester er lagret med numrene fra filen.\n"));
+    Database db;
+    ASSERT_TRUE(target.connect(db));
+    const QByteArray back = exported(db);
+    EXPECT_EQ(back.size(), file.size());
+    EXPECT_TRUE(back == file);
+    // A person line without a value stored the person alone, as in the archive it came from.
+    TestRecord alone = fixedTest(3 * 17 + 17 % 7);
+    EXPECT_EQ(ReadTestData(db, alone), 9);
+    // The counter passed the file's numbers: not even the highest, deleted, comes back.
+    const int highest = 3 * 1500 + 1500 % 7;
+    ASSERT_TRUE(DeleteTest(db, highest));
+    TestRecord next = fixedTest(1);
+    ASSERT_TRUE(SaveTest(db, next, true));
+    EXPECT_EQ(next.person.ID, highest + 1);
+    EXPECT_TRUE(sink.messages.isEmpty()) << sink.texts().join(u'\n').toStdString();
+}
+
+TEST(ImportCli, ReportsUsageEmptyHeaderOnlyAndDamagedFiles)
+{
+    QTemporaryDir dir;
+    const Folder target(dir, QStringLiteral("f"));
+    CliRun run = runCli({QStringLiteral("import"), target.path});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(run.err.contains(u"usage: tavlo-ii-cli import FOLDER IN.txt")) << run.err.toStdString();
+    run = runCli({QStringLiteral("import"), QStringLiteral("--help")});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_TRUE(run.out.startsWith(u"usage: tavlo-ii-cli import FOLDER IN.txt")) << run.out.toStdString();
+
+    run = runCli({QStringLiteral("import"), target.path, saved(dir, {})});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains(u"Filen er tom")) << run.err.toStdString();
+    EXPECT_TRUE(run.out.isEmpty());
+
+    TempDatabase empty;
+    const QByteArray header = exported(empty.db);
+    run = runCli({QStringLiteral("import"), target.path, saved(dir, header)});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, QStringLiteral("Filen har ingen tester; ingenting er lagret.\n"));
+
+    TestRecord test = fixedTest(7);
+    ASSERT_TRUE(SaveTest(empty.db, test, true));
+    QByteArray damaged = exported(empty.db);
+    damaged = withField(damaged, 2, 11, "2017-02-30");
+    run = runCli({QStringLiteral("import"), target.path, saved(dir, damaged)});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains(u"Linje 2, felt TESTDAT:")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(u"Ingenting er importert.")) << run.err.toStdString();
+    EXPECT_TRUE(run.out.isEmpty());
+
+    run = runCli({QStringLiteral("import"), target.path, dir.filePath(QStringLiteral("borte.txt"))});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains(u"kan ikke leses")) << run.err.toStdString();
+    Database db;
+    ASSERT_TRUE(target.connect(db));
+    EXPECT_EQ(exported(db), header) << "nothing stored by any of them";
+}
+
+namespace {
+
+// Three tests exported from a store, then imported into one holding a test of its own.
+class DamagedImport : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (const int id : {3, 5, 8}) {
+            TestRecord test = fixedTest(id);
+            ASSERT_EQ(InsertPersonWithId(source.db, test.person), 1);
+            ASSERT_EQ(InsertTestData(source.db, test), 1);
+            ASSERT_EQ(InsertTestDataMF(source.db, test), 1);
+        }
+        file = exported(source.db);
+        TestRecord own = fixedTest(1);
+        ASSERT_TRUE(SaveTest(target.db, own, true));
+        before = exported(target.db);
+    }
+
+    // The import is refused or fails with a message naming where, and stores nothing.
+    void expectNothingStored(const QByteArray& bytes, const QString& where, const QString& why = {})
+    {
+        const ImportResult result = ImportTests(target.db, bytes);
+        EXPECT_TRUE(result.message.contains(why)) << result.message.toStdString();
+        EXPECT_NE(result.outcome, ImportOutcome::Stored);
+        EXPECT_TRUE(result.message.startsWith(where) || result.message.contains(u' ' + where))
+            << result.message.toStdString();
+        EXPECT_TRUE(result.message.endsWith(u"Ingenting er importert.")) << result.message.toStdString();
+        EXPECT_TRUE(result.numbers.empty());
+        EXPECT_EQ(exported(target.db), before);
+        EXPECT_EQ(NextPersonId(target.db), 1);
+    }
+
+    TempDatabase source;
+    TempDatabase target;
+    QByteArray file;
+    QByteArray before;
+};
+
+} // namespace
+
+TEST_F(DamagedImport, EveryKindOfDamageStoresNothingAndNamesLineAndField)
+{
+    RecordingSink sink;
+    QByteArray shortLine = file;
+    shortLine.replace("\t\r\n", "\r\n"); // every line one tab short, the header first
+    const QByteArray lastLineCut = file.chopped(2);
+    const QByteArray fixedArchive = tavlo::test::files::contentsOf(QStringLiteral(TAVLO_TEST_DATA "/fixed-archive-export.txt"));
+    const struct {
+        const char* what;
+        QByteArray bytes;
+        const char* where;
+        const char* why = "";
+    } cases[] = {
+        {"another header", withField(file, 1, 35, "FBA"), "Linje 1, felt FB_A:"},
+        {"a field too few", withoutField(file, 4, 100), "Linje 4, felt MF_B_16:"},
+        {"a field too many", withField(file, 4, 189, "7\t\r"), "Linje 4, felt MF_B_16:"},
+        {"no tab after the last field", shortLine, "Linje 1, felt MF_B_16:"},
+        {"a day that does not exist", withField(file, 4, 11, "2014-02-30"), "Linje 4, felt TESTDAT:"},
+        {"a date as typed", withField(file, 3, 12, "15.08.2005"), "Linje 3, felt FODELSED:"},
+        {"a score that is no number", withField(file, 4, 19, "7a"), "Linje 4, felt KR_B:"},
+        {"a cell beyond 32 bits", withField(file, 4, 100, "4294967296"), "Linje 4, felt MF2_8:"},
+        {"a sex left empty", withField(file, 2, 14, ""), "Linje 2, felt KON_1P2F:"},
+        {"no person number", withField(file, 4, 1, "0"), "Linje 4, felt NID:"},
+        {"a person number twice", withField(file, 4, 1, "3"), "Linje 4, felt NID:"},
+        {"a text the store refuses", withField(file, 4, 2, QByteArray(50, 'x')), "Linje 4, felt NAMN:", "for lang"},
+        {"the fixed archive's 300-character address", fixedArchive, "Linje 11, felt ADRESS:", "for lang"},
+        {"a byte outside the code page", withField(file, 4, 3, "Gate \x81"), "Linje 4, felt ADRESS:", "0x81"},
+        {"a line break inside a field", withField(file, 4, 16, "to\nlinjer"), "Linje 4, felt OVRIGT:", "linjeskift"},
+        {"a control character", withField(file, 3, 5, "a\x01"), "Linje 3, felt NATION:"},
+        {"a file cut off after its last field", lastLineCut, "Linje 4, felt MF_B_16:"},
+        {"a file cut off in a field", file.chopped(20), "Linje 4, felt MF_B_"},
+        {"an empty file", QByteArray(), "Filen er tom"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        expectNothingStored(c.bytes, QString::fromUtf8(c.where), QString::fromUtf8(c.why));
+    }
+    EXPECT_TRUE(sink.messages.isEmpty()) << "the core shows nothing";
+}
+
+TEST_F(DamagedImport, ALineTheDatabaseRefusesUndoesTheLinesBeforeIt)
+{
+    RecordingSink sink;
+    // Stands for any failure of the store in the middle of a file: the earlier lines were
+    // written already when the last one fails.
+    target.exec(QStringLiteral("CREATE TRIGGER stop BEFORE INSERT ON TESTDATA_TAVLO_MF WHEN NEW.MF_ID = 8 "
+                               "BEGIN SELECT RAISE(ABORT, 'stoppet'); END"));
+    expectNothingStored(file, QStringLiteral("Linje 4 (testperson nummer 8) kan ikke lagres:"));
+    EXPECT_TRUE(sink.messages.isEmpty());
+}
+
+TEST(Import, ANumberOnceGivenOutIsNotKept)
+{
+    TempDatabase source;
+    for (const int id : {1, 2}) {
+        TestRecord test = fixedTest(id);
+        ASSERT_EQ(InsertPersonWithId(source.db, test.person), 1);
+    }
+    const QByteArray file = exported(source.db);
+    TempDatabase target;
+    RecordingSink sink;
+    // Number 1 was given out and deleted: the tests take 2 and 3, the counter stands at 3.
+    TestRecord gone = fixedTest(9);
+    ASSERT_TRUE(SaveTest(target.db, gone, true));
+    ASSERT_TRUE(DeleteTest(target.db, gone.person.ID));
+    const ImportResult result = ImportTests(target.db, file);
+    ASSERT_EQ(result.outcome, ImportOutcome::Stored) << result.message.toStdString();
+    EXPECT_FALSE(result.numbersKept);
+    EXPECT_EQ(result.numbers, (std::vector<std::pair<int, int>>{{1, 2}, {2, 3}}));
+    EXPECT_EQ(NextPersonId(target.db), 3);
+    EXPECT_TRUE(sink.messages.isEmpty()) << sink.texts().join(u'\n').toStdString();
+}
+
+// The same move into a PostgreSQL database, when one is given (see PostgresTest.cpp).
+TEST(ImportPostgres, MovesTheFixedArchiveByteForByte)
+{
+    const QString connectionTemplate = qEnvironmentVariable("TAVLO_TEST_POSTGRES_TEMPLATE");
+    if (connectionTemplate.isEmpty())
+        GTEST_SKIP() << "TAVLO_TEST_POSTGRES_TEMPLATE is not set";
+    RecordingSink sink;
+    const QByteArray file = fixedArchiveFile();
+
+    QTemporaryDir dir;
+    const QString workgroup = dir.filePath(kWorkgroupFileName);
+    ASSERT_TRUE(WriteWorkgroupFile(workgroup, connectionTemplate, nullptr));
+    const Account account = DecipherAccount();
+    Database db;
+    ASSERT_EQ(db.DbConnect(QStringLiteral("TAVLO-II"), account.name, account.password,
+                           dir.filePath(kDatabaseFileName), workgroup),
+              1);
+    for (const char* sql : {"DELETE FROM TESTPERSON", "DELETE FROM TESTDATA_TAVLO", "DELETE FROM TESTDATA_TAVLO_MF",
+                            "UPDATE TESTPERSON_COUNTER SET LAST_ID = 0"}) {
+        Statement s(db);
+        ASSERT_TRUE(s.execDirect(QLatin1String(sql))) << s.diagnostic().toStdString();
+    }
+    const ImportResult result = ImportTests(db, file);
+    ASSERT_EQ(result.outcome, ImportOutcome::Stored) << result.message.toStdString();
+    EXPECT_TRUE(result.numbersKept);
+    EXPECT_EQ(exported(db), file);
+    EXPECT_EQ(NextPersonId(db), 1001);
+    EXPECT_TRUE(sink.messages.isEmpty()) << sink.texts().join(u'\n').toStdString();
+}
