@@ -133,7 +133,8 @@ int DoInsertPD(Database& db, PersonalData& person)
     if (refuseUnstorableTexts(person))
         return 0;
     Transaction transaction(db);
-    const int id = advanceCounter(db);
+    // Outside a transaction the number read back after the advance could be another program's.
+    const int id = transaction.started() ? advanceCounter(db) : (db.DbReportError(), -1);
     if (id < 0) {
         tell(QStringLiteral("Error in DoInsertPD. DoReadUpdateNameID failed"), MessageIcon::Stop);
         return 0;
