@@ -21,7 +21,7 @@ constexpr const char* kRequiredTables[] = {"TESTPERSON",   "TESTPERSON_COUNTER",
 // SQLite's result codes for a lock it could not get in time, as the SQLite driver passes them
 // on; the SQLSTATEs of a server that gave up waiting for a lock or chose this transaction to
 // undo.
-bool isBusyDiagnostic(SQLSMALLINT type, SQLHANDLE handle)
+bool isBusyDiagnostic(SQLSMALLINT type, SQLHANDLE handle, bool sqlite)
 {
     SQLCHAR state[6] = {};
     SQLINTEGER native = 0;
@@ -29,8 +29,9 @@ bool isBusyDiagnostic(SQLSMALLINT type, SQLHANDLE handle)
     if (!handle || !SQL_SUCCEEDED(SQLGetDiagRec(type, handle, 1, state, &native, nullptr, 0, &length)))
         return false;
     const QByteArray sqlState(reinterpret_cast<const char*>(state));
-    return (sqlState == "HY000" && (native == 5 || native == 6)) || sqlState == "55P03" || sqlState == "40P01"
-           || sqlState == "40001";
+    if (sqlite)
+        return native == 5 || native == 6;
+    return sqlState == "55P03" || sqlState == "40P01" || sqlState == "40001";
 }
 
 QString diagnosticOf(SQLSMALLINT type, SQLHANDLE handle)
@@ -211,8 +212,8 @@ QString Database::errorText(SQLHSTMT statement) const
 
 int Database::DbReportError(SQLHSTMT statement)
 {
-    const bool busy = statement ? isBusyDiagnostic(SQL_HANDLE_STMT, statement)
-                                : isBusyDiagnostic(SQL_HANDLE_DBC, m_dbc)
+    const bool busy = statement ? isBusyDiagnostic(SQL_HANDLE_STMT, statement, m_sqlite)
+                                : isBusyDiagnostic(SQL_HANDLE_DBC, m_dbc, m_sqlite)
                                       || (diagnosticOf(SQL_HANDLE_DBC, m_dbc).isEmpty() && m_transactionFailureBusy);
     if (busy)
         ++m_busyFailures;
@@ -227,7 +228,7 @@ bool Database::runTransactionStatement(const char* sql, bool report)
         return true;
     if (m_transactionFailure.isEmpty()) { // the rollback after a failed commit keeps its reason
         m_transactionFailure = s.errorText();
-        m_transactionFailureBusy = isBusyDiagnostic(SQL_HANDLE_STMT, s.handle());
+        m_transactionFailureBusy = isBusyDiagnostic(SQL_HANDLE_STMT, s.handle(), m_sqlite);
     }
     if (report)
         s.report();
