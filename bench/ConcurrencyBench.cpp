@@ -122,7 +122,7 @@ int main(int argc, char** argv)
     const qsizetype option = args.indexOf(QStringLiteral("--postgres"));
     const QString postgres = option > 0 ? args.value(option + 1) : qEnvironmentVariable("TAVLO_TEST_POSTGRES_TEMPLATE");
 
-    std::printf("Several writers at once: %d new tests in all, each saved as the program saves it\n", kTotal);
+    std::printf("Several writers at once: %d new tests in all, each saved and read back as the program does\n", kTotal);
     std::printf("%-10s %-9s %10s %15s %7s %9s %8s\n", "store", "writers", "time", "per test", "stored", "distinct",
                 "failed");
     bool ok = benchStore("SQLite", {});

@@ -212,9 +212,10 @@ QString Database::errorText(SQLHSTMT statement) const
 
 int Database::DbReportError(SQLHSTMT statement)
 {
-    const bool busy = statement ? isBusyDiagnostic(SQL_HANDLE_STMT, statement, m_sqlite)
-                                : isBusyDiagnostic(SQL_HANDLE_DBC, m_dbc, m_sqlite)
-                                      || (diagnosticOf(SQL_HANDLE_DBC, m_dbc).isEmpty() && m_transactionFailureBusy);
+    bool busy = m_transactionFailureBusy && !statement && diagnosticOf(SQL_HANDLE_DBC, m_dbc).isEmpty();
+    if (!busy)
+        busy = statement ? isBusyDiagnostic(SQL_HANDLE_STMT, statement, m_sqlite)
+                         : isBusyDiagnostic(SQL_HANDLE_DBC, m_dbc, m_sqlite);
     if (busy)
         ++m_busyFailures;
     tellUser(errorText(statement), MessageIcon::Stop);
