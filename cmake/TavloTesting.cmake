@@ -19,6 +19,7 @@ function(tavlo_add_test name)
   endif()
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=0"
-               TIMEOUT 300 ${lock})
+    # The lock first: the generated set_tests_properties takes the ENVIRONMENT list apart.
+    PROPERTIES ${lock} ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=0"
+               TIMEOUT 300)
 endfunction()

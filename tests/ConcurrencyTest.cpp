@@ -34,6 +34,11 @@ std::string storeName(const ::testing::TestParamInfo<Store>& info)
     return info.param == Store::Sqlite ? "Sqlite" : "Postgres";
 }
 
+void PrintTo(Store store, std::ostream* out)
+{
+    *out << (store == Store::Sqlite ? "SQLite" : "PostgreSQL");
+}
+
 class SeveralWriters : public ::testing::TestWithParam<Store> {
 protected:
     void SetUp() override
