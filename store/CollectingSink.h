@@ -19,14 +19,20 @@ public:
     CollectingSink(const CollectingSink&) = delete;
     CollectingSink& operator=(const CollectingSink&) = delete;
 
-    void show(const QString&, const QString& text, MessageIcon) override { texts.append(text); }
-    bool ask(const QString&, const QString& text, MessageIcon, bool) override
+    void show(const QString&, const QString& text, MessageIcon icon) override
     {
         texts.append(text);
+        icons.append(icon);
+    }
+    bool ask(const QString&, const QString& text, MessageIcon icon, bool) override
+    {
+        texts.append(text);
+        icons.append(icon);
         return false;
     }
 
     QStringList texts;
+    QList<MessageIcon> icons; // one for each text
 
 private:
     MessageSink* m_previous;

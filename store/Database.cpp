@@ -18,6 +18,22 @@ constexpr const char* kRequiredTables[] = {"TESTPERSON",   "TESTPERSON_COUNTER",
                                            "TESTDATA_TAVLO_MF", "NORMER_TAVLO",   "NORMGRUPPER_TAVLO",
                                            "SEC"};
 
+// SQLite's result codes for a lock it could not get in time, as the SQLite driver passes them
+// on; the SQLSTATEs of a server that gave up waiting for a lock or chose this transaction to
+// undo.
+bool isBusyDiagnostic(SQLSMALLINT type, SQLHANDLE handle, bool sqlite)
+{
+    SQLCHAR state[6] = {};
+    SQLINTEGER native = 0;
+    SQLSMALLINT length = 0;
+    if (!handle || !SQL_SUCCEEDED(SQLGetDiagRec(type, handle, 1, state, &native, nullptr, 0, &length)))
+        return false;
+    const QByteArray sqlState(reinterpret_cast<const char*>(state));
+    if (sqlite)
+        return native == 5 || native == 6;
+    return sqlState == "55P03" || sqlState == "40P01" || sqlState == "40001";
+}
+
 QString diagnosticOf(SQLSMALLINT type, SQLHANDLE handle)
 {
     if (!handle)
@@ -105,6 +121,7 @@ int Database::connectWith(const QString& connectionString, bool probe)
     const QString file = SqliteDatabaseFile(connectionString);
     m_databaseFile = file.isEmpty() ? QString() : QFileInfo(file).absoluteFilePath();
     m_connectionString = connectionString;
+    m_sqlite = dbmsName() == u"SQLite";
     return 1;
 }
 
@@ -152,11 +169,13 @@ int Database::DbDisconnect()
 {
     m_databaseFile.clear();
     m_connectionString.clear();
+    m_transactionFailure.clear();
     if (m_dbc) {
         // A statement still open would otherwise free its handle after the connection's.
         releaseStatements(false);
         if (m_inTransaction)
             endTransaction(false);
+        m_sqlite = false;
         SQLDisconnect(m_dbc);
         SQLFreeHandle(SQL_HANDLE_DBC, m_dbc);
         m_dbc = nullptr;
@@ -175,6 +194,8 @@ QString Database::diagnostic(SQLHSTMT statement) const
     if (statement)
         return diagnosticOf(SQL_HANDLE_STMT, statement);
     QString text = diagnosticOf(SQL_HANDLE_DBC, m_dbc);
+    if (text.isEmpty())
+        text = m_transactionFailure;
     return text.isEmpty() ? diagnosticOf(SQL_HANDLE_ENV, m_env) : text;
 }
 
@@ -191,14 +212,44 @@ QString Database::errorText(SQLHSTMT statement) const
 
 int Database::DbReportError(SQLHSTMT statement)
 {
+    bool busy = m_transactionFailureBusy && !statement && diagnosticOf(SQL_HANDLE_DBC, m_dbc).isEmpty();
+    if (!busy)
+        busy = statement ? isBusyDiagnostic(SQL_HANDLE_STMT, statement, m_sqlite)
+                         : isBusyDiagnostic(SQL_HANDLE_DBC, m_dbc, m_sqlite);
+    if (busy)
+        ++m_busyFailures;
     tellUser(errorText(statement), MessageIcon::Stop);
     return 0;
+}
+
+bool Database::runTransactionStatement(const char* sql, bool report)
+{
+    Statement s(*this);
+    if (s.execDirect(QLatin1String(sql)))
+        return true;
+    if (m_transactionFailure.isEmpty()) { // the rollback after a failed commit keeps its reason
+        m_transactionFailure = s.errorText();
+        m_transactionFailureBusy = isBusyDiagnostic(SQL_HANDLE_STMT, s.handle(), m_sqlite);
+    }
+    if (report)
+        s.report();
+    return false;
 }
 
 bool Database::beginTransaction(bool snapshot)
 {
     if (!m_dbc || m_inTransaction)
         return false;
+    m_transactionFailure.clear();
+    m_transactionFailureBusy = false;
+    if (m_sqlite && !snapshot) {
+        // The driver begins deferred: a job that reads before it writes would then hold a
+        // read lock while another program writes, and SQLite refuses its write at once rather
+        // than let the two wait for each other. Taking the write lock first, the job waits
+        // (the connection's Timeout) until the other has committed.
+        m_sqliteTransaction = m_inTransaction = runTransactionStatement("BEGIN IMMEDIATE", false);
+        return m_inTransaction;
+    }
     if (snapshot)
         raiseIsolationForSnapshot();
     const SQLRETURN rc = SQLSetConnectAttr(m_dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF),
@@ -211,6 +262,15 @@ bool Database::endTransaction(bool commit)
 {
     if (!m_inTransaction)
         return false;
+    if (m_sqliteTransaction) {
+        // A commit that could not get the lock in time leaves the transaction open: undo it.
+        const bool ended = runTransactionStatement(commit ? "COMMIT" : "ROLLBACK", commit);
+        if (!ended)
+            runTransactionStatement("ROLLBACK", false);
+        m_sqliteTransaction = m_inTransaction = false;
+        m_normCache.transactionEnded();
+        return ended;
+    }
     const bool ended = SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, m_dbc, commit ? SQL_COMMIT : SQL_ROLLBACK));
     if (!ended && commit)
         DbReportError();

@@ -52,6 +52,9 @@ public:
 
     // Shows the last diagnostic of the statement (or of the connection) and returns 0.
     int DbReportError(SQLHSTMT statement = nullptr);
+    // How many of the failures reported so far were another program holding the database
+    // longer than this one would wait; a caller compares the count before and after a job.
+    int busyFailures() const { return m_busyFailures; }
     // The last diagnostic text of the statement or connection, without showing it.
     QString diagnostic(SQLHSTMT statement = nullptr) const;
     // The text DbReportError would show now.
@@ -63,6 +66,9 @@ public:
 
     // Manual-commit mode for a group of writes or reads; see Transaction. snapshot asks for
     // an isolation in which every statement sees the same moment (for the transaction only).
+    // A write transaction on SQLite takes the write lock at once, waiting for another writer
+    // as long as the connection's timeout allows. false without a message; the reason is then
+    // the connection's diagnostic().
     bool beginTransaction(bool snapshot = false);
     bool endTransaction(bool commit);
     bool inTransaction() const { return m_inTransaction; }
@@ -77,11 +83,18 @@ private:
     bool probeTables();
     void releaseStatements(bool forget);
     void raiseIsolationForSnapshot();
+    bool runTransactionStatement(const char* sql, bool report);
     void tellUser(const QString& text, MessageIcon icon);
 
     SQLHENV m_env = nullptr;
     SQLHDBC m_dbc = nullptr;
     bool m_inTransaction = false;
+    bool m_sqlite = false;
+    bool m_sqliteTransaction = false; // begun and ended by statements, not by the driver
+    int m_busyFailures = 0;
+    // Why the last begin or commit failed: its statement is gone when the caller asks.
+    QString m_transactionFailure;
+    bool m_transactionFailureBusy = false;
     SQLUINTEGER m_isolationToRestore = 0; // 0: none changed
     QString m_databaseFile;
     QString m_connectionString;

@@ -134,7 +134,8 @@ int DoInsertPD(Database& db, PersonalData& person)
     if (refuseUnstorableTexts(person))
         return 0;
     Transaction transaction(db);
-    const int id = ReservePersonNumbers(db, 1);
+    // Outside a transaction the number read back after the advance could be another program's.
+    const int id = transaction.started() ? ReservePersonNumbers(db, 1) : (db.DbReportError(), -1);
     if (id < 0) {
         tell(QStringLiteral("Error in DoInsertPD. DoReadUpdateNameID failed"), MessageIcon::Stop);
         return 0;

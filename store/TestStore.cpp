@@ -9,6 +9,8 @@ namespace tavlo {
 
 namespace {
 
+const QString kNotSavedButKept = QStringLiteral(" Testen er ikke lagret, men alt du har skrevet inn, er beholdt.");
+
 bool saveNew(Database& db, TestRecord& test)
 {
     return DoInsertPD(db, test.person) && InsertTestData(db, test) && InsertTestDataMF(db, test);
@@ -49,23 +51,34 @@ bool SaveTestMindingReadOnly(Database& db, TestRecord& test, bool isNew, QString
 {
     if (readOnlyFile.isEmpty())
         readOnlyFile = ReadOnlyDatabaseFile(db);
-    if (readOnlyFile.isEmpty())
-        return SaveTest(db, test, isNew);
+    const int busyBefore = db.busyFailures();
     QStringList said;
+    QList<MessageIcon> icons;
     bool saved = false;
     {
         CollectingSink collect;
         saved = SaveTest(db, test, isNew);
         said = collect.texts;
+        icons = collect.icons;
     }
-    if (!saved) {
-        QString text = ReadOnlyNotice(readOnlyFile)
-                       + QStringLiteral(" Testen er ikke lagret, men alt du har skrevet inn, er beholdt.");
-        if (!said.isEmpty())
-            text += QStringLiteral("\n\nMelding fra databasen: ") + said.join(u'\n');
-        tell(text, MessageIcon::Exclamation);
+    if (saved)
+        return true;
+    QString text;
+    if (!readOnlyFile.isEmpty())
+        text = ReadOnlyNotice(readOnlyFile) + kNotSavedButKept;
+    else if (db.busyFailures() != busyBefore)
+        text = QStringLiteral("Databasen er opptatt av en annen bruker, og ventetiden gikk ut.") + kNotSavedButKept
+               + QStringLiteral(" Prøv å lagre igjen om litt.");
+    if (text.isEmpty()) {
+        // Any other failure: the store's own messages, as they were said.
+        for (qsizetype i = 0; i < said.size(); ++i)
+            tell(said[i], icons[i]);
+        return false;
     }
-    return saved;
+    if (!said.isEmpty())
+        text += QStringLiteral("\n\nMelding fra databasen: ") + said.join(u'\n');
+    tell(text, MessageIcon::Exclamation);
+    return false;
 }
 
 int ReadTest(Database& db, TestRecord& test, int id)
