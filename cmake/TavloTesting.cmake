@@ -1,11 +1,12 @@
 include(GoogleTest)
 
-# tavlo_add_test(<name> SOURCES <files...> [LIBRARIES <targets...>])
+# tavlo_add_test(<name> SOURCES <files...> [LIBRARIES <targets...>] [FIXTURES <fixtures...>])
 # One GoogleTest program per area, linked against the same libraries as the program; every
 # case becomes a CTest test that runs on Qt's offscreen platform. Tests of widgets name
-# tavlo-guitestsupport among their libraries and get a QApplication.
+# tavlo-guitestsupport among their libraries and get a QApplication. FIXTURES names the CTest
+# fixtures every case needs (postgres: the test server of tools/test-postgres.sh).
 function(tavlo_add_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES;FIXTURES" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   if("tavlo-guitestsupport" IN_LIST ARG_LIBRARIES)
     target_link_libraries(${name} PRIVATE tavlo-testsupport ${ARG_LIBRARIES})
@@ -14,6 +15,10 @@ function(tavlo_add_test name)
   endif()
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=0"
-               TIMEOUT 300)
+    # One variable per property: a list would be split into property names, and the
+    # properties after it lost.
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+               ENVIRONMENT_MODIFICATION "ASAN_OPTIONS=set:detect_leaks=0"
+               TIMEOUT 300
+               FIXTURES_REQUIRED "${ARG_FIXTURES}")
 endfunction()

@@ -28,19 +28,24 @@ bool refuseUnstorableTexts(const PersonalData& person)
     return false;
 }
 
-// Advances the counter past every number in use and returns the new number, or -1.
+// Advances the counter past every number in use and returns the new number, or -1. The first
+// statement takes the counter row's lock, held to the commit; only then is the highest number
+// read, by a statement of its own, so that a server at read committed counts the numbers that
+// programs stored while this one waited for the lock (a subquery of the first statement would
+// still see the moment before).
 int advanceCounter(Database& db)
 {
-    Statement update(db);
-    if (!update.execDirect(QStringLiteral(
-            "UPDATE TESTPERSON_COUNTER SET LAST_ID = CASE WHEN LAST_ID >= (SELECT COALESCE(MAX(ID), 0) FROM TESTPERSON) THEN LAST_ID + 1 ELSE (SELECT COALESCE(MAX(ID), 0) FROM TESTPERSON) + 1 END"))) {
-        update.report();
-        return -1;
-    }
-    if (update.rowCount() == 0) {
+    Statement take(db);
+    if (!take.execDirect(QStringLiteral("UPDATE TESTPERSON_COUNTER SET LAST_ID = LAST_ID + 1")))
+        return take.report(), -1;
+    if (take.rowCount() == 0) {
         tell(QStringLiteral("Telleren for testpersonnummer mangler i databasen."), MessageIcon::Stop);
         return -1;
     }
+    Statement pastUsed(db);
+    if (!pastUsed.execDirect(QStringLiteral(
+            "UPDATE TESTPERSON_COUNTER SET LAST_ID = (SELECT MAX(ID) FROM TESTPERSON) + 1 WHERE LAST_ID <= (SELECT COALESCE(MAX(ID), 0) FROM TESTPERSON)")))
+        return pastUsed.report(), -1;
     return NextPersonId(db);
 }
 
