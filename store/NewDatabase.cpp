@@ -122,9 +122,9 @@ bool buildDatabase(const QString& path, const QString& user, const QString& pass
     return true;
 }
 
-// Opens the new database as the program will, at the path asked for and through its
-// workgroup file, and finds every table there.
-bool opensWhereAsked(const QString& databasePath, const QString& workgroupPath, QString* error)
+} // namespace
+
+bool OpensAsTheProgram(const QString& databasePath, const QString& workgroupPath, QString* error)
 {
     CollectingSink collect;
     Database db;
@@ -134,8 +134,6 @@ bool opensWhereAsked(const QString& databasePath, const QString& workgroupPath, 
     *error = collect.texts.join(u' ');
     return false;
 }
-
-} // namespace
 
 CreateResult CreateDatabase(const QString& folder, const QString& user, const QString& password, QString* message)
 {
@@ -200,7 +198,7 @@ CreateResult CreateDatabase(const QString& folder, const QString& user, const QS
     building.setAutoRemove(false);
     buildingPath.clear();
     QFile::setPermissions(databasePath, kDatabaseFilePermissions);
-    if (!opensWhereAsked(databasePath, workgroupPath, &error)) {
+    if (!OpensAsTheProgram(databasePath, workgroupPath, &error)) {
         removeWithJournal(databasePath);
         QFile::remove(workgroupPath);
         return failed(error);

@@ -29,6 +29,10 @@ std::optional<QString> CheckNewLogin(const QString& user, const QString& passwor
 // shipped norms: all in one transaction. false with the reason in error.
 bool FillNewDatabase(Database& db, StoreKind store, const QString& user, const QString& password, QString* error);
 
+// Opens a new database as the program will, through its workgroup file, and finds every
+// table there; false with the driver's reason in error.
+bool OpensAsTheProgram(const QString& databasePath, const QString& workgroupPath, QString* error);
+
 // "<path> finnes allerede. Ingenting er endret." for the first of the two that exists.
 std::optional<QString> ExistingDatabaseFile(const QString& databasePath, const QString& workgroupPath);
 

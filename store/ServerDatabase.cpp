@@ -55,18 +55,6 @@ QString filled(const QString& connectionTemplate, const QString& databasePath, c
     return FillConnectionTemplate(connectionTemplate, {databasePath, workgroupPath, account.name, account.password});
 }
 
-// Connects as the program will, through the file just written, and finds every table.
-bool opensAsTheProgram(const QString& databasePath, const QString& workgroupPath, QString* error)
-{
-    CollectingSink collect;
-    Database db;
-    const Account account = DecipherAccount();
-    if (db.DbConnect(QStringLiteral("TAVLO-II"), account.name, account.password, databasePath, workgroupPath) == 1)
-        return true;
-    *error = collect.texts.join(u' ');
-    return false;
-}
-
 void dropTables(Database& db)
 {
     for (const QString& table : SchemaTables()) {
@@ -175,7 +163,7 @@ CreateResult CreateServerDatabase(const QString& folder, const QString& user, co
         undoFolder();
         return failed({});
     }
-    if (!opensAsTheProgram(databasePath, workgroupPath, &error)) {
+    if (!OpensAsTheProgram(databasePath, workgroupPath, &error)) {
         undoFolder();
         dropTables(db);
         return failed(error);
