@@ -18,7 +18,7 @@ const Command kCommands[] = {
      "Lager en ny database med normene og én bruker (NAME, PASSWORD) i FOLDER.\n"
      "--demo lagrer også en fiktiv demonstrasjonstest.\n"
      "--server lager tabellene i en PostgreSQL-database på en tjener i stedet; FOLDER får da bare\n"
-     "Virod.mdw, som viser til tjeneren. Programmets konto (tavlo_app) må kunne logge inn der og\n"
+     "Virod.mdw, som viser til tjeneren. Programmets konto (se README.md) må kunne logge inn der og\n"
      "opprette tabeller. En database som allerede har tabellene, blir ikke endret.",
      initDb},
     {"score", "FOLDER ID",
