@@ -90,11 +90,15 @@ bool RunStartUp(QWidget* owner, AppContext& context, const StartUpSeams& seams)
     const auto database = [&] { return folder + kDatabaseFileName; };
     const auto workgroup = [&] { return folder + kWorkgroupFileName; };
 
-    if (!QFileInfo::exists(database()) || !QFileInfo::exists(workgroup())) {
-        for (const QString& path : {database(), workgroup()}) {
-            if (!QFileInfo::exists(path))
-                tell(QDir::toNativeSeparators(path));
-        }
+    // A folder whose workgroup file names a server holds no database file.
+    const auto missingDatabase = [&] { return !QFileInfo::exists(database()) && !WorkgroupNamesServer(workgroup()); };
+    const auto missingWorkgroup = [&] { return !QFileInfo::exists(workgroup()); };
+
+    if (missingDatabase() || missingWorkgroup()) {
+        if (missingDatabase())
+            tell(QDir::toNativeSeparators(database()));
+        if (missingWorkgroup())
+            tell(QDir::toNativeSeparators(workgroup()));
         stop(QStringLiteral("Det var ikke mulig å finne noen av de følgende databasefilene: TAVLO-II.mdb, Virod.mdw. Du kommer nå til å se et vindu der du kan velge den mappen hvor databasefilene finnes. Velg databasefilen TAVLO-II.mdb i mappen og trykk OK. Hvis du er usikker, kontakt din IT-support."));
         // A new clinic has no file to choose: it may have a database made here instead.
         QString created;
@@ -114,11 +118,11 @@ bool RunStartUp(QWidget* owner, AppContext& context, const StartUpSeams& seams)
         }
         tell(QStringLiteral("Följande mapp för databasen är vald: %1").arg(QDir::toNativeSeparators(folder)),
              MessageIcon::Information);
-        if (!QFileInfo::exists(database())) {
+        if (missingDatabase()) {
             stop(QStringLiteral("Filen TAVLO-II.mdb finnes ikke i valgt mappe. Programmet avsluttes. Rett opp feilen og start programmet på nytt."));
             return false;
         }
-        if (!QFileInfo::exists(workgroup())) {
+        if (missingWorkgroup()) {
             stop(QStringLiteral("Filen Virod.mdw finnes ikke i valgt mappe. Programmet avsluttes. Rett opp feilen og start programmet på nytt."));
             return false;
         }

@@ -6,6 +6,7 @@
 #include "scoring/NormImport.h"
 #include "scoring/Scoring.h"
 #include "store/NewDatabase.h"
+#include "store/ServerDatabase.h"
 #include "store/TestStore.h"
 
 #include <QFile>
@@ -93,12 +94,15 @@ int testAge(QStringList args)
 int initDb(QStringList args)
 {
     const bool demo = args.removeAll(QStringLiteral("--demo")) > 0;
+    const bool onServer = args.contains(QStringLiteral("--server"));
+    const QString server = takeOption(args, QStringLiteral("--server"));
     const QString user = takeOption(args, QStringLiteral("--user"));
     const QString password = takeOption(args, QStringLiteral("--password"));
-    if (args.size() != 1 || user.isEmpty() || password.isEmpty())
+    if (args.size() != 1 || user.isEmpty() || password.isEmpty() || (onServer && server.isEmpty()))
         return usageFor("init-db");
     QString message;
-    const CreateResult result = CreateDatabase(args[0], user, password, &message);
+    const CreateResult result = onServer ? CreateServerDatabase(args[0], user, password, server, &message)
+                                         : CreateDatabase(args[0], user, password, &message);
     print(message, result == CreateResult::Created ? stdout : stderr);
     switch (result) {
     case CreateResult::Created:

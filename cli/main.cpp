@@ -20,8 +20,12 @@ namespace {
 
 const Command kCommands[] = {
     {"test-age", "TESTDATE BIRTHDATE", "Skriver testalderen (år;måneder;dager). Datoer som DDMMÅÅÅÅ.", testAge},
-    {"init-db", "FOLDER --user NAME --password PASSWORD [--demo]",
-     "Lager en ny database med normene og én bruker i FOLDER.\n--demo lagrer også en fiktiv demonstrasjonstest.",
+    {"init-db", "FOLDER --user NAME --password PASSWORD [--demo] [--server \"Server=HOST;Port=PORT;Database=DB\"]",
+     "Lager en ny database med normene og én bruker (NAME, PASSWORD) i FOLDER.\n"
+     "--demo lagrer også en fiktiv demonstrasjonstest.\n"
+     "--server lager tabellene i en PostgreSQL-database på en tjener i stedet; FOLDER får da bare\n"
+     "Virod.mdw, som viser til tjeneren. Programmets konto (se README.md) må kunne logge inn der og\n"
+     "opprette tabeller. En database som allerede har tabellene, blir ikke endret.",
      initDb},
     {"score", "FOLDER ID",
      "Regner ut resultatene for testperson ID som programmet gjør, og skriver dem tabulatordelt.\n"

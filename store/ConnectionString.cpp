@@ -129,6 +129,11 @@ std::optional<QString> CheckConnectionPath(const QString& path)
     return std::nullopt;
 }
 
+bool NamesServer(const QString& connection)
+{
+    return kindOf(driverOf(SplitConnectionString(connection, true)).value_or(QString())) == DriverKind::Postgres;
+}
+
 QString SqliteDatabaseFile(const QString& connection)
 {
     // Read as the SQLite driver reads it: the first Database= wins.

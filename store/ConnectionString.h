@@ -29,6 +29,10 @@ std::optional<QString> CheckConnectionTemplate(const QString& connectionTemplate
 // a control character, a leading blank), or nullopt.
 std::optional<QString> CheckConnectionPath(const QString& path);
 
+// Whether the connection string names a database server's driver (PostgreSQL) rather than
+// a file database's.
+bool NamesServer(const QString& connection);
+
 // The Database= value of a SQLite connection string; empty for any other driver.
 QString SqliteDatabaseFile(const QString& connection);
 

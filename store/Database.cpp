@@ -1,6 +1,7 @@
 #include "store/Database.h"
 
 #include "store/ConnectionString.h"
+#include "store/Schema.h"
 #include "store/Workgroup.h"
 #include "vandrel/MessageSink.h"
 
@@ -12,11 +13,6 @@
 namespace tavlo {
 
 namespace {
-
-// Every table some job of the program reads or writes (data/schema.sql).
-constexpr const char* kRequiredTables[] = {"TESTPERSON",   "TESTPERSON_COUNTER", "TESTDATA_TAVLO",
-                                           "TESTDATA_TAVLO_MF", "NORMER_TAVLO",   "NORMGRUPPER_TAVLO",
-                                           "SEC"};
 
 // SQLite's result codes for a lock it could not get in time, as the SQLite driver passes them
 // on; the SQLSTATEs of a server that gave up waiting for a lock or chose this transaction to
@@ -134,9 +130,9 @@ bool Database::probeTables()
 {
     // A file that is not a database connects and fails only at its first statement; a
     // database without one of the tables would fail halfway through a job.
-    for (const char* table : kRequiredTables) {
+    for (const QString& table : SchemaTables()) {
         Statement probe(*this);
-        if (!probe.execDirect(QStringLiteral("SELECT 1 FROM %1 WHERE 1 = 0").arg(QLatin1String(table)))) {
+        if (!probe.execDirect(QStringLiteral("SELECT 1 FROM %1 WHERE 1 = 0").arg(table))) {
             probe.report();
             return false;
         }

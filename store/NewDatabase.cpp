@@ -5,6 +5,7 @@
 #include "store/ConnectionString.h"
 #include "store/Database.h"
 #include "store/NormTables.h"
+#include "store/Schema.h"
 #include "store/Workgroup.h"
 #include "vandrel/MessageSink.h"
 
@@ -32,10 +33,22 @@ std::optional<QString> checkCredential(const QString& what, const QString& value
     return std::nullopt;
 }
 
-bool fillDatabase(Database& db, const QString& user, const QString& password, QString* error)
+} // namespace
+
+std::optional<QString> CheckNewLogin(const QString& user, const QString& password)
+{
+    for (const auto& [what, value] : {std::pair{QStringLiteral("Brukernavnet"), user},
+                                      std::pair{QStringLiteral("Passordet"), password}}) {
+        if (const auto refusal = checkCredential(what, value))
+            return refusal;
+    }
+    return std::nullopt;
+}
+
+bool FillNewDatabase(Database& db, StoreKind store, const QString& user, const QString& password, QString* error)
 {
     Transaction transaction(db);
-    for (const QString& sql : SchemaStatements()) {
+    for (const QString& sql : SchemaStatements(store)) {
         Statement s(db);
         if (!s.execDirect(sql)) {
             *error = s.diagnostic();
@@ -57,6 +70,8 @@ bool fillDatabase(Database& db, const QString& user, const QString& password, QS
     return true;
 }
 
+namespace {
+
 const QString kBuildingPattern = QStringLiteral(".TAVLO-II-XXXXXX.mdb");
 
 void removeWithJournal(const QString& path)
@@ -76,7 +91,9 @@ void removeLeftovers(const QDir& dir)
     }
 }
 
-std::optional<QString> existingFile(const QString& databasePath, const QString& workgroupPath)
+} // namespace
+
+std::optional<QString> ExistingDatabaseFile(const QString& databasePath, const QString& workgroupPath)
 {
     for (const QString& path : {databasePath, workgroupPath}) {
         if (QFileInfo::exists(path))
@@ -84,6 +101,8 @@ std::optional<QString> existingFile(const QString& databasePath, const QString& 
     }
     return std::nullopt;
 }
+
+namespace {
 
 bool buildDatabase(const QString& path, const QString& user, const QString& password, QString* error)
 {
@@ -95,7 +114,7 @@ bool buildDatabase(const QString& path, const QString& user, const QString& pass
         *error = collect.texts.join(u' ');
         return false;
     }
-    if (!fillDatabase(db, user, password, error)) {
+    if (!FillNewDatabase(db, StoreKind::Sqlite, user, password, error)) {
         if (error->isEmpty())
             *error = collect.texts.join(u' ');
         return false;
@@ -103,9 +122,9 @@ bool buildDatabase(const QString& path, const QString& user, const QString& pass
     return true;
 }
 
-// Opens the new database as the program will, at the path asked for and through its
-// workgroup file, and finds every table there.
-bool opensWhereAsked(const QString& databasePath, const QString& workgroupPath, QString* error)
+} // namespace
+
+bool OpensAsTheProgram(const QString& databasePath, const QString& workgroupPath, QString* error)
 {
     CollectingSink collect;
     Database db;
@@ -116,28 +135,6 @@ bool opensWhereAsked(const QString& databasePath, const QString& workgroupPath, 
     return false;
 }
 
-} // namespace
-
-QStringList SchemaStatements()
-{
-    QFile file(QStringLiteral(":/data/schema.sql"));
-    file.open(QIODevice::ReadOnly);
-    QStringList statements;
-    QString current;
-    for (const QString& line : QString::fromUtf8(file.readAll()).split(u'\n')) {
-        if (line.trimmed().startsWith(u"--"))
-            continue;
-        current += line + u'\n';
-        if (line.trimmed().endsWith(u';')) {
-            QString statement = current.trimmed();
-            statement.chop(1);
-            statements.append(statement);
-            current.clear();
-        }
-    }
-    return statements;
-}
-
 CreateResult CreateDatabase(const QString& folder, const QString& user, const QString& password, QString* message)
 {
     const auto say = [&](CreateResult result, const QString& text) {
@@ -145,11 +142,8 @@ CreateResult CreateDatabase(const QString& folder, const QString& user, const QS
             *message = text;
         return result;
     };
-    for (const auto& [what, value] : {std::pair{QStringLiteral("Brukernavnet"), user},
-                                      std::pair{QStringLiteral("Passordet"), password}}) {
-        if (const auto refusal = checkCredential(what, value))
-            return say(CreateResult::Refused, *refusal);
-    }
+    if (const auto refusal = CheckNewLogin(user, password))
+        return say(CreateResult::Refused, *refusal);
     const QDir dir(QDir(folder).absolutePath());
     const QString databasePath = dir.filePath(kDatabaseFileName);
     const QString workgroupPath = dir.filePath(kWorkgroupFileName);
@@ -157,7 +151,7 @@ CreateResult CreateDatabase(const QString& folder, const QString& user, const QS
     // would have the driver build the database somewhere else.
     if (const auto refusal = CheckConnectionPath(databasePath))
         return say(CreateResult::Refused, *refusal + QStringLiteral(" Ingenting er opprettet."));
-    if (const auto existing = existingFile(databasePath, workgroupPath))
+    if (const auto existing = ExistingDatabaseFile(databasePath, workgroupPath))
         return say(CreateResult::Refused, *existing);
     const bool folderExisted = dir.exists();
     if (!folderExisted && !QDir().mkpath(dir.path()))
@@ -183,7 +177,7 @@ CreateResult CreateDatabase(const QString& folder, const QString& user, const QS
                                                   .arg(QDir::toNativeSeparators(dir.path())));
         return failed(QStringLiteral("mappen kan ikke skrives."));
     }
-    if (const auto existing = existingFile(databasePath, workgroupPath))
+    if (const auto existing = ExistingDatabaseFile(databasePath, workgroupPath))
         return say(CreateResult::Refused, *existing);
     removeLeftovers(dir);
 
@@ -204,7 +198,7 @@ CreateResult CreateDatabase(const QString& folder, const QString& user, const QS
     building.setAutoRemove(false);
     buildingPath.clear();
     QFile::setPermissions(databasePath, kDatabaseFilePermissions);
-    if (!opensWhereAsked(databasePath, workgroupPath, &error)) {
+    if (!OpensAsTheProgram(databasePath, workgroupPath, &error)) {
         removeWithJournal(databasePath);
         QFile::remove(workgroupPath);
         return failed(error);

@@ -2,9 +2,15 @@
 // A new, empty database folder: TAVLO-II.mdb with every table, the counter, one user and
 // the shipped norms, and the workgroup file Virod.mdw beside it.
 
+#include "store/Schema.h"
+
 #include <QString>
 
+#include <optional>
+
 namespace tavlo {
+
+class Database;
 
 inline const QString kDatabaseFileName = QStringLiteral("TAVLO-II.mdb");
 inline const QString kWorkgroupFileName = QStringLiteral("Virod.mdw");
@@ -16,7 +22,18 @@ enum class CreateResult { Created, Refused, Failed };
 // be made (nothing of them is left). message says what happened.
 CreateResult CreateDatabase(const QString& folder, const QString& user, const QString& password, QString* message);
 
-// The statements of the schema, in order.
-QStringList SchemaStatements();
+// Why user and password cannot be the first login, or nullopt.
+std::optional<QString> CheckNewLogin(const QString& user, const QString& password);
+
+// Creates the tables on the connection and stores the counter, the first login and the
+// shipped norms: all in one transaction. false with the reason in error.
+bool FillNewDatabase(Database& db, StoreKind store, const QString& user, const QString& password, QString* error);
+
+// Opens a new database as the program will, through its workgroup file, and finds every
+// table there; false with the driver's reason in error.
+bool OpensAsTheProgram(const QString& databasePath, const QString& workgroupPath, QString* error);
+
+// "<path> finnes allerede. Ingenting er endret." for the first of the two that exists.
+std::optional<QString> ExistingDatabaseFile(const QString& databasePath, const QString& workgroupPath);
 
 } // namespace tavlo

@@ -105,18 +105,23 @@ int NextPersonId(Database& db)
 
 int ReservePersonNumbers(Database& db, int count)
 {
-    Statement update(db);
-    const QString highest = QStringLiteral("(SELECT COALESCE(MAX(ID), 0) FROM TESTPERSON)");
-    if (!update.execDirect(QStringLiteral("UPDATE TESTPERSON_COUNTER SET LAST_ID = CASE WHEN LAST_ID >= %1 THEN LAST_ID + %2 ELSE %1 + %2 END")
-                               .arg(highest)
-                               .arg(count))) {
-        update.report();
-        return -1;
-    }
-    if (update.rowCount() == 0) {
+    // The first statement takes the counter row's lock, held to the commit; only then is the
+    // highest number read, by a statement of its own, so that a server at read committed
+    // counts the numbers other programs stored while this one waited for the lock (a subquery
+    // of the first statement would still see the moment before).
+    Statement take(db);
+    if (!take.execDirect(QStringLiteral("UPDATE TESTPERSON_COUNTER SET LAST_ID = LAST_ID + %1").arg(count)))
+        return take.report(), -1;
+    if (take.rowCount() == 0) {
         tell(QStringLiteral("Telleren for testpersonnummer mangler i databasen."), MessageIcon::Stop);
         return -1;
     }
+    const QString highest = QStringLiteral("(SELECT COALESCE(MAX(ID), 0) FROM TESTPERSON)");
+    Statement pastUsed(db);
+    if (!pastUsed.execDirect(QStringLiteral("UPDATE TESTPERSON_COUNTER SET LAST_ID = %1 + %2 WHERE LAST_ID - %2 < %1")
+                                 .arg(highest)
+                                 .arg(count)))
+        return pastUsed.report(), -1;
     return NextPersonId(db);
 }
 

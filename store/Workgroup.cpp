@@ -1,5 +1,7 @@
 #include "store/Workgroup.h"
 
+#include "store/ConnectionString.h"
+
 #include <QFile>
 #include <QSaveFile>
 
@@ -36,6 +38,12 @@ std::optional<QString> ReadConnectionTemplate(const QString& workgroupPath, QStr
     if (error)
         *error = QStringLiteral("Arbeidsgruppefilen %1 har ingen tilkoblingsmal.").arg(workgroupPath);
     return std::nullopt;
+}
+
+bool WorkgroupNamesServer(const QString& workgroupPath)
+{
+    const auto connectionTemplate = ReadConnectionTemplate(workgroupPath, nullptr);
+    return connectionTemplate && NamesServer(*connectionTemplate);
 }
 
 bool WriteWorkgroupFile(const QString& workgroupPath, const QString& connectionTemplate, QString* error,

@@ -16,6 +16,10 @@ inline const QString kSqliteConnectionTemplate = QStringLiteral("DRIVER=SQLite3;
 
 // The template of the workgroup file, or nullopt with the reason in error.
 std::optional<QString> ReadConnectionTemplate(const QString& workgroupPath, QString* error);
+// Whether the workgroup file exists and its template names a database server: then the
+// folder holds no database file.
+bool WorkgroupNamesServer(const QString& workgroupPath);
+
 // Children's data: the owner and the clinic's group, nobody else. The database file and the
 // workgroup file (which holds the account) both.
 inline const QFileDevice::Permissions kDatabaseFilePermissions =

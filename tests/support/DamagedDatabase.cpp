@@ -1,6 +1,7 @@
 #include "DamagedDatabase.h"
 
 #include "store/NewDatabase.h"
+#include "store/Schema.h"
 
 #include <QDir>
 #include <QFile>

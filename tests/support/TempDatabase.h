@@ -1,7 +1,10 @@
 #pragma once
-// A fresh database folder made by the program's own code, connected through the real driver.
+// A fresh database folder made by the program's own code, connected through the real driver:
+// a SQLite file, or a database of its own on the test server (TestServer.h) with a folder
+// made by init-db --server.
 
 #include "store/Database.h"
+#include "store/Schema.h"
 
 #include <QTemporaryDir>
 
@@ -9,11 +12,16 @@ namespace tavlo::test {
 
 class TempDatabase {
 public:
-    TempDatabase();
+    explicit TempDatabase(StoreKind store = StoreKind::Sqlite);
+    ~TempDatabase();
+    TempDatabase(const TempDatabase&) = delete;
+    TempDatabase& operator=(const TempDatabase&) = delete;
+
+    StoreKind store() const { return m_store; }
     QString folder() const { return m_dir.path() + QStringLiteral("/db"); }
     QString databasePath() const;
     QString workgroupPath() const;
-    // A second, independent connection to the same file.
+    // A second, independent connection to the same database.
     bool connect(Database& db) const;
     // Runs one statement outside the program's code (to break the database on purpose); the
     // connection then reads the norm tables anew, as after an import.
@@ -22,7 +30,11 @@ public:
     Database db;
 
 private:
+    void createOnServer();
+
+    StoreKind m_store;
     QTemporaryDir m_dir;
+    QString m_serverDatabase; // the server database to drop afterwards
 };
 
 } // namespace tavlo::test

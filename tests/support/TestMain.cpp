@@ -11,6 +11,8 @@ using TestApplication = QCoreApplication;
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 
+#include "TestServer.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -43,6 +45,7 @@ int main(int argc, char** argv)
         QFile::setPermissions(home.path() + QStringLiteral("/runtime"),
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
+    tavlo::test::exportTestServerTemplate();
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 #ifdef TAVLO_GUI_TESTS

@@ -1,0 +1,215 @@
+// A folder made by init-db --server, through the real command-line tool and the program's
+// start-up, and the same jobs on both stores giving the same results.
+#include "Ages.h"
+#include "Cli.h"
+#include "FixedArchive.h"
+#include "RecordingSink.h"
+#include "TempDatabase.h"
+#include "TestServer.h"
+#include "app/AppContext.h"
+#include "app/StartUp.h"
+#include "store/ExportFile.h"
+#include "store/PersonTable.h"
+#include "store/TestStore.h"
+#include "store/Workgroup.h"
+#include "vandrel/vandrel.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace tavlo;
+using namespace tavlo::test;
+
+namespace {
+
+class ServerFolder : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!testServer())
+            GTEST_SKIP() << kNoTestServer;
+    }
+    void TearDown() override
+    {
+        for (const QString& name : m_databases)
+            superuser(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name));
+    }
+
+    static bool superuser(const QString& sql)
+    {
+        Database admin;
+        return admin.connectWith(testServer()->superuser, false) && Statement(admin).execDirect(sql);
+    }
+
+    // An empty server database for the program's account; the --server value that names it.
+    QString newServerDatabase()
+    {
+        const QString name = QStringLiteral("tavlo_cli_%1").arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0'));
+        EXPECT_TRUE(superuser(QStringLiteral("CREATE DATABASE %1 OWNER tavlo_app").arg(name)));
+        m_databases.append(name);
+        return testServer()->server + QStringLiteral(";Database=") + name;
+    }
+
+    static CliRun initDb(const QString& folder, const QString& server)
+    {
+        return runCli({QStringLiteral("init-db"), folder, QStringLiteral("--user"), QStringLiteral("demo"),
+                       QStringLiteral("--password"), QStringLiteral("demo123"), QStringLiteral("--server"), server});
+    }
+
+    static bool connectFolder(Database& db, const QString& folder)
+    {
+        const Account account = DecipherAccount();
+        return db.DbConnect(QStringLiteral("TAVLO-II"), account.name, account.password,
+                            folder + QStringLiteral("/TAVLO-II.mdb"), folder + QStringLiteral("/Virod.mdw"))
+               == 1;
+    }
+
+    QTemporaryDir m_dir;
+    QStringList m_databases;
+};
+
+QByteArray exported(Database& db)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    const ExportResult result = ExportAll(db, buffer);
+    EXPECT_EQ(result.outcome, ExportOutcome::Written) << result.message.toStdString();
+    return buffer.data();
+}
+
+} // namespace
+
+TEST_F(ServerFolder, InitDbMakesAFolderThatTheToolAndTheProgramUseAndScoresAsOnSqlite)
+{
+    RecordingSink sink;
+    const QString folder = m_dir.filePath(QStringLiteral("klinikk"));
+    const QString server = newServerDatabase();
+    const CliRun made = initDb(folder, server);
+    ASSERT_EQ(made.status, 0) << made.err.toStdString();
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("Virod.mdw")});
+    EXPECT_EQ(ReadConnectionTemplate(folder + QStringLiteral("/Virod.mdw"), nullptr),
+              QStringLiteral("DRIVER={PostgreSQL Unicode};%1;UID=%3;PWD=%4").arg(server));
+
+    // The same child stored on both stores scores alike through the tool.
+    TestRecord child = childAged(9, 2, 11);
+    child.scores.AI = 21;
+    child.scores.BF_S = 7;
+    child.scores.MO_A5 = 10;
+    child.grid.cell(34) = 9;
+    TestRecord onServer = child;
+    Database db;
+    ASSERT_TRUE(connectFolder(db, folder));
+    ASSERT_TRUE(SaveTest(db, onServer, true));
+    TempDatabase sqlite;
+    TestRecord onFile = child;
+    ASSERT_TRUE(SaveTest(sqlite.db, onFile, true));
+    ASSERT_EQ(onServer.person.ID, onFile.person.ID);
+    const QString id = QString::number(onFile.person.ID);
+    const CliRun fromServer = runCli({QStringLiteral("score"), folder, id});
+    const CliRun fromFile = runCli({QStringLiteral("score"), sqlite.folder(), id});
+    ASSERT_EQ(fromServer.status, 0) << fromServer.err.toStdString();
+    EXPECT_EQ(fromServer.out, fromFile.out);
+    EXPECT_EQ(fromServer.err, fromFile.err);
+    EXPECT_GT(lines(fromServer.out).size(), 60);
+
+    // A database that holds the tables already is left as it is, and the folder is not made.
+    const QString second = m_dir.filePath(QStringLiteral("igjen"));
+    const CliRun again = initDb(second, server);
+    EXPECT_EQ(again.status, 2);
+    EXPECT_TRUE(again.err.contains(u"inneholder allerede tabellene")) << again.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(second));
+    TestRecord back;
+    EXPECT_EQ(ReadTest(db, back, onServer.person.ID), 1);
+
+    // The program starts on the folder: only Virod.mdw is there, and a server is never read-only.
+    ASSERT_EQ(cDoSetRegistryValue(kRegistryKey, "DatabaseFolder", (folder + u'/').toUtf8().constData()), 1);
+    AppContext context;
+    StartUpSeams seams;
+    seams.login = [](QWidget*, Database& connected) { return connected.isConnected() ? 1 : 0; };
+    seams.chooseDatabaseFile = [](QWidget*) {
+        ADD_FAILURE() << "no file is asked for";
+        return QString();
+    };
+    EXPECT_TRUE(RunStartUp(nullptr, context, seams));
+    EXPECT_TRUE(context.readOnlyDatabase.isEmpty());
+    EXPECT_EQ(context.db.dbmsName(), QStringLiteral("PostgreSQL"));
+    EXPECT_TRUE(sink.messages.isEmpty()) << sink.texts().join(u'\n').toStdString();
+}
+
+TEST_F(ServerFolder, AServerValueTheToolCannotUseIsAUsageErrorAndWritesNothing)
+{
+    const QString folder = m_dir.filePath(QStringLiteral("ny"));
+    const QString port = testServer()->server.section(u';', 1);
+    for (const QString& bad :
+         {QStringLiteral("Server=127.0.0.1;%1;Database=d;sslmode=disable").arg(port),
+          QStringLiteral("Server=127.0.0.1;%1;Database=a;b").arg(port), QStringLiteral("Server=127.0.0.1;Database={d}"),
+          QStringLiteral("Server=127.0.0.1;Database=d;Database=e"), QStringLiteral("Server=127.0.0.1;Port=0;Database=d"),
+          QStringLiteral("Database=d"), QStringLiteral("Server=127.0.0.1;Database=%3"), QString()}) {
+        SCOPED_TRACE(bad.toStdString());
+        const CliRun run = initDb(folder, bad);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_FALSE(run.err.isEmpty());
+        EXPECT_FALSE(QFileInfo::exists(folder));
+    }
+}
+
+TEST_F(ServerFolder, TheFixedArchiveExportsTheSameBytesOnBothStores)
+{
+    RecordingSink sink;
+    TempDatabase sqlite;
+    TempDatabase server(StoreKind::Postgres);
+    makeFixedArchive(sqlite);
+    makeFixedArchive(server);
+    // The server holds at most 50 characters where SQLite kept the 300 another tool wrote.
+    const QByteArray fromFile = exported(sqlite.db).replace(QByteArray(300, 'a'), QByteArray(50, 'a'));
+    const QByteArray fromServer = exported(server.db);
+    const QList<QByteArray> want = fromFile.split('\n');
+    const QList<QByteArray> got = fromServer.split('\n');
+    for (qsizetype i = 0; i < std::max(want.size(), got.size()); ++i)
+        ASSERT_EQ(got.value(i).toStdString(), want.value(i).toStdString()) << "line " << i + 1;
+    EXPECT_EQ(fromServer, fromFile);
+    EXPECT_TRUE(sink.messages.isEmpty()) << sink.texts().join(u'\n').toStdString();
+}
+
+TEST_F(ServerFolder, TheServerOrdersNamesInNorwegianAndKeepsTextsAndDates)
+{
+    RecordingSink sink;
+    TempDatabase server(StoreKind::Postgres);
+    const QStringList names = {QStringLiteral("Åse"), QStringLiteral("ærlig"), QStringLiteral("Zorro"),
+                               QStringLiteral("anna"), QStringLiteral("Øystein"), QStringLiteral("Berit €"),
+                               QStringLiteral("Ødegård")};
+    const Date dates[] = {{1999, 12, 31}, {2012, 2, 29}, {2000, 1, 1}, {2016, 11, 30}, {1, 1, 1}, {2012, 3, 24},
+                          {9999, 12, 31}};
+    std::vector<TestRecord> saved;
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        TestRecord t = childAged(8, 0, 0);
+        t.person.NAMN = names[i];
+        t.person.SKOLA = QStringLiteral("Skjærgården skole, «Øst»");
+        t.person.BORNDATE = dates[i];
+        ASSERT_TRUE(SaveTest(server.db, t, true));
+        saved.push_back(t);
+    }
+    for (const TestRecord& t : saved) {
+        TestRecord back;
+        ASSERT_EQ(ReadTest(server.db, back, t.person.ID), 1);
+        EXPECT_EQ(back.person, t.person);
+    }
+    const QStringList norwegian = {QStringLiteral("anna"), QStringLiteral("Berit €"), QStringLiteral("Zorro"),
+                                   QStringLiteral("ærlig"), QStringLiteral("Ødegård"), QStringLiteral("Øystein"),
+                                   QStringLiteral("Åse")};
+    QStringList ordered;
+    Statement s(server.db);
+    ASSERT_TRUE(s.execDirect(QStringLiteral("SELECT NAMN FROM TESTPERSON ORDER BY NAMN")));
+    while (s.fetch() == Fetch::Row)
+        ordered.append(s.getText(1));
+    EXPECT_EQ(ordered, norwegian);
+    QStringList listed;
+    ASSERT_EQ(ListPersons(server.db, 0, false, [&](const PersonListRow& r) { listed.append(r.NAMN); }), 1);
+    EXPECT_EQ(listed, norwegian);
+    EXPECT_TRUE(sink.messages.isEmpty()) << sink.texts().join(u'\n').toStdString();
+}
