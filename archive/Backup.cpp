@@ -3,6 +3,7 @@
 #include "app/AppContext.h"
 #include "archive/FileChoice.h"
 #include "resources/StringTable.h"
+#include "store/ConnectionString.h"
 #include "store/DatabaseBackup.h"
 #include "store/NewDatabase.h"
 #include "vandrel/MessageSink.h"
@@ -48,7 +49,7 @@ void SetBackupFileChooser(std::function<QString(QWidget*)> chooser)
 
 void BackupDatabase(AppContext& context, QWidget* owner)
 {
-    if (NamesDatabaseServer(context.db.connectionString())) {
+    if (NamesServer(context.db.connectionString())) {
         tell(ServerBackupNotice(), MessageIcon::Information);
         return;
     }

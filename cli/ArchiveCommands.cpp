@@ -91,9 +91,7 @@ int backup(QStringList args)
         return usageFor("backup");
     const QDir folder(args[0]);
     // A server's database is no file to copy: said before any connection, server up or not.
-    QString unreadable;
-    const auto connectionTemplate = ReadConnectionTemplate(folder.filePath(kWorkgroupFileName), &unreadable);
-    if (connectionTemplate && NamesDatabaseServer(*connectionTemplate)) {
+    if (WorkgroupNamesServer(folder.filePath(kWorkgroupFileName))) {
         tell(ServerBackupNotice(), MessageIcon::Information);
         return kFailure;
     }

@@ -1,6 +1,5 @@
 #include "store/DatabaseBackup.h"
 
-#include "store/ConnectionString.h"
 
 #include <QDir>
 #include <QFile>
@@ -230,15 +229,6 @@ std::optional<QString> WriteDatabaseBackup(const QString& databasePath, const QS
 void SetBackupCheckHook(std::function<void(const QString& copyPath)> hook)
 {
     checkHook() = std::move(hook);
-}
-
-bool NamesDatabaseServer(const QString& connection)
-{
-    for (const ConnectionPair& pair : SplitConnectionString(connection, true)) {
-        if (pair.key.trimmed().compare(u"DRIVER", Qt::CaseInsensitive) == 0)
-            return pair.value.contains(u"postgres", Qt::CaseInsensitive);
-    }
-    return false;
 }
 
 QString ServerBackupNotice()

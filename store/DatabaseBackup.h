@@ -18,9 +18,6 @@ namespace tavlo {
 // left as it was.
 std::optional<QString> WriteDatabaseBackup(const QString& databasePath, const QString& targetPath);
 
-// Whether a connection string or template reaches a database server (the PostgreSQL
-// driver) rather than a database file: a file copy cannot back that up.
-bool NamesDatabaseServer(const QString& connection);
 // What the program says instead of a backup of a server's database: the server's own
 // backup (pg_dump) is the way.
 QString ServerBackupNotice();

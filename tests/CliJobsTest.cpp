@@ -16,6 +16,7 @@
 #include "report/ResultsWindow.h"
 #include "resources/StringTable.h"
 #include "scoring/Scoring.h"
+#include "store/ConnectionString.h"
 #include "store/DatabaseBackup.h"
 #include "store/ExportFile.h"
 #include "store/NewDatabase.h"
@@ -668,9 +669,9 @@ TEST(CliBackup, AServersDatabaseIsBackedUpByTheServersOwnTool)
     EXPECT_TRUE(ServerBackupNotice().contains(QStringLiteral("pg_dump")));
     EXPECT_FALSE(QFile::exists(target));
 
-    EXPECT_TRUE(NamesDatabaseServer(QStringLiteral("DRIVER={PostgreSQL Unicode};Server=h;Database=d")));
-    EXPECT_FALSE(NamesDatabaseServer(kSqliteConnectionTemplate));
-    EXPECT_FALSE(NamesDatabaseServer(QString()));
+    EXPECT_TRUE(NamesServer(QStringLiteral("DRIVER={PostgreSQL Unicode};Server=h;Database=d")));
+    EXPECT_FALSE(NamesServer(kSqliteConnectionTemplate));
+    EXPECT_FALSE(NamesServer(QString()));
 }
 
 // ---- usage --------------------------------------------------------------------------------
