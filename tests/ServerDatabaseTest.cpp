@@ -213,3 +213,43 @@ TEST_F(ServerFolder, TheServerOrdersNamesInNorwegianAndKeepsTextsAndDates)
     EXPECT_EQ(listed, norwegian);
     EXPECT_TRUE(sink.messages.isEmpty()) << sink.texts().join(u'\n').toStdString();
 }
+
+// What an examiner's tool gives on a server folder is what it gives on a file folder holding
+// the same tests: every listing order, every report, the export; a backup is refused.
+TEST_F(ServerFolder, EveryJobOfTheToolGivesOnAServerWhatItGivesOnAFile)
+{
+    TempDatabase sqlite;
+    TempDatabase server(StoreKind::Postgres);
+    makeFixedArchive(sqlite);
+    makeFixedArchive(server);
+    const auto same = [&](const QStringList& args) {
+        SCOPED_TRACE(args.join(u' ').toStdString());
+        const CliRun onFile = runCli(QStringList{args.first(), sqlite.folder()} + args.mid(1));
+        const CliRun onServer = runCli(QStringList{args.first(), server.folder()} + args.mid(1));
+        EXPECT_EQ(onServer.status, onFile.status) << onServer.err.toStdString();
+        EXPECT_EQ(onServer.out.toStdString(), onFile.out.toStdString());
+        EXPECT_EQ(onServer.err.toStdString(), onFile.err.toStdString());
+        return onFile;
+    };
+    for (const char* column : {"ID", "NAMN", "TESTDATE", "SEX", "BORNDATE", "SKOLA"}) {
+        for (const char* direction : {"--ascending", "--descending"})
+            EXPECT_EQ(same({QStringLiteral("list"), QStringLiteral("--sort"), QLatin1String(column), QLatin1String(direction)}).status, 0);
+    }
+    for (const int id : {1, 4, 5, 6, 9, 41, 1000})
+        EXPECT_EQ(same({QStringLiteral("report"), QString::number(id)}).status, 0);
+    EXPECT_EQ(same({QStringLiteral("report"), QStringLiteral("1"), QStringLiteral("--domains"), QStringLiteral("35")}).status, 0);
+
+    const QString fromFile = m_dir.filePath(QStringLiteral("fil.txt"));
+    const QString fromServer = m_dir.filePath(QStringLiteral("server.txt"));
+    ASSERT_EQ(runCli({QStringLiteral("export"), sqlite.folder(), fromFile}).status, 0);
+    ASSERT_EQ(runCli({QStringLiteral("export"), server.folder(), fromServer}).status, 0);
+    QFile file(fromFile), served(fromServer);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly) && served.open(QIODevice::ReadOnly));
+    // The server holds at most 50 characters where SQLite kept the 300 another tool wrote.
+    EXPECT_EQ(served.readAll(), file.readAll().replace(QByteArray(300, 'a'), QByteArray(50, 'a')));
+
+    const CliRun backup = runCli({QStringLiteral("backup"), server.folder(), m_dir.filePath(QStringLiteral("kopi.mdb"))});
+    EXPECT_EQ(backup.status, 1);
+    EXPECT_TRUE(backup.err.contains(QStringLiteral("pg_dump"))) << backup.err.toStdString();
+    EXPECT_FALSE(QFile::exists(m_dir.filePath(QStringLiteral("kopi.mdb"))));
+}
