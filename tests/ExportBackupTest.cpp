@@ -1,4 +1,5 @@
 #include "Ages.h"
+#include "Exported.h"
 #include "FixedArchive.h"
 #include "RecordingSink.h"
 #include "TempDatabase.h"
@@ -29,18 +30,11 @@ using namespace tavlo::test::files;
 using tavlo::test::childAged;
 using tavlo::test::fixedTest;
 using tavlo::test::RecordingSink;
+using tavlo::test::exported;
 using tavlo::test::TempDatabase;
 
 namespace {
 
-QByteArray exported(Database& db, int chunkSize = kTestsPerChunk)
-{
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    const ExportResult result = ExportAll(db, buffer, {}, chunkSize);
-    EXPECT_EQ(result.outcome, ExportOutcome::Written) << result.message.toStdString();
-    return buffer.data();
-}
 
 // The fields of every line; each line must end in CR LF and hold 188 tab-terminated fields.
 QList<QList<QByteArray>> rowsOf(const QByteArray& file)

@@ -1,6 +1,7 @@
 // Export files read back: through the command-line tool into folders it made, and through
 // the core into real SQLite files (and a PostgreSQL database where one is given).
 #include "Cli.h"
+#include "Exported.h"
 #include "FixedArchive.h"
 #include "Files.h"
 #include "RecordingSink.h"
@@ -25,18 +26,11 @@ using tavlo::test::lines;
 using tavlo::test::RecordingSink;
 using tavlo::test::Rows;
 using tavlo::test::runCli;
+using tavlo::test::exported;
 using tavlo::test::TempDatabase;
 
 namespace {
 
-QByteArray exported(Database& db)
-{
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    const ExportResult result = ExportAll(db, buffer);
-    EXPECT_EQ(result.outcome, ExportOutcome::Written) << result.message.toStdString();
-    return buffer.data();
-}
 
 QString saved(const QTemporaryDir& dir, const QByteArray& bytes)
 {

@@ -2,6 +2,7 @@
 // start-up, and the same jobs on both stores giving the same results.
 #include "Ages.h"
 #include "Cli.h"
+#include "Exported.h"
 #include "FixedArchive.h"
 #include "RecordingSink.h"
 #include "TempDatabase.h"
@@ -73,14 +74,6 @@ protected:
     QStringList m_databases;
 };
 
-QByteArray exported(Database& db)
-{
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    const ExportResult result = ExportAll(db, buffer);
-    EXPECT_EQ(result.outcome, ExportOutcome::Written) << result.message.toStdString();
-    return buffer.data();
-}
 
 } // namespace
 
