@@ -23,6 +23,7 @@ namespace {
 
 const QString kDomainsOption = QStringLiteral("--domains");
 const QString kPdfOption = QStringLiteral("--pdf");
+const QString kProfileOption = QStringLiteral("--profile");
 
 // "135": domains 1, 3 and 5. Each digit 1-6 at most once, in any order; nothing else.
 std::optional<std::array<bool, kDomainCount>> parseDomains(const QString& value)
@@ -42,7 +43,7 @@ std::optional<std::array<bool, kDomainCount>> parseDomains(const QString& value)
 // The pages into path: written beside it under another name and renamed over it only when
 // whole, so a failure leaves neither a half file nor a changed earlier one. The file is
 // readable by its owner only (a report is a child's clinical data).
-bool writePdf(const AppContext& context, const std::array<bool, kDomainCount>& chosen, const QString& path)
+bool writePdf(const AppContext& context, const ReportChoice& chosen, const QString& path)
 {
     const QFileInfo target(path);
     QTemporaryFile building(target.absolutePath() + QStringLiteral("/.") + target.fileName() + QStringLiteral(".XXXXXX"));
@@ -72,6 +73,9 @@ bool needsGuiApplication(const QStringList& args)
 
 int report(QStringList args)
 {
+    // The profile is a drawing: it has no lines of its own, only a page of the PDF file. Taken
+    // first, so that "--pdf --profile" lacks a file name instead of naming one "--profile".
+    const bool profile = takeFlag(args, kProfileOption);
     const bool domainsGiven = args.contains(kDomainsOption);
     const QString domains = takeOption(args, kDomainsOption);
     const bool pdfGiven = args.contains(kPdfOption);
@@ -80,6 +84,10 @@ int report(QStringList args)
     const int id = args.value(1).toInt(&numeric);
     if (args.size() != 2 || !numeric || (pdfGiven && pdf.isEmpty()))
         return usageFor("report");
+    if (profile && !pdfGiven) {
+        print(QStringLiteral("--profile gjelder PDF-filen: oppgi også --pdf OUT.pdf."), stderr);
+        return usageFor("report");
+    }
     std::array<bool, kDomainCount> chosen;
     chosen.fill(true);
     if (domainsGiven) {
@@ -111,7 +119,7 @@ int report(QStringList args)
         }
     }
     std::fflush(stdout);
-    if (pdfGiven && !writePdf(context, chosen, pdf))
+    if (pdfGiven && !writePdf(context, ReportChoice(chosen, profile), pdf))
         return kFailure;
     return kSuccess;
 }

@@ -33,13 +33,15 @@ const Command kCommands[] = {
      score},
     {"import-norms", "FOLDER NORMS.csv [--groups GROUPS.csv]",
      "Leser inn normtabellen (og beskrivelsene av aldersgruppene) fra CSV-filer; alt eller ingenting.", importNorms},
-    {"report", "FOLDER ID [--domains 123456] [--pdf OUT.pdf]",
+    {"report", "FOLDER ID [--domains 123456] [--pdf OUT.pdf [--profile]]",
      "Regner ut resultatene for testperson ID som programmet gjør, og skriver resultatrapporten med én\n"
      "tabulatordelt linje per rad, domene for domene, slik resultatvinduet viser den:\n"
      "domene (1-6), deltest, råskåre, skalert skåre, persentil, type mål, kvalitativ beskrivelse.\n"
      "--domains velger domenene med sifrene 1 til 6 (for eksempel 135); uten: alle seks.\n"
      "--pdf skriver også sidene \"Skriv ut\" skriver for de samme domenene til OUT.pdf, uten dialog\n"
      "og uten skjerm.\n"
+     "--profile legger profilen (de skalerte skårene som diagram) på en egen side rett etter personsiden\n"
+     "i OUT.pdf, som \"Profil\" i \"Skriv ut\"; bare sammen med --pdf.\n"
      "Meldinger skrives til stderr som MESSAGE<TAB>tekst.",
      report},
     {"list", "FOLDER [--sort KOLONNE] [--ascending|--descending]",

@@ -3,6 +3,7 @@
 #include "app/AppContext.h"
 #include "app/Look.h"
 #include "app/StartUp.h"
+#include "report/DrawProfile.h"
 #include "report/DrawReport.h"
 #include "resources/StringTable.h"
 #include "vandrel/MessageSink.h"
@@ -160,10 +161,10 @@ protected:
 };
 
 // The stored choice: a value that is missing, empty or longer than the 20 characters this
-// program writes ticks nothing; characters beyond 6 change nothing.
-std::array<bool, 6> storedChoice()
+// program writes ticks nothing; one written before the profile was a choice leaves it out.
+ReportChoice storedChoice()
 {
-    std::array<bool, 6> chosen{};
+    ReportChoice chosen;
     char value[128];
     std::memset(value, 0, sizeof value);
     cDoGetRegistryValue_Ex(kRegistryKey, kSelectedReportsValue, value);
@@ -171,13 +172,19 @@ std::array<bool, 6> storedChoice()
     if (length > kSelectedReportsLength)
         return chosen;
     for (qsizetype i = 1; i < length && i <= 6; ++i)
-        chosen[size_t(i - 1)] = value[i] == '1';
+        chosen.domains[size_t(i - 1)] = value[i] == '1';
+    chosen.profile = length > kSelectedProfileIndex && value[kSelectedProfileIndex] == '1';
     return chosen;
 }
 
 } // namespace
 
-bool DrawReportPages(QPainter& painter, const AppContext& context, const std::array<bool, 6>& chosen,
+bool ReportChoice::anyDomain() const
+{
+    return std::find(domains.begin(), domains.end(), true) != domains.end();
+}
+
+bool DrawReportPages(QPainter& painter, const AppContext& context, const ReportChoice& chosen,
                      const PageFlow& flow)
 {
     QPainter* p = &painter;
@@ -203,12 +210,26 @@ bool DrawReportPages(QPainter& painter, const AppContext& context, const std::ar
     DrawPersonHeader(p, context.test, context.norms.AgeGroupDescription, personTop, kLeft, kRight, true);
     footer(p, kLeft, kRight, ++pageCounter);
 
+    if (chosen.profile) {
+        const int top = startReportPage(p, kLeft, kRight, 20);
+        if (pageFailed)
+            return false;
+        // The whole page down to a little above the footer rule, 50 units over the sheet's foot.
+        const QRectF area(kLeft, top, kRight - kLeft, pageBottom(painter) - 60 - top);
+        painter.save();
+        DrawProfile(p, context.test, context.norms.AgeGroupDescription, area, true);
+        painter.restore();
+        footer(p, kLeft, kRight, ++pageCounter);
+    }
+    if (!chosen.anyDomain())
+        return true;
+
     const int y = startReportPage(p, kLeft, kRight, 20);
     if (pageFailed)
         return false;
     // Room for a wrapped row above the footer rule, which stands 50 units over the sheet's foot.
     const PageBreaks breaks{&pageCounter, footer, startReportPage, std::min(1000, pageBottom(painter) - 120)};
-    DrawReport(p, context.test, y, kLeft, kRight, true, chosen, &breaks);
+    DrawReport(p, context.test, y, kLeft, kRight, true, chosen.domains, &breaks);
     if (pageFailed)
         return false;
     footer(p, kLeft, kRight, ++pageCounter);
@@ -227,7 +248,7 @@ void setUpPrinter(QPrinter& printer)
 
 // The pages of the job on the chosen printer; the job stops when *aborted turns true
 // between pages. See PrintReport.
-bool printPages(QPrinter& printer, const AppContext& context, const std::array<bool, 6>& chosen,
+bool printPages(QPrinter& printer, const AppContext& context, const ReportChoice& chosen,
                 const bool* aborted)
 {
     QPainter painter;
@@ -254,7 +275,7 @@ bool printPages(QPrinter& printer, const AppContext& context, const std::array<b
 
 } // namespace
 
-bool PrintReport(const AppContext& context, const std::array<bool, 6>& chosen, QWidget* owner,
+bool PrintReport(const AppContext& context, const ReportChoice& chosen, QWidget* owner,
                  const PrintSeams& seams)
 {
     QPrinter printer(QPrinter::HighResolution);
@@ -268,7 +289,7 @@ bool PrintReport(const AppContext& context, const std::array<bool, 6>& chosen, Q
     return printPages(printer, context, chosen, &aborted);
 }
 
-bool PrintReportToPdf(const AppContext& context, const std::array<bool, 6>& chosen, const QString& path)
+bool PrintReportToPdf(const AppContext& context, const ReportChoice& chosen, const QString& path)
 {
     QPrinter printer(QPrinter::HighResolution);
     setUpPrinter(printer);
@@ -297,36 +318,41 @@ ReportSelection::ReportSelection(AppContext& context, QWidget* owner, PrintSeams
     setWindowTitle(QStringLiteral("%1  Rapporter").arg(kProgramCaption));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     UseProgramLook(this);
-    setFixedSize(400, 330);
+    // The profile's box is a seventh row under the six: the group and what stands below it
+    // move down by one row.
+    constexpr int row = 22;
+    setFixedSize(400, 330 + row);
     CentreOnScreen(this);
 
     auto* group = new QGroupBox(QStringLiteral("Velg ønskede rapporter"), this);
-    group->setGeometry(10, 15, 370, 165);
-    const std::array<bool, 6> stored = storedChoice();
+    group->setGeometry(10, 15, 370, 165 + row);
+    const ReportChoice stored = storedChoice();
     for (int k = 1; k <= 6; ++k) {
         auto* box = new QCheckBox(LoadString(1300 + k), this);
-        box->setGeometry(20, 40 + 22 * (k - 1), 350, 20);
-        box->setChecked(stored[size_t(k - 1)]);
+        box->setGeometry(20, 40 + row * (k - 1), 350, 20);
+        box->setChecked(stored.domains[size_t(k - 1)]);
         m_boxes[size_t(k - 1)] = box;
     }
+    m_profile = new QCheckBox(QStringLiteral("Profil"), this);
+    m_profile->setGeometry(20, 40 + row * 6, 350, 20);
+    m_profile->setChecked(stored.profile);
     m_markAll = new QPushButton(QStringLiteral("&Marker alle"), this);
-    m_markAll->setGeometry(20, 195, 140, 26);
+    m_markAll->setGeometry(20, 195 + row, 140, 26);
     m_unmarkAll = new QPushButton(QStringLiteral("&Avmarker alle"), this);
-    m_unmarkAll->setGeometry(170, 195, 140, 26);
+    m_unmarkAll->setGeometry(170, 195 + row, 140, 26);
     m_print = new QPushButton(QStringLiteral("&Skriv ut"), this);
-    m_print->setGeometry(10, 255, 100, 40);
+    m_print->setGeometry(10, 255 + row, 100, 40);
     m_print->setDefault(true);
     m_cancel = new QPushButton(QStringLiteral("&Avbryt"), this);
-    m_cancel->setGeometry(130, 255, 100, 40);
+    m_cancel->setGeometry(130, 255 + row, 100, 40);
 
-    connect(m_markAll, &QPushButton::clicked, this, [this] {
+    const auto markAll = [this](bool ticked) {
         for (QCheckBox* box : m_boxes)
-            box->setChecked(true);
-    });
-    connect(m_unmarkAll, &QPushButton::clicked, this, [this] {
-        for (QCheckBox* box : m_boxes)
-            box->setChecked(false);
-    });
+            box->setChecked(ticked);
+        m_profile->setChecked(ticked);
+    };
+    connect(m_markAll, &QPushButton::clicked, this, [markAll] { markAll(true); });
+    connect(m_unmarkAll, &QPushButton::clicked, this, [markAll] { markAll(false); });
     connect(m_print, &QPushButton::clicked, this, &ReportSelection::print);
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
     setFocus();
@@ -334,13 +360,13 @@ ReportSelection::ReportSelection(AppContext& context, QWidget* owner, PrintSeams
 
 void ReportSelection::print()
 {
-    std::array<bool, 6> chosen{};
-    int count = 0;
+    ReportChoice chosen;
     for (int k = 1; k <= 6; ++k) {
-        chosen[size_t(k - 1)] = m_boxes[size_t(k - 1)]->isChecked();
-        m_selected[k] = chosen[size_t(k - 1)] ? '1' : '0';
-        count += chosen[size_t(k - 1)] ? 1 : 0;
+        chosen.domains[size_t(k - 1)] = m_boxes[size_t(k - 1)]->isChecked();
+        m_selected[k] = chosen.domains[size_t(k - 1)] ? '1' : '0';
     }
+    chosen.profile = m_profile->isChecked();
+    m_selected[kSelectedProfileIndex] = chosen.profile ? '1' : '0';
     // The program's own messages, one for each failure: not the library's as well.
     switch (WriteUserRegistryValue(kRegistryKey, kSelectedReportsValue, m_selected.constData())) {
     case RegistryWrite::NotOpened:
@@ -352,7 +378,7 @@ void ReportSelection::print()
     case RegistryWrite::Written:
         break;
     }
-    if (count > 0)
+    if (chosen.anyDomain() || chosen.profile)
         PrintReport(m_context, chosen, this, m_seams);
 }
 

@@ -34,8 +34,22 @@ struct PrintSeams {
 std::unique_ptr<QPrintDialog> MakePrintDialog(QPrinter& printer, QWidget* owner);
 
 // The registry value SelectedReports: 20 characters, character k (1-6) '1' when domain k is
-// printed; character 0 and 7-19 stay '0'.
+// printed, character 7 '1' when the profile is; character 0 and 8-19 stay '0'.
 inline constexpr int kSelectedReportsLength = 20;
+inline constexpr int kSelectedProfileIndex = 7;
+
+// What a job prints besides the person page: the domains (index 0-5 for domains 1-6) and the
+// profile, which gets a page of its own right after the person page.
+struct ReportChoice {
+    ReportChoice(const std::array<bool, 6>& domains = {}, bool profile = false)
+        : domains(domains)
+        , profile(profile)
+    {
+    }
+    bool anyDomain() const;
+    std::array<bool, 6> domains;
+    bool profile;
+};
 
 class ReportSelection : public QDialog {
     Q_OBJECT
@@ -44,6 +58,7 @@ public:
     ReportSelection(AppContext& context, QWidget* owner, PrintSeams seams = {});
 
     QCheckBox* domainBox(int domain) const { return m_boxes[size_t(domain - 1)]; } // 1-6
+    QCheckBox* profileBox() const { return m_profile; }
     QPushButton* markAllButton() const { return m_markAll; }
     QPushButton* unmarkAllButton() const { return m_unmarkAll; }
     QPushButton* printButton() const { return m_print; }
@@ -58,24 +73,25 @@ private:
     PrintSeams m_seams;
     QByteArray m_selected;
     std::array<QCheckBox*, 6> m_boxes{};
+    QCheckBox* m_profile;
     QPushButton* m_markAll;
     QPushButton* m_unmarkAll;
     QPushButton* m_print;
     QPushButton* m_cancel;
 };
 
-// The whole job for the chosen domains (index 0-5): the printer choice, a cancel box, page 1
-// with the person, then the sections. True when the document was completed, and when the
+// The whole job for the choice: the printer choice, a cancel box, page 1 with the person,
+// then the profile and the sections. True when the document was completed, and when the
 // examiner cancelled the printer choice (nothing is printed then); false when it could not
 // start, a page failed or the examiner stopped it (an unfinished PDF file is removed).
-bool PrintReport(const AppContext& context, const std::array<bool, 6>& chosen, QWidget* owner,
+bool PrintReport(const AppContext& context, const ReportChoice& chosen, QWidget* owner,
                  const PrintSeams& seams = {});
 
 // The same job into a PDF file at path, without the printer choice or the cancel box: the
 // pages "&Skriv ut" prints when the examiner chooses a PDF file. Needs a QGuiApplication (a
 // display is not needed: Qt's offscreen platform will do). False after a message when the
 // file could not be written (an unfinished file is removed).
-bool PrintReportToPdf(const AppContext& context, const std::array<bool, 6>& chosen, const QString& path);
+bool PrintReportToPdf(const AppContext& context, const ReportChoice& chosen, const QString& path);
 
 // How the pages of a job move on: the printer's, or a test's recording device.
 struct PageFlow {
@@ -84,9 +100,10 @@ struct PageFlow {
 };
 
 // Every page of the report on an open painter, in the 800-unit page coordinates: page 1 with
-// the page header, the person and the footer; then the chosen sections with the continuation
-// header and a numbered footer on every page. False when a page could not be started.
-bool DrawReportPages(QPainter& painter, const AppContext& context, const std::array<bool, 6>& chosen,
+// the page header, the person and the footer; then the profile and the chosen sections, with
+// the continuation header and a numbered footer on every page. False when a page could not be
+// started.
+bool DrawReportPages(QPainter& painter, const AppContext& context, const ReportChoice& chosen,
                      const PageFlow& flow);
 
 } // namespace tavlo

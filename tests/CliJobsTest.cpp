@@ -354,11 +354,13 @@ TEST_F(CliReport, ThePdfHoldsThePagesSkrivUtPrintsForTheChosenDomains)
     struct Case {
         QString domains;
         std::array<bool, 6> chosen;
+        bool profile;
         int pages;
     };
     const Case cases[] = {
-        {QStringLiteral("25"), {false, true, false, false, true, false}, 3},
-        {QString(), {true, true, true, true, true, true}, 8}, // the memory domain on two pages
+        {QStringLiteral("25"), {false, true, false, false, true, false}, false, 3},
+        {QString(), {true, true, true, true, true, true}, false, 8}, // the memory domain on two pages
+        {QStringLiteral("52"), {false, true, false, false, true, false}, true, 4}, // the profile on page 2
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(str(c.domains));
@@ -366,6 +368,8 @@ TEST_F(CliReport, ThePdfHoldsThePagesSkrivUtPrintsForTheChosenDomains)
         QStringList args{QStringLiteral("report"), db.folder(), QString::number(id), QStringLiteral("--pdf"), cliPdf};
         if (!c.domains.isEmpty())
             args << QStringLiteral("--domains") << c.domains;
+        if (c.profile)
+            args << QStringLiteral("--profile");
         const ToolRun run = cli(args);
         ASSERT_EQ(run.status, 0) << str(run.errText());
         EXPECT_TRUE(run.err.isEmpty()) << str(run.errText());
@@ -378,7 +382,7 @@ TEST_F(CliReport, ThePdfHoldsThePagesSkrivUtPrintsForTheChosenDomains)
             printer.setOutputFileName(programPdf);
             return true;
         }};
-        ASSERT_TRUE(PrintReport(context, c.chosen, nullptr, toFile));
+        ASSERT_TRUE(PrintReport(context, ReportChoice(c.chosen, c.profile), nullptr, toFile));
 
         ASSERT_EQ(pdfPages(cliPdf), c.pages);
         EXPECT_EQ(pdfPages(programPdf), c.pages);
@@ -393,6 +397,12 @@ TEST_F(CliReport, ThePdfHoldsThePagesSkrivUtPrintsForTheChosenDomains)
         EXPECT_FALSE(first.contains(QStringLiteral("Resultatrapport for")));
         EXPECT_TRUE(first.contains(QStringLiteral("Side 1")));
         int page = 2;
+        if (c.profile) {
+            const QString profile = pdfPageText(cliPdf, page++).simplified();
+            EXPECT_TRUE(profile.contains(QStringLiteral("Profil"))) << str(profile);
+            EXPECT_TRUE(profile.contains(QStringLiteral("Resultatrapport for Åse Ødegård 9")));
+            EXPECT_TRUE(profile.contains(QStringLiteral("Side 2")));
+        }
         for (int d = 1; d <= kDomainCount; ++d) {
             if (!c.chosen[size_t(d - 1)])
                 continue;
@@ -408,7 +418,7 @@ TEST_F(CliReport, ThePdfHoldsThePagesSkrivUtPrintsForTheChosenDomains)
         // A child's report: for its owner only, and nothing else left beside it.
         EXPECT_EQ(QFileInfo(cliPdf).permissions() & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions{});
     }
-    EXPECT_EQ(filesIn(dir.path()).filter(QStringLiteral("cli-")).size(), 2) << str(filesIn(dir.path()).join(u' '));
+    EXPECT_EQ(filesIn(dir.path()).filter(QStringLiteral("cli-")).size(), 3) << str(filesIn(dir.path()).join(u' '));
 }
 
 TEST_F(CliReport, APdfThatCannotBeWrittenFailsAndLeavesNothing)
@@ -710,6 +720,9 @@ TEST(CliJobsUsage, HelpGivesZeroAndAWrongCommandLineTwo)
         {QStringLiteral("report"), folder, id, QStringLiteral("--pdf")},
         {QStringLiteral("report"), folder, id, QStringLiteral("--pdf"), QString()},
         {QStringLiteral("report"), folder, id, QStringLiteral("--bogus")},
+        {QStringLiteral("report"), folder, id, QStringLiteral("--profile")}, // the profile is a page of the PDF
+        {QStringLiteral("report"), folder, id, QStringLiteral("--domains"), QStringLiteral("12"), QStringLiteral("--profile")},
+        {QStringLiteral("report"), folder, id, QStringLiteral("--pdf"), QStringLiteral("--profile")},
         {QStringLiteral("list"), folder, QStringLiteral("--sort")},
         {QStringLiteral("list"), folder, QStringLiteral("--sort"), QStringLiteral("ADRESS")},
         {QStringLiteral("list"), folder, QStringLiteral("--ascending"), QStringLiteral("--descending")},

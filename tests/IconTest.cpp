@@ -85,7 +85,7 @@ TEST(ProgramIcon, EveryWindowTheProgramOpensCarriesItInEverySize)
         p.setOutputFileName(pdf);
         return true;
     }};
-    EXPECT_TRUE(PrintReport(context, {true, false, false, false, false, false}, &main, toFile));
+    EXPECT_TRUE(PrintReport(context, std::array<bool, 6>{true, false, false, false, false, false}, &main, toFile));
     EXPECT_EQ(printing, kSizes) << "the print job's cancel box";
 }
 
