@@ -481,7 +481,7 @@ TEST_F(PrintedReport, TheProfileHasItsOwnPageAfterThePersonPage)
 
     // A profile page that does not start ends the job there.
     bool completed = true;
-    EXPECT_EQ(recordPages(context, chosen, &completed, 2).size(), 1u);
+    EXPECT_EQ(recordPages(context, ReportChoice({}, true), &completed, 2).size(), 1u);
     EXPECT_FALSE(completed);
 }
 
