@@ -156,6 +156,12 @@ void drawDomains(QPainter* p, const Fonts& fonts, const Profile& profile, const 
     for (size_t d = 0; d < profile.domains.size(); ++d) {
         const ProfileDomain& domain = profile.domains[d];
         const QRectF& group = g.groups[d];
+        // Crowded domains read apart only with a divider between them.
+        if (d > 0) {
+            const qreal x = (g.groups[d - 1].right() + group.left()) / 2;
+            p->setPen(QPen(QColor(150, 150, 150), 0.8, Qt::DashLine));
+            p->drawLine(QLineF(x, group.top(), x, g.labelsTop));
+        }
         p->setPen(Qt::black);
         p->setFont(fonts.name);
         DrawWrappedText(p, int(group.top()), domain.name, int(group.left()), int(group.right()) + 1, true, 0);
