@@ -1,15 +1,221 @@
 #include "report/DrawProfile.h"
 
 #include "model/TestRecord.h"
+#include "report/DrawReport.h"
+#include "report/Profile.h"
+#include "resources/StringTable.h"
+#include "vandrel/TextOut.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
+#include <QPainterPath>
+
+#include <algorithm>
 
 namespace tavlo {
 
-qreal DrawProfile(QPainter* painter, const TestRecord&, const QString&, const QRectF& area, bool)
+namespace {
+
+constexpr qreal kBandTextWidth = 112;
+constexpr qreal kNumbersWidth = 22;
+constexpr qreal kMark = 4.5;
+
+struct Fonts {
+    QFont text;
+    QFont small;
+    QFont name;
+};
+
+Fonts fontsFor(bool printing)
 {
-    painter->drawText(area.topLeft() + QPointF(0, painter->fontMetrics().ascent()), QStringLiteral("Profil"));
-    return area.top() + painter->fontMetrics().height();
+    const QString face = printing ? QStringLiteral("Times New Roman") : QStringLiteral("Arial");
+    return {CreateFittedFont(11, false, false, false, face, 160), CreateFittedFont(10, false, false, false, face, 145),
+            CreateFittedFont(11, true, false, false, face, 170)};
+}
+
+QString unscaledText(const Profile& profile)
+{
+    return QStringLiteral("Ikke skalert: ") +
+           (profile.unscaled.isEmpty() ? QStringLiteral("-") : profile.unscaled.join(QStringLiteral(", ")));
+}
+
+QStringList noteLines(const Profile& profile, const TestRecord& test, const QString& ageGroupDescription)
+{
+    QStringList lines{unscaledText(profile)};
+    if (!ageGroupDescription.isEmpty())
+        lines << ageGroupDescription;
+    lines << LoadString(27) + QStringLiteral(": ") + FormatTestAge(test.testAge());
+    return lines;
+}
+
+// The legend and the notes, wrapped over the width; draw false only measures.
+qreal drawNotes(QPainter* p, const QStringList& lines, qreal top, const QRectF& area, bool draw)
+{
+    int y = int(top) + 4;
+    for (const QString& line : lines)
+        y = DrawWrappedText(p, y, line, int(area.left()), int(area.right()), draw, 0);
+    return y - top;
+}
+
+ProfileMetrics measure(QPainter* p, const Fonts& fonts, const Profile& profile, const QStringList& notes,
+                       const QRectF& area)
+{
+    ProfileMetrics m;
+    m.scaleWidth = kBandTextWidth + kNumbersWidth;
+    const QFontMetricsF name(fonts.name);
+    m.namesHeight = 3 * name.height() + 6;
+    for (const ProfileDomain& d : profile.domains) {
+        qreal longest = 0;
+        for (const QString& word : d.name.split(u' '))
+            longest = std::max(longest, name.horizontalAdvance(word));
+        m.minGroupWidth[size_t(d.domain - 1)] = longest + 8;
+    }
+    const QFontMetricsF small(fonts.small);
+    qreal label = 0;
+    for (const ProfileDomain& d : profile.domains) {
+        for (const ProfilePoint& point : d.points)
+            label = std::max(label, small.horizontalAdvance(point.label));
+    }
+    m.labelsHeight = label + 10;
+    p->setFont(fonts.text);
+    m.notesHeight = drawNotes(p, notes, 0, area, false) + QFontMetricsF(fonts.text).height() + 8;
+    return m;
+}
+
+// Lighter away from the average, so the bands read as a scale on paper too.
+QColor bandShade(size_t band)
+{
+    static const int shades[] = {246, 238, 228, 212};
+    const int distance = std::abs(int(band) - 3);
+    return QColor(shades[3 - distance], shades[3 - distance], shades[3 - distance]);
+}
+
+void drawScale(QPainter* p, const Fonts& fonts, const ProfileGeometry& g, const QRectF& area)
+{
+    p->setPen(Qt::NoPen);
+    for (size_t i = 0; i < g.bands.size(); ++i)
+        p->fillRect(g.bands[i].rect, bandShade(i));
+    p->setFont(fonts.small);
+    const QFontMetricsF small(fonts.small);
+    for (const ProfileBand& band : g.bands) {
+        p->setPen(QPen(Qt::black, band.average ? 1.5 : 0.5));
+        p->drawLine(QLineF(band.rect.topLeft(), band.rect.topRight()));
+        p->drawLine(QLineF(band.rect.bottomLeft(), band.rect.bottomRight()));
+        p->setFont(band.average ? fonts.name : fonts.small);
+        const int height = DrawWrappedText(p, 0, band.text, int(area.left()), int(area.left() + kBandTextWidth), false, 0);
+        DrawWrappedText(p, int(band.rect.center().y() - height / 2.0), band.text, int(area.left()),
+                        int(area.left() + kBandTextWidth), true, 0);
+    }
+    p->setFont(fonts.small);
+    p->setPen(QPen(Qt::black, 0.5));
+    for (int s = kLowestScaled; s <= kHighestScaled; ++s) {
+        const QString number = QString::number(s);
+        const qreal y = g.yOf(s);
+        p->drawText(QPointF(g.plot.left() - 5 - small.horizontalAdvance(number), y + small.ascent() / 2 - 1), number);
+        p->drawLine(QLineF(g.plot.left() - 3, y, g.plot.left(), y));
+    }
+    p->drawRect(g.plot);
+}
+
+void drawMark(QPainter* p, ProfileGroup group, const QPointF& at)
+{
+    p->setPen(QPen(Qt::black, 1.2));
+    switch (group) {
+    case ProfileGroup::Measure:
+        p->setBrush(Qt::black);
+        p->drawEllipse(at, kMark, kMark);
+        break;
+    case ProfileGroup::Combined:
+        p->setBrush(Qt::white);
+        p->drawRect(QRectF(at.x() - kMark, at.y() - kMark, 2 * kMark, 2 * kMark));
+        break;
+    case ProfileGroup::Contrast: {
+        p->setBrush(Qt::white);
+        const qreal r = kMark + 1;
+        const QPointF tri[] = {{at.x(), at.y() - r}, {at.x() + r, at.y() + r * 0.8}, {at.x() - r, at.y() + r * 0.8}};
+        p->drawPolygon(tri, 3);
+        break;
+    }
+    }
+    p->setBrush(Qt::NoBrush);
+}
+
+// The label reads upwards and ends just under the plot.
+void drawLabel(QPainter* p, const QFontMetricsF& metrics, const QString& label, qreal x, qreal top)
+{
+    p->save();
+    p->translate(x + (metrics.ascent() - metrics.descent()) / 2, top + 4);
+    p->rotate(-90);
+    p->drawText(QPointF(-metrics.horizontalAdvance(label), 0), label);
+    p->restore();
+}
+
+void drawDomains(QPainter* p, const Fonts& fonts, const Profile& profile, const ProfileGeometry& g)
+{
+    const QFontMetricsF small(fonts.small);
+    for (size_t d = 0; d < profile.domains.size(); ++d) {
+        const ProfileDomain& domain = profile.domains[d];
+        const QRectF& group = g.groups[d];
+        // Crowded domains read apart only with a divider between them.
+        if (d > 0) {
+            const qreal x = (g.groups[d - 1].right() + group.left()) / 2;
+            p->setPen(QPen(QColor(150, 150, 150), 0.8, Qt::DashLine));
+            p->drawLine(QLineF(x, group.top(), x, g.labelsTop));
+        }
+        p->setPen(Qt::black);
+        p->setFont(fonts.name);
+        DrawWrappedText(p, int(group.top()), domain.name, int(group.left()), int(group.right()) + 1, true, 0);
+        const auto& at = g.points[d];
+        p->setPen(QPen(Qt::black, 1.2));
+        for (size_t i = 1; i < at.size(); ++i) {
+            if (domain.points[i].group == domain.points[i - 1].group)
+                p->drawLine(QLineF(at[i - 1], at[i]));
+        }
+        p->setFont(fonts.small);
+        for (size_t i = 0; i < at.size(); ++i) {
+            drawMark(p, domain.points[i].group, at[i]);
+            p->setPen(Qt::black);
+            drawLabel(p, small, domain.points[i].label, at[i].x(), g.labelsTop);
+        }
+    }
+}
+
+// One line that says which mark is which.
+void drawLegend(QPainter* p, const Fonts& fonts, qreal x, qreal y)
+{
+    const QFontMetricsF metrics(fonts.text);
+    p->setFont(fonts.text);
+    const std::pair<ProfileGroup, QString> items[] = {{ProfileGroup::Measure, QStringLiteral("Mål")},
+                                                      {ProfileGroup::Combined, QStringLiteral("Kombinert skåre")},
+                                                      {ProfileGroup::Contrast, QStringLiteral("Kontrastskåre")}};
+    for (const auto& [group, text] : items) {
+        drawMark(p, group, QPointF(x + kMark, y + metrics.height() / 2));
+        p->setPen(Qt::black);
+        p->drawText(QPointF(x + 3 * kMark, y + metrics.ascent()), text);
+        x += 3 * kMark + metrics.horizontalAdvance(text) + 20;
+    }
+}
+
+} // namespace
+
+qreal DrawProfile(QPainter* painter, const TestRecord& test, const QString& ageGroupDescription, const QRectF& area,
+                  bool printing)
+{
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    const Fonts fonts = fontsFor(printing);
+    const Profile profile = BuildProfile(test);
+    const QStringList notes = noteLines(profile, test, ageGroupDescription);
+    const ProfileGeometry g = LayOutProfile(profile, area, measure(painter, fonts, profile, notes, area));
+
+    drawScale(painter, fonts, g, area);
+    drawDomains(painter, fonts, profile, g);
+    drawLegend(painter, fonts, g.plot.left(), g.notesTop);
+    painter->setPen(Qt::black);
+    painter->setFont(fonts.text);
+    drawNotes(painter, notes, g.notesTop + QFontMetricsF(fonts.text).height() + 4, area, true);
+    painter->restore();
+    return g.bottom;
 }
 
 } // namespace tavlo

@@ -2,6 +2,7 @@
 
 #include "app/Look.h"
 #include "app/MainWindow.h"
+#include "report/DrawProfile.h"
 #include "report/DrawReport.h"
 #include "resources/StringTable.h"
 #include "scoring/Scoring.h"
@@ -15,6 +16,8 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QWheelEvent>
+
+#include <cmath>
 
 namespace tavlo {
 
@@ -136,10 +139,19 @@ void ReportView::paintEvent(QPaintEvent*)
     p.setClipRect(drawingArea());
     p.setPen(Qt::black);
     const int top = -(m_pos * kLineStep);
-    std::array<bool, 6> chosen{};
-    for (int d = 1; d <= 6; ++d)
-        chosen[size_t(d - 1)] = m_domain == 0 || m_domain == d;
-    const int bottom = DrawReport(&p, m_context.test, top, 50, 600, false, chosen);
+    int bottom = top;
+    if (m_domain == kProfileItem) {
+        // As tall as the view: the 30 units the line count adds come off the chart, so a
+        // chart that fits does not scroll.
+        const QRect view = drawingArea();
+        const QRectF area(10, top + 10, view.width() - 20, view.height() - 40);
+        bottom = int(std::ceil(DrawProfile(&p, m_context.test, m_context.norms.AgeGroupDescription, area, false)));
+    } else {
+        std::array<bool, 6> chosen{};
+        for (int d = 1; d <= 6; ++d)
+            chosen[size_t(d - 1)] = m_domain == 0 || m_domain == d;
+        bottom = DrawReport(&p, m_context.test, top, 50, 600, false, chosen);
+    }
     const int lines = (bottom - top + 30) / kLineStep;
     if (lines != m_total) {
         m_total = lines;
@@ -230,6 +242,7 @@ ResultsWindow::ResultsWindow(MainWindow& main)
 
     for (int id = 1300; id <= 1306; ++id)
         m_domains->addItem(LoadString(id));
+    m_domains->addItem(QStringLiteral("Profil"));
     m_domains->setCurrentIndex(0);
     connect(m_domains, &QComboBox::currentIndexChanged, this, [this](int index) { m_view->setDomain(index); });
 

@@ -11,6 +11,9 @@ namespace tavlo {
 
 struct AppContext;
 
+// The last item of the domain list: the profile of the scaled scores instead of the report.
+inline constexpr int kProfileItem = 7;
+
 // The scrolling drawing area of the report: lines of 10 units.
 class ReportView : public QWidget {
     Q_OBJECT
@@ -20,7 +23,7 @@ public:
     int scrollPos() const { return m_pos; }
     int scrollTotal() const { return m_total; }
     int page() const;
-    void setDomain(int domain); // 0 all, 1-6 one; back to the top
+    void setDomain(int domain); // 0 all, 1-6 one, kProfileItem the profile; back to the top
     int domain() const { return m_domain; }
 
     // The scroll requests of the view: the wanted change d in lines, cut to the report.

@@ -4,6 +4,7 @@
 #include "Screenshots.h"
 #include "TempDatabase.h"
 #include "app/MainWindow.h"
+#include "report/DrawProfile.h"
 #include "report/DrawReport.h"
 #include "report/ResultsWindow.h"
 #include "resources/StringTable.h"
@@ -169,9 +170,10 @@ TEST_F(ResultsWindowTest, OpensScoredWithTheAgeGroupAndTheDomains)
     EXPECT_EQ(groups->count(), 25);
     EXPECT_EQ(groups->currentText(), QStringLiteral("Alder 8:0-8:5, provisoriske normer, ikke for klinisk bruk"));
     QComboBox* domains = results->domainList();
-    ASSERT_EQ(domains->count(), 7);
+    ASSERT_EQ(domains->count(), 8);
     EXPECT_EQ(domains->itemText(0), QStringLiteral("Alle domener"));
     EXPECT_EQ(domains->itemText(6), LoadString(1306));
+    EXPECT_EQ(domains->itemText(7), QStringLiteral("Profil"));
     EXPECT_EQ(w.button(91)->text(), QStringLiteral("E&ndre"));
     EXPECT_EQ(w.button(92)->text(), QStringLiteral("&Skriv ut"));
     EXPECT_EQ(w.button(90)->y(), w.height() - 43);
@@ -301,4 +303,72 @@ TEST_F(ResultsWindowTest, TheNoteOnAYoungChildShowsOverTheResultsDrawnWhole)
     qApp->removeEventFilter(&log);
     EXPECT_TRUE(noted);
     EXPECT_EQ(sink.messages.size(), 1) << sink.texts().join(u'\n').toStdString();
+}
+
+// The profile as the last domain: it fills the view, scrolls by the view's rules and prints
+// like any domain.
+TEST_F(ResultsWindowTest, ProfileFillsTheViewScrollsAndPrints)
+{
+    open(10, 0, true);
+    int selections = 0;
+    w.setReportSelection([&] { ++selections; });
+    ReportView* view = results->view();
+    results->domainList()->setCurrentIndex(kProfileItem);
+    view->repaint();
+    tavlo::test::saveScreenshot(*view, QStringLiteral("profile-10-years"));
+    EXPECT_EQ(view->domain(), kProfileItem);
+    EXPECT_EQ(view->scrollPos(), 0);
+    // The view as tall as the screen allows: the chart fits it without scrolling.
+    EXPECT_EQ(view->scrollTotal(), view->page());
+    view->scroll(ReportView::Request::PageDown);
+    EXPECT_EQ(view->scrollPos(), 0);
+
+    // A low view keeps the chart legible and scrolls over it.
+    view->resize(view->width(), 200);
+    view->repaint();
+    ASSERT_GT(view->scrollTotal(), view->page());
+
+    view->scroll(ReportView::Request::Bottom);
+    EXPECT_EQ(view->scrollPos(), view->scrollTotal() - view->page());
+    const int end = view->scrollPos();
+    view->scroll(ReportView::Request::LineDown);
+    EXPECT_EQ(view->scrollPos(), end) << "at the bottom, line down does nothing";
+    view->scroll(ReportView::Request::Top);
+    EXPECT_EQ(view->scrollPos(), 0);
+
+    w.sendCommand(92);
+    EXPECT_EQ(selections, 1);
+    EXPECT_EQ(w.screenState(), 6);
+    EXPECT_EQ(view->domain(), kProfileItem) << "printing leaves the profile shown";
+
+    results->domainList()->setCurrentIndex(1);
+    EXPECT_EQ(view->scrollPos(), 0);
+}
+
+TEST_F(ResultsWindowTest, ProfileOfAFiveYearOld)
+{
+    open(5, 0, true);
+    results->domainList()->setCurrentIndex(kProfileItem);
+    results->view()->repaint();
+    tavlo::test::saveScreenshot(*results->view(), QStringLiteral("profile-5-years"));
+    EXPECT_EQ(results->view()->domain(), kProfileItem);
+}
+
+TEST(DrawProfile, AnEmptyTestDrawsTheScaleAndTheNotesOnly)
+{
+    const TestRecord t = childAged(9, 0);
+    RecordingPaintDevice device;
+    QPainter p(&device);
+    const qreal bottom = DrawProfile(&p, t, QStringLiteral("Alder 9:0-9:5"), QRectF(50, 100, 700, 600), true);
+    p.end();
+    const QString all = device.textList().join(u' ');
+    for (const char* band : {"Betydelig under gjennomsnittet", "Gjennomsnittlig", "Betydelig over gjennomsnittet"})
+        EXPECT_TRUE(all.contains(QString::fromUtf8(band))) << band;
+    EXPECT_TRUE(device.textList().contains(QStringLiteral("19")));
+    EXPECT_TRUE(all.contains(QStringLiteral("Ikke skalert: -")));
+    EXPECT_TRUE(all.contains(QStringLiteral("Alder 9:0-9:5")));
+    EXPECT_TRUE(all.contains(QStringLiteral("Testalder: 9:0:0")));
+    for (int id = 1301; id <= 1306; ++id)
+        EXPECT_FALSE(all.contains(LoadString(id).mid(8))) << id;
+    EXPECT_NEAR(bottom, 700, 1) << "the chart fills the area";
 }

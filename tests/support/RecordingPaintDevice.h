@@ -45,6 +45,8 @@ public:
     }
     // Widgets rendered onto the device (a scroll bar) draw paths; no text is among them.
     void drawPath(const QPainterPath&) override {}
+    // The base class's two overloads call each other: marks drawn as polygons need one here.
+    void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
     Type type() const override { return QPaintEngine::User; }
 
     std::vector<DrawnText> texts;
