@@ -203,17 +203,25 @@ qreal DrawProfile(QPainter* painter, const TestRecord& test, const QString& ageG
 {
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
+    // Headed like a domain section, so the page and the view say what they show.
+    painter->setPen(Qt::black);
+    painter->setFont(CreateFittedFont(18, true, false, false,
+                                      printing ? QStringLiteral("Times New Roman") : QStringLiteral("Arial"), 300));
+    const int titleBottom =
+        DrawWrappedText(painter, int(area.top()) + 10, QStringLiteral("Profil"), int(area.left()), int(area.right()), true, 0) + 5;
+    const QRectF chart(area.left(), titleBottom, area.width(), std::max<qreal>(area.bottom() - titleBottom, 0));
+
     const Fonts fonts = fontsFor(printing);
     const Profile profile = BuildProfile(test);
     const QStringList notes = noteLines(profile, test, ageGroupDescription);
-    const ProfileGeometry g = LayOutProfile(profile, area, measure(painter, fonts, profile, notes, area));
+    const ProfileGeometry g = LayOutProfile(profile, chart, measure(painter, fonts, profile, notes, chart));
 
-    drawScale(painter, fonts, g, area);
+    drawScale(painter, fonts, g, chart);
     drawDomains(painter, fonts, profile, g);
     drawLegend(painter, fonts, g.plot.left(), g.notesTop);
     painter->setPen(Qt::black);
     painter->setFont(fonts.text);
-    drawNotes(painter, notes, g.notesTop + QFontMetricsF(fonts.text).height() + 4, area, true);
+    drawNotes(painter, notes, g.notesTop + QFontMetricsF(fonts.text).height() + 4, chart, true);
     painter->restore();
     return g.bottom;
 }
