@@ -9,6 +9,7 @@ packages=(
   unixodbc-dev odbcinst libsqliteodbc sqlite3 libsqlite3-dev
   xvfb xauth xdotool openbox fonts-liberation2 poppler-utils
   postgresql odbc-postgresql
+  dpkg-dev file desktop-file-utils appstream groff-base lintian
 )
 
 missing=()
