@@ -16,8 +16,8 @@ endforeach()
 install(FILES resources/icons/hicolor/scalable/apps/tavlo-ii.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES packaging/tavlo-ii.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-configure_file(packaging/no.tavlo.TavloII.metainfo.xml.in no.tavlo.TavloII.metainfo.xml @ONLY)
-install(FILES ${CMAKE_CURRENT_BINARY_DIR}/no.tavlo.TavloII.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+configure_file(packaging/no.tavlo.tavlo_ii.metainfo.xml.in no.tavlo.tavlo_ii.metainfo.xml @ONLY)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/no.tavlo.tavlo_ii.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
 # Manual pages are shipped compressed, as Debian's policy wants.
 find_program(GZIP_EXECUTABLE gzip REQUIRED)
@@ -46,8 +46,8 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# libvandrel is found through the run path ($ORIGIN), which dpkg-shlibdeps resolves in the staging tree.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_INSTALL_PREFIX}/${TAVLO_PRIVATE_LIBDIR})
 # The drivers are loaded by unixODBC at run time, so shlibdeps cannot see them.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libsqliteodbc, odbcinst")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "odbc-postgresql")

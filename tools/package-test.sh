@@ -35,7 +35,7 @@ expected=(
   ./usr/bin/tavlo-ii-cli
   ./usr/lib/tavlo-ii/libvandrel.so
   ./usr/share/applications/tavlo-ii.desktop
-  ./usr/share/metainfo/no.tavlo.TavloII.metainfo.xml
+  ./usr/share/metainfo/no.tavlo.tavlo_ii.metainfo.xml
   ./usr/share/man/man1/tavlo-ii.1.gz
   ./usr/share/man/man1/tavlo-ii-cli.1.gz
   ./usr/share/icons/hicolor/scalable/apps/tavlo-ii.svg
@@ -69,7 +69,7 @@ after=$(cd "$root" && find . -printf '%p %s %T@\n' | sort)
 [ "$before" = "$after" ] || fail "running the programs changed the installed tree"
 
 desktop-file-validate "$root/usr/share/applications/tavlo-ii.desktop" || fail "desktop entry"
-appstreamcli validate --no-net "$root/usr/share/metainfo/no.tavlo.TavloII.metainfo.xml" || fail "metainfo"
+appstreamcli validate --no-net "$root/usr/share/metainfo/no.tavlo.tavlo_ii.metainfo.xml" || fail "metainfo"
 for page in tavlo-ii tavlo-ii-cli; do
   warnings=$(zcat "$root/usr/share/man/man1/$page.1.gz" | groff -ww -z -man 2>&1)
   [ -z "$warnings" ] || fail "$page(1): $warnings"
