@@ -38,10 +38,11 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tavlo-ii)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Brenmark Rezod")
-set(CPACK_PACKAGE_CONTACT "TAVLO-II <tavlo-ii@localhost>")
+# A placeholder address until the project has one for its package.
+set(CPACK_PACKAGE_CONTACT "TAVLO-II <tavlo-ii@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "scoring of a neuropsychological test battery for children")
 set(CPACK_PACKAGE_DESCRIPTION
-    "TAVLO-II turns the raw scores of a neuropsychological test battery for children aged\n3:0 to 16:11 into scaled scores, bands and a printed report, and keeps every test in a\ndatabase. The shipped norms are provisional and not for clinical use.")
+    "TAVLO-II turns the raw scores of a neuropsychological test battery for\nchildren aged 3:0 to 16:11 into scaled scores, bands and a printed report,\nand keeps every test in a database. The shipped norms are provisional\nand not for clinical use.")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
