@@ -24,11 +24,11 @@ find_program(GZIP_EXECUTABLE gzip REQUIRED)
 set(TAVLO_MAN_PAGES tavlo-ii.1 tavlo-ii-cli.1)
 set(TAVLO_MAN_OUTPUTS)
 foreach(page IN LISTS TAVLO_MAN_PAGES)
+  configure_file(packaging/${page} man/${page} @ONLY)
   set(out ${CMAKE_CURRENT_BINARY_DIR}/man/${page}.gz)
   add_custom_command(OUTPUT ${out}
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/man
-    COMMAND ${GZIP_EXECUTABLE} -9 -n -c ${CMAKE_CURRENT_SOURCE_DIR}/packaging/${page} > ${out}
-    DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/packaging/${page} VERBATIM)
+    COMMAND ${GZIP_EXECUTABLE} -9 -n -c ${CMAKE_CURRENT_BINARY_DIR}/man/${page} > ${out}
+    DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/man/${page} VERBATIM)
   list(APPEND TAVLO_MAN_OUTPUTS ${out})
 endforeach()
 add_custom_target(tavlo-man-pages ALL DEPENDS ${TAVLO_MAN_OUTPUTS})

@@ -69,10 +69,12 @@ scored=$(cli score "$work/db" 1) || fail "score"
 after=$(cd "$root" && find . -printf '%p %s %T@\n' | sort)
 [ "$before" = "$after" ] || fail "running the programs changed the installed tree"
 
-desktop-file-validate "$root/usr/share/applications/tavlo-ii.desktop" || fail "desktop entry"
+notes=$(desktop-file-validate "$root/usr/share/applications/tavlo-ii.desktop" 2>&1) && [ -z "$notes" ] || fail "desktop entry: $notes"
 appstreamcli validate --no-net "$root/usr/share/metainfo/no.tavlo.tavlo_ii.metainfo.xml" || fail "metainfo"
+grep -qF "<release version=\"$version\"" "$root/usr/share/metainfo/no.tavlo.tavlo_ii.metainfo.xml" || fail "metainfo lacks release $version"
 for page in tavlo-ii tavlo-ii-cli; do
   warnings=$(zcat "$root/usr/share/man/man1/$page.1.gz" | groff -ww -z -man 2>&1)
   [ -z "$warnings" ] || fail "$page(1): $warnings"
+  zcat "$root/usr/share/man/man1/$page.1.gz" | head -n 1 | grep -qF "TAVLO-II $version" || fail "$page(1) lacks version $version"
 done
 echo "package installs and runs"
