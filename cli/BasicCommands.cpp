@@ -5,6 +5,7 @@
 #include "model/TestRecord.h"
 #include "scoring/NormImport.h"
 #include "scoring/Scoring.h"
+#include "store/InputFile.h"
 #include "store/NewDatabase.h"
 #include "store/ServerDatabase.h"
 #include "store/TestStore.h"
@@ -59,13 +60,13 @@ TestRecord demonstrationTest()
 
 std::optional<CsvTable> readCsv(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        print(QStringLiteral("%1 kan ikke leses: %2").arg(path, file.errorString()), stderr);
+    QString error;
+    const auto bytes = ReadInputFile(path, kNormFileLimit, &error);
+    if (!bytes) {
+        print(error, stderr);
         return std::nullopt;
     }
-    QString error;
-    auto table = ParseCsv(file.readAll(), &error);
+    auto table = ParseCsv(*bytes, &error);
     if (!table)
         print(QStringLiteral("%1, %2").arg(path, error), stderr);
     return table;

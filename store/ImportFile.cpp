@@ -1,5 +1,7 @@
 #include "store/ImportFile.h"
 
+#include "store/InputFile.h"
+
 #include "model/PersonText.h"
 #include "store/CollectingSink.h"
 #include "store/ExportFile.h"
@@ -320,13 +322,11 @@ ImportResult ImportTests(Database& db, QByteArrayView file)
 
 ImportResult ImportExportFile(Database& db, const QString& path)
 {
-    QFile in(path);
-    QByteArray bytes;
-    if (in.open(QIODevice::ReadOnly))
-        bytes = in.readAll();
-    if (!in.isOpen() || in.error() != QFileDevice::NoError)
-        return {ImportOutcome::Failed, true, {}, QStringLiteral("Filen %1 kan ikke leses: %2.").arg(path, in.errorString())};
-    return ImportTests(db, bytes);
+    QString error;
+    const auto bytes = ReadInputFile(path, kImportFileLimit, &error);
+    if (!bytes)
+        return {ImportOutcome::Failed, true, {}, error};
+    return ImportTests(db, *bytes);
 }
 
 } // namespace tavlo

@@ -119,3 +119,33 @@ TEST(ImportNorms, AFileWithOneBadRowChangesNothingAndNamesIt)
     ASSERT_TRUE(t.connect(t.db));
     EXPECT_EQ(firstBound(t, QStringLiteral("AI"), QStringLiteral("Ålder 7:0-7:5")), before);
 }
+
+// A wrong file chosen by mistake, a huge one or an endless device, is refused without being
+// read whole: the tool says so and the norms, and every stored test, stay as they were.
+TEST(ImportNorms, AFileTooLargeOrEndlessIsRefusedAndChangesNothing)
+{
+    TempDatabase t;
+    QTemporaryDir dir;
+    const int before = firstBound(t, QStringLiteral("AI"), QStringLiteral("Ålder 7:0-7:5"));
+    const QString huge = dir.filePath(QStringLiteral("normer.csv"));
+    {
+        QFile file(huge);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(file.resize(11 * 1024 * 1024)); // sparse: nothing of it needs reading
+    }
+    for (const QString& path : {huge, QStringLiteral("/dev/zero")}) {
+        SCOPED_TRACE(path.toStdString());
+        const CliRun run = cli({QStringLiteral("import-norms"), t.folder(), path});
+        EXPECT_EQ(run.status, 2);
+        EXPECT_TRUE(run.err.contains(QStringLiteral("er større enn 10 MB og leses ikke inn"))) << run.err.toStdString();
+        const CliRun groups = cli({QStringLiteral("import-norms"), t.folder(), write(dir, QStringLiteral("ok.csv"), shipped("NORMER_TAVLO.csv")),
+                                   QStringLiteral("--groups"), path});
+        EXPECT_EQ(groups.status, 2);
+        EXPECT_TRUE(groups.err.contains(QStringLiteral("leses ikke inn"))) << groups.err.toStdString();
+    }
+    // The export's reader has its own, larger bound, and the same refusal of an endless file.
+    const CliRun import = cli({QStringLiteral("import"), t.folder(), QStringLiteral("/dev/zero")});
+    EXPECT_EQ(import.status, 1);
+    EXPECT_TRUE(import.err.contains(QStringLiteral("er større enn 200 MB og leses ikke inn"))) << import.err.toStdString();
+    EXPECT_EQ(firstBound(t, QStringLiteral("AI"), QStringLiteral("Ålder 7:0-7:5")), before);
+}
