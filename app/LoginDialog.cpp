@@ -108,7 +108,7 @@ void LoginDialog::acceptInput()
         return failOn(m_password, QStringLiteral("Passordet må være fyllt inn. Gjør et nytt forsøk!"));
     if (password.size() < 3)
         return failOn(m_password, QStringLiteral("Passordet må være minst 3 tegn langt. Gjør et nytt forsøk!"));
-    switch (CheckUserPassword(m_db, user, password)) {
+    switch (CheckLogin(m_db, user, password, m_mode == 1)) {
     case 9:
         return failOn(m_user, QStringLiteral("Brukernavnet er ikke registrert. Kontroller stavingen og forsøk igjen."));
     case 8:

@@ -6,6 +6,7 @@
 #include "archive/Backup.h"
 #include "archive/Export.h"
 #include "resources/StringTable.h"
+#include "store/AccessLog.h"
 #include "store/PersonTable.h"
 #include "store/TestStore.h"
 #include "vandrel/MessageSink.h"
@@ -236,7 +237,7 @@ void ArchiveScreen::showSelectedTest()
     if (!id)
         return;
     AppContext& c = context();
-    if (!ReadTest(c.db, c.test, *id)) {
+    if (!LogAccess(c.db, AccessEvent::Shown, *id) || !ReadTest(c.db, c.test, *id)) {
         m_list->setFocus();
         return;
     }

@@ -3,6 +3,7 @@
 #include "app/AppContext.h"
 #include "archive/FileChoice.h"
 #include "resources/StringTable.h"
+#include "store/AccessLog.h"
 #include "store/ConnectionString.h"
 #include "store/DatabaseBackup.h"
 #include "store/NewDatabase.h"
@@ -58,7 +59,7 @@ void BackupDatabase(AppContext& context, QWidget* owner)
     if (target.isEmpty())
         return;
     const std::optional<QString> failure =
-        WriteDatabaseBackup(context.databaseFolder + kDatabaseFileName, target);
+        WriteDatabaseBackup(context.databaseFolder + kDatabaseFileName, target, BackupLogger(context.db, target));
     if (failure)
         messageSink().show(QStringLiteral("Error"), *failure, MessageIcon::Information);
     else

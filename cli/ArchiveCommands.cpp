@@ -2,6 +2,7 @@
 #include "cli/Cli.h"
 
 #include "resources/StringTable.h"
+#include "store/AccessLog.h"
 #include "store/DatabaseBackup.h"
 #include "store/ExportFile.h"
 #include "store/NewDatabase.h"
@@ -99,7 +100,7 @@ int backup(QStringList args)
     if (!connectFolder(db, args[0]))
         return kFailure;
     // As the program: the database file of the folder, copied while the connection stays open.
-    if (const auto failure = WriteDatabaseBackup(folder.filePath(kDatabaseFileName), args[1])) {
+    if (const auto failure = WriteDatabaseBackup(folder.filePath(kDatabaseFileName), args[1], BackupLogger(db, args[1]))) {
         messageSink().show(QStringLiteral("Error"), *failure, MessageIcon::Information);
         return kFailure;
     }

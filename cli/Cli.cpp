@@ -2,6 +2,7 @@
 
 #include "resources/StringTable.h"
 #include "scoring/Scoring.h"
+#include "store/AccessLog.h"
 #include "store/NewDatabase.h"
 #include "store/TestStore.h"
 #include "store/Workgroup.h"
@@ -55,7 +56,7 @@ bool connectFolder(Database& db, const QString& folder)
 
 bool readAndScore(Database& db, TestRecord& test, NormState& norms, int id)
 {
-    if (!ReadTest(db, test, id))
+    if (!LogAccess(db, AccessEvent::Shown, id) || !ReadTest(db, test, id))
         return false;
     SelectAgeGroup(db, norms, test);
     ScoreTest(db, norms, test);

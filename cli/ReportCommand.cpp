@@ -43,7 +43,7 @@ std::optional<std::array<bool, kDomainCount>> parseDomains(const QString& value)
 // The pages into path: written beside it under another name and renamed over it only when
 // whole, so a failure leaves neither a half file nor a changed earlier one. The file is
 // readable by its owner only (a report is a child's clinical data).
-bool writePdf(const AppContext& context, const ReportChoice& chosen, const QString& path)
+bool writePdf(AppContext& context, const ReportChoice& chosen, const QString& path)
 {
     const QFileInfo target(path);
     QTemporaryFile building(target.absolutePath() + QStringLiteral("/.") + target.fileName() + QStringLiteral(".XXXXXX"));
@@ -52,7 +52,7 @@ bool writePdf(const AppContext& context, const ReportChoice& chosen, const QStri
         return false;
     }
     building.close();
-    if (!PrintReportToPdf(context, chosen, building.fileName()))
+    if (!PrintReportToPdf(context, chosen, building.fileName(), path))
         return false; // the printing's own message is out
     if (std::rename(QFile::encodeName(building.fileName()).constData(), QFile::encodeName(path).constData()) != 0) {
         print(QStringLiteral("%1 kan ikke skrives: %2")

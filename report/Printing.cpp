@@ -6,6 +6,7 @@
 #include "report/DrawProfile.h"
 #include "report/DrawReport.h"
 #include "resources/StringTable.h"
+#include "store/AccessLog.h"
 #include "vandrel/MessageSink.h"
 #include "vandrel/Registry.h"
 #include "vandrel/TextOut.h"
@@ -14,6 +15,7 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -248,9 +250,14 @@ void setUpPrinter(QPrinter& printer)
 
 // The pages of the job on the chosen printer; the job stops when *aborted turns true
 // between pages. See PrintReport.
-bool printPages(QPrinter& printer, const AppContext& context, const ReportChoice& chosen,
-                const bool* aborted)
+bool printPages(QPrinter& printer, AppContext& context, const ReportChoice& chosen,
+                const bool* aborted, QString where = {})
 {
+    const bool toFile = printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty();
+    if (where.isEmpty())
+        where = toFile ? QFileInfo(printer.outputFileName()).absoluteFilePath() : printer.printerName();
+    if (!LogAccess(context.db, AccessEvent::Printed, context.test.person.ID, where))
+        return false;
     QPainter painter;
     if (!painter.begin(&printer)) {
         tell(QStringLiteral("Utskriften kunne ikke startes. Kontroller skriveren eller filnavnet."),
@@ -275,7 +282,7 @@ bool printPages(QPrinter& printer, const AppContext& context, const ReportChoice
 
 } // namespace
 
-bool PrintReport(const AppContext& context, const ReportChoice& chosen, QWidget* owner,
+bool PrintReport(AppContext& context, const ReportChoice& chosen, QWidget* owner,
                  const PrintSeams& seams)
 {
     QPrinter printer(QPrinter::HighResolution);
@@ -289,7 +296,7 @@ bool PrintReport(const AppContext& context, const ReportChoice& chosen, QWidget*
     return printPages(printer, context, chosen, &aborted);
 }
 
-bool PrintReportToPdf(const AppContext& context, const ReportChoice& chosen, const QString& path)
+bool PrintReportToPdf(AppContext& context, const ReportChoice& chosen, const QString& path, const QString& loggedPath)
 {
     QPrinter printer(QPrinter::HighResolution);
     setUpPrinter(printer);
@@ -297,7 +304,8 @@ bool PrintReportToPdf(const AppContext& context, const ReportChoice& chosen, con
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(path);
     const bool aborted = false;
-    return printPages(printer, context, chosen, &aborted);
+    return printPages(printer, context, chosen, &aborted,
+                      loggedPath.isEmpty() ? QString() : QFileInfo(loggedPath).absoluteFilePath());
 }
 
 std::unique_ptr<QPrintDialog> MakePrintDialog(QPrinter& printer, QWidget* owner)

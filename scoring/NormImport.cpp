@@ -2,6 +2,7 @@
 
 #include "scoring/NormGroups.h"
 #include "scoring/NormTables.h"
+#include "store/AccessLog.h"
 #include "store/NormTables.h"
 
 #include <QSet>
@@ -150,6 +151,10 @@ bool ImportNorms(Database& db, const CsvTable& rows, const CsvTable* groups, QSt
         return false;
     }
     if (!ReplaceNormRows(db, rows, error) || (groups && !ReplaceNormGroups(db, *groups, error)))
+        return false;
+    const QString note = groups ? QStringLiteral("%1 normrader, %2 aldersgrupper").arg(rows.rows.size()).arg(groups->rows.size())
+                                : QStringLiteral("%1 normrader").arg(rows.rows.size());
+    if (!LogAccessQuietly(db, AccessEvent::NormsImported, 0, note, error))
         return false;
     if (!transaction.commit()) {
         *error = db.diagnostic();

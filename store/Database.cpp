@@ -1,5 +1,6 @@
 #include "store/Database.h"
 
+#include "store/AccessLog.h"
 #include "store/ConnectionString.h"
 #include "store/Schema.h"
 #include "store/Workgroup.h"
@@ -118,7 +119,14 @@ int Database::connectWith(const QString& connectionString, bool probe)
     m_databaseFile = file.isEmpty() ? QString() : QFileInfo(file).absoluteFilePath();
     m_connectionString = connectionString;
     m_sqlite = dbmsName() == u"SQLite";
+    if (probe)
+        BringSchemaUpToDate(*this);
     return 1;
+}
+
+QString Database::actor() const
+{
+    return m_actor.isEmpty() ? SystemAccountName() : m_actor;
 }
 
 void Database::tellUser(const QString& text, MessageIcon icon)
@@ -130,7 +138,10 @@ bool Database::probeTables()
 {
     // A file that is not a database connects and fails only at its first statement; a
     // database without one of the tables would fail halfway through a job.
+    const QStringList later = SchemaTablesAddedLater();
     for (const QString& table : SchemaTables()) {
+        if (later.contains(table))
+            continue;
         Statement probe(*this);
         if (!probe.execDirect(QStringLiteral("SELECT 1 FROM %1 WHERE 1 = 0").arg(table))) {
             probe.report();
@@ -382,6 +393,15 @@ bool Statement::bindText(int position, const QString& text)
     const SQLULEN columnSize = SQLULEN(std::max<qsizetype>(text.size(), 1));
     return succeeded(SQLBindParameter(m_stmt, SQLUSMALLINT(position), SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR,
                                       columnSize, 0, bytes.data(), SQLLEN(bytes.size()), &length));
+}
+
+bool Statement::bindNull(int position)
+{
+    if (!m_stmt)
+        return false;
+    SQLLEN& indicator = m_indicators.emplace_back(SQLLEN(SQL_NULL_DATA));
+    return succeeded(SQLBindParameter(m_stmt, SQLUSMALLINT(position), SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 1, 0,
+                                      nullptr, 0, &indicator));
 }
 
 bool Statement::bindDate(int position, const Date& date)

@@ -50,6 +50,14 @@ public:
     // used off the GUI thread keeps them for the GUI thread to show. nullptr: the program's.
     void setMessageSink(MessageSink* sink) { m_sink = sink; }
 
+    // Shows text as this connection's messages are shown (its own sink, or the program's).
+    void tellUser(const QString& text, MessageIcon icon);
+
+    // Who acts through this connection, for the access log: the system account and the
+    // program's name until a login names the examiner.
+    void setActor(const QString& user) { m_actor = user; }
+    QString actor() const;
+
     // Shows the last diagnostic of the statement (or of the connection) and returns 0.
     int DbReportError(SQLHSTMT statement = nullptr);
     // How many of the failures reported so far were another program holding the database
@@ -84,7 +92,6 @@ private:
     void releaseStatements(bool forget);
     void raiseIsolationForSnapshot();
     bool runTransactionStatement(const char* sql, bool report);
-    void tellUser(const QString& text, MessageIcon icon);
 
     SQLHENV m_env = nullptr;
     SQLHDBC m_dbc = nullptr;
@@ -99,6 +106,7 @@ private:
     QString m_databaseFile;
     QString m_connectionString;
     MessageSink* m_sink = nullptr;
+    QString m_actor;
     // Every live Statement on this connection: a statement handle must never outlive its
     // connection, whichever of the two goes first.
     std::vector<Statement*> m_statements;
@@ -153,6 +161,8 @@ public:
     bool prepare(const QString& sql);
     bool bindInt(int position, int value);
     bool bindText(int position, const QString& text);
+    // NULL, for a column of any type.
+    bool bindNull(int position);
     // A date of 0.0.0 (no date) is stored as NULL.
     bool bindDate(int position, const Date& date);
     // Unbinds every parameter and frees its buffer, before binding the next row of a

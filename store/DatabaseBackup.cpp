@@ -186,7 +186,8 @@ void syncFolder(const QString& folder)
 
 } // namespace
 
-std::optional<QString> WriteDatabaseBackup(const QString& databasePath, const QString& targetPath)
+std::optional<QString> WriteDatabaseBackup(const QString& databasePath, const QString& targetPath,
+                                           const BeforeCopy& beforeCopy)
 {
     const QFileInfo source(databasePath);
     {
@@ -206,6 +207,10 @@ std::optional<QString> WriteDatabaseBackup(const QString& databasePath, const QS
     if (!building.open())
         return building.errorString();
     building.close();
+    if (beforeCopy) {
+        if (auto refused = beforeCopy())
+            return refused;
+    }
 
     Counts counts{};
     if (const auto failed = copyDatabase(databasePath, building.fileName(), &counts))

@@ -15,8 +15,11 @@ namespace tavlo {
 // answers "ok", and TESTPERSON, TESTDATA_TAVLO and TESTDATA_TAVLO_MF hold as many rows as the
 // database did at the moment copied). nullopt when the copy is in place; else why not (the
 // system's or SQLite's text, or what the check found), and an earlier file at targetPath is
-// left as it was.
-std::optional<QString> WriteDatabaseBackup(const QString& databasePath, const QString& targetPath);
+// left as it was. beforeCopy runs once the target is known to be possible, just before the
+// copy is taken (to log it); a text from it stops the backup with that text.
+using BeforeCopy = std::function<std::optional<QString>()>;
+std::optional<QString> WriteDatabaseBackup(const QString& databasePath, const QString& targetPath,
+                                           const BeforeCopy& beforeCopy = {});
 
 // What the program says instead of a backup of a server's database: the server's own
 // backup (pg_dump) is the way.

@@ -1,9 +1,12 @@
 #include "store/ExportFile.h"
 
+#include "store/AccessLog.h"
+
 #include "model/PersonText.h"
 #include "resources/StringTable.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <sys/stat.h>
@@ -226,7 +229,12 @@ ExportResult WriteExportFile(Database& db, const QString& path, const ExportProg
     if (result.outcome != ExportOutcome::Written)
         return result; // not committed: the earlier file stays
     // commit() alone ignores a failed last flush (QTBUG-75077) and would put a cut-off file in place.
-    if (!file.flush() || !file.commit())
+    if (!file.flush())
+        return {ExportOutcome::WriteFailed, file.errorString()};
+    // Logged before the file is put in place: an export the log does not hold never appears.
+    if (QString failure; !LogAccessQuietly(db, AccessEvent::Exported, 0, QFileInfo(path).absoluteFilePath(), &failure))
+        return {ExportOutcome::ReadFailed, failure};
+    if (!file.commit())
         return {ExportOutcome::WriteFailed, file.errorString()};
     return result;
 }

@@ -51,8 +51,9 @@ using ExportProgress = std::function<bool(int written, int total)>;
 ExportResult ExportAll(Database& db, QIODevice& out, const ExportProgress& progress = {},
                        int chunkSize = kTestsPerChunk);
 
-// ExportAll into the file at path, which is replaced only by a whole export: anything but
-// Written leaves an earlier file as it was and no other file behind.
+// ExportAll into the file at path, which is replaced only by a whole export, logged in the
+// access log: anything but Written leaves an earlier file as it was and no other file behind.
+// A log row that cannot be written is a ReadFailed with its message.
 ExportResult WriteExportFile(Database& db, const QString& path, const ExportProgress& progress = {});
 
 } // namespace tavlo

@@ -1,5 +1,7 @@
 #include "store/ImportFile.h"
 
+#include "store/AccessLog.h"
+
 #include "store/InputFile.h"
 
 #include "model/PersonText.h"
@@ -295,7 +297,9 @@ ImportResult storeLines(Database& db, const Lines& file, const QStringList& name
         if (*inUse)
             test.person.ID = next++;
         if (!InsertPersonWithId(db, test.person)
-            || (anyValue && (!InsertTestData(db, test) || !InsertTestDataMF(db, test))))
+            || (anyValue && (!InsertTestData(db, test) || !InsertTestDataMF(db, test)))
+            || !LogAccess(db, AccessEvent::Imported, test.person.ID,
+                          QStringLiteral("nummer %1 i filen").arg(old)))
             return failed(QStringLiteral("Linje %1 (testperson nummer %2) kan ikke lagres: ").arg(i + 1).arg(old));
         result.numbers.emplace_back(old, test.person.ID);
     }

@@ -1,11 +1,13 @@
 #include "store/NewDatabase.h"
 
 #include "model/PersonText.h"
+#include "store/AccessLog.h"
 #include "store/CollectingSink.h"
 #include "store/ConnectionString.h"
 #include "store/Database.h"
 #include "store/NormTables.h"
 #include "store/Schema.h"
+#include "store/Security.h"
 #include "store/Workgroup.h"
 #include "vandrel/MessageSink.h"
 
@@ -56,11 +58,18 @@ bool FillNewDatabase(Database& db, StoreKind store, const QString& user, const Q
         }
     }
     Statement sec(db);
+    const QString digest = PasswordForStore(password);
+    if (digest.isEmpty()) {
+        *error = QStringLiteral("Systemet ga ingen tilfeldige tall til passordet.");
+        return false;
+    }
     if (!sec.prepare(QStringLiteral("INSERT INTO SEC (USERID, PASSWORD) VALUES (?, ?)")) || !sec.bindText(1, user)
-        || !sec.bindText(2, password) || !sec.execute()) {
+        || !sec.bindText(2, digest) || !sec.execute()) {
         *error = sec.diagnostic();
         return false;
     }
+    if (!LogAccessQuietly(db, AccessEvent::UserAdded, 0, user, error))
+        return false;
     if (!LoadShippedNorms(db, error))
         return false;
     if (!transaction.commit()) {

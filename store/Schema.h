@@ -15,4 +15,15 @@ QStringList SchemaStatements(StoreKind store = StoreKind::Sqlite);
 // The tables the schema makes, in the order it makes them.
 QStringList SchemaTables();
 
+// The tables a database made by an earlier version may lack; connecting makes them.
+QStringList SchemaTablesAddedLater();
+
+class Database;
+
+// Brings a database made by an earlier version up to today's tables: the access log is
+// created, and on a server the password column is widened for a digest. Quietly does nothing
+// where it cannot write (a read-only file): what then needs the new table fails with its
+// own message. false when something could not be done.
+bool BringSchemaUpToDate(Database& db);
+
 } // namespace tavlo

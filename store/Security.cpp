@@ -1,31 +1,235 @@
 #include "store/Security.h"
 
+#include "store/AccessLog.h"
+#include "store/NewDatabase.h"
+#include "store/PasswordHash.h"
+
 namespace tavlo {
+
+namespace {
+
+const QString kUnchanged = QStringLiteral("Ingenting er endret.");
+
+// The comparison of a row kept as typed: at most ten characters are read back, exactly.
+bool matchesAsTyped(const QString& stored, const QString& password)
+{
+    const QByteArray expected = stored.left(10).toUtf8();
+    return !expected.isEmpty() && expected == password.toUtf8();
+}
+
+// Replaces the stored value only if it is still the one that matched: a change made by
+// another examiner in the meantime stands.
+bool replaceStored(Database& db, const QString& user, const QString& stored, const QString& password)
+{
+    const QString digest = PasswordForStore(password);
+    Statement s(db);
+    if (digest.isEmpty() || !s.prepare(QStringLiteral("UPDATE SEC SET PASSWORD = ? WHERE USERID = ? AND PASSWORD = ?"))
+        || !s.bindText(1, digest) || !s.bindText(2, user) || !s.bindText(3, stored) || !s.execute())
+        return s.report(), false;
+    return true;
+}
+
+std::optional<bool> userExists(Database& db, const QString& user, QString* error)
+{
+    Statement s(db);
+    if (!s.prepare(QStringLiteral("SELECT 1 FROM SEC WHERE USERID = ?")) || !s.bindText(1, user) || !s.execute()) {
+        *error = s.errorText();
+        return std::nullopt;
+    }
+    const Fetch fetched = s.fetch();
+    if (fetched == Fetch::Error) {
+        *error = s.errorText();
+        return std::nullopt;
+    }
+    return fetched == Fetch::Row;
+}
+
+} // namespace
+
+QString PasswordForStore(const QString& password)
+{
+    return HashPassword(password);
+}
 
 int CheckUserPassword(Database& db, const QString& user, const QString& password)
 {
-    Statement s(db);
-    if (!s.prepare(QStringLiteral("SELECT PASSWORD FROM SEC WHERE USERID = ?")) || !s.bindText(1, user) || !s.execute())
-        return s.report();
-    const Fetch fetched = s.fetch();
-    if (fetched == Fetch::NoData)
-        return 9;
-    bool ok = false;
-    const QString stored = fetched == Fetch::Row ? s.getText(1, &ok) : QString();
-    if (!ok)
-        return s.report();
-    // At most ten characters are read back; the comparison is exact.
-    const QByteArray expected = stored.left(10).toUtf8();
-    return !expected.isEmpty() && expected == password.toUtf8() ? 1 : 8;
+    QString stored;
+    {
+        Statement s(db);
+        if (!s.prepare(QStringLiteral("SELECT PASSWORD FROM SEC WHERE USERID = ?")) || !s.bindText(1, user)
+            || !s.execute())
+            return s.report();
+        const Fetch fetched = s.fetch();
+        if (fetched == Fetch::NoData)
+            return 9;
+        bool ok = false;
+        stored = fetched == Fetch::Row ? s.getText(1, &ok) : QString();
+        if (!ok)
+            return s.report();
+    }
+    const bool hashed = IsPasswordHash(stored);
+    if (!(hashed ? PasswordMatchesHash(password, stored) : matchesAsTyped(stored, password)))
+        return 8;
+    if (PasswordNeedsRehash(stored) && !replaceStored(db, user, stored, password))
+        return 0;
+    return 1;
+}
+
+int CheckLogin(Database& db, const QString& user, const QString& password, bool loggingIn)
+{
+    Transaction transaction(db);
+    if (!transaction.started())
+        return db.DbReportError();
+    const int result = CheckUserPassword(db, user, password);
+    switch (result) {
+    case 9:
+    case 8:
+        if (!LogAccess(db, AccessEvent::LoginRefused, 0,
+                       result == 9 ? QStringLiteral("ukjent bruker") : QStringLiteral("feil passord"), user))
+            return 0;
+        break;
+    case 1:
+        if (loggingIn && !LogAccess(db, AccessEvent::Login, 0, {}, user))
+            return 0;
+        break;
+    default:
+        return 0;
+    }
+    if (!transaction.commit())
+        return 0;
+    if (result == 1 && loggingIn)
+        db.setActor(user);
+    return result;
 }
 
 int StorePassword(Database& db, const QString& user, const QString& password)
 {
+    const QString digest = PasswordForStore(password);
+    Transaction transaction(db);
+    if (!transaction.started())
+        return db.DbReportError();
     Statement s(db);
-    if (!s.prepare(QStringLiteral("UPDATE SEC SET PASSWORD = ? WHERE USERID = ?")) || !s.bindText(1, password)
-        || !s.bindText(2, user) || !s.execute())
+    if (digest.isEmpty() || !s.prepare(QStringLiteral("UPDATE SEC SET PASSWORD = ? WHERE USERID = ?"))
+        || !s.bindText(1, digest) || !s.bindText(2, user) || !s.execute())
         return s.report();
-    return 1;
+    if (s.rowCount() == 0) {
+        db.tellUser(QStringLiteral("Brukeren %1 finnes ikke lenger. Passordet er ikke endret.").arg(user),
+                    MessageIcon::Stop);
+        return 0;
+    }
+    if (!LogAccess(db, AccessEvent::PasswordChanged, 0, {}, user))
+        return 0;
+    return transaction.commit() ? 1 : 0;
+}
+
+UserChange AddUser(Database& db, const QString& user, const QString& password, QString* message)
+{
+    if (const auto refusal = CheckNewLogin(user, password)) {
+        *message = *refusal + u' ' + kUnchanged;
+        return UserChange::Refused;
+    }
+    const QString digest = PasswordForStore(password);
+    Transaction transaction(db);
+    if (!transaction.started()) {
+        *message = db.errorText();
+        return UserChange::Failed;
+    }
+    QString error;
+    const std::optional<bool> exists = userExists(db, user, &error);
+    if (!exists) {
+        *message = error;
+        return UserChange::Failed;
+    }
+    if (*exists) {
+        *message = QStringLiteral("Brukeren %1 finnes allerede. Ingenting er endret.").arg(user);
+        return UserChange::Refused;
+    }
+    Statement s(db);
+    if (digest.isEmpty() || !s.prepare(QStringLiteral("INSERT INTO SEC (USERID, PASSWORD) VALUES (?, ?)"))
+        || !s.bindText(1, user) || !s.bindText(2, digest) || !s.execute()) {
+        *message = s.errorText();
+        return UserChange::Failed;
+    }
+    if (!LogAccess(db, AccessEvent::UserAdded, 0, user) || !transaction.commit()) {
+        *message = kUnchanged; // the reason was told
+        return UserChange::Failed;
+    }
+    *message = QStringLiteral("Brukeren %1 er lagt til.").arg(user);
+    return UserChange::Done;
+}
+
+UserChange RemoveUser(Database& db, const QString& user, QString* message)
+{
+    Transaction transaction(db);
+    if (!transaction.started()) {
+        *message = db.errorText();
+        return UserChange::Failed;
+    }
+    // Every row locked first, so that two removals at once cannot leave nobody.
+    Statement all(db);
+    const bool server = db.dbmsName() == u"PostgreSQL";
+    if (!all.execDirect(server ? QStringLiteral("SELECT USERID FROM SEC FOR UPDATE")
+                               : QStringLiteral("SELECT USERID FROM SEC"))) {
+        *message = all.errorText();
+        return UserChange::Failed;
+    }
+    int users = 0;
+    bool found = false;
+    for (Fetch fetched; (fetched = all.fetch()) != Fetch::NoData;) {
+        bool ok = fetched == Fetch::Row;
+        const QString name = ok ? all.getText(1, &ok) : QString();
+        if (!ok) {
+            *message = all.errorText();
+            return UserChange::Failed;
+        }
+        ++users;
+        found = found || name == user;
+    }
+    if (!found) {
+        *message = QStringLiteral("Brukeren %1 finnes ikke. Ingenting er endret.").arg(user);
+        return UserChange::Refused;
+    }
+    if (users == 1) {
+        *message = QStringLiteral("%1 er den siste brukeren og kan ikke fjernes: da kunne ingen logge inn. "
+                                  "Legg til en ny bruker først.")
+                       .arg(user);
+        return UserChange::Refused;
+    }
+    Statement s(db);
+    if (!s.prepare(QStringLiteral("DELETE FROM SEC WHERE USERID = ?")) || !s.bindText(1, user) || !s.execute()) {
+        *message = s.errorText();
+        return UserChange::Failed;
+    }
+    if (!LogAccess(db, AccessEvent::UserRemoved, 0, user) || !transaction.commit()) {
+        *message = kUnchanged;
+        return UserChange::Failed;
+    }
+    *message = QStringLiteral("Brukeren %1 er fjernet.").arg(user);
+    return UserChange::Done;
+}
+
+std::optional<std::vector<UserRow>> ListUsers(Database& db, QString* error)
+{
+    Statement s(db);
+    if (!s.execDirect(QStringLiteral("SELECT USERID, PASSWORD FROM SEC ORDER BY USERID"))) {
+        *error = s.errorText();
+        return std::nullopt;
+    }
+    std::vector<UserRow> users;
+    for (Fetch fetched; (fetched = s.fetch()) != Fetch::NoData;) {
+        bool ok = fetched == Fetch::Row;
+        UserRow row;
+        if (ok)
+            row.name = s.getText(1, &ok);
+        if (ok)
+            row.hashed = IsPasswordHash(s.getText(2, &ok));
+        if (!ok) {
+            *error = s.errorText();
+            return std::nullopt;
+        }
+        users.push_back(row);
+    }
+    return users;
 }
 
 } // namespace tavlo

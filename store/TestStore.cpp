@@ -1,5 +1,6 @@
 #include "store/TestStore.h"
 
+#include "store/AccessLog.h"
 #include "store/CollectingSink.h"
 #include "store/PersonTable.h"
 #include "store/ScoreTables.h"
@@ -13,7 +14,8 @@ const QString kNotSavedButKept = QStringLiteral(" Testen er ikke lagret, men alt
 
 bool saveNew(Database& db, TestRecord& test)
 {
-    return DoInsertPD(db, test.person) && InsertTestData(db, test) && InsertTestDataMF(db, test);
+    return DoInsertPD(db, test.person) && InsertTestData(db, test) && InsertTestDataMF(db, test)
+        && LogAccess(db, AccessEvent::NewTest, test.person.ID);
 }
 
 bool saveChanged(Database& db, TestRecord& test)
@@ -27,7 +29,8 @@ bool saveChanged(Database& db, TestRecord& test)
         return false;
     if (!UpdateTestData(db, test, &touched) || (touched == 0 && !InsertTestData(db, test)))
         return false;
-    return UpdateTestDataMF(db, test, &touched) && (touched != 0 || InsertTestDataMF(db, test));
+    return UpdateTestDataMF(db, test, &touched) && (touched != 0 || InsertTestDataMF(db, test))
+        && LogAccess(db, AccessEvent::Changed, test.person.ID);
 }
 
 } // namespace
@@ -101,7 +104,8 @@ bool DeleteTest(Database& db, int id)
         db.DbReportError();
         return false;
     }
-    return DeletePerson(db, id) && DeleteTestData(db, id) && DeleteTestDataMF(db, id) && transaction.commit();
+    return DeletePerson(db, id) && DeleteTestData(db, id) && DeleteTestDataMF(db, id)
+        && LogAccess(db, AccessEvent::Deleted, id) && transaction.commit();
 }
 
 } // namespace tavlo

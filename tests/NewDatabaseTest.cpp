@@ -1,7 +1,9 @@
 #include "Cli.h"
 #include "RecordingSink.h"
 #include "model/Catalogue.h"
+#include "store/AccessLog.h"
 #include "store/NewDatabase.h"
+#include "store/PasswordHash.h"
 
 #include <QDir>
 #include <QFile>
@@ -63,10 +65,18 @@ TEST(NewDatabase, InitDbMakesEveryTableWithKeysAndOneUser)
               (QStringList{QStringLiteral("TAVLO-II.mdb"), QStringLiteral("Virod.mdw")}));
 
     EXPECT_EQ(query(db, QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' ORDER BY name")),
-              (QStringList{QStringLiteral("NORMER_TAVLO"), QStringLiteral("NORMGRUPPER_TAVLO"), QStringLiteral("SEC"),
-                           QStringLiteral("TESTDATA_TAVLO"), QStringLiteral("TESTDATA_TAVLO_MF"),
-                           QStringLiteral("TESTPERSON"), QStringLiteral("TESTPERSON_COUNTER")}));
-    EXPECT_EQ(query(db, QStringLiteral("SELECT USERID, PASSWORD FROM SEC")), QStringList{QStringLiteral("psykolog|hemmelig")});
+              (QStringList{QStringLiteral("LOGG"), QStringLiteral("NORMER_TAVLO"), QStringLiteral("NORMGRUPPER_TAVLO"),
+                           QStringLiteral("SEC"), QStringLiteral("TESTDATA_TAVLO"), QStringLiteral("TESTDATA_TAVLO_MF"),
+                           QStringLiteral("TESTPERSON"), QStringLiteral("TESTPERSON_COUNTER"),
+                           QStringLiteral("sqlite_sequence")}));
+    // The one user, with a digest of the password and never the password itself.
+    const QStringList users = query(db, QStringLiteral("SELECT USERID, PASSWORD FROM SEC"));
+    ASSERT_EQ(users.size(), 1);
+    EXPECT_TRUE(users[0].startsWith(u"psykolog|$pbkdf2-sha256$i=600000$")) << users[0].toStdString();
+    EXPECT_FALSE(users[0].contains(u"hemmelig"));
+    EXPECT_TRUE(PasswordMatchesHash(QStringLiteral("hemmelig"), users[0].section(u'|', 1)));
+    EXPECT_EQ(query(db, QStringLiteral("SELECT BRUKER, HENDELSE, ID, MERKNAD FROM LOGG")),
+              QStringList{QStringLiteral("%1|bruker lagt til|NULL|psykolog").arg(SystemAccountName())});
     EXPECT_EQ(query(db, QStringLiteral("SELECT LAST_ID FROM TESTPERSON_COUNTER")), QStringList{QStringLiteral("0")});
 
     // The score tables name the measures in the catalogue's column order, keyed by the person.

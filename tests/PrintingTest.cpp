@@ -174,7 +174,9 @@ TEST(ReportSelection, PrintStoresTheChoiceAndPrintsIt)
 {
     RecordingSink sink;
     QTemporaryDir dir;
+    TempDatabase t; // the job is logged in its database
     AppContext context;
+    ASSERT_TRUE(t.connect(context.db));
     context.test = childAged(8, 2);
     storeSelection("0000001");
     QString pdf = dir.filePath(QStringLiteral("report.pdf"));
@@ -224,7 +226,9 @@ TEST(ReportSelection, TheProfileIsTheSeventhChoiceAtCharacterSeven)
         {"00000001000000000000", true, {}},      {"01000001", true, {1}},
         {"000000010000000000000", false, {}},
     };
+    TempDatabase t; // the job is logged in its database
     AppContext context;
+    ASSERT_TRUE(t.connect(context.db));
     for (const auto& [value, profile, domains] : stored) {
         storeSelection(value);
         ReportSelection dialog(context, nullptr);
@@ -269,7 +273,9 @@ TEST(ReportSelection, UnwritableRegistryStillPrints)
     const QString key = qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Brenmark Rezod");
     ASSERT_TRUE(QDir().mkpath(key));
     QTemporaryDir dir;
+    TempDatabase t; // the job is logged in its database
     AppContext context;
+    ASSERT_TRUE(t.connect(context.db));
     context.test = childAged(8, 2);
     const QString pdf = dir.filePath(QStringLiteral("report.pdf"));
     ReportSelection dialog(context, nullptr, printTo(&pdf));

@@ -6,7 +6,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgtest-dev
   qt6-tools-dev qt6-l10n-tools qt6-translations-l10n qt6-svg-dev
-  unixodbc-dev odbcinst libsqliteodbc sqlite3 libsqlite3-dev
+  unixodbc-dev odbcinst libsqliteodbc sqlite3 libsqlite3-dev libssl-dev
   xvfb xauth xdotool openbox fonts-liberation2 poppler-utils
   postgresql odbc-postgresql
   dpkg-dev file desktop-file-utils appstream groff-base lintian

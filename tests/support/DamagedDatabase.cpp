@@ -58,7 +58,8 @@ QList<Damage> damagedDatabases()
     static const QRegularExpression create(QStringLiteral("^CREATE TABLE (\\w+)"));
     for (const QString& statement : SchemaStatements()) {
         const QString table = create.match(statement).captured(1);
-        if (table.isEmpty())
+        // A table added in a later version is made again on connecting (see SchemaUpgradeTest).
+        if (table.isEmpty() || SchemaTablesAddedLater().contains(table))
             continue;
         all.append({QStringLiteral("no table ") + table, QStringLiteral("no such table: ") + table,
                     [table](TempDatabase& t) {

@@ -1,0 +1,176 @@
+#include "store/AccessLog.h"
+
+#include "store/Database.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QFileInfo>
+
+#include <pwd.h>
+#include <unistd.h>
+
+namespace tavlo {
+
+namespace {
+
+// The widths of the table's columns: a longer note (a deep path) is cut, never refused.
+constexpr int kUserWidth = 50;
+constexpr int kProgramWidth = 20;
+constexpr int kNoteWidth = 255;
+
+QString programName()
+{
+    const QString name = QCoreApplication::instance() ? QCoreApplication::applicationName() : QString();
+    return name.isEmpty() ? QStringLiteral("tavlo") : name;
+}
+
+} // namespace
+
+QString AccessEventText(AccessEvent event)
+{
+    switch (event) {
+    case AccessEvent::Login:
+        return QStringLiteral("innlogget");
+    case AccessEvent::LoginRefused:
+        return QStringLiteral("innlogging avvist");
+    case AccessEvent::Shown:
+        return QStringLiteral("test vist");
+    case AccessEvent::NewTest:
+        return QStringLiteral("ny test lagret");
+    case AccessEvent::Changed:
+        return QStringLiteral("endring lagret");
+    case AccessEvent::Deleted:
+        return QStringLiteral("test slettet");
+    case AccessEvent::Printed:
+        return QStringLiteral("skrevet ut");
+    case AccessEvent::Exported:
+        return QStringLiteral("eksportert");
+    case AccessEvent::BackedUp:
+        return QStringLiteral("sikkerhetskopiert");
+    case AccessEvent::NormsImported:
+        return QStringLiteral("normer lest inn");
+    case AccessEvent::Imported:
+        return QStringLiteral("test lest inn");
+    case AccessEvent::PasswordChanged:
+        return QStringLiteral("passord endret");
+    case AccessEvent::UserAdded:
+        return QStringLiteral("bruker lagt til");
+    case AccessEvent::UserRemoved:
+        return QStringLiteral("bruker fjernet");
+    }
+    return {};
+}
+
+QString SystemAccountName()
+{
+    if (const passwd* account = getpwuid(geteuid()); account && account->pw_name && *account->pw_name)
+        return QString::fromLocal8Bit(account->pw_name);
+    const QString user = qEnvironmentVariable("USER");
+    return user.isEmpty() ? QStringLiteral("uid %1").arg(geteuid()) : user;
+}
+
+namespace {
+
+// The row, or the message that it could not be written.
+std::optional<QString> writeRow(Database& db, AccessEvent event, int person, const QString& note, const QString& user)
+{
+    Statement s(db);
+    const bool written =
+        s.prepare(QStringLiteral(
+            "INSERT INTO LOGG (TIDSPUNKT, BRUKER, HENDELSE, ID, PROGRAM, MERKNAD) VALUES (?, ?, ?, ?, ?, ?)"))
+        && s.bindText(1, QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs))
+        && s.bindText(2, (user.isEmpty() ? db.actor() : user).left(kUserWidth))
+        && s.bindText(3, AccessEventText(event)) && (person > 0 ? s.bindInt(4, person) : s.bindNull(4))
+        && s.bindText(5, programName().left(kProgramWidth))
+        && (note.isEmpty() ? s.bindNull(6) : s.bindText(6, note.left(kNoteWidth))) && s.execute();
+    if (written)
+        return std::nullopt;
+    QString text = QStringLiteral("Tilgangsloggen kunne ikke skrives, og derfor er ingenting gjort.");
+    if (const QString reason = s.errorText(); !reason.isEmpty())
+        text += QStringLiteral("\n\n") + reason;
+    return text;
+}
+
+} // namespace
+
+bool LogAccess(Database& db, AccessEvent event, int person, const QString& note, const QString& user)
+{
+    const auto failure = writeRow(db, event, person, note, user);
+    if (failure)
+        db.tellUser(*failure, MessageIcon::Stop);
+    return !failure;
+}
+
+bool LogAccessQuietly(Database& db, AccessEvent event, int person, const QString& note, QString* error)
+{
+    const auto failure = writeRow(db, event, person, note, {});
+    if (failure)
+        *error = *failure;
+    return !failure;
+}
+
+std::function<std::optional<QString>()> BackupLogger(Database& db, const QString& target)
+{
+    return [&db, target]() -> std::optional<QString> {
+        QString failure;
+        if (LogAccessQuietly(db, AccessEvent::BackedUp, 0, QFileInfo(target).absoluteFilePath(), &failure))
+            return std::nullopt;
+        return failure;
+    };
+}
+
+std::optional<std::vector<AccessLogRow>> ReadAccessLog(Database& db, const AccessLogFilter& filter, QString* error)
+{
+    QString sql = QStringLiteral("SELECT TIDSPUNKT, BRUKER, HENDELSE, ID, PROGRAM, MERKNAD FROM LOGG WHERE 1 = 1");
+    if (filter.person)
+        sql += QStringLiteral(" AND ID = ?");
+    if (!filter.user.isEmpty())
+        sql += QStringLiteral(" AND BRUKER = ?");
+    if (!filter.since.isEmpty())
+        sql += QStringLiteral(" AND TIDSPUNKT >= ?");
+    sql += QStringLiteral(" ORDER BY LOPENR");
+    Statement s(db);
+    int position = 0;
+    bool ok = s.prepare(sql);
+    if (ok && filter.person)
+        ok = s.bindInt(++position, *filter.person);
+    if (ok && !filter.user.isEmpty())
+        ok = s.bindText(++position, filter.user);
+    if (ok && !filter.since.isEmpty())
+        ok = s.bindText(++position, filter.since);
+    if (!ok || !s.execute()) {
+        *error = s.errorText();
+        return std::nullopt;
+    }
+    std::vector<AccessLogRow> rows;
+    for (;;) {
+        const Fetch fetched = s.fetch();
+        if (fetched == Fetch::NoData)
+            return rows;
+        bool read = fetched == Fetch::Row;
+        AccessLogRow row;
+        const auto text = [&](int column) {
+            bool good = false;
+            const QString value = s.getText(column, &good);
+            read = read && good;
+            return value;
+        };
+        if (read) {
+            row.time = text(1);
+            row.user = text(2);
+            row.event = text(3);
+            bool good = false;
+            row.person = s.getInt(4, &good).value_or(0);
+            read = read && good;
+            row.program = text(5);
+            row.note = text(6);
+        }
+        if (!read) {
+            *error = s.errorText();
+            return std::nullopt;
+        }
+        rows.push_back(std::move(row));
+    }
+}
+
+} // namespace tavlo

@@ -1,0 +1,70 @@
+#pragma once
+// The access log: one row in table LOGG for every time someone logs in (or fails to), looks
+// at, stores, changes, deletes, prints or exports a test, backs up the database or imports
+// norms. Rows are only ever added; nothing in the program changes or deletes them.
+
+#include <QString>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace tavlo {
+
+class Database;
+
+enum class AccessEvent {
+    Login,
+    LoginRefused,
+    Shown,
+    NewTest,
+    Changed,
+    Deleted,
+    Printed,
+    Exported,
+    BackedUp,
+    NormsImported,
+    Imported,
+    PasswordChanged,
+    UserAdded,
+    UserRemoved,
+};
+
+// The event as the log stores it ("innlogget", "test vist", ...).
+QString AccessEventText(AccessEvent event);
+
+// The account this process runs under, for work done without a login (the tool).
+QString SystemAccountName();
+
+// Adds one row for event: now in UTC, the connection's actor (or user, when given), the
+// person number (0: none) and a note. Inside the caller's transaction the row stands or falls
+// with the change it records. false after the message "Tilgangsloggen kunne ikke skrives ..."
+// with the store's reason: the caller must then leave the action undone.
+bool LogAccess(Database& db, AccessEvent event, int person = 0, const QString& note = {}, const QString& user = {});
+
+// LogAccess for a job that reports its own failure: the message goes into error instead.
+bool LogAccessQuietly(Database& db, AccessEvent event, int person, const QString& note, QString* error);
+
+// LogAccessQuietly for a backup to target, in the form a job that runs it later takes: the
+// message, or nothing once the row is written.
+std::function<std::optional<QString>()> BackupLogger(Database& db, const QString& target);
+
+struct AccessLogRow {
+    QString time; // UTC, "2026-12-07T14:03:22.417Z"
+    QString user;
+    QString event;
+    int person = 0; // 0: none
+    QString program;
+    QString note;
+};
+
+struct AccessLogFilter {
+    std::optional<int> person;
+    QString user;  // empty: every user
+    QString since; // a time in the log's form, or its start ("2026-12-07"); empty: all
+};
+
+// The rows in the order they were written; nullopt with the store's reason in error.
+std::optional<std::vector<AccessLogRow>> ReadAccessLog(Database& db, const AccessLogFilter& filter, QString* error);
+
+} // namespace tavlo

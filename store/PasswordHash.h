@@ -1,0 +1,28 @@
+#pragma once
+// How a password is kept in SEC: a salted PBKDF2-HMAC-SHA256 digest in one self-describing
+// text, "$pbkdf2-sha256$i=<iterations>$<salt>$<digest>" (base64 without padding), so that a
+// later version can raise the count and still read what is stored.
+
+#include <QString>
+
+namespace tavlo {
+
+// OWASP's figure for PBKDF2-HMAC-SHA256; about a third of a second on a small machine.
+inline constexpr int kPasswordIterations = 600000;
+
+// A new digest with a fresh random salt: two users with the same password never share one.
+// Empty only when the system could give no random bytes.
+QString HashPassword(const QString& password, int iterations = kPasswordIterations);
+
+// Whether stored is a digest in this form (anything else is a password kept as typed).
+bool IsPasswordHash(const QString& stored);
+
+// Whether password matches the digest, compared in time that does not depend on where they
+// differ. A malformed digest matches nothing.
+bool PasswordMatchesHash(const QString& password, const QString& stored);
+
+// Whether a matching stored value should be written again: kept as typed, or with fewer
+// iterations than today's.
+bool PasswordNeedsRehash(const QString& stored);
+
+} // namespace tavlo
