@@ -98,9 +98,17 @@ int initDb(QStringList args)
     const bool onServer = args.contains(QStringLiteral("--server"));
     const QString server = takeOption(args, QStringLiteral("--server"));
     const QString user = takeOption(args, QStringLiteral("--user"));
-    const QString password = takeOption(args, QStringLiteral("--password"));
-    if (args.size() != 1 || user.isEmpty() || password.isEmpty() || (onServer && server.isEmpty()))
+    const bool passwordGiven = args.contains(QStringLiteral("--password"));
+    QString password = takeOption(args, QStringLiteral("--password"));
+    if (args.size() != 1 || user.isEmpty() || (passwordGiven && password.isEmpty()) || (onServer && server.isEmpty()))
         return usageFor("init-db");
+    // Typed, or piped in, it stays out of the process list and the shell's history.
+    if (!passwordGiven) {
+        const auto typed = readNewPassword(user);
+        if (!typed)
+            return kFailure;
+        password = *typed;
+    }
     QString message;
     const CreateResult result = onServer ? CreateServerDatabase(args[0], user, password, server, &message)
                                          : CreateDatabase(args[0], user, password, &message);

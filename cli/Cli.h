@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include <cstdio>
+#include <optional>
 
 namespace tavlo::cli {
 
@@ -30,6 +31,10 @@ bool takeFlag(QStringList& args, const QString& name);
 // Connects to the database of folder as the program does; on failure the driver's reason,
 // then the program's own message, on stderr.
 bool connectFolder(Database& db, const QString& folder);
+
+// A new password for user: typed twice at the terminal without echo, or the first line of
+// standard input when that is not a terminal. nullopt after saying why (on stderr).
+std::optional<QString> readNewPassword(const QString& user);
 
 // Reads test person id (the person and both score rows as one version) and scores it as the
 // results window does: the age group from the test age, then the scoring run. False when the
@@ -66,6 +71,8 @@ int report(QStringList args);   // ReportCommand.cpp
 int list(QStringList args);     // ArchiveCommands.cpp
 int exportTests(QStringList args);
 int backup(QStringList args);
+int user(QStringList args);     // UserCommands.cpp
+int log(QStringList args);
 
 // Whether a command line asks for what needs Qt's GUI library (report --pdf): the tool then
 // runs a QGuiApplication on the offscreen platform instead of a QCoreApplication.

@@ -20,8 +20,10 @@ namespace {
 
 const Command kCommands[] = {
     {"test-age", "TESTDATE BIRTHDATE", "Skriver testalderen (år;måneder;dager). Datoer som DDMMÅÅÅÅ.", testAge},
-    {"init-db", "FOLDER --user NAME --password PASSWORD [--demo] [--server \"Server=HOST;Port=PORT;Database=DB\"]",
+    {"init-db", "FOLDER --user NAME [--password PASSWORD] [--demo] [--server \"Server=HOST;Port=PORT;Database=DB\"]",
      "Lager en ny database med normene og én bruker (NAME, PASSWORD) i FOLDER.\n"
+     "Uten --password skrives passordet to ganger i terminalen uten å vises (eller leses fra første linje\n"
+     "av standard inn), så det ikke blir stående i kommandohistorikken.\n"
      "--demo lagrer også en fiktiv demonstrasjonstest.\n"
      "--server lager tabellene i en PostgreSQL-database på en tjener i stedet; FOLDER får da bare\n"
      "Virod.mdw, som viser til tjeneren. Programmets konto (se README.md) må kunne logge inn der og\n"
@@ -67,6 +69,22 @@ const Command kCommands[] = {
      "ellers får testene nye numre, og hver test skrives som GAMMELT<TAB>NYTT.\n"
      "En feil i filen skrives til stderr med linje og felt, og da lagres ingenting.",
      importTests},
+    {"user", "add FOLDER NAME | remove FOLDER NAME | list FOLDER",
+     "Brukerne som kan logge inn i programmet.\n"
+     "add legger til brukeren NAME. Passordet skrives to ganger i terminalen uten å vises, eller leses fra\n"
+     "første linje av standard inn når den ikke er en terminal. Navn og passord må ha 3 til 9 tegn.\n"
+     "Passordet lagres aldri som det er skrevet, bare som en saltet hash (PBKDF2-HMAC-SHA256).\n"
+     "remove fjerner brukeren NAME; den siste brukeren kan ikke fjernes.\n"
+     "list skriver brukerne, én per linje: navnet, så «hash», eller «klartekst» for et passord fra en\n"
+     "eldre database som blir hash ved brukerens neste innlogging.",
+     user},
+    {"log", "FOLDER [--person ID] [--user NAME] [--since DATE]",
+     "Skriver tilgangsloggen, eldste først, én tabulatordelt linje per hendelse: tidspunkt (UTC),\n"
+     "bruker, hendelse, testpersonnummer (tomt når ingen test gjelder), program og merknad.\n"
+     "Hendelsene er innlogging (også avvist), visning, lagring av ny test og av endring, sletting,\n"
+     "utskrift, eksport, sikkerhetskopi, innlesing av normer og tester, og endringer av brukere og passord.\n"
+     "--person, --user og --since (en dato som 2026-12-07, eller et tidspunkt i UTC) velger linjene.",
+     log},
 };
 
 const Command* find(const QString& name)

@@ -2,6 +2,8 @@
 #include "Screenshots.h"
 #include "TempDatabase.h"
 #include "app/LoginDialog.h"
+#include "store/AccessLog.h"
+#include "store/PasswordHash.h"
 #include "store/Security.h"
 
 #include <QLineEdit>
@@ -162,9 +164,27 @@ TEST(Login, ChangingThePasswordChecksFirstAndThenLogsInWithTheNewOne)
 
     EXPECT_EQ(CheckUserPassword(t.db, QStringLiteral("demo"), QStringLiteral("demo123")), 8);
     EXPECT_EQ(CheckUserPassword(t.db, QStringLiteral("demo"), QStringLiteral("nytt12345")), 1);
+    // Stored as a digest of the nine characters that count, never as typed.
+    Statement stored(t.db);
+    ASSERT_TRUE(stored.execDirect(QStringLiteral("SELECT PASSWORD FROM SEC WHERE USERID = 'demo'")));
+    ASSERT_EQ(stored.fetch(), Fetch::Row);
+    const QString digest = stored.getText(1);
+    EXPECT_TRUE(IsPasswordHash(digest)) << digest.toStdString();
+    EXPECT_TRUE(PasswordMatchesHash(QStringLiteral("nytt12345"), digest));
     type(dialog.passwordField(), QStringLiteral("nytt12345"));
     QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
     EXPECT_EQ(dialog.result(), 1);
+
+    // The refusal, the change and the login, each under the typed name; a check for the
+    // change is no login.
+    QString error;
+    const auto rows = ReadAccessLog(t.db, {}, &error);
+    ASSERT_TRUE(rows) << error.toStdString();
+    QStringList logged;
+    for (const AccessLogRow& row : *rows)
+        logged << row.user + u'|' + row.event;
+    EXPECT_EQ(logged.mid(1), (QStringList{QStringLiteral("demo|innlogging avvist"), QStringLiteral("demo|passord endret"),
+                                          QStringLiteral("demo|innlogget")}));
 }
 
 TEST(Login, EveryCancelInChangeModeGoesBackAndNeverCloses)

@@ -12,10 +12,14 @@ struct CliRun {
     QString err;
 };
 
-inline CliRun runCli(const QStringList& args)
+// input is what the tool reads on its standard input (a pipe, never a terminal).
+inline CliRun runCli(const QStringList& args, const QByteArray& input = {})
 {
     QProcess p;
     p.start(QStringLiteral(TAVLO_CLI_PATH), args);
+    p.waitForStarted();
+    p.write(input);
+    p.closeWriteChannel();
     p.waitForFinished(60000);
     return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
 }

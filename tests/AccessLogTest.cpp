@@ -1,0 +1,287 @@
+// The access log of a whole round through the program's windows and jobs, on SQLite and on
+// the test server, and what happens when a row cannot be written.
+#include "Ages.h"
+#include "Cli.h"
+#include "RecordingSink.h"
+#include "TempDatabase.h"
+#include "app/LoginDialog.h"
+#include "app/MainWindow.h"
+#include "archive/ArchiveScreen.h"
+#include "archive/Backup.h"
+#include "report/Printing.h"
+#include "store/AccessLog.h"
+#include "store/ExportFile.h"
+#include "store/NewDatabase.h"
+#include "store/TestStore.h"
+
+#include <QLineEdit>
+#include <QPrinter>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
+
+#include <gtest/gtest.h>
+
+using namespace tavlo;
+using tavlo::test::childAged;
+using tavlo::test::lines;
+using tavlo::test::RecordingSink;
+using tavlo::test::runCli;
+using tavlo::test::TempDatabase;
+
+namespace {
+
+std::string str(const QString& text)
+{
+    return text.toStdString();
+}
+
+const QString kLogFailed = QStringLiteral("Tilgangsloggen kunne ikke skrives, og derfor er ingenting gjort.");
+
+PrintSeams printTo(const QString& pdf)
+{
+    return {[pdf](QPrinter& printer, QWidget*) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        return true;
+    }};
+}
+
+class Round : public ::testing::TestWithParam<StoreKind> {
+protected:
+    Round()
+        : t(GetParam())
+    {
+    }
+    void SetUp() override
+    {
+        ASSERT_TRUE(t.connect(ctx.db));
+        ctx.databaseFolder = t.folder() + u'/';
+        SetBackupFileChooser([this](QWidget*) { return out.filePath(QStringLiteral("kopi.mdb")); });
+    }
+    void TearDown() override { SetBackupFileChooser({}); }
+
+    // The login as the examiner makes it; the dialog's result.
+    int logIn(const QString& user, const QString& password)
+    {
+        LoginDialog dialog(ctx.db);
+        dialog.userField()->setText(user);
+        dialog.passwordField()->setText(password);
+        QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
+        return dialog.result();
+    }
+
+    void openArchive()
+    {
+        w.setScreen(new ArchiveScreen(w));
+        w.show();
+        auto* screen = qobject_cast<ArchiveScreen*>(w.screen());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return screen->rowsArrived(); }, 60000));
+        screen->list()->setCurrentIndex(screen->list()->model()->index(0, 0));
+    }
+
+    std::vector<AccessLogRow> log(const AccessLogFilter& filter = {})
+    {
+        QString error;
+        auto rows = ReadAccessLog(ctx.db, filter, &error);
+        EXPECT_TRUE(rows) << str(error);
+        return rows.value_or(std::vector<AccessLogRow>{});
+    }
+
+    TempDatabase t;
+    QTemporaryDir out;
+    AppContext ctx;
+    RecordingSink sink;
+    MainWindow w{ctx};
+};
+
+} // namespace
+
+TEST_P(Round, EveryStepOfARoundIsLoggedInOrderWithItsPersonNumber)
+{
+    const QString start = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
+    // Another child's test, stored before: its number must not turn up in this round's rows.
+    TestRecord other = childAged(9, 1);
+    ASSERT_TRUE(SaveTest(ctx.db, other, true));
+
+    EXPECT_EQ(logIn(QStringLiteral("demo"), QStringLiteral("demo124")), 0);
+    EXPECT_EQ(sink.texts(), QStringList{QStringLiteral("Feil passord!")});
+    sink.messages.clear();
+    EXPECT_EQ(logIn(QStringLiteral("demo"), QStringLiteral("demo123")), 1);
+
+    // A new test, as the raw score dialog stores it.
+    ctx.test = childAged(7, 4);
+    ctx.test.scores.AI = 11;
+    ASSERT_TRUE(SaveTestMindingReadOnly(ctx.db, ctx.test, true, {}));
+    const int id = ctx.test.person.ID;
+    ASSERT_GT(id, other.person.ID);
+
+    // Shown from the archive, changed, printed to a PDF file, exported, backed up, deleted.
+    openArchive();
+    w.sendCommand(104);
+    ASSERT_EQ(w.screenState(), 6) << str(sink.texts().join(u'\n'));
+    ASSERT_EQ(ctx.test.person.ID, id);
+    ctx.test.scores.AI = 12;
+    ASSERT_TRUE(SaveTestMindingReadOnly(ctx.db, ctx.test, ctx.testIsNew, {}));
+    const QString pdf = out.filePath(QStringLiteral("rapport.pdf"));
+    ASSERT_TRUE(PrintReport(ctx, ReportChoice({true, false, false, false, false, false}), nullptr, printTo(pdf)));
+    const QString exported = out.filePath(QStringLiteral("eksport.txt"));
+    ASSERT_EQ(WriteExportFile(ctx.db, exported).outcome, ExportOutcome::Written);
+    const bool fileStore = GetParam() == StoreKind::Sqlite;
+    BackupDatabase(ctx, &w); // a server's database is backed up with its own tool: nothing to log
+    w.sendCommand(90);
+    openArchive();
+    sink.answers = {true};
+    w.sendCommand(93);
+    // The backup's word (or the server's notice), the delete's question and its word: no failure.
+    EXPECT_EQ(sink.messages.size(), 3) << str(sink.texts().join(u'\n'));
+    TestRecord gone;
+    EXPECT_EQ(ReadTest(ctx.db, gone, id), 0);
+
+    struct Expected {
+        QString user, event;
+        int person;
+        QString note;
+    };
+    std::vector<Expected> expected = {
+        {QStringLiteral("demo"), QStringLiteral("innlogging avvist"), 0, QStringLiteral("feil passord")},
+        {QStringLiteral("demo"), QStringLiteral("innlogget"), 0, {}},
+        {QStringLiteral("demo"), QStringLiteral("ny test lagret"), id, {}},
+        {QStringLiteral("demo"), QStringLiteral("test vist"), id, {}},
+        {QStringLiteral("demo"), QStringLiteral("endring lagret"), id, {}},
+        {QStringLiteral("demo"), QStringLiteral("skrevet ut"), id, pdf},
+        {QStringLiteral("demo"), QStringLiteral("eksportert"), 0, exported},
+        {QStringLiteral("demo"), QStringLiteral("sikkerhetskopiert"), 0, out.filePath(QStringLiteral("kopi.mdb"))},
+        {QStringLiteral("demo"), QStringLiteral("test slettet"), id, {}},
+    };
+    if (!fileStore)
+        expected.erase(expected.begin() + 7);
+    const std::vector<AccessLogRow> rows = log({std::nullopt, {}, start});
+    ASSERT_EQ(rows.size(), expected.size() + 1); // and the other child's, stored before the login
+    EXPECT_EQ(rows[0].event, QStringLiteral("ny test lagret"));
+    EXPECT_EQ(rows[0].person, other.person.ID);
+    for (size_t i = 0; i < expected.size(); ++i) {
+        const AccessLogRow& row = rows[i + 1];
+        SCOPED_TRACE(str(expected[i].event));
+        EXPECT_EQ(row.user, expected[i].user);
+        EXPECT_EQ(row.event, expected[i].event);
+        EXPECT_EQ(row.person, expected[i].person);
+        EXPECT_EQ(row.note, expected[i].note);
+        EXPECT_EQ(row.program, QStringLiteral("access_log_tests"));
+        // UTC, to the millisecond, never going back.
+        EXPECT_TRUE(QDateTime::fromString(row.time, Qt::ISODateWithMs).isValid()) << str(row.time);
+        EXPECT_TRUE(row.time.endsWith(u'Z'));
+        EXPECT_GE(row.time, rows[i].time);
+    }
+
+    // The tool prints the same rows, chosen by person and by user.
+    const auto cli = runCli({QStringLiteral("log"), t.folder(), QStringLiteral("--person"), QString::number(id)});
+    EXPECT_EQ(cli.status, 0) << str(cli.err);
+    QStringList wanted;
+    for (const AccessLogRow& row : rows) {
+        if (row.person == id)
+            wanted << QStringList{row.time, row.user, row.event, QString::number(id), row.program, row.note}.join(u'\t');
+    }
+    EXPECT_EQ(lines(cli.out), wanted);
+    EXPECT_EQ(wanted.size(), 5);
+    const auto byUser = runCli({QStringLiteral("log"), t.folder(), QStringLiteral("--user"), QStringLiteral("demo"),
+                                QStringLiteral("--since"), start.left(10)});
+    EXPECT_EQ(lines(byUser.out).size(), int(expected.size()));
+    const auto none = runCli({QStringLiteral("log"), t.folder(), QStringLiteral("--since"), QStringLiteral("2999-01-01")});
+    EXPECT_EQ(none.status, 0);
+    EXPECT_TRUE(none.out.isEmpty());
+    for (const QStringList& wrong : {QStringList{QStringLiteral("--person"), QStringLiteral("x")},
+                                     QStringList{QStringLiteral("--since"), QStringLiteral("7.12.2026")},
+                                     QStringList{QStringLiteral("--user")}}) {
+        const auto refused = runCli(QStringList{QStringLiteral("log"), t.folder()} + wrong);
+        EXPECT_EQ(refused.status, 2) << str(wrong.join(u' '));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Stores, Round, ::testing::Values(StoreKind::Sqlite, StoreKind::Postgres),
+                         [](const auto& info) { return info.param == StoreKind::Sqlite ? "Sqlite" : "Postgres"; });
+
+TEST(AccessLog, ARowThatCannotBeWrittenLeavesEveryActionUndone)
+{
+    TempDatabase t;
+    AppContext ctx;
+    ASSERT_TRUE(t.connect(ctx.db));
+    ctx.databaseFolder = t.folder() + u'/';
+    QTemporaryDir out;
+    RecordingSink sink;
+    TestRecord kept = childAged(8, 0);
+    ASSERT_TRUE(SaveTest(ctx.db, kept, true));
+    t.exec(QStringLiteral(
+        "CREATE TRIGGER stengt BEFORE INSERT ON LOGG BEGIN SELECT RAISE(ABORT, 'loggen er stengt'); END"));
+    const auto toldOnce = [&](const char* what) {
+        SCOPED_TRACE(what);
+        ASSERT_EQ(sink.messages.size(), 1) << str(sink.texts().join(u'\n'));
+        EXPECT_TRUE(sink.messages[0].text.startsWith(kLogFailed)) << str(sink.messages[0].text);
+        EXPECT_TRUE(sink.messages[0].text.contains(QStringLiteral("loggen er stengt")));
+        sink.messages.clear();
+    };
+    const auto stillThere = [&] {
+        Database other;
+        EXPECT_TRUE(t.connect(other));
+        TestRecord probe;
+        EXPECT_EQ(ReadTest(other, probe, kept.person.ID), 1);
+        return probe;
+    };
+
+    // A delete from the archive: the test stays, in the database and in the list.
+    MainWindow w{ctx};
+    w.setScreen(new ArchiveScreen(w));
+    w.show();
+    auto* screen = qobject_cast<ArchiveScreen*>(w.screen());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return screen->rowsArrived(); }, 60000));
+    screen->list()->setCurrentIndex(screen->list()->model()->index(0, 0));
+    sink.answers = {true};
+    w.sendCommand(93);
+    ASSERT_GE(sink.messages.size(), 1);
+    EXPECT_TRUE(sink.messages[0].question);
+    sink.messages.removeFirst();
+    toldOnce("delete");
+    EXPECT_EQ(screen->list()->model()->rowCount(), 1);
+    EXPECT_EQ(stillThere().person.NAMN, kept.person.NAMN);
+
+    // Shown: the archive stays, the test is not read.
+    ctx.test = childAged(3, 0);
+    w.sendCommand(104);
+    toldOnce("show");
+    EXPECT_EQ(w.screenState(), 4);
+    EXPECT_NE(ctx.test.person.ID, kept.person.ID);
+
+    // A change and a new test: nothing stored, the record as it was.
+    TestRecord changed = stillThere();
+    changed.scores.AI = 3;
+    EXPECT_FALSE(SaveTest(ctx.db, changed, false));
+    toldOnce("change");
+    EXPECT_NE(stillThere().scores.AI, 3);
+    TestRecord fresh = childAged(6, 0);
+    EXPECT_FALSE(SaveTest(ctx.db, fresh, true));
+    toldOnce("new");
+    EXPECT_EQ(fresh.person.ID, 0);
+
+    // Printed, exported, backed up: no file.
+    ctx.test = stillThere();
+    const QString pdf = out.filePath(QStringLiteral("rapport.pdf"));
+    EXPECT_FALSE(PrintReport(ctx, ReportChoice({true, false, false, false, false, false}), nullptr, printTo(pdf)));
+    toldOnce("print");
+    const ExportResult exported = WriteExportFile(ctx.db, out.filePath(QStringLiteral("eksport.txt")));
+    EXPECT_EQ(exported.outcome, ExportOutcome::ReadFailed);
+    EXPECT_TRUE(exported.message.startsWith(kLogFailed)) << str(exported.message);
+    SetBackupFileChooser([&](QWidget*) { return out.filePath(QStringLiteral("kopi.mdb")); });
+    BackupDatabase(ctx, &w);
+    SetBackupFileChooser({});
+    toldOnce("backup");
+    EXPECT_TRUE(QDir(out.path()).isEmpty()) << str(QDir(out.path()).entryList(QDir::Files).join(u' '));
+
+    // A login: the dialog stays, as after any other database failure.
+    LoginDialog dialog(ctx.db);
+    dialog.userField()->setText(QStringLiteral("demo"));
+    dialog.passwordField()->setText(QStringLiteral("demo123"));
+    QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
+    toldOnce("login");
+    EXPECT_EQ(dialog.result(), 0);
+}
