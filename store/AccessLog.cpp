@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QDir>
 #include <QFileInfo>
 
 #include <pwd.h>
@@ -25,6 +26,17 @@ QString programName()
 }
 
 } // namespace
+
+QString AccessLogFailure(const Database& db, const QString& reason)
+{
+    QString text = QStringLiteral("Tilgangsloggen kunne ikke skrives, og derfor er ingenting gjort.");
+    // A copy on a read-only medium, or a file this account may not write: say so plainly.
+    if (const QString file = ReadOnlyDatabaseFile(db); !file.isEmpty())
+        text += QStringLiteral(" Databasen %1 kan bare leses.").arg(QDir::toNativeSeparators(file));
+    if (!reason.isEmpty())
+        text += QStringLiteral("\n\n") + reason;
+    return text;
+}
 
 QString AccessEventText(AccessEvent event)
 {
@@ -85,10 +97,7 @@ std::optional<QString> writeRow(Database& db, AccessEvent event, int person, con
         && (note.isEmpty() ? s.bindNull(6) : s.bindText(6, note.left(kNoteWidth))) && s.execute();
     if (written)
         return std::nullopt;
-    QString text = QStringLiteral("Tilgangsloggen kunne ikke skrives, og derfor er ingenting gjort.");
-    if (const QString reason = s.errorText(); !reason.isEmpty())
-        text += QStringLiteral("\n\n") + reason;
-    return text;
+    return AccessLogFailure(db, s.errorText());
 }
 
 } // namespace

@@ -36,6 +36,10 @@ QString AccessEventText(AccessEvent event);
 // The account this process runs under, for work done without a login (the tool).
 QString SystemAccountName();
 
+// "Tilgangsloggen kunne ikke skrives, og derfor er ingenting gjort.", naming a database that
+// can only be read, then the store's reason.
+QString AccessLogFailure(const Database& db, const QString& reason);
+
 // Adds one row for event: now in UTC, the connection's actor (or user, when given), the
 // person number (0: none) and a note. Inside the caller's transaction the row stands or falls
 // with the change it records. false after the message "Tilgangsloggen kunne ikke skrives ..."

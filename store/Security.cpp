@@ -78,8 +78,12 @@ int CheckUserPassword(Database& db, const QString& user, const QString& password
 int CheckLogin(Database& db, const QString& user, const QString& password, bool loggingIn)
 {
     Transaction transaction(db);
-    if (!transaction.started())
-        return db.DbReportError();
+    if (!transaction.started()) {
+        if (ReadOnlyDatabaseFile(db).isEmpty())
+            return db.DbReportError();
+        db.tellUser(AccessLogFailure(db, db.errorText()), MessageIcon::Stop);
+        return 0;
+    }
     const int result = CheckUserPassword(db, user, password);
     switch (result) {
     case 9:

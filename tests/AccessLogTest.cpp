@@ -4,6 +4,7 @@
 #include "Cli.h"
 #include "RecordingSink.h"
 #include "TempDatabase.h"
+#include "Unprivileged.h"
 #include "app/LoginDialog.h"
 #include "app/MainWindow.h"
 #include "archive/ArchiveScreen.h"
@@ -284,4 +285,24 @@ TEST(AccessLog, ARowThatCannotBeWrittenLeavesEveryActionUndone)
     QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
     toldOnce("login");
     EXPECT_EQ(dialog.result(), 0);
+}
+
+TEST(AccessLog, ADatabaseThatCanOnlyBeReadLetsNobodyInUnrecorded)
+{
+    TAVLO_RUN_UNPRIVILEGED();
+    TempDatabase t;
+    t.db.DbDisconnect();
+    ASSERT_TRUE(QFile::setPermissions(t.databasePath(), QFile::ReadOwner | QFile::ReadGroup));
+    Database db;
+    ASSERT_TRUE(t.connect(db));
+    RecordingSink sink;
+    LoginDialog dialog(db);
+    dialog.userField()->setText(QStringLiteral("demo"));
+    dialog.passwordField()->setText(QStringLiteral("demo123"));
+    QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
+    EXPECT_EQ(dialog.result(), 0);
+    ASSERT_EQ(sink.messages.size(), 1) << str(sink.texts().join(u'\n'));
+    EXPECT_TRUE(sink.messages[0].text.startsWith(
+        kLogFailed + QStringLiteral(" Databasen %1 kan bare leses.").arg(QDir::toNativeSeparators(t.databasePath()))))
+        << str(sink.messages[0].text);
 }
