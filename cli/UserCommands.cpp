@@ -91,31 +91,28 @@ std::optional<QString> readNewPassword(const QString& user)
 
 namespace {
 
+int told(UserChange change, const QString& message)
+{
+    print(message, change == UserChange::Done ? stdout : stderr);
+    return change == UserChange::Done ? kSuccess : kFailure;
+}
+
 int userAdd(const QString& folder, const QString& user)
 {
     Database db;
     if (!connectFolder(db, folder))
         return kFailure;
-    QString error;
-    const auto users = ListUsers(db, &error);
-    if (!users) {
-        print(error, stderr);
-        return kFailure;
-    }
     // Said before the password is typed.
-    for (const UserRow& row : *users) {
-        if (row.name == user) {
-            print(QStringLiteral("Brukeren %1 finnes allerede. Ingenting er endret.").arg(user), stderr);
-            return kFailure;
-        }
+    if (const auto refusal = NewUserRefusal(db, user)) {
+        print(*refusal, stderr);
+        return kFailure;
     }
     const auto password = readNewPassword(user);
     if (!password)
         return kFailure;
     QString message;
     const UserChange change = AddUser(db, user, *password, &message);
-    print(message, change == UserChange::Done ? stdout : stderr);
-    return change == UserChange::Done ? kSuccess : kFailure;
+    return told(change, message);
 }
 
 int userRemove(const QString& folder, const QString& user)
@@ -125,8 +122,7 @@ int userRemove(const QString& folder, const QString& user)
         return kFailure;
     QString message;
     const UserChange change = RemoveUser(db, user, &message);
-    print(message, change == UserChange::Done ? stdout : stderr);
-    return change == UserChange::Done ? kSuccess : kFailure;
+    return told(change, message);
 }
 
 int userList(const QString& folder)

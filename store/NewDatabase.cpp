@@ -37,6 +37,11 @@ std::optional<QString> checkCredential(const QString& what, const QString& value
 
 } // namespace
 
+std::optional<QString> CheckNewUserName(const QString& user)
+{
+    return checkCredential(QStringLiteral("Brukernavnet"), user);
+}
+
 std::optional<QString> CheckNewLogin(const QString& user, const QString& password)
 {
     for (const auto& [what, value] : {std::pair{QStringLiteral("Brukernavnet"), user},

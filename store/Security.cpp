@@ -24,24 +24,11 @@ bool replaceStored(Database& db, const QString& user, const QString& stored, con
     const QString digest = PasswordForStore(password);
     Statement s(db);
     if (digest.isEmpty() || !s.prepare(QStringLiteral("UPDATE SEC SET PASSWORD = ? WHERE USERID = ? AND PASSWORD = ?"))
-        || !s.bindText(1, digest) || !s.bindText(2, user) || !s.bindText(3, stored) || !s.execute())
-        return s.report(), false;
+        || !s.bindText(1, digest) || !s.bindText(2, user) || !s.bindText(3, stored) || !s.execute()) {
+        s.report();
+        return false;
+    }
     return true;
-}
-
-std::optional<bool> userExists(Database& db, const QString& user, QString* error)
-{
-    Statement s(db);
-    if (!s.prepare(QStringLiteral("SELECT 1 FROM SEC WHERE USERID = ?")) || !s.bindText(1, user) || !s.execute()) {
-        *error = s.errorText();
-        return std::nullopt;
-    }
-    const Fetch fetched = s.fetch();
-    if (fetched == Fetch::Error) {
-        *error = s.errorText();
-        return std::nullopt;
-    }
-    return fetched == Fetch::Row;
 }
 
 } // namespace
@@ -126,6 +113,24 @@ int StorePassword(Database& db, const QString& user, const QString& password)
     return transaction.commit() ? 1 : 0;
 }
 
+std::optional<QString> NewUserRefusal(Database& db, const QString& user)
+{
+    if (const auto refusal = CheckNewUserName(user))
+        return *refusal + u' ' + kUnchanged;
+    Statement s(db);
+    if (!s.prepare(QStringLiteral("SELECT 1 FROM SEC WHERE USERID = ?")) || !s.bindText(1, user) || !s.execute())
+        return s.errorText();
+    switch (s.fetch()) {
+    case Fetch::NoData:
+        return std::nullopt;
+    case Fetch::Row:
+        return QStringLiteral("Brukeren %1 finnes allerede. ").arg(user) + kUnchanged;
+    case Fetch::Error:
+        break;
+    }
+    return s.errorText();
+}
+
 UserChange AddUser(Database& db, const QString& user, const QString& password, QString* message)
 {
     if (const auto refusal = CheckNewLogin(user, password)) {
@@ -138,14 +143,8 @@ UserChange AddUser(Database& db, const QString& user, const QString& password, Q
         *message = db.errorText();
         return UserChange::Failed;
     }
-    QString error;
-    const std::optional<bool> exists = userExists(db, user, &error);
-    if (!exists) {
-        *message = error;
-        return UserChange::Failed;
-    }
-    if (*exists) {
-        *message = QStringLiteral("Brukeren %1 finnes allerede. Ingenting er endret.").arg(user);
+    if (const auto refusal = NewUserRefusal(db, user)) {
+        *message = *refusal;
         return UserChange::Refused;
     }
     Statement s(db);

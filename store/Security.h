@@ -31,6 +31,10 @@ QString PasswordForStore(const QString& password);
 
 enum class UserChange { Done, Refused, Failed };
 
+// Why user cannot be added: a name against the login's rules, or one that is taken (a
+// failed lookup gives its reason); nullopt when it can. Ends with "Ingenting er endret.".
+std::optional<QString> NewUserRefusal(Database& db, const QString& user);
+
 // Adds a user under the login's rules (3 to 9 characters each). Refused when the name is
 // taken or a rule is broken; Failed after a store error. message says which, in Norwegian.
 UserChange AddUser(Database& db, const QString& user, const QString& password, QString* message);
