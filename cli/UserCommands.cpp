@@ -47,8 +47,7 @@ std::optional<QString> readLine()
 // One line typed at the terminal with echo off.
 std::optional<QString> readHidden(const char* prompt)
 {
-    std::fputs(prompt, stderr);
-    std::fflush(stderr);
+    // Echo goes off before the prompt shows: what is typed after it is never discarded.
     termios hidden{};
     const bool canHide = tcgetattr(STDIN_FILENO, &g_savedTerminal) == 0;
     auto (*previous)(int) = SIG_DFL;
@@ -58,9 +57,11 @@ std::optional<QString> readHidden(const char* prompt)
         previous = std::signal(SIGINT, restoreTerminalAndDie);
         tcsetattr(STDIN_FILENO, TCSAFLUSH, &hidden);
     }
+    std::fputs(prompt, stderr);
+    std::fflush(stderr);
     const std::optional<QString> line = readLine();
     if (canHide) {
-        tcsetattr(STDIN_FILENO, TCSAFLUSH, &g_savedTerminal);
+        tcsetattr(STDIN_FILENO, TCSANOW, &g_savedTerminal);
         std::signal(SIGINT, previous);
     }
     std::fputc('\n', stderr);

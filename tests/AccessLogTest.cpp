@@ -306,3 +306,52 @@ TEST(AccessLog, ADatabaseThatCanOnlyBeReadLetsNobodyInUnrecorded)
         kLogFailed + QStringLiteral(" Databasen %1 kan bare leses.").arg(QDir::toNativeSeparators(t.databasePath()))))
         << str(sink.messages[0].text);
 }
+
+TEST(AccessLog, TheToolsJobsStandUnderTheAccountThatRanThem)
+{
+    TempDatabase t;
+    TestRecord child = childAged(10, 2);
+    ASSERT_TRUE(SaveTest(t.db, child, true));
+    QTemporaryDir out;
+    const QString folder = t.folder();
+    const QString pdf = out.filePath(QStringLiteral("rapport.pdf"));
+    const QString exported = out.filePath(QStringLiteral("eksport.txt"));
+    const QString norms = QStringLiteral(TAVLO_SOURCE_DIR "/data/norms/NORMER_TAVLO.csv");
+    const QString groups = QStringLiteral(TAVLO_SOURCE_DIR "/data/norms/NORMGRUPPER_TAVLO.csv");
+    const QList<QStringList> jobs = {
+        {QStringLiteral("score"), folder, QString::number(child.person.ID)},
+        {QStringLiteral("report"), folder, QString::number(child.person.ID), QStringLiteral("--pdf"), pdf},
+        {QStringLiteral("export"), folder, exported},
+        {QStringLiteral("backup"), folder, out.filePath(QStringLiteral("kopi.mdb"))},
+        {QStringLiteral("import-norms"), folder, norms, QStringLiteral("--groups"), groups},
+        {QStringLiteral("import"), folder, exported},
+    };
+    for (const QStringList& job : jobs) {
+        const auto run = runCli(job);
+        ASSERT_EQ(run.status, 0) << str(job.join(u' ')) << '\n' << str(run.err);
+    }
+    QString error;
+    const auto rows = ReadAccessLog(t.db, {}, &error);
+    ASSERT_TRUE(rows) << str(error);
+    QStringList logged;
+    for (const AccessLogRow& row : *rows) {
+        EXPECT_EQ(row.user, SystemAccountName());
+        logged << QStringList{row.event, row.person ? QString::number(row.person) : QString(), row.program, row.note}
+                      .join(u'|');
+    }
+    const QString id = QString::number(child.person.ID);
+    // The imported test gets the next number: the file's is in use.
+    const QString copy = QString::number(child.person.ID + 1);
+    EXPECT_EQ(logged, (QStringList{
+                          QStringLiteral("bruker lagt til||access_log_tests|demo"), // the database's first user
+                          QStringLiteral("ny test lagret|%1|access_log_tests|").arg(id),
+                          QStringLiteral("test vist|%1|tavlo-ii-cli|").arg(id),
+                          QStringLiteral("test vist|%1|tavlo-ii-cli|").arg(id),
+                          QStringLiteral("skrevet ut|%1|tavlo-ii-cli|%2").arg(id, pdf), // the file, not its draft
+                          QStringLiteral("eksportert||tavlo-ii-cli|") + exported,
+                          QStringLiteral("sikkerhetskopiert||tavlo-ii-cli|") + out.filePath(QStringLiteral("kopi.mdb")),
+                          QStringLiteral("normer lest inn||tavlo-ii-cli|824 normrader, 24 aldersgrupper"),
+                          QStringLiteral("test lest inn|%1|tavlo-ii-cli|nummer %2 i filen").arg(copy, id),
+                      }))
+        << str(logged.join(u'\n'));
+}
