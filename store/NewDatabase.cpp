@@ -6,8 +6,8 @@
 #include "store/ConnectionString.h"
 #include "store/Database.h"
 #include "store/NormTables.h"
+#include "store/PasswordHash.h"
 #include "store/Schema.h"
-#include "store/Security.h"
 #include "store/Workgroup.h"
 #include "vandrel/MessageSink.h"
 
@@ -63,7 +63,7 @@ bool FillNewDatabase(Database& db, StoreKind store, const QString& user, const Q
         }
     }
     Statement sec(db);
-    const QString digest = PasswordForStore(password);
+    const QString digest = HashPassword(password);
     if (digest.isEmpty()) {
         *error = QStringLiteral("Systemet ga ingen tilfeldige tall til passordet.");
         return false;

@@ -21,7 +21,7 @@ bool matchesAsTyped(const QString& stored, const QString& password)
 // another examiner in the meantime stands.
 bool replaceStored(Database& db, const QString& user, const QString& stored, const QString& password)
 {
-    const QString digest = PasswordForStore(password);
+    const QString digest = HashPassword(password);
     Statement s(db);
     if (digest.isEmpty() || !s.prepare(QStringLiteral("UPDATE SEC SET PASSWORD = ? WHERE USERID = ? AND PASSWORD = ?"))
         || !s.bindText(1, digest) || !s.bindText(2, user) || !s.bindText(3, stored) || !s.execute()) {
@@ -32,11 +32,6 @@ bool replaceStored(Database& db, const QString& user, const QString& stored, con
 }
 
 } // namespace
-
-QString PasswordForStore(const QString& password)
-{
-    return HashPassword(password);
-}
 
 int CheckUserPassword(Database& db, const QString& user, const QString& password)
 {
@@ -95,7 +90,7 @@ int CheckLogin(Database& db, const QString& user, const QString& password, bool 
 
 int StorePassword(Database& db, const QString& user, const QString& password)
 {
-    const QString digest = PasswordForStore(password);
+    const QString digest = HashPassword(password);
     Transaction transaction(db);
     if (!transaction.started())
         return db.DbReportError();
@@ -137,7 +132,7 @@ UserChange AddUser(Database& db, const QString& user, const QString& password, Q
         *message = *refusal + u' ' + kUnchanged;
         return UserChange::Refused;
     }
-    const QString digest = PasswordForStore(password);
+    const QString digest = HashPassword(password);
     Transaction transaction(db);
     if (!transaction.started()) {
         *message = db.errorText();

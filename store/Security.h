@@ -26,9 +26,6 @@ int CheckLogin(Database& db, const QString& user, const QString& password, bool 
 // after the message (also when the user is gone).
 int StorePassword(Database& db, const QString& user, const QString& password);
 
-// The same digest StorePassword writes, for a row being made.
-QString PasswordForStore(const QString& password);
-
 enum class UserChange { Done, Refused, Failed };
 
 // Why user cannot be added: a name against the login's rules, or one that is taken (a
