@@ -3,6 +3,7 @@
 #include "Ages.h"
 #include "Cli.h"
 #include "RecordingSink.h"
+#include "Str.h"
 #include "TempDatabase.h"
 #include "Unprivileged.h"
 #include "app/LoginDialog.h"
@@ -30,13 +31,9 @@ using tavlo::test::lines;
 using tavlo::test::RecordingSink;
 using tavlo::test::runCli;
 using tavlo::test::TempDatabase;
+using tavlo::test::str;
 
 namespace {
-
-std::string str(const QString& text)
-{
-    return text.toStdString();
-}
 
 const QString kLogFailed = QStringLiteral("Tilgangsloggen kunne ikke skrives, og derfor er ingenting gjort.");
 

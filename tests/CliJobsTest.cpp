@@ -7,6 +7,7 @@
 #include "Files.h"
 #include "RecordingPaintDevice.h"
 #include "RecordingSink.h"
+#include "Str.h"
 #include "TempDatabase.h"
 #include "app/AppContext.h"
 #include "app/MainWindow.h"
@@ -54,13 +55,9 @@ using tavlo::test::DrawnText;
 using tavlo::test::RecordingPaintDevice;
 using tavlo::test::RecordingSink;
 using tavlo::test::TempDatabase;
+using tavlo::test::str;
 
 namespace {
-
-std::string str(const QString& text)
-{
-    return text.toStdString();
-}
 
 struct ToolRun {
     int status = -1;

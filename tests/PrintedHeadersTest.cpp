@@ -5,6 +5,7 @@
 #include "Ages.h"
 #include "RecordingPaintDevice.h"
 #include "RecordingSink.h"
+#include "Str.h"
 #include "TempDatabase.h"
 #include "app/AppContext.h"
 #include "model/Catalogue.h"
@@ -23,17 +24,13 @@ using tavlo::test::childWithEveryMeasure;
 using tavlo::test::DrawnText;
 using tavlo::test::RecordingSink;
 using tavlo::test::TempDatabase;
+using tavlo::test::str;
 
 namespace {
 
 const std::array<bool, 6> kAll = {true, true, true, true, true, true};
 const QString kMemory = QStringLiteral("Domenet Hukommelses- og innlæringsfunksjoner");
 const QString kMemoryGoesOn = QStringLiteral("Hukommelses- og innlæringsfunksjoner, fortsettelse");
-
-std::string str(const QString& text)
-{
-    return text.toStdString();
-}
 
 using Page = std::vector<DrawnText>;
 

@@ -6,6 +6,7 @@
 #include "Ages.h"
 #include "RecordingPaintDevice.h"
 #include "RecordingSink.h"
+#include "Str.h"
 #include "TempDatabase.h"
 #include "app/AppContext.h"
 #include "model/Catalogue.h"
@@ -27,14 +28,9 @@ using tavlo::test::DrawnText;
 using tavlo::test::RecordingPaintDevice;
 using tavlo::test::RecordingSink;
 using tavlo::test::TempDatabase;
+using tavlo::test::str;
 
 namespace {
-
-// Texts are compared as std::string, which failure messages print readably.
-std::string str(const QString& text)
-{
-    return text.toStdString();
-}
 
 const QString kComputedNote = QStringLiteral(
     "* Det er ikke råskårer tilgjengelig for dette målet, da målet er en funksjon av resultatet på andre mål.");

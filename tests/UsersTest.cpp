@@ -2,6 +2,7 @@
 // typed, and user add/remove/list of the tool, on SQLite and on the test server.
 #include "Cli.h"
 #include "RecordingSink.h"
+#include "Str.h"
 #include "TempDatabase.h"
 #include "store/AccessLog.h"
 #include "store/PasswordHash.h"
@@ -24,13 +25,9 @@ using tavlo::test::lines;
 using tavlo::test::RecordingSink;
 using tavlo::test::runCli;
 using tavlo::test::TempDatabase;
+using tavlo::test::str;
 
 namespace {
-
-std::string str(const QString& text)
-{
-    return text.toStdString();
-}
 
 QString storedPassword(Database& db, const QString& user)
 {
