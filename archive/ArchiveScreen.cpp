@@ -141,7 +141,8 @@ void ArchiveScreen::takeRows(PersonListLoad load)
     m_reading->hide();
     for (const HeldMessage& message : load.messages)
         tell(message.text, message.icon);
-    if (load.read) {
+    // Every child's name and birth date: logged before they are shown.
+    if (load.read && LogListShown(context().db, int(load.list.size()))) {
         AppContext& c = context();
         m_model->setList(std::move(load.list), c.archiveSortKey, c.archiveDescending);
         if (m_model->wholeCount() > 0) {
@@ -237,7 +238,7 @@ void ArchiveScreen::showSelectedTest()
     if (!id)
         return;
     AppContext& c = context();
-    if (!LogAccess(c.db, AccessEvent::Shown, *id) || !ReadTest(c.db, c.test, *id)) {
+    if (!OpenTest(c.db, c.test, *id)) {
         m_list->setFocus();
         return;
     }

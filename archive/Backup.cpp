@@ -58,8 +58,7 @@ void BackupDatabase(AppContext& context, QWidget* owner)
     const QString target = choose ? choose(owner) : chooseWithDialog(owner);
     if (target.isEmpty())
         return;
-    const std::optional<QString> failure =
-        WriteDatabaseBackup(context.databaseFolder + kDatabaseFileName, target, BackupLogger(context.db, target));
+    const std::optional<QString> failure = BackUpDatabaseFile(context.db, target);
     if (failure)
         messageSink().show(QStringLiteral("Error"), *failure, MessageIcon::Information);
     else

@@ -277,7 +277,7 @@ Figure backup(sqlite3* file, const BenchDatabase& bench)
     QString failure;
     for (int i = 0; i < kBackups; ++i) {
         qint64 start = nowNs();
-        if (const auto failed = WriteDatabaseBackup(bench.databasePath, target))
+        if (const auto failed = WriteDatabaseBackup(bench.databasePath, target, {bench.databasePath}))
             failure = *failed;
         program.push_back(secondsSince(start));
         // How much of it the check of the copy takes.

@@ -57,6 +57,8 @@ int list(QStringList args)
     std::vector<PersonListRow> rows;
     if (!ListPersons(db, kPersonSortKeys - 1, false, [&rows](const PersonListRow& row) { rows.push_back(row); }))
         return kFailure;
+    if (!LogListShown(db, int(rows.size())))
+        return kFailure;
     const PersonList persons(std::move(rows));
     for (const int i : persons.sorted(sortKey, down)) {
         const PersonListRow& row = persons.row(i);
@@ -77,10 +79,8 @@ int exportTests(QStringList args)
         return kFailure;
     const ExportResult result = WriteExportFile(db, args[1]);
     if (const auto notice = ExportFailureNotice(result)) {
-        tell(notice->text, notice->icon);
-        // The program's message says only that the file failed; here is why.
-        if (result.outcome == ExportOutcome::WriteFailed && !result.message.isEmpty())
-            print(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(args[1]), result.message), stderr);
+        // The program's dialog leads with its own text; here the reason, which names the file, comes first.
+        tell(result.outcome == ExportOutcome::WriteFailed ? result.message : notice->text, notice->icon);
         return kFailure;
     }
     return kSuccess;
@@ -99,12 +99,12 @@ int backup(QStringList args)
     Database db;
     if (!connectFolder(db, args[0]))
         return kFailure;
-    // As the program: the database file of the folder, copied while the connection stays open.
-    if (const auto failure = WriteDatabaseBackup(folder.filePath(kDatabaseFileName), args[1], BackupLogger(db, args[1]))) {
+    if (const auto failure = BackUpDatabaseFile(db, args[1])) {
         messageSink().show(QStringLiteral("Error"), *failure, MessageIcon::Information);
         return kFailure;
     }
-    print(LoadString(10));
+    // The copy itself may be what standard output carries.
+    print(LoadString(10), args[1] == u"-" ? stderr : stdout);
     return kSuccess;
 }
 

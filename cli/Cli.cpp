@@ -56,7 +56,7 @@ bool connectFolder(Database& db, const QString& folder)
 
 bool readAndScore(Database& db, TestRecord& test, NormState& norms, int id)
 {
-    if (!LogAccess(db, AccessEvent::Shown, id) || !ReadTest(db, test, id))
+    if (!OpenTest(db, test, id))
         return false;
     SelectAgeGroup(db, norms, test);
     ScoreTest(db, norms, test);

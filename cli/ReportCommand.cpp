@@ -5,16 +5,11 @@
 #include "app/AppContext.h"
 #include "report/Printing.h"
 #include "report/ReportRows.h"
+#include "store/OutputFile.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QTemporaryFile>
 
 #include <array>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <optional>
 
 namespace tavlo::cli {
@@ -38,30 +33,6 @@ std::optional<std::array<bool, kDomainCount>> parseDomains(const QString& value)
         chosen[size_t(domain - 1)] = true;
     }
     return chosen;
-}
-
-// The pages into path: written beside it under another name and renamed over it only when
-// whole, so a failure leaves neither a half file nor a changed earlier one. The file is
-// readable by its owner only (a report is a child's clinical data).
-bool writePdf(AppContext& context, const ReportChoice& chosen, const QString& path)
-{
-    const QFileInfo target(path);
-    QTemporaryFile building(target.absolutePath() + QStringLiteral("/.") + target.fileName() + QStringLiteral(".XXXXXX"));
-    if (!building.open()) {
-        print(QStringLiteral("%1 kan ikke skrives: %2").arg(QDir::toNativeSeparators(path), building.errorString()), stderr);
-        return false;
-    }
-    building.close();
-    if (!PrintReportToPdf(context, chosen, building.fileName(), path))
-        return false; // the printing's own message is out
-    if (std::rename(QFile::encodeName(building.fileName()).constData(), QFile::encodeName(path).constData()) != 0) {
-        print(QStringLiteral("%1 kan ikke skrives: %2")
-                  .arg(QDir::toNativeSeparators(path), QString::fromLocal8Bit(std::strerror(errno))),
-              stderr);
-        return false;
-    }
-    building.setAutoRemove(false); // it is the file now
-    return true;
 }
 
 } // namespace
@@ -105,11 +76,20 @@ int report(QStringList args)
     LineSink sink;
     setMessageSink(&sink);
     AppContext context;
-    if (!connectFolder(context.db, args[0]) || !readAndScore(context.db, context.test, context.norms, id))
+    if (!connectFolder(context.db, args[0]))
+        return kFailure;
+    // A file that may not be written is refused before the test is read or anything shown.
+    if (const auto refusal = pdfGiven ? RefuseOutputTarget(pdf, ProtectedFiles(context.db)) : std::nullopt) {
+        tell(*refusal, MessageIcon::Exclamation);
+        return kFailure;
+    }
+    if (!readAndScore(context.db, context.test, context.norms, id))
         return kFailure;
 
+    // "--pdf -" gives standard output to the PDF file alone.
+    const bool rows = !(pdfGiven && pdf == u"-");
     const DomainTables tables = BuildReportRows(context.test);
-    for (int d = 1; d <= kDomainCount; ++d) {
+    for (int d = 1; rows && d <= kDomainCount; ++d) {
         if (!chosen[size_t(d - 1)])
             continue;
         for (const ReportRow& row : tables[size_t(d - 1)]) {
@@ -119,7 +99,7 @@ int report(QStringList args)
         }
     }
     std::fflush(stdout);
-    if (pdfGiven && !writePdf(context, ReportChoice(chosen, profile), pdf))
+    if (pdfGiven && !PrintReportToPdf(context, ReportChoice(chosen, profile), pdf))
         return kFailure;
     return kSuccess;
 }

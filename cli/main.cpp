@@ -9,6 +9,7 @@
 #include <QGuiApplication>
 #include <QTemporaryDir>
 
+#include <cerrno>
 #include <cstring>
 #include <iterator>
 #include <memory>
@@ -113,6 +114,21 @@ int help(const Command& command)
     return kSuccess;
 }
 
+// The job's status, unless what it wrote to standard output did not all get there (a full
+// disk, a closed pipe): a listing cut short must not pass for a whole one.
+int finished(int status)
+{
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout))
+        return status;
+    std::fprintf(stderr, "%s\n",
+                 QStringLiteral("Standard ut kunne ikke skrives (%1), så det som ble skrevet ut, er ufullstendig. "
+                                "Kontroller at det er plass der utdataene skal.")
+                     .arg(QString::fromLocal8Bit(std::strerror(errno)))
+                     .toUtf8()
+                     .constData());
+    return kFailure;
+}
+
 } // namespace
 
 int usageFor(const char* name)
@@ -151,14 +167,14 @@ int main(int argc, char** argv)
     const QString name = args.takeFirst();
     if (name == u"--version" || name == u"version") {
         print(QStringLiteral("TAVLO-II %1 (vandrel %2)").arg(QStringLiteral(TAVLO_VERSION)).arg(cDoDllVersion()));
-        return kSuccess;
+        return finished(kSuccess);
     }
     if (name == u"--help" || name == u"help")
-        return overallUsage(stdout);
+        return finished(overallUsage(stdout));
     const Command* command = find(name);
     if (!command)
         return overallUsage(stderr);
     if (args.contains(QStringLiteral("--help")))
-        return help(*command);
-    return command->run(args);
+        return finished(help(*command));
+    return finished(command->run(args));
 }

@@ -7,6 +7,7 @@
 #include "report/DrawReport.h"
 #include "resources/StringTable.h"
 #include "store/AccessLog.h"
+#include "store/OutputFile.h"
 #include "vandrel/MessageSink.h"
 #include "vandrel/Registry.h"
 #include "vandrel/TextOut.h"
@@ -28,6 +29,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <optional>
 #include <cstring>
 
 namespace tavlo {
@@ -250,31 +252,53 @@ void setUpPrinter(QPrinter& printer)
 
 // The pages of the job on the chosen printer; the job stops when *aborted turns true
 // between pages. See PrintReport.
-bool printPages(QPrinter& printer, AppContext& context, const ReportChoice& chosen,
-                const bool* aborted, QString where = {})
+bool printPages(QPrinter& printer, AppContext& context, const ReportChoice& chosen, const bool* aborted)
 {
-    const bool toFile = printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty();
-    if (where.isEmpty())
-        where = toFile ? QFileInfo(printer.outputFileName()).absoluteFilePath() : printer.printerName();
-    if (!LogAccess(context.db, AccessEvent::Printed, context.test.person.ID, where))
-        return false;
+    // A PDF file is written beside its target and put in place when whole, as every file a
+    // job writes is; the printer itself writes only the hidden file.
+    std::optional<OutputFile> file;
+    if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty()) {
+        file.emplace(printer.outputFileName(), ProtectedFiles(context.db));
+        if (const auto failure = file->open()) {
+            tell(*failure, MessageIcon::Exclamation);
+            return false;
+        }
+        printer.setOutputFileName(file->writingPath());
+    }
+    const int person = context.test.person.ID;
     QPainter painter;
     if (!painter.begin(&printer)) {
         tell(QStringLiteral("Utskriften kunne ikke startes. Kontroller skriveren eller filnavnet."),
              MessageIcon::Exclamation);
         return false;
     }
+    // On paper the pages leave the program as they are drawn: logged before the first.
+    if (!file && !LogAccess(context.db, AccessEvent::Printed, person, printer.printerName())) {
+        printer.abort();
+        painter.end();
+        return false;
+    }
     const PageFlow flow{[&] { return !*aborted && printer.newPage(); },
                         [] { QCoreApplication::processEvents(); }};
     const bool drawn = DrawReportPages(painter, context, chosen, flow);
-    if (drawn && !*aborted)
-        return painter.end();
-
-    // Where the printer cannot withdraw the job (a PDF file), the unfinished file goes.
-    const bool withdrawn = printer.abort();
+    if (drawn && !*aborted) {
+        if (!painter.end())
+            return false;
+        if (!file)
+            return true;
+        // A file is logged once it is whole, just before it is put in place.
+        const QString where = file->toStandardOutput() ? QStringLiteral("standard ut") : file->targetPath();
+        if (!LogAccess(context.db, AccessEvent::Printed, person, where))
+            return false;
+        if (const auto failure = file->commit()) {
+            tell(*failure, MessageIcon::Exclamation);
+            return false;
+        }
+        return true;
+    }
+    // The unfinished file goes with its writer.
+    printer.abort();
     painter.end();
-    if (!withdrawn && printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
-        QFile::remove(printer.outputFileName());
     if (!*aborted)
         tell(QStringLiteral("Utskriften kunne ikke fullføres."), MessageIcon::Exclamation);
     return false;
@@ -296,7 +320,7 @@ bool PrintReport(AppContext& context, const ReportChoice& chosen, QWidget* owner
     return printPages(printer, context, chosen, &aborted);
 }
 
-bool PrintReportToPdf(AppContext& context, const ReportChoice& chosen, const QString& path, const QString& loggedPath)
+bool PrintReportToPdf(AppContext& context, const ReportChoice& chosen, const QString& path)
 {
     QPrinter printer(QPrinter::HighResolution);
     setUpPrinter(printer);
@@ -304,8 +328,7 @@ bool PrintReportToPdf(AppContext& context, const ReportChoice& chosen, const QSt
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(path);
     const bool aborted = false;
-    return printPages(printer, context, chosen, &aborted,
-                      loggedPath.isEmpty() ? QString() : QFileInfo(loggedPath).absoluteFilePath());
+    return printPages(printer, context, chosen, &aborted);
 }
 
 std::unique_ptr<QPrintDialog> MakePrintDialog(QPrinter& printer, QWidget* owner)

@@ -83,18 +83,18 @@ private:
 // The whole job for the choice: the printer choice, a cancel box, page 1 with the person,
 // then the profile and the sections. True when the document was completed, and when the
 // examiner cancelled the printer choice (nothing is printed then); false when it could not
-// start, a page failed or the examiner stopped it (an unfinished PDF file is removed). The job
-// is logged as the test's print before its first page; a log that cannot be written stops it.
+// start, a page failed or the examiner stopped it (an unfinished PDF file is removed). A job on
+// paper is logged as the test's print before its first page, a PDF file just before it is put
+// in place; a log that cannot be written stops the job.
 bool PrintReport(AppContext& context, const ReportChoice& chosen, QWidget* owner,
                  const PrintSeams& seams = {});
 
-// The same job into a PDF file at path, without the printer choice or the cancel box: the
-// pages "&Skriv ut" prints when the examiner chooses a PDF file. Needs a QGuiApplication (a
-// display is not needed: Qt's offscreen platform will do). False after a message when the
-// file could not be written (an unfinished file is removed). The log names loggedPath when
-// given (the file path becomes once it is whole), else path.
-bool PrintReportToPdf(AppContext& context, const ReportChoice& chosen, const QString& path,
-                      const QString& loggedPath = {});
+// The same job into a PDF file at path ("-": standard output), without the printer choice or
+// the cancel box: the pages "&Skriv ut" prints when the examiner chooses a PDF file. Needs a
+// QGuiApplication (a display is not needed: Qt's offscreen platform will do). The file is
+// written beside path and put in place when whole, never over the database's files or a file
+// that is not a regular one; false after a message when it was not (nothing is left behind).
+bool PrintReportToPdf(AppContext& context, const ReportChoice& chosen, const QString& path);
 
 // How the pages of a job move on: the printer's, or a test's recording device.
 struct PageFlow {

@@ -69,6 +69,8 @@ QString AccessEventText(AccessEvent event)
         return QStringLiteral("bruker lagt til");
     case AccessEvent::UserRemoved:
         return QStringLiteral("bruker fjernet");
+    case AccessEvent::Listed:
+        return QStringLiteral("liste vist");
     }
     return {};
 }
@@ -118,14 +120,9 @@ bool LogAccessQuietly(Database& db, AccessEvent event, int person, const QString
     return !failure;
 }
 
-std::function<std::optional<QString>()> BackupLogger(Database& db, const QString& target)
+bool LogListShown(Database& db, int tests)
 {
-    return [&db, target]() -> std::optional<QString> {
-        QString failure;
-        if (LogAccessQuietly(db, AccessEvent::BackedUp, 0, QFileInfo(target).absoluteFilePath(), &failure))
-            return std::nullopt;
-        return failure;
-    };
+    return LogAccess(db, AccessEvent::Listed, 0, QStringLiteral("%1 tester").arg(tests));
 }
 
 std::optional<std::vector<AccessLogRow>> ReadAccessLog(Database& db, const AccessLogFilter& filter, QString* error)

@@ -28,6 +28,7 @@ enum class AccessEvent {
     PasswordChanged,
     UserAdded,
     UserRemoved,
+    Listed,
 };
 
 // The event as the log stores it ("innlogget", "test vist", ...).
@@ -49,9 +50,9 @@ bool LogAccess(Database& db, AccessEvent event, int person = 0, const QString& n
 // LogAccess for a job that reports its own failure: the message goes into error instead.
 bool LogAccessQuietly(Database& db, AccessEvent event, int person, const QString& note, QString* error);
 
-// LogAccessQuietly for a backup to target, in the form a job that runs it later takes: the
-// message, or nothing once the row is written.
-std::function<std::optional<QString>()> BackupLogger(Database& db, const QString& target);
+// The list of stored tests as it is shown (every child's name and birth date): one row, with
+// the number of tests in the list. false after the message, and the list is not to be shown.
+bool LogListShown(Database& db, int tests);
 
 struct AccessLogRow {
     QString time; // UTC, "2026-12-07T14:03:22.417Z"

@@ -87,7 +87,10 @@ int Database::DbConnect(const QString&, const QString& account, const QString& p
             return 0;
         }
     }
-    return connectWith(FillConnectionTemplate(*connectionTemplate, {databasePath, workgroupPath, account, password}));
+    if (!connectWith(FillConnectionTemplate(*connectionTemplate, {databasePath, workgroupPath, account, password})))
+        return 0;
+    m_workgroupFile = QFileInfo(workgroupPath).absoluteFilePath();
+    return 1;
 }
 
 int Database::connectWith(const QString& connectionString, bool probe)
@@ -175,6 +178,7 @@ QString Database::dbmsName() const
 int Database::DbDisconnect()
 {
     m_databaseFile.clear();
+    m_workgroupFile.clear();
     m_connectionString.clear();
     m_transactionFailure.clear();
     if (m_dbc) {

@@ -42,6 +42,8 @@ public:
     // The SQLite database file of the connection (from its Database= key); empty for a
     // store that is not a file, or when not connected.
     QString databaseFile() const { return m_databaseFile; }
+    // The workgroup file the connection was made through; empty when made without one.
+    QString workgroupFile() const { return m_workgroupFile; }
     // The string this connection was made with, so that another thread can open its own
     // connection to the same store (ODBC handles stay with the thread that made them).
     QString connectionString() const { return m_connectionString; }
@@ -104,6 +106,7 @@ private:
     bool m_transactionFailureBusy = false;
     SQLUINTEGER m_isolationToRestore = 0; // 0: none changed
     QString m_databaseFile;
+    QString m_workgroupFile;
     QString m_connectionString;
     MessageSink* m_sink = nullptr;
     QString m_actor;

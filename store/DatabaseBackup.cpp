@@ -1,20 +1,17 @@
 #include "store/DatabaseBackup.h"
 
+#include "store/AccessLog.h"
+#include "store/Database.h"
+#include "store/OutputFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
-#include <QTemporaryFile>
 
 #include <sqlite3.h>
 
 #include <array>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace tavlo {
 
@@ -24,6 +21,9 @@ namespace {
 constexpr const char* kCountedTables[] = {"TESTPERSON", "TESTDATA_TAVLO", "TESTDATA_TAVLO_MF"};
 using Counts = std::array<qint64, std::size(kCountedTables)>;
 
+constexpr QFileDevice::Permissions kFileModeBits =
+    kOwnerOnly | QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther | QFileDevice::WriteOther;
+
 // As long as the program's own connection waits for another program's commit (Virod.mdw).
 constexpr int kBusyTimeoutMs = 10000;
 
@@ -31,11 +31,6 @@ std::function<void(const QString&)>& checkHook()
 {
     static std::function<void(const QString&)> hook;
     return hook;
-}
-
-QString systemError()
-{
-    return QString::fromLocal8Bit(std::strerror(errno));
 }
 
 // One connection through SQLite's own library, closed on every path. The ODBC driver uses
@@ -162,73 +157,53 @@ std::optional<QString> checkCopy(const QString& copyPath, const Counts& expected
     return std::nullopt;
 }
 
-// SQLite leaves the file it copies into unsynced; a backup must survive a power cut.
-std::optional<QString> syncToDisk(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadWrite))
-        return file.errorString();
-    if (::fsync(file.handle()) != 0)
-        return systemError();
-    return std::nullopt;
-}
-
-// The rename is only lasting once the folder is synced; should that fail the copy is in
-// place all the same, and an earlier backup would have been the worst case.
-void syncFolder(const QString& folder)
-{
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
-    if (fd < 0)
-        return;
-    ::fsync(fd);
-    ::close(fd);
-}
-
 } // namespace
 
 std::optional<QString> WriteDatabaseBackup(const QString& databasePath, const QString& targetPath,
-                                           const BeforeCopy& beforeCopy)
+                                           const QStringList& protectedFiles, const BeforeCommit& beforeCommit)
 {
-    const QFileInfo source(databasePath);
     {
         QFile readable(databasePath);
         if (!readable.open(QIODevice::ReadOnly))
-            return readable.errorString();
+            return QStringLiteral("Databasefilen %1 kan ikke leses, og derfor er det ikke tatt noen sikkerhetskopi. "
+                                  "Kontroller at filen finnes og at du har lesetilgang til den.\n\n%2")
+                .arg(QDir::toNativeSeparators(databasePath), readable.errorString());
     }
-    const QFileInfo target(targetPath);
-    // Renaming over the database in use would leave the open connection writing to a file
-    // that is no longer there.
-    if (target.exists() && target.canonicalFilePath() == source.canonicalFilePath())
-        return QStringLiteral("Sikkerhetskopien kan ikke erstatte databasefilen som er i bruk. Velg et annet navn.");
-
-    // Made owner-only from the start: clinical data is never readable by others, not even
-    // while the copy is being written. Removed, unless renamed into place, on every path.
-    QTemporaryFile building(target.absoluteDir().filePath(QStringLiteral(".%1-XXXXXX").arg(target.fileName())));
-    if (!building.open())
-        return building.errorString();
-    building.close();
-    if (beforeCopy) {
-        if (auto refused = beforeCopy())
+    // Clinical data: the copy is owner-only while it is made and never more readable than the
+    // database afterwards. Removed, unless put in place, on every path.
+    OutputFile building(targetPath, protectedFiles);
+    if (auto failure = building.open(QFileInfo(databasePath).permissions() & kFileModeBits))
+        return failure;
+    Counts counts{};
+    if (const auto failed = copyDatabase(databasePath, building.writingPath(), &counts))
+        return QStringLiteral("Databasen %1 kunne ikke kopieres, og derfor er det ikke tatt noen sikkerhetskopi. "
+                              "Prøv igjen om litt; hjelper ikke det, kontroller at det er plass på disken der "
+                              "kopien skal ligge.\n\n%2")
+            .arg(QDir::toNativeSeparators(databasePath), *failed);
+    if (checkHook())
+        checkHook()(building.writingPath());
+    // The check runs after the other programs' writers have been let on again.
+    if (const auto failed = checkCopy(building.writingPath(), counts))
+        return failed;
+    if (beforeCommit) {
+        if (auto refused = beforeCommit())
             return refused;
     }
+    return building.commit();
+}
 
-    Counts counts{};
-    if (const auto failed = copyDatabase(databasePath, building.fileName(), &counts))
-        return failed;
-    if (checkHook())
-        checkHook()(building.fileName());
-    // The check runs after the other programs' writers have been let on again.
-    if (const auto failed = checkCopy(building.fileName(), counts))
-        return failed;
-    if (const auto failed = syncToDisk(building.fileName()))
-        return failed;
-    if (!QFile::setPermissions(building.fileName(), source.permissions()))
-        return building.errorString();
-    if (std::rename(QFile::encodeName(building.fileName()).constData(), QFile::encodeName(targetPath).constData()) != 0)
-        return systemError();
-    building.setAutoRemove(false);
-    syncFolder(target.absolutePath());
-    return std::nullopt;
+std::optional<QString> BackUpDatabaseFile(Database& db, const QString& targetPath)
+{
+    const QString databaseFile = db.databaseFile();
+    if (databaseFile.isEmpty())
+        return ServerBackupNotice();
+    return WriteDatabaseBackup(databaseFile, targetPath, ProtectedFiles(db), [&db, targetPath]() -> std::optional<QString> {
+        QString failure;
+        const QString logged = targetPath == u"-" ? QStringLiteral("standard ut") : QFileInfo(targetPath).absoluteFilePath();
+        if (LogAccessQuietly(db, AccessEvent::BackedUp, 0, logged, &failure))
+            return std::nullopt;
+        return failure;
+    });
 }
 
 void SetBackupCheckHook(std::function<void(const QString& copyPath)> hook)

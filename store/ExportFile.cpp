@@ -1,15 +1,13 @@
 #include "store/ExportFile.h"
 
 #include "store/AccessLog.h"
+#include "store/OutputFile.h"
 
 #include "model/PersonText.h"
 #include "resources/StringTable.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
-
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <charconv>
@@ -211,31 +209,31 @@ ExportResult ExportAll(Database& db, QIODevice& out, const ExportProgress& progr
 
 ExportResult WriteExportFile(Database& db, const QString& path, const ExportProgress& progress)
 {
-    // Written beside the chosen file and renamed over it at the end: an existing file is
-    // replaced only by a whole export, and a failure leaves no half file.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return {ExportOutcome::WriteFailed, file.errorString()};
+    const QStringList protectedFiles = ProtectedFiles(db);
+    if (auto refusal = RefuseOutputTarget(path, protectedFiles))
+        return {ExportOutcome::Refused, *refusal};
     // Every child's data is in it: no more readable than the database, whatever the umask
     // (owner only for a server's database, which has no file here).
-    struct stat database {};
     const QString databaseFile = db.databaseFile();
-    const mode_t mode = !databaseFile.isEmpty() && ::stat(QFile::encodeName(databaseFile).constData(), &database) == 0
-                            ? database.st_mode & 0660
-                            : 0600;
-    if (::fchmod(file.handle(), mode) != 0)
-        return {ExportOutcome::WriteFailed, QString::fromLocal8Bit(std::strerror(errno))};
-    ExportResult result = ExportAll(db, file, progress);
+    const QFileDevice::Permissions permissions =
+        databaseFile.isEmpty() ? kOwnerOnly
+                               : QFileInfo(databaseFile).permissions() & (kOwnerOnly | QFileDevice::ReadGroup | QFileDevice::WriteGroup);
+    // Written beside the chosen file and put in place at the end: an existing file is
+    // replaced only by a whole export, and a failure leaves no half file.
+    OutputFile file(path, protectedFiles);
+    if (auto failure = file.open(permissions))
+        return {ExportOutcome::WriteFailed, *failure};
+    ExportResult result = ExportAll(db, file.device(), progress);
     if (result.outcome != ExportOutcome::Written)
         return result; // not committed: the earlier file stays
-    // commit() alone ignores a failed last flush (QTBUG-75077) and would put a cut-off file in place.
-    if (!file.flush())
-        return {ExportOutcome::WriteFailed, file.errorString()};
+    if (!file.device().flush())
+        return {ExportOutcome::WriteFailed, CannotWriteText(path, file.device().errorString())};
     // Logged before the file is put in place: an export the log does not hold never appears.
-    if (QString failure; !LogAccessQuietly(db, AccessEvent::Exported, 0, QFileInfo(path).absoluteFilePath(), &failure))
+    const QString logged = file.toStandardOutput() ? QStringLiteral("standard ut") : file.targetPath();
+    if (QString failure; !LogAccessQuietly(db, AccessEvent::Exported, 0, logged, &failure))
         return {ExportOutcome::ReadFailed, failure};
-    if (!file.commit())
-        return {ExportOutcome::WriteFailed, file.errorString()};
+    if (auto failure = file.commit())
+        return {ExportOutcome::WriteFailed, *failure};
     return result;
 }
 
@@ -246,7 +244,10 @@ std::optional<ExportNotice> ExportFailureNotice(const ExportResult& result)
     case ExportOutcome::Cancelled:
         return std::nullopt;
     case ExportOutcome::WriteFailed:
-        return ExportNotice{QStringLiteral("Feil vid skrivning av fil (code 1829)"), MessageIcon::None};
+        // The program's own text, then what to do about it.
+        return ExportNotice{QStringLiteral("Feil vid skrivning av fil (code 1829)")
+                                + (result.message.isEmpty() ? QString() : QStringLiteral("\n\n") + result.message),
+                            MessageIcon::None};
     case ExportOutcome::Refused:
         return ExportNotice{result.message, MessageIcon::Exclamation};
     case ExportOutcome::ReadFailed:

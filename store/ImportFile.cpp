@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <limits>
 #include <optional>
 
 namespace tavlo {
@@ -274,15 +275,28 @@ ImportResult storeLines(Database& db, const Lines& file, const QStringList& name
     }
     // Writing the counter first makes the numbers this run's alone until it ends: a save
     // by another program waits for it.
+    const auto noNumbers = [&] {
+        return failed(QStringLiteral("Databasen har ikke %1 ledige testpersonnumre igjen; det høyeste et "
+                                     "testpersonnummer kan ha, er %2. Flytt testene til en ny database.")
+                          .arg(ids.size())
+                          .arg(std::numeric_limits<int>::max()));
+    };
     const int last = ReservePersonNumbers(db, 0);
+    if (last == kPersonNumbersExhausted)
+        return noNumbers();
     const std::optional<bool> inUse = last < 0 ? std::nullopt : anyInUse(db, ids, last);
     if (!inUse)
         return failed(QStringLiteral("Testpersonnumrene i databasen kan ikke leses: "));
+    // The file's numbers only where the counter, passing them, could go on giving numbers.
+    const int highest = *std::max_element(ids.begin(), ids.end());
+    const bool renumber = *inUse || highest > std::numeric_limits<int>::max() - kPersonNumberReserve;
     ImportResult result;
-    result.numbersKept = !*inUse;
+    result.numbersKept = !renumber;
     int next = 0;
-    if (*inUse) {
+    if (renumber) {
         const int reserved = ReservePersonNumbers(db, int(ids.size()));
+        if (reserved == kPersonNumbersExhausted)
+            return noNumbers();
         if (reserved < 0)
             return failed(QStringLiteral("Nye testpersonnumre kan ikke gis: "));
         next = reserved - int(ids.size()) + 1;
@@ -294,7 +308,7 @@ ImportResult storeLines(Database& db, const Lines& file, const QStringList& name
         splitFields(file.lines[i], int(i) + 1, names, fields);
         readTest(fields, int(i) + 1, names, test, anyValue);
         const int old = test.person.ID;
-        if (*inUse)
+        if (renumber)
             test.person.ID = next++;
         if (!InsertPersonWithId(db, test.person)
             || (anyValue && (!InsertTestData(db, test) || !InsertTestDataMF(db, test)))

@@ -4,6 +4,9 @@
 #include "store/PersonList.h"
 #include "vandrel/MessageSink.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace tavlo {
 
 namespace {
@@ -105,24 +108,46 @@ int NextPersonId(Database& db)
 
 int ReservePersonNumbers(Database& db, int count)
 {
-    // The first statement takes the counter row's lock, held to the commit; only then is the
-    // highest number read, by a statement of its own, so that a server at read committed
-    // counts the numbers other programs stored while this one waited for the lock (a subquery
-    // of the first statement would still see the moment before).
+    // The first statement takes the counter row's lock, held to the commit; only then are the
+    // counter and the highest number read, by a statement of their own, so that a server at
+    // read committed counts the numbers other programs stored while this one waited.
     Statement take(db);
-    if (!take.execDirect(QStringLiteral("UPDATE TESTPERSON_COUNTER SET LAST_ID = LAST_ID + %1").arg(count)))
+    if (!take.execDirect(QStringLiteral("UPDATE TESTPERSON_COUNTER SET LAST_ID = LAST_ID")))
         return take.report(), -1;
     if (take.rowCount() == 0) {
         tell(QStringLiteral("Telleren for testpersonnummer mangler i databasen."), MessageIcon::Stop);
         return -1;
     }
-    const QString highest = QStringLiteral("(SELECT COALESCE(MAX(ID), 0) FROM TESTPERSON)");
-    Statement pastUsed(db);
-    if (!pastUsed.execDirect(QStringLiteral("UPDATE TESTPERSON_COUNTER SET LAST_ID = %1 + %2 WHERE LAST_ID - %2 < %1")
-                                 .arg(highest)
-                                 .arg(count)))
-        return pastUsed.report(), -1;
-    return NextPersonId(db);
+    Statement read(db);
+    if (!read.execDirect(QStringLiteral("SELECT LAST_ID, (SELECT COALESCE(MAX(ID), 0) FROM TESTPERSON) FROM TESTPERSON_COUNTER")))
+        return read.report(), -1;
+    if (read.fetch() != Fetch::Row)
+        return read.report(), -1;
+    // As text: a counter another tool pushed past 32 bits reads whole (SQLite counts in 64).
+    bool lastRead = false;
+    bool highestRead = false;
+    const qint64 last = read.getText(1).toLongLong(&lastRead);
+    const qint64 highest = read.getText(2).toLongLong(&highestRead);
+    if (!lastRead || !highestRead)
+        return read.report(), -1;
+    const qint64 reserved = std::max(last, highest) + count;
+    if (reserved > std::numeric_limits<int>::max())
+        return kPersonNumbersExhausted;
+    if (reserved != last) {
+        Statement advance(db);
+        if (!advance.execDirect(QStringLiteral("UPDATE TESTPERSON_COUNTER SET LAST_ID = %1").arg(reserved)))
+            return advance.report(), -1;
+    }
+    return int(reserved);
+}
+
+QString PersonNumbersExhaustedText()
+{
+    return QStringLiteral("Testen er ikke lagret: databasen har gitt ut testpersonnummer %1, det høyeste et "
+                          "testpersonnummer kan ha, og har ingen flere. Det som er skrevet inn, står fortsatt i "
+                          "vinduet. Kontakt den som har ansvar for databasen; tester kan flyttes til en ny database "
+                          "med eksport og import, og får da nye numre.")
+        .arg(std::numeric_limits<int>::max());
 }
 
 int InsertPersonWithId(Database& db, const PersonalData& person)
@@ -141,6 +166,10 @@ int DoInsertPD(Database& db, PersonalData& person)
     Transaction transaction(db);
     // Outside a transaction the number read back after the advance could be another program's.
     const int id = transaction.started() ? ReservePersonNumbers(db, 1) : (db.DbReportError(), -1);
+    if (id == kPersonNumbersExhausted) {
+        tell(PersonNumbersExhaustedText(), MessageIcon::Stop);
+        return 0;
+    }
     if (id < 0) {
         tell(QStringLiteral("Error in DoInsertPD. DoReadUpdateNameID failed"), MessageIcon::Stop);
         return 0;

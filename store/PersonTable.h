@@ -17,8 +17,16 @@ int NextPersonId(Database& db);
 
 // Advances the counter by count past every number in use (0: only past them) and returns
 // the last number it now holds, or -1 after a message. Inside the caller's transaction the
-// numbers up to it are the caller's alone.
+// numbers up to it are the caller's alone. kPersonNumbersExhausted, with no message and the
+// counter unchanged, when that would pass the highest number a person can have.
+inline constexpr int kPersonNumbersExhausted = -2;
 int ReservePersonNumbers(Database& db, int count);
+// What a save says when the counter has given out the highest number.
+QString PersonNumbersExhaustedText();
+
+// An import keeps the numbers of its file only when this many new numbers still fit after
+// the highest of them; otherwise its tests get new numbers, as they do when numbers are taken.
+inline constexpr int kPersonNumberReserve = 1000000;
 
 // Stores person as a new row under the next number, which it sets as person.ID. The counter
 // and the row are one transaction (or part of the caller's). 1, or 0 after a message.

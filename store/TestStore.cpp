@@ -97,6 +97,15 @@ int ReadTest(Database& db, TestRecord& test, int id)
     return read;
 }
 
+int OpenTest(Database& db, TestRecord& test, int id)
+{
+    TestRecord read = test;
+    if (!ReadTest(db, read, id) || !LogAccess(db, AccessEvent::Shown, id))
+        return 0;
+    test = std::move(read);
+    return 1;
+}
+
 bool DeleteTest(Database& db, int id)
 {
     Transaction transaction(db);

@@ -23,6 +23,10 @@ bool SaveTestMindingReadOnly(Database& db, TestRecord& test, bool isNew, QString
 // only after the one before succeeded: 1 when all three answered, else 0 (after a message).
 int ReadTest(Database& db, TestRecord& test, int id);
 
+// ReadTest for showing the test: the access is logged only once the test has been read, and
+// test changes only when both succeeded. 1, else 0 after a message.
+int OpenTest(Database& db, TestRecord& test, int id);
+
 // Removes the person's three rows in one transaction; true, or false after the message.
 bool DeleteTest(Database& db, int id);
 

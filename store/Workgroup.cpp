@@ -1,7 +1,9 @@
 #include "store/Workgroup.h"
 
 #include "store/ConnectionString.h"
+#include "store/InputFile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSaveFile>
 
@@ -13,22 +15,26 @@ namespace {
 
 const QByteArray kSection = "[Connection]";
 const QByteArray kTemplateKey = "Template=";
+constexpr qint64 kWorkgroupFileLimit = 1024 * 1024;
 
 } // namespace
 
 std::optional<QString> ReadConnectionTemplate(const QString& workgroupPath, QString* error)
 {
-    QFile file(workgroupPath);
-    if (!file.open(QIODevice::ReadOnly)) {
+    // A few lines of text; a FIFO or a device in its place must not hold the start-up.
+    QString why;
+    const auto bytes = ReadInputFile(workgroupPath, kWorkgroupFileLimit, &why);
+    if (!bytes) {
         if (error)
-            *error = QStringLiteral("Arbeidsgruppefilen %1 kan ikke leses: %2").arg(workgroupPath, file.errorString());
+            *error = QStringLiteral("Arbeidsgruppefilen %1 kan ikke leses. Kontroller at databasemappen er riktig, "
+                                    "og at du har lesetilgang til filen.\n\n%2")
+                         .arg(QDir::toNativeSeparators(workgroupPath), why);
         return std::nullopt;
     }
     // Values stand as written: tabs and blanks in a template are part of it.
     bool inSection = false;
-    while (!file.atEnd()) {
-        QByteArray line = file.readLine(65536);
-        while (line.endsWith('\n') || line.endsWith('\r'))
+    for (QByteArray line : bytes->split('\n')) {
+        while (line.endsWith('\r'))
             line.chop(1);
         if (line.startsWith('['))
             inSection = line.trimmed() == kSection;

@@ -146,15 +146,17 @@ TEST_P(Round, EveryStepOfARoundIsLoggedInOrderWithItsPersonNumber)
         {QStringLiteral("demo"), QStringLiteral("innlogging avvist"), 0, QStringLiteral("feil passord")},
         {QStringLiteral("demo"), QStringLiteral("innlogget"), 0, {}},
         {QStringLiteral("demo"), QStringLiteral("ny test lagret"), id, {}},
+        {QStringLiteral("demo"), QStringLiteral("liste vist"), 0, QStringLiteral("2 tester")},
         {QStringLiteral("demo"), QStringLiteral("test vist"), id, {}},
         {QStringLiteral("demo"), QStringLiteral("endring lagret"), id, {}},
         {QStringLiteral("demo"), QStringLiteral("skrevet ut"), id, pdf},
         {QStringLiteral("demo"), QStringLiteral("eksportert"), 0, exported},
         {QStringLiteral("demo"), QStringLiteral("sikkerhetskopiert"), 0, out.filePath(QStringLiteral("kopi.mdb"))},
+        {QStringLiteral("demo"), QStringLiteral("liste vist"), 0, QStringLiteral("2 tester")},
         {QStringLiteral("demo"), QStringLiteral("test slettet"), id, {}},
     };
     if (!fileStore)
-        expected.erase(expected.begin() + 7);
+        expected.erase(expected.begin() + 8);
     const std::vector<AccessLogRow> rows = log({std::nullopt, {}, start});
     ASSERT_EQ(rows.size(), expected.size() + 1); // and the other child's, stored before the login
     EXPECT_EQ(rows[0].event, QStringLiteral("ny test lagret"));
@@ -210,8 +212,6 @@ TEST(AccessLog, ARowThatCannotBeWrittenLeavesEveryActionUndone)
     RecordingSink sink;
     TestRecord kept = childAged(8, 0);
     ASSERT_TRUE(SaveTest(ctx.db, kept, true));
-    t.exec(QStringLiteral(
-        "CREATE TRIGGER stengt BEFORE INSERT ON LOGG BEGIN SELECT RAISE(ABORT, 'loggen er stengt'); END"));
     const auto toldOnce = [&](const char* what) {
         SCOPED_TRACE(what);
         ASSERT_EQ(sink.messages.size(), 1) << str(sink.texts().join(u'\n'));
@@ -227,12 +227,28 @@ TEST(AccessLog, ARowThatCannotBeWrittenLeavesEveryActionUndone)
         return probe;
     };
 
-    // A delete from the archive: the test stays, in the database and in the list.
+    // The list, opened before the log closed, is shown; opened after, it is not.
     MainWindow w{ctx};
-    w.setScreen(new ArchiveScreen(w));
-    w.show();
-    auto* screen = qobject_cast<ArchiveScreen*>(w.screen());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return screen->rowsArrived(); }, 60000));
+    const auto openArchive = [&] {
+        w.setScreen(new ArchiveScreen(w));
+        w.show();
+        auto* screen = qobject_cast<ArchiveScreen*>(w.screen());
+        EXPECT_TRUE(QTest::qWaitFor([&] { return screen->rowsArrived(); }, 60000));
+        return screen;
+    };
+    auto* screen = openArchive();
+    t.exec(QStringLiteral(
+        "CREATE TRIGGER stengt BEFORE INSERT ON LOGG BEGIN SELECT RAISE(ABORT, 'loggen er stengt'); END"));
+    EXPECT_EQ(openArchive()->list()->model()->rowCount(), 0);
+    toldOnce("list");
+    screen = openArchive();
+    sink.messages.clear();
+    t.exec(QStringLiteral("DROP TRIGGER stengt"));
+    screen = openArchive();
+    t.exec(QStringLiteral(
+        "CREATE TRIGGER stengt BEFORE INSERT ON LOGG BEGIN SELECT RAISE(ABORT, 'loggen er stengt'); END"));
+
+    // A delete from the archive: the test stays, in the database and in the list.
     screen->list()->setCurrentIndex(screen->list()->model()->index(0, 0));
     sink.answers = {true};
     w.sendCommand(93);

@@ -205,10 +205,13 @@ TEST_F(BackupTest, TheDatabaseInUseIsNeverTheTargetAndAMissingOneIsReported)
     EXPECT_EQ(Sqlite(t.databasePath()).names(), QStringList{QStringLiteral("Fortsatt")})
         << "the connection still writes to the file";
 
-    context.databaseFolder = out.path() + u'/';
+    // The database file gone from under the connection.
+    const QString moved = t.databasePath() + QStringLiteral(".moved");
+    ASSERT_TRUE(QFile::rename(t.databasePath(), moved));
     answer = target;
     BackupDatabase(context, &owner);
     expectError();
+    ASSERT_TRUE(QFile::rename(moved, t.databasePath()));
 
     answer.clear();
     BackupDatabase(context, &owner);

@@ -433,7 +433,7 @@ TEST_F(CliReport, APdfThatCannotBeWrittenFailsAndLeavesNothing)
     run = cli({QStringLiteral("report"), db.folder(), QString::number(id), QStringLiteral("--pdf"),
                dir.filePath(QStringLiteral("taken.pdf"))});
     EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(run.errText().contains(QStringLiteral("kan ikke skrives"))) << str(run.errText());
+    EXPECT_TRUE(run.errText().contains(QStringLiteral("taken.pdf er en mappe"))) << str(run.errText());
     EXPECT_EQ(filesIn(dir.path()), QStringList{}) << "no half file beside it";
 }
 
@@ -603,7 +603,9 @@ TEST(CliExport, ARefusalOrAFailedWriteGivesTheProgramsMessageAndLeavesNoFile)
     const QString nowhere = out.filePath(QStringLiteral("none/export.txt"));
     run = cli({QStringLiteral("export"), t.folder(), nowhere});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.errLines().value(0), QStringLiteral("TAVLO-II: Feil vid skrivning av fil (code 1829)"));
+    EXPECT_EQ(run.errLines().value(0),
+              QStringLiteral("TAVLO-II: Mappen %1 finnes ikke. Ingenting er skrevet. Velg en mappe som finnes.")
+                  .arg(out.filePath(QStringLiteral("none"))));
     EXPECT_FALSE(QFile::exists(nowhere));
 }
 

@@ -2,6 +2,7 @@
 #include "Exported.h"
 #include "FixedArchive.h"
 #include "RecordingSink.h"
+#include "Str.h"
 #include "TempDatabase.h"
 #include "Files.h"
 #include "Unprivileged.h"
@@ -26,6 +27,7 @@
 
 
 using namespace tavlo;
+using tavlo::test::str;
 using namespace tavlo::test::files;
 using tavlo::test::childAged;
 using tavlo::test::fixedTest;
@@ -307,7 +309,10 @@ TEST_F(ExportDialogTest, AFullDiskGives1829KeepsTheEarlierFileAndTheDialogForAno
     EXPECT_EQ(filesIn(out.path()), QStringList{QStringLiteral("eksport.txt")}) << "no half file beside it";
     ASSERT_EQ(sink.messages.size(), 1);
     EXPECT_EQ(sink.messages[0].caption, QStringLiteral("TAVLO-II"));
-    EXPECT_EQ(sink.messages[0].text, QStringLiteral("Feil vid skrivning av fil (code 1829)"));
+    // The program's own text, then which file and what to do.
+    EXPECT_TRUE(sink.messages[0].text.startsWith(QStringLiteral("Feil vid skrivning av fil (code 1829)\n\nFilen ")))
+        << str(sink.messages[0].text);
+    EXPECT_TRUE(sink.messages[0].text.contains(QStringLiteral("disken ikke er full"))) << str(sink.messages[0].text);
     EXPECT_TRUE(opened.isEmpty());
     EXPECT_TRUE(finished.isEmpty());
     EXPECT_TRUE(dialog.isVisible());

@@ -2,10 +2,13 @@
 #include "RecordingSink.h"
 #include "TempDatabase.h"
 #include "scoring/NormGroups.h"
+#include "store/InputFile.h"
 
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -122,7 +125,7 @@ TEST(ImportNorms, AFileWithOneBadRowChangesNothingAndNamesIt)
 
 // A wrong file chosen by mistake, a huge one or an endless device, is refused without being
 // read whole: the tool says so and the norms, and every stored test, stay as they were.
-TEST(ImportNorms, AFileTooLargeOrEndlessIsRefusedAndChangesNothing)
+TEST(ImportNorms, AFileTooLargeEndlessOrNotRegularIsRefusedAtOnceAndChangesNothing)
 {
     TempDatabase t;
     QTemporaryDir dir;
@@ -131,21 +134,34 @@ TEST(ImportNorms, AFileTooLargeOrEndlessIsRefusedAndChangesNothing)
     {
         QFile file(huge);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        ASSERT_TRUE(file.resize(11 * 1024 * 1024)); // sparse: nothing of it needs reading
+        ASSERT_TRUE(file.resize(kImportFileLimit + 1)); // sparse: nothing of it needs reading
     }
-    for (const QString& path : {huge, QStringLiteral("/dev/zero")}) {
-        SCOPED_TRACE(path.toStdString());
-        const CliRun run = cli({QStringLiteral("import-norms"), t.folder(), path});
-        EXPECT_EQ(run.status, 2);
-        EXPECT_TRUE(run.err.contains(QStringLiteral("er større enn 10 MB og leses ikke inn"))) << run.err.toStdString();
-        const CliRun groups = cli({QStringLiteral("import-norms"), t.folder(), write(dir, QStringLiteral("ok.csv"), shipped("NORMER_TAVLO.csv")),
-                                   QStringLiteral("--groups"), path});
-        EXPECT_EQ(groups.status, 2);
-        EXPECT_TRUE(groups.err.contains(QStringLiteral("leses ikke inn"))) << groups.err.toStdString();
+    // A FIFO nobody writes to would hold a plain open() for ever.
+    const QString fifo = dir.filePath(QStringLiteral("rør.csv"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString okNorms = write(dir, QStringLiteral("ok.csv"), shipped("NORMER_TAVLO.csv"));
+    const struct {
+        QString path;
+        QString says; // the same for the norms (10 MB) and the export's reader (200 MB)
+    } inputs[] = {
+        {huge, QStringLiteral("er større enn")},
+        {QStringLiteral("/dev/zero"), QStringLiteral("/dev/zero er en enhet og ikke en vanlig fil, og leses ikke inn.")},
+        {fifo, QStringLiteral("er en FIFO (et navngitt rør) og ikke en vanlig fil, og leses ikke inn.")},
+        {dir.path(), QStringLiteral("er en mappe og ikke en vanlig fil, og leses ikke inn.")},
+    };
+    for (const auto& input : inputs) {
+        SCOPED_TRACE(input.path.toStdString());
+        const CliRun runs[] = {
+            cli({QStringLiteral("import-norms"), t.folder(), input.path}),
+            cli({QStringLiteral("import-norms"), t.folder(), okNorms, QStringLiteral("--groups"), input.path}),
+            cli({QStringLiteral("import"), t.folder(), input.path}),
+        };
+        for (const CliRun& run : runs) {
+            EXPECT_NE(run.status, 0);
+            EXPECT_TRUE(run.err.contains(input.says)) << run.err.toStdString();
+        }
+        EXPECT_EQ(runs[0].status, 2);
+        EXPECT_EQ(runs[2].status, 1);
     }
-    // The export's reader has its own, larger bound, and the same refusal of an endless file.
-    const CliRun import = cli({QStringLiteral("import"), t.folder(), QStringLiteral("/dev/zero")});
-    EXPECT_EQ(import.status, 1);
-    EXPECT_TRUE(import.err.contains(QStringLiteral("er større enn 200 MB og leses ikke inn"))) << import.err.toStdString();
     EXPECT_EQ(firstBound(t, QStringLiteral("AI"), QStringLiteral("Ålder 7:0-7:5")), before);
 }
