@@ -368,3 +368,52 @@ TEST(AccessLog, TheToolsJobsStandUnderTheAccountThatRanThem)
                       }))
         << str(logged.join(u'\n'));
 }
+
+class ToolLog : public ::testing::TestWithParam<StoreKind> {};
+
+TEST_P(ToolLog, ARowIsWrittenOnlyForAnAccessThatTookPlace)
+{
+    TempDatabase t(GetParam());
+    TestRecord child = childAged(10, 2);
+    ASSERT_TRUE(SaveTest(t.db, child, true));
+    const bool fileStore = GetParam() == StoreKind::Sqlite;
+    QTemporaryDir out;
+    const QString folder = t.folder();
+    const QString id = QString::number(child.person.ID);
+    const QString copy = out.filePath(QStringLiteral("kopi.mdb"));
+    const struct {
+        QStringList args;
+        int status;
+        QString row; // event|person|note of the one row it writes; empty: none
+    } jobs[] = {
+        {{QStringLiteral("score"), folder, QStringLiteral("99")}, 1, {}},
+        {{QStringLiteral("report"), folder, QStringLiteral("99")}, 1, {}},
+        {{QStringLiteral("report"), folder, id, QStringLiteral("--pdf"), out.path()}, 1, {}},
+        {{QStringLiteral("export"), folder, out.path()}, 1, {}},
+        {{QStringLiteral("backup"), folder, out.path()}, 1, {}},
+        {{QStringLiteral("list"), folder}, 0, QStringLiteral("liste vist||1 tester")},
+        {{QStringLiteral("score"), folder, id}, 0, QStringLiteral("test vist|%1|").arg(id)},
+        {{QStringLiteral("backup"), folder, copy},
+         fileStore ? 0 : 1,
+         fileStore ? QStringLiteral("sikkerhetskopiert||%1").arg(copy) : QString()},
+    };
+    QString error;
+    for (const auto& job : jobs) {
+        SCOPED_TRACE(str(job.args.join(u' ')));
+        const auto before = ReadAccessLog(t.db, {}, &error);
+        ASSERT_TRUE(before) << str(error);
+        const auto run = runCli(job.args);
+        EXPECT_EQ(run.status, job.status) << str(run.err);
+        const auto after = ReadAccessLog(t.db, {}, &error);
+        ASSERT_TRUE(after) << str(error);
+        QStringList added;
+        for (size_t i = before->size(); i < after->size(); ++i) {
+            const AccessLogRow& row = (*after)[i];
+            added << QStringList{row.event, row.person ? QString::number(row.person) : QString(), row.note}.join(u'|');
+        }
+        EXPECT_EQ(added, job.row.isEmpty() ? QStringList{} : QStringList{job.row});
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Stores, ToolLog, ::testing::Values(StoreKind::Sqlite, StoreKind::Postgres),
+                         [](const auto& info) { return info.param == StoreKind::Sqlite ? "Sqlite" : "Postgres"; });

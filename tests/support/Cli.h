@@ -10,18 +10,26 @@ struct CliRun {
     int status;
     QString out;
     QString err;
+    QByteArray bytes; // standard output as it came, for a file written there ("-")
 };
 
-// input is what the tool reads on its standard input (a pipe, never a terminal).
-inline CliRun runCli(const QStringList& args, const QByteArray& input = {})
+// input is what the tool reads on its standard input (a pipe, never a terminal); standard
+// output goes to outputFile when one is named (/dev/full, say). A run that does not end in
+// time, or ends by a signal, has status -1.
+inline CliRun runCli(const QStringList& args, const QByteArray& input = {}, const QString& outputFile = {})
 {
     QProcess p;
+    if (!outputFile.isEmpty())
+        p.setStandardOutputFile(outputFile);
     p.start(QStringLiteral(TAVLO_CLI_PATH), args);
     p.waitForStarted();
     p.write(input);
     p.closeWriteChannel();
-    p.waitForFinished(60000);
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+    const bool ended = p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit;
+    if (!ended)
+        p.kill();
+    const QByteArray out = p.readAllStandardOutput();
+    return {ended ? p.exitCode() : -1, QString::fromUtf8(out), QString::fromUtf8(p.readAllStandardError()), out};
 }
 
 // The lines of a text, without the empty one after the last line end.
