@@ -42,7 +42,7 @@ const Command kCommands[] = {
      "domene (1-6), deltest, råskåre, skalert skåre, persentil, type mål, kvalitativ beskrivelse.\n"
      "--domains velger domenene med sifrene 1 til 6 (for eksempel 135); uten: alle seks.\n"
      "--pdf skriver også sidene \"Skriv ut\" skriver for de samme domenene til OUT.pdf, uten dialog\n"
-     "og uten skjerm.\n"
+     "og uten skjerm. Med - som filnavn skrives bare PDF-filen, til standard ut.\n"
      "--profile legger profilen (de skalerte skårene som diagram) på en egen side rett etter personsiden\n"
      "i OUT.pdf, som \"Profil\" i \"Skriv ut\"; bare sammen med --pdf.\n"
      "Meldinger skrives til stderr som MESSAGE<TAB>tekst.",
@@ -58,16 +58,20 @@ const Command kCommands[] = {
     {"export", "FOLDER OUT.txt",
      "Eksporterer bakgrunnsinformasjon og råskårer for alle testpersoner til OUT.txt, byte for byte som\n"
      "programmets \"Eksporter data\" (tabulatordelt, Windows-1252, CR LF). En fil som ikke blir hel,\n"
-     "blir ikke liggende; en tidligere fil med samme navn står da urørt.",
+     "blir ikke liggende; en tidligere fil med samme navn står da urørt. Med - som filnavn skrives\n"
+     "eksporten til standard ut. Databasens egne filer og det som ikke er en vanlig fil, skrives aldri over.",
      exportTests},
     {"backup", "FOLDER OUT",
-     "Lagrer en sikkerhetskopi av databasefilen i FOLDER som OUT, som programmets \"Sikkerhetskopier\".\n"
+     "Lagrer en sikkerhetskopi av databasefilen i FOLDER som OUT, som programmets \"Sikkerhetskopier\"\n"
+     "(- som filnavn: til standard ut). Databasens egne filer og det som ikke er en vanlig fil, skrives\n"
+     "aldri over.\n"
      "En database på en databaseserver sikkerhetskopieres med serverens eget verktøy (pg_dump).",
      backup},
     {"import", "FOLDER IN.txt",
      "Leser inn en fil slik eksporten skriver den, og lagrer hver linje som en test; alt eller ingenting.\n"
-     "Numrene i filen beholdes når ingen av dem er gitt ut i databasen fra før (flytting av et arkiv);\n"
-     "ellers får testene nye numre, og hver test skrives som GAMMELT<TAB>NYTT.\n"
+     "Numrene i filen beholdes når ingen av dem er gitt ut i databasen fra før (flytting av et arkiv),\n"
+     "og det høyeste gir plass til minst en million nye numre etter seg; ellers får testene nye numre,\n"
+     "og hver test skrives som GAMMELT<TAB>NYTT.\n"
      "En feil i filen skrives til stderr med linje og felt, og da lagres ingenting.",
      importTests},
     {"user", "add FOLDER NAME | remove FOLDER NAME | list FOLDER",
@@ -83,7 +87,9 @@ const Command kCommands[] = {
      "Skriver tilgangsloggen, eldste først, én tabulatordelt linje per hendelse: tidspunkt (UTC),\n"
      "bruker, hendelse, testpersonnummer (tomt når ingen test gjelder), program og merknad.\n"
      "Hendelsene er innlogging (også avvist), visning, lagring av ny test og av endring, sletting,\n"
-     "utskrift, eksport, sikkerhetskopi, innlesing av normer og tester, og endringer av brukere og passord.\n"
+     "utskrift, eksport, sikkerhetskopi, visning av listen over tester, innlesing av normer og tester,\n"
+     "og endringer av brukere og passord. En jobb som mislyktes før den nådde en test eller en fil, står\n"
+     "ikke i loggen.\n"
      "--person, --user og --since (en dato som 2026-12-07, eller et tidspunkt i UTC) velger linjene.",
      log},
 };
