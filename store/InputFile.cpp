@@ -11,9 +11,7 @@
 
 namespace tavlo {
 
-namespace {
-
-QString kindOf(mode_t mode)
+QString FileKindText(unsigned mode)
 {
     if (S_ISDIR(mode))
         return QStringLiteral("en mappe");
@@ -25,8 +23,6 @@ QString kindOf(mode_t mode)
         return QStringLiteral("en socket");
     return QStringLiteral("ikke en vanlig fil");
 }
-
-} // namespace
 
 std::optional<QByteArray> ReadInputFile(const QString& path, qint64 limit, QString* error)
 {
@@ -47,7 +43,7 @@ std::optional<QByteArray> ReadInputFile(const QString& path, qint64 limit, QStri
         return unreadable(QString::fromLocal8Bit(std::strerror(errno)));
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        const QString kind = kindOf(st.st_mode);
+        const QString kind = FileKindText(st.st_mode);
         ::close(fd);
         *error = QStringLiteral("%1 er %2 og ikke en vanlig fil, og leses ikke inn. Oppgi en fil.").arg(shown, kind);
         return std::nullopt;

@@ -15,6 +15,9 @@ inline constexpr qint64 kImportFileLimit = 200 * 1024 * 1024; // some 300,000 te
 // The whole file, or nullopt with a Norwegian reason in error: unreadable, not a regular file
 // (a folder, a device, a FIFO: refused without waiting for a writer), or larger than limit
 // (refused by its size before any of it is read).
+// What a file that is not a regular one is, for a message ("en mappe", "en enhet", "en FIFO ...").
+QString FileKindText(unsigned mode);
+
 std::optional<QByteArray> ReadInputFile(const QString& path, qint64 limit, QString* error);
 
 } // namespace tavlo

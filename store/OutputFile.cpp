@@ -1,6 +1,7 @@
 #include "store/OutputFile.h"
 
 #include "store/Database.h"
+#include "store/InputFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -59,17 +60,6 @@ QString protectedRefusal(const QString& path, const QString& protectedFile)
     return QStringLiteral("Filen %1 kan ikke skrives over: den er databasen som er i bruk, eller en fil databasen "
                           "trenger (%2). Ingenting er endret. Velg et annet filnavn.")
         .arg(shown(path), QFileInfo(protectedFile).fileName());
-}
-
-QString kindOf(mode_t mode)
-{
-    if (S_ISCHR(mode) || S_ISBLK(mode))
-        return QStringLiteral("en enhet");
-    if (S_ISFIFO(mode))
-        return QStringLiteral("en FIFO (et navngitt rør)");
-    if (S_ISSOCK(mode))
-        return QStringLiteral("en socket");
-    return QStringLiteral("ikke en vanlig fil");
 }
 
 mode_t modeOf(QFileDevice::Permissions p)
@@ -161,7 +151,7 @@ std::optional<QString> RefuseOutputTarget(const QString& path, const QStringList
         if (!S_ISREG(target.st_mode))
             return QStringLiteral("%1 er %2 og ikke en vanlig fil, og blir ikke erstattet. Ingenting er skrevet. "
                                   "Velg et annet filnavn.")
-                .arg(shown(path), kindOf(target.st_mode));
+                .arg(shown(path), FileKindText(target.st_mode));
         for (const QString& file : protectedFiles) {
             if (struct stat p {}; statPath(file, &p) && sameFile(p, target))
                 return protectedRefusal(path, file);
