@@ -2,6 +2,7 @@
 
 #include "store/AccessLog.h"
 #include "store/ConnectionString.h"
+#include "store/DatabaseFailure.h"
 #include "store/Schema.h"
 #include "store/Workgroup.h"
 #include "vandrel/MessageSink.h"
@@ -13,34 +14,22 @@ namespace tavlo {
 
 namespace {
 
-// SQLite's result codes for a lock it could not get in time, as the SQLite driver passes them
-// on; the SQLSTATEs of a server that gave up waiting for a lock or chose this transaction to
-// undo.
-bool isBusyDiagnostic(SQLSMALLINT type, SQLHANDLE handle, bool sqlite)
+Diagnostic diagnosticOf(SQLSMALLINT type, SQLHANDLE handle)
 {
-    SQLCHAR state[6] = {};
-    SQLINTEGER native = 0;
-    SQLSMALLINT length = 0;
-    if (!handle || !SQL_SUCCEEDED(SQLGetDiagRec(type, handle, 1, state, &native, nullptr, 0, &length)))
-        return false;
-    const QByteArray sqlState(reinterpret_cast<const char*>(state));
-    if (sqlite)
-        return native == 5 || native == 6;
-    return sqlState == "55P03" || sqlState == "40P01" || sqlState == "40001";
-}
-
-QString diagnosticOf(SQLSMALLINT type, SQLHANDLE handle)
-{
+    Diagnostic d;
     if (!handle)
-        return {};
+        return d;
     SQLCHAR state[6] = {};
     SQLINTEGER native = 0;
     SQLCHAR text[512] = {};
     SQLSMALLINT length = 0;
     const SQLRETURN rc = SQLGetDiagRec(type, handle, 1, state, &native, text, sizeof text, &length);
     if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO)
-        return {};
-    return QString::fromUtf8(reinterpret_cast<const char*>(text)).trimmed();
+        return d;
+    d.state = QByteArray(reinterpret_cast<const char*>(state));
+    d.native = int(native);
+    d.text = QString::fromUtf8(reinterpret_cast<const char*>(text)).trimmed();
+    return d;
 }
 
 } // namespace
@@ -101,6 +90,10 @@ int Database::connectWith(const QString& connectionString, bool probe)
         m_dbc = nullptr;
         return reportConnectFailure();
     }
+    // Known before the first call can fail: every message names the database.
+    const QString file = SqliteDatabaseFile(connectionString);
+    m_databaseFile = file.isEmpty() ? QString() : QFileInfo(file).absoluteFilePath();
+    m_connectionString = connectionString;
     QByteArray in = connectionString.toUtf8();
     SQLCHAR out[2048];
     SQLSMALLINT outLength = 0;
@@ -108,15 +101,12 @@ int Database::connectWith(const QString& connectionString, bool probe)
                                           out, sizeof out, &outLength, SQL_DRIVER_NOPROMPT);
     if (!SQL_SUCCEEDED(rc))
         return reportConnectFailure();
+    m_sqlite = dbmsName() == u"SQLite";
 
     if (probe && !probeTables()) {
         DbDisconnect();
         return 0;
     }
-    const QString file = SqliteDatabaseFile(connectionString);
-    m_databaseFile = file.isEmpty() ? QString() : QFileInfo(file).absoluteFilePath();
-    m_connectionString = connectionString;
-    m_sqlite = dbmsName() == u"SQLite";
     if (probe)
         BringSchemaUpToDate(*this);
     return 1;
@@ -134,31 +124,50 @@ void Database::tellUser(const QString& text, MessageIcon icon)
 
 bool Database::probeTables()
 {
-    // A file that is not a database connects and fails only at its first statement; a
-    // database without one of the tables would fail halfway through a job.
+    // A file that is not a database connects and fails only at its first statement, a damaged
+    // table only when a row is read; a database without one of the tables would fail halfway
+    // through a job.
     const QStringList later = SchemaTablesAddedLater();
+    QStringList missing;
+    QString firstMissing;
+    int probed = 0;
     for (const QString& table : SchemaTables()) {
         if (later.contains(table))
             continue;
+        ++probed;
         Statement probe(*this);
-        if (!probe.execDirect(QStringLiteral("SELECT 1 FROM %1 WHERE 1 = 0").arg(table))) {
+        if (probe.execDirect(QStringLiteral("SELECT 1 FROM %1 LIMIT 1").arg(table)) && probe.fetch() != Fetch::Error)
+            continue;
+        if (failureOf(probe.handle()).kind != FailureKind::MissingTable) {
             probe.report();
             return false;
         }
+        if (missing.isEmpty())
+            firstMissing = lastDiagnostic(probe.handle()).text;
+        missing.append(table);
     }
-    return true;
+    if (missing.isEmpty())
+        return true;
+    const QString sentence = missing.size() == probed
+                                 ? ForeignDatabaseSentence(storeName())
+                                 : FailureSentence({FailureKind::MissingTable, missing.first()}, storeName());
+    tellUser(FailureText(sentence, firstMissing), MessageIcon::Stop);
+    return false;
 }
 
 int Database::reportConnectFailure()
 {
-    QString text = diagnosticOf(SQL_HANDLE_DBC, m_dbc);
+    QString text = diagnosticOf(SQL_HANDLE_DBC, m_dbc).text;
     if (text.isEmpty())
-        text = diagnosticOf(SQL_HANDLE_ENV, m_env);
-    if (text.isEmpty())
-        text = QStringLiteral("Databasen kunne ikke åpnes.");
-    tellUser(text, MessageIcon::Stop);
+        text = diagnosticOf(SQL_HANDLE_ENV, m_env).text;
+    tellUser(FailureText(ConnectFailureSentence(m_connectionString), text), MessageIcon::Stop);
     DbDisconnect();
     return 0;
+}
+
+QString Database::storeName() const
+{
+    return StoreName(m_connectionString);
 }
 
 QString Database::dbmsName() const
@@ -174,7 +183,7 @@ int Database::DbDisconnect()
 {
     m_databaseFile.clear();
     m_connectionString.clear();
-    m_transactionFailure.clear();
+    m_transactionFailure = {};
     if (m_dbc) {
         // A statement still open would otherwise free its handle after the connection's.
         releaseStatements(false);
@@ -194,34 +203,41 @@ int Database::DbDisconnect()
     return 0;
 }
 
+Diagnostic Database::connectionDiagnostic() const
+{
+    Diagnostic d = diagnosticOf(SQL_HANDLE_DBC, m_dbc);
+    if (d.text.isEmpty())
+        d = m_transactionFailure;
+    return d.text.isEmpty() ? diagnosticOf(SQL_HANDLE_ENV, m_env) : d;
+}
+
 QString Database::diagnostic(SQLHSTMT statement) const
 {
-    if (statement)
-        return diagnosticOf(SQL_HANDLE_STMT, statement);
-    QString text = diagnosticOf(SQL_HANDLE_DBC, m_dbc);
-    if (text.isEmpty())
-        text = m_transactionFailure;
-    return text.isEmpty() ? diagnosticOf(SQL_HANDLE_ENV, m_env) : text;
+    return statement ? diagnosticOf(SQL_HANDLE_STMT, statement).text : connectionDiagnostic().text;
+}
+
+Diagnostic Database::lastDiagnostic(SQLHSTMT statement) const
+{
+    const Diagnostic d = statement ? diagnosticOf(SQL_HANDLE_STMT, statement) : Diagnostic{};
+    return d.text.isEmpty() ? connectionDiagnostic() : d;
+}
+
+DatabaseFailure Database::failureOf(SQLHSTMT statement) const
+{
+    return ClassifyFailure(lastDiagnostic(statement), m_sqlite);
 }
 
 QString Database::errorText(SQLHSTMT statement) const
 {
-    QString text = diagnostic(statement);
-    if (text.isEmpty() && statement)
-        text = diagnostic(nullptr);
+    const Diagnostic d = lastDiagnostic(statement);
     // Some failures (a missing row) leave no diagnostic; an empty box would tell nothing.
-    if (text.isEmpty())
-        text = QStringLiteral("Databasen svarte uten feilmelding.");
-    return text;
+    const QString text = d.text.isEmpty() ? QStringLiteral("Databasen svarte uten feilmelding.") : d.text;
+    return FailureText(FailureSentence(ClassifyFailure(d, m_sqlite), storeName()), text);
 }
 
 int Database::DbReportError(SQLHSTMT statement)
 {
-    bool busy = m_transactionFailureBusy && !statement && diagnosticOf(SQL_HANDLE_DBC, m_dbc).isEmpty();
-    if (!busy)
-        busy = statement ? isBusyDiagnostic(SQL_HANDLE_STMT, statement, m_sqlite)
-                         : isBusyDiagnostic(SQL_HANDLE_DBC, m_dbc, m_sqlite);
-    if (busy)
+    if (failureOf(statement).kind == FailureKind::Busy)
         ++m_busyFailures;
     tellUser(errorText(statement), MessageIcon::Stop);
     return 0;
@@ -232,10 +248,8 @@ bool Database::runTransactionStatement(const char* sql, bool report)
     Statement s(*this);
     if (s.execDirect(QLatin1String(sql)))
         return true;
-    if (m_transactionFailure.isEmpty()) { // the rollback after a failed commit keeps its reason
-        m_transactionFailure = s.errorText();
-        m_transactionFailureBusy = isBusyDiagnostic(SQL_HANDLE_STMT, s.handle(), m_sqlite);
-    }
+    if (m_transactionFailure.text.isEmpty()) // the rollback after a failed commit keeps its reason
+        m_transactionFailure = lastDiagnostic(s.handle());
     if (report)
         s.report();
     return false;
@@ -245,8 +259,7 @@ bool Database::beginTransaction(bool snapshot)
 {
     if (!m_dbc || m_inTransaction)
         return false;
-    m_transactionFailure.clear();
-    m_transactionFailureBusy = false;
+    m_transactionFailure = {};
     if (m_sqlite && !snapshot) {
         // The driver begins deferred: a job that reads before it writes would then hold a
         // read lock while another program writes, and SQLite refuses its write at once rather
