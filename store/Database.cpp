@@ -126,7 +126,7 @@ bool Database::probeTables()
 {
     // A file that is not a database connects and fails only at its first statement, a damaged
     // table only when a row is read; a database without one of the tables would fail halfway
-    // through a job.
+    // through a job, and one that lost its log would be given a new, empty one.
     const QStringList later = SchemaTablesAddedLater();
     QStringList missing;
     QString firstMissing;
@@ -146,8 +146,12 @@ bool Database::probeTables()
             firstMissing = lastDiagnostic(probe.handle()).text;
         missing.append(table);
     }
-    if (missing.isEmpty())
-        return true;
+    if (missing.isEmpty()) {
+        const auto lost = LostSchemaTable(*this);
+        if (lost)
+            tellUser(LostTableSentence(storeName(), *lost), MessageIcon::Stop);
+        return !lost;
+    }
     const QString sentence = missing.size() == probed
                                  ? ForeignDatabaseSentence(storeName())
                                  : FailureSentence({FailureKind::MissingTable, missing.first()}, storeName());

@@ -35,7 +35,8 @@ public:
     int DbConnect(const QString& name, const QString& account, const QString& password,
                   const QString& databasePath, const QString& workgroupPath);
     // Connects with a complete connection string. probe reads every table the program uses,
-    // since a file that is not a database (or lacks a table) connects without complaint.
+    // since a file that is not a database (or lacks a table) connects without complaint, and
+    // refuses a database that lost a table it once had (LostSchemaTable).
     int connectWith(const QString& connectionString, bool probe = true);
     // Frees the statements still open on the connection first; they stay usable as objects
     // and answer every call with failure.

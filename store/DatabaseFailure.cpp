@@ -166,6 +166,17 @@ QString ForeignDatabaseSentence(const QString& store)
            + kRestoreOrAsk;
 }
 
+QString LostTableSentence(const QString& store, const QString& table)
+{
+    // A new, empty log would hide that the old one was removed, and with it who saw which test.
+    if (table == u"LOGG")
+        return subject(store)
+               + QStringLiteral(" mangler tilgangsloggen (tabellen LOGG), som den har hatt. Programmet lager ikke en "
+                                "ny, tom logg i stedet. ")
+               + kRestoreOrAsk;
+    return subject(store) + QStringLiteral(" mangler tabellen %1, som den har hatt. ").arg(table) + kRestoreOrAsk;
+}
+
 QString FailureText(const QString& sentence, const QString& detail)
 {
     if (sentence.isEmpty())

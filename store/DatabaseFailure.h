@@ -43,6 +43,8 @@ QString FailureSentence(const DatabaseFailure& failure, const QString& store);
 QString ConnectFailureSentence(const QString& connectionString);
 // None of the program's tables: an empty file, or another program's database.
 QString ForeignDatabaseSentence(const QString& store);
+// A table added after the first version that this database had and has lost.
+QString LostTableSentence(const QString& store, const QString& table);
 
 // The sentence first and the driver's text after a blank line; either alone when the other is
 // empty.

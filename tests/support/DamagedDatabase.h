@@ -21,9 +21,9 @@ struct Damage {
 
 // What the program's start and the tool meet alike: random bytes, an empty file, a SQLite file
 // of another program, a folder in the file's place, each table of the schema missing in turn,
-// a truncated file, a damaged table page, a header of an unknown format, a folder in the
-// journal's place, and a lock another connection holds past the wait (for as long as the
-// folder's own connection lives).
+// the access log dropped, a truncated file, a damaged table page, a header of an unknown
+// format, a folder in the journal's place, and a lock another connection holds past the wait
+// (for as long as the folder's own connection lives).
 QList<Damage> damagedDatabases();
 // A file without read permission: only a user that is not root can see the difference.
 Damage unreadableDatabase();
