@@ -8,6 +8,7 @@
 #include "store/Workgroup.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace tavlo::cli {
 
@@ -41,15 +42,37 @@ bool takeFlag(QStringList& args, const QString& name)
     return args.removeAll(name) > 0;
 }
 
+namespace {
+
+// A folder without the workgroup file: the connection would only say that one file cannot be
+// read, where the user most likely gave the wrong folder.
+std::optional<QString> folderWithoutDatabase(const QDir& dir)
+{
+    if (QFileInfo::exists(dir.filePath(kWorkgroupFileName)))
+        return std::nullopt;
+    const QString folder = QDir::toNativeSeparators(dir.absolutePath());
+    if (!QFileInfo::exists(dir.filePath(kDatabaseFileName)))
+        return QStringLiteral("Mappen %1 har ingen database for TAVLO-II: verken TAVLO-II.mdb eller Virod.mdw finnes "
+                              "der. Oppgi mappen der databasen ligger, eller lag en ny database med init-db.")
+            .arg(folder);
+    return QStringLiteral("Virod.mdw mangler i mappen %1, ved siden av databasen TAVLO-II.mdb. Legg filen tilbake fra "
+                          "siste sikkerhetskopi, eller spør den som har ansvar for databasen.")
+        .arg(folder);
+}
+
+} // namespace
+
 bool connectFolder(Database& db, const QString& folder)
 {
     const QDir dir(folder);
     const Account account = DecipherAccount();
-    if (db.DbConnect(QStringLiteral("TAVLO-II"), account.name, account.password, dir.filePath(kDatabaseFileName),
-                     dir.filePath(kWorkgroupFileName))
-        == 1)
+    if (const auto missing = folderWithoutDatabase(dir))
+        tell(*missing, MessageIcon::Stop);
+    else if (db.DbConnect(QStringLiteral("TAVLO-II"), account.name, account.password, dir.filePath(kDatabaseFileName),
+                          dir.filePath(kWorkgroupFileName))
+             == 1)
         return true;
-    // As in the program: the driver's reason first, then the system's own message.
+    // As in the program: what is wrong with the database first, then the system's own message.
     tell(LoadString(60), MessageIcon::Stop);
     return false;
 }

@@ -28,8 +28,8 @@ QString takeOption(QStringList& args, const QString& name);
 // Takes "--name" out of args; whether it was there.
 bool takeFlag(QStringList& args, const QString& name);
 
-// Connects to the database of folder as the program does; on failure the driver's reason,
-// then the program's own message, on stderr.
+// Connects to the database of folder as the program does; on failure what is wrong with the
+// database (the driver's text after it), then the program's own message, on stderr.
 bool connectFolder(Database& db, const QString& folder);
 
 // A new password for user: typed twice at the terminal without echo, or the first line of

@@ -256,3 +256,10 @@ CREATE TABLE LOGG (
     PROGRAM VARCHAR(20) NOT NULL,
     MERKNAD VARCHAR(255)
 );
+
+-- The tables above that came after the first version, each named once this database has it:
+-- such a table gone while its name stands here was removed, not never made.
+CREATE TABLE SKJEMATILLEGG (
+    TABELL VARCHAR(50) NOT NULL PRIMARY KEY
+);
+INSERT INTO SKJEMATILLEGG (TABELL) VALUES ('LOGG');

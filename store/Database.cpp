@@ -2,6 +2,7 @@
 
 #include "store/AccessLog.h"
 #include "store/ConnectionString.h"
+#include "store/DatabaseFailure.h"
 #include "store/Schema.h"
 #include "store/Workgroup.h"
 #include "vandrel/MessageSink.h"
@@ -9,40 +10,26 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include <algorithm>
-
 namespace tavlo {
 
 namespace {
 
-// SQLite's result codes for a lock it could not get in time, as the SQLite driver passes them
-// on; the SQLSTATEs of a server that gave up waiting for a lock or chose this transaction to
-// undo.
-bool isBusyDiagnostic(SQLSMALLINT type, SQLHANDLE handle, bool sqlite)
+Diagnostic diagnosticOf(SQLSMALLINT type, SQLHANDLE handle)
 {
-    SQLCHAR state[6] = {};
-    SQLINTEGER native = 0;
-    SQLSMALLINT length = 0;
-    if (!handle || !SQL_SUCCEEDED(SQLGetDiagRec(type, handle, 1, state, &native, nullptr, 0, &length)))
-        return false;
-    const QByteArray sqlState(reinterpret_cast<const char*>(state));
-    if (sqlite)
-        return native == 5 || native == 6;
-    return sqlState == "55P03" || sqlState == "40P01" || sqlState == "40001";
-}
-
-QString diagnosticOf(SQLSMALLINT type, SQLHANDLE handle)
-{
+    Diagnostic d;
     if (!handle)
-        return {};
+        return d;
     SQLCHAR state[6] = {};
     SQLINTEGER native = 0;
     SQLCHAR text[512] = {};
     SQLSMALLINT length = 0;
     const SQLRETURN rc = SQLGetDiagRec(type, handle, 1, state, &native, text, sizeof text, &length);
     if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO)
-        return {};
-    return QString::fromUtf8(reinterpret_cast<const char*>(text)).trimmed();
+        return d;
+    d.state = QByteArray(reinterpret_cast<const char*>(state));
+    d.native = int(native);
+    d.text = QString::fromUtf8(reinterpret_cast<const char*>(text)).trimmed();
+    return d;
 }
 
 } // namespace
@@ -106,6 +93,10 @@ int Database::connectWith(const QString& connectionString, bool probe)
         m_dbc = nullptr;
         return reportConnectFailure();
     }
+    // Known before the first call can fail: every message names the database.
+    const QString file = SqliteDatabaseFile(connectionString);
+    m_databaseFile = file.isEmpty() ? QString() : QFileInfo(file).absoluteFilePath();
+    m_connectionString = connectionString;
     QByteArray in = connectionString.toUtf8();
     SQLCHAR out[2048];
     SQLSMALLINT outLength = 0;
@@ -113,15 +104,12 @@ int Database::connectWith(const QString& connectionString, bool probe)
                                           out, sizeof out, &outLength, SQL_DRIVER_NOPROMPT);
     if (!SQL_SUCCEEDED(rc))
         return reportConnectFailure();
+    m_sqlite = dbmsName() == u"SQLite";
 
     if (probe && !probeTables()) {
         DbDisconnect();
         return 0;
     }
-    const QString file = SqliteDatabaseFile(connectionString);
-    m_databaseFile = file.isEmpty() ? QString() : QFileInfo(file).absoluteFilePath();
-    m_connectionString = connectionString;
-    m_sqlite = dbmsName() == u"SQLite";
     if (probe)
         BringSchemaUpToDate(*this);
     return 1;
@@ -139,31 +127,54 @@ void Database::tellUser(const QString& text, MessageIcon icon)
 
 bool Database::probeTables()
 {
-    // A file that is not a database connects and fails only at its first statement; a
-    // database without one of the tables would fail halfway through a job.
+    // A file that is not a database connects and fails only at its first statement, a damaged
+    // table only when a row is read; a database without one of the tables would fail halfway
+    // through a job, and one that lost its log would be given a new, empty one.
     const QStringList later = SchemaTablesAddedLater();
+    QStringList missing;
+    QString firstMissing;
+    int probed = 0;
     for (const QString& table : SchemaTables()) {
         if (later.contains(table))
             continue;
+        ++probed;
         Statement probe(*this);
-        if (!probe.execDirect(QStringLiteral("SELECT 1 FROM %1 WHERE 1 = 0").arg(table))) {
+        if (probe.execDirect(QStringLiteral("SELECT 1 FROM %1 LIMIT 1").arg(table)) && probe.fetch() != Fetch::Error)
+            continue;
+        if (failureOf(probe.handle()).kind != FailureKind::MissingTable) {
             probe.report();
             return false;
         }
+        if (missing.isEmpty())
+            firstMissing = lastDiagnostic(probe.handle()).text;
+        missing.append(table);
     }
-    return true;
+    if (missing.isEmpty()) {
+        const auto lost = LostSchemaTable(*this);
+        if (lost)
+            tellUser(LostTableSentence(storeName(), *lost), MessageIcon::Stop);
+        return !lost;
+    }
+    const QString sentence = missing.size() == probed
+                                 ? ForeignDatabaseSentence(storeName())
+                                 : FailureSentence({FailureKind::MissingTable, missing.first()}, storeName());
+    tellUser(FailureText(sentence, firstMissing), MessageIcon::Stop);
+    return false;
 }
 
 int Database::reportConnectFailure()
 {
-    QString text = diagnosticOf(SQL_HANDLE_DBC, m_dbc);
+    QString text = diagnosticOf(SQL_HANDLE_DBC, m_dbc).text;
     if (text.isEmpty())
-        text = diagnosticOf(SQL_HANDLE_ENV, m_env);
-    if (text.isEmpty())
-        text = QStringLiteral("Databasen kunne ikke åpnes.");
-    tellUser(text, MessageIcon::Stop);
+        text = diagnosticOf(SQL_HANDLE_ENV, m_env).text;
+    tellUser(FailureText(ConnectFailureSentence(m_connectionString), text), MessageIcon::Stop);
     DbDisconnect();
     return 0;
+}
+
+QString Database::storeName() const
+{
+    return StoreName(m_connectionString);
 }
 
 QString Database::dbmsName() const
@@ -180,7 +191,7 @@ int Database::DbDisconnect()
     m_databaseFile.clear();
     m_workgroupFile.clear();
     m_connectionString.clear();
-    m_transactionFailure.clear();
+    m_transactionFailure = {};
     if (m_dbc) {
         // A statement still open would otherwise free its handle after the connection's.
         releaseStatements(false);
@@ -200,34 +211,41 @@ int Database::DbDisconnect()
     return 0;
 }
 
+Diagnostic Database::connectionDiagnostic() const
+{
+    Diagnostic d = diagnosticOf(SQL_HANDLE_DBC, m_dbc);
+    if (d.text.isEmpty())
+        d = m_transactionFailure;
+    return d.text.isEmpty() ? diagnosticOf(SQL_HANDLE_ENV, m_env) : d;
+}
+
 QString Database::diagnostic(SQLHSTMT statement) const
 {
-    if (statement)
-        return diagnosticOf(SQL_HANDLE_STMT, statement);
-    QString text = diagnosticOf(SQL_HANDLE_DBC, m_dbc);
-    if (text.isEmpty())
-        text = m_transactionFailure;
-    return text.isEmpty() ? diagnosticOf(SQL_HANDLE_ENV, m_env) : text;
+    return statement ? diagnosticOf(SQL_HANDLE_STMT, statement).text : connectionDiagnostic().text;
+}
+
+Diagnostic Database::lastDiagnostic(SQLHSTMT statement) const
+{
+    const Diagnostic d = statement ? diagnosticOf(SQL_HANDLE_STMT, statement) : Diagnostic{};
+    return d.text.isEmpty() ? connectionDiagnostic() : d;
+}
+
+DatabaseFailure Database::failureOf(SQLHSTMT statement) const
+{
+    return ClassifyFailure(lastDiagnostic(statement), m_sqlite);
 }
 
 QString Database::errorText(SQLHSTMT statement) const
 {
-    QString text = diagnostic(statement);
-    if (text.isEmpty() && statement)
-        text = diagnostic(nullptr);
+    const Diagnostic d = lastDiagnostic(statement);
     // Some failures (a missing row) leave no diagnostic; an empty box would tell nothing.
-    if (text.isEmpty())
-        text = QStringLiteral("Databasen svarte uten feilmelding.");
-    return text;
+    const QString text = d.text.isEmpty() ? QStringLiteral("Databasen svarte uten feilmelding.") : d.text;
+    return FailureText(FailureSentence(ClassifyFailure(d, m_sqlite), storeName()), text);
 }
 
 int Database::DbReportError(SQLHSTMT statement)
 {
-    bool busy = m_transactionFailureBusy && !statement && diagnosticOf(SQL_HANDLE_DBC, m_dbc).isEmpty();
-    if (!busy)
-        busy = statement ? isBusyDiagnostic(SQL_HANDLE_STMT, statement, m_sqlite)
-                         : isBusyDiagnostic(SQL_HANDLE_DBC, m_dbc, m_sqlite);
-    if (busy)
+    if (failureOf(statement).kind == FailureKind::Busy)
         ++m_busyFailures;
     tellUser(errorText(statement), MessageIcon::Stop);
     return 0;
@@ -238,10 +256,8 @@ bool Database::runTransactionStatement(const char* sql, bool report)
     Statement s(*this);
     if (s.execDirect(QLatin1String(sql)))
         return true;
-    if (m_transactionFailure.isEmpty()) { // the rollback after a failed commit keeps its reason
-        m_transactionFailure = s.errorText();
-        m_transactionFailureBusy = isBusyDiagnostic(SQL_HANDLE_STMT, s.handle(), m_sqlite);
-    }
+    if (m_transactionFailure.text.isEmpty()) // the rollback after a failed commit keeps its reason
+        m_transactionFailure = lastDiagnostic(s.handle());
     if (report)
         s.report();
     return false;
@@ -251,8 +267,7 @@ bool Database::beginTransaction(bool snapshot)
 {
     if (!m_dbc || m_inTransaction)
         return false;
-    m_transactionFailure.clear();
-    m_transactionFailureBusy = false;
+    m_transactionFailure = {};
     if (m_sqlite && !snapshot) {
         // The driver begins deferred: a job that reads before it writes would then hold a
         // read lock while another program writes, and SQLite refuses its write at once rather
@@ -341,206 +356,6 @@ void Transaction::rollback()
     m_done = true;
     if (m_owner)
         m_db.endTransaction(false);
-}
-
-Statement::Statement(Database& db)
-    : m_db(&db)
-{
-    if (!db.handle() || !SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, db.handle(), &m_stmt)))
-        m_stmt = nullptr;
-    db.m_statements.push_back(this);
-}
-
-Statement::~Statement()
-{
-    if (m_stmt)
-        SQLFreeHandle(SQL_HANDLE_STMT, m_stmt);
-    if (m_db)
-        std::erase(m_db->m_statements, this);
-}
-
-int Statement::report()
-{
-    if (m_db)
-        return m_db->DbReportError(m_stmt);
-    tell(QStringLiteral("Forbindelsen til databasen er lukket."), MessageIcon::Stop);
-    return 0;
-}
-
-QString Statement::errorText() const
-{
-    return m_db ? m_db->errorText(m_stmt) : QStringLiteral("Forbindelsen til databasen er lukket.");
-}
-
-bool Statement::prepare(const QString& sql)
-{
-    QByteArray text = sql.toUtf8();
-    return m_stmt && succeeded(SQLPrepare(m_stmt, reinterpret_cast<SQLCHAR*>(text.data()), SQLINTEGER(text.size())));
-}
-
-bool Statement::bindInt(int position, int value)
-{
-    if (!m_stmt)
-        return false;
-    SQLINTEGER& slot = m_ints.emplace_back(value);
-    return succeeded(SQLBindParameter(m_stmt, SQLUSMALLINT(position), SQL_PARAM_INPUT, SQL_C_SLONG, SQL_INTEGER, 0, 0,
-                                      &slot, 0, nullptr));
-}
-
-bool Statement::bindText(int position, const QString& text)
-{
-    if (!m_stmt)
-        return false;
-    QByteArray& bytes = m_texts.emplace_back(text.toUtf8());
-    SQLLEN& length = m_indicators.emplace_back(SQLLEN(bytes.size()));
-    // The column size is in characters; the bytes of UTF-8 may be more.
-    const SQLULEN columnSize = SQLULEN(std::max<qsizetype>(text.size(), 1));
-    return succeeded(SQLBindParameter(m_stmt, SQLUSMALLINT(position), SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR,
-                                      columnSize, 0, bytes.data(), SQLLEN(bytes.size()), &length));
-}
-
-bool Statement::bindNull(int position)
-{
-    if (!m_stmt)
-        return false;
-    SQLLEN& indicator = m_indicators.emplace_back(SQLLEN(SQL_NULL_DATA));
-    return succeeded(SQLBindParameter(m_stmt, SQLUSMALLINT(position), SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 1, 0,
-                                      nullptr, 0, &indicator));
-}
-
-bool Statement::bindDate(int position, const Date& date)
-{
-    if (!m_stmt)
-        return false;
-    SQL_DATE_STRUCT& slot = m_dates.emplace_back(SQL_DATE_STRUCT{date.year, SQLUSMALLINT(date.month),
-                                                                 SQLUSMALLINT(date.day)});
-    const bool none = date.year == 0 && date.month == 0 && date.day == 0;
-    SQLLEN& indicator = m_indicators.emplace_back(none ? SQLLEN(SQL_NULL_DATA) : SQLLEN(sizeof(SQL_DATE_STRUCT)));
-    return succeeded(SQLBindParameter(m_stmt, SQLUSMALLINT(position), SQL_PARAM_INPUT, SQL_C_TYPE_DATE,
-                                      SQL_TYPE_DATE, 10, 0, &slot, sizeof slot, &indicator));
-}
-
-bool Statement::clearParameters()
-{
-    if (!m_stmt)
-        return false;
-    const bool cleared = succeeded(SQLFreeStmt(m_stmt, SQL_RESET_PARAMS));
-    m_ints.clear();
-    m_texts.clear();
-    m_dates.clear();
-    m_indicators.clear();
-    return cleared;
-}
-
-bool Statement::execute()
-{
-    if (!m_stmt)
-        return false;
-    const SQLRETURN rc = SQLExecute(m_stmt);
-    return succeeded(rc) || rc == SQL_NO_DATA;
-}
-
-bool Statement::execDirect(const QString& sql)
-{
-    if (!m_stmt)
-        return false;
-    QByteArray text = sql.toUtf8();
-    const SQLRETURN rc = SQLExecDirect(m_stmt, reinterpret_cast<SQLCHAR*>(text.data()), SQLINTEGER(text.size()));
-    return succeeded(rc) || rc == SQL_NO_DATA;
-}
-
-bool Statement::bindIntColumn(int column, SQLINTEGER* value, SQLLEN* indicator)
-{
-    return m_stmt && succeeded(SQLBindCol(m_stmt, SQLUSMALLINT(column), SQL_C_SLONG, value, 0, indicator));
-}
-
-Fetch Statement::fetch()
-{
-    if (!m_stmt)
-        return Fetch::Error;
-    const SQLRETURN rc = SQLFetch(m_stmt);
-    if (succeeded(rc))
-        return Fetch::Row;
-    return rc == SQL_NO_DATA ? Fetch::NoData : Fetch::Error;
-}
-
-bool Statement::closeCursor()
-{
-    return m_stmt && succeeded(SQLFreeStmt(m_stmt, SQL_CLOSE));
-}
-
-long Statement::rowCount() const
-{
-    SQLLEN rows = -1;
-    if (!m_stmt || !succeeded(SQLRowCount(m_stmt, &rows)))
-        return -1;
-    return long(rows);
-}
-
-std::optional<int> Statement::getInt(int column, bool* ok)
-{
-    SQLINTEGER value = 0;
-    SQLLEN indicator = 0;
-    const bool read = m_stmt && succeeded(SQLGetData(m_stmt, SQLUSMALLINT(column), SQL_C_SLONG, &value, 0, &indicator));
-    if (ok)
-        *ok = read;
-    if (!read || indicator == SQL_NULL_DATA)
-        return std::nullopt;
-    return int(value);
-}
-
-QString Statement::getText(int column, bool* ok)
-{
-    return QString::fromUtf8(getBytes(column, ok));
-}
-
-QByteArray Statement::getBytes(int column, bool* ok)
-{
-    // Read in pieces: a text never ends cut in the middle of a character.
-    QByteArray bytes;
-    char buffer[256];
-    bool read = m_stmt != nullptr;
-    while (read) {
-        SQLLEN indicator = 0;
-        const SQLRETURN rc = SQLGetData(m_stmt, SQLUSMALLINT(column), SQL_C_CHAR, buffer, sizeof buffer, &indicator);
-        if (rc == SQL_NO_DATA)
-            break;
-        if (!succeeded(rc)) {
-            read = false;
-            break;
-        }
-        if (indicator == SQL_NULL_DATA)
-            break;
-        const qsizetype chunk = (indicator == SQL_NO_TOTAL || indicator >= SQLLEN(sizeof buffer))
-                                    ? qsizetype(sizeof buffer - 1)
-                                    : qsizetype(indicator);
-        if (rc == SQL_SUCCESS && bytes.isEmpty()) {
-            // Nearly every text comes in one piece: no growing buffer (a whole archive is
-            // read this way).
-            if (ok)
-                *ok = true;
-            return QByteArray(buffer, chunk);
-        }
-        bytes.append(buffer, chunk);
-        if (rc == SQL_SUCCESS)
-            break;
-    }
-    if (ok)
-        *ok = read;
-    return bytes;
-}
-
-Date Statement::getDate(int column, bool* ok)
-{
-    SQL_DATE_STRUCT value{};
-    SQLLEN indicator = 0;
-    const bool read = m_stmt
-                      && succeeded(SQLGetData(m_stmt, SQLUSMALLINT(column), SQL_C_TYPE_DATE, &value, sizeof value, &indicator));
-    if (ok)
-        *ok = read;
-    if (!read || indicator == SQL_NULL_DATA)
-        return Date{};
-    return Date{int16_t(value.year), int16_t(value.month), int16_t(value.day)};
 }
 
 QString ReadOnlyDatabaseFile(const Database& db)

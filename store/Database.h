@@ -1,8 +1,10 @@
 #pragma once
 // The one ODBC connection of the program, the statement helper every table uses, and the
-// report of a failed call (the driver's own text, captioned "TAVLO-II").
+// report of a failed call (the driver's own text, captioned "TAVLO-II", after a sentence that
+// names the database when the failure is the database's state).
 
 #include "model/Dates.h"
+#include "store/DatabaseFailure.h"
 #include "store/NormCache.h"
 #include "vandrel/MessageSink.h"
 
@@ -29,11 +31,12 @@ public:
 
     // Opens the database through the connection template of the workgroup file, filled with
     // the database path, the workgroup path, the account and its password. name plays no part.
-    // 1 on success; 0 after the driver's message.
+    // 1 on success; 0 after saying what is wrong, the driver's text after it.
     int DbConnect(const QString& name, const QString& account, const QString& password,
                   const QString& databasePath, const QString& workgroupPath);
-    // Connects with a complete connection string. probe looks for every table the program
-    // uses, since a file that is not a database (or lacks a table) connects without complaint.
+    // Connects with a complete connection string. probe reads every table the program uses,
+    // since a file that is not a database (or lacks a table) connects without complaint, and
+    // refuses a database that lost a table it once had (LostSchemaTable).
     int connectWith(const QString& connectionString, bool probe = true);
     // Frees the statements still open on the connection first; they stay usable as objects
     // and answer every call with failure.
@@ -47,6 +50,8 @@ public:
     // The string this connection was made with, so that another thread can open its own
     // connection to the same store (ODBC handles stay with the thread that made them).
     QString connectionString() const { return m_connectionString; }
+    // The database as messages name it (store/DatabaseFailure.h); empty when not connected.
+    QString storeName() const;
 
     // Where this connection's own messages go instead of the program's sink: a connection
     // used off the GUI thread keeps them for the GUI thread to show. nullptr: the program's.
@@ -67,7 +72,10 @@ public:
     int busyFailures() const { return m_busyFailures; }
     // The last diagnostic text of the statement or connection, without showing it.
     QString diagnostic(SQLHSTMT statement = nullptr) const;
-    // The text DbReportError would show now.
+    // What the last failure of the statement (else of the connection) says of the database.
+    DatabaseFailure failureOf(SQLHSTMT statement = nullptr) const;
+    // The text DbReportError would show now: the system's sentence, when the failure is the
+    // database's state, then the driver's text.
     QString errorText(SQLHSTMT statement = nullptr) const;
 
     SQLHDBC handle() const { return m_dbc; }
@@ -91,6 +99,8 @@ private:
     friend class Statement;
     int reportConnectFailure();
     bool probeTables();
+    Diagnostic connectionDiagnostic() const;
+    Diagnostic lastDiagnostic(SQLHSTMT statement) const;
     void releaseStatements(bool forget);
     void raiseIsolationForSnapshot();
     bool runTransactionStatement(const char* sql, bool report);
@@ -102,8 +112,7 @@ private:
     bool m_sqliteTransaction = false; // begun and ended by statements, not by the driver
     int m_busyFailures = 0;
     // Why the last begin or commit failed: its statement is gone when the caller asks.
-    QString m_transactionFailure;
-    bool m_transactionFailureBusy = false;
+    Diagnostic m_transactionFailure;
     SQLUINTEGER m_isolationToRestore = 0; // 0: none changed
     QString m_databaseFile;
     QString m_workgroupFile;

@@ -1,6 +1,7 @@
 #include "store/Schema.h"
 
 #include "store/Database.h"
+#include "store/DatabaseFailure.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -76,15 +77,63 @@ QStringList SchemaTables()
 
 QStringList SchemaTablesAddedLater()
 {
-    return {QStringLiteral("LOGG")};
+    return {QStringLiteral("LOGG"), kSchemaAdditionsTable};
 }
 
 namespace {
 
-bool tableExists(Database& db, const QString& table)
+enum class Presence { Present, Missing, Unknown };
+
+Presence tablePresence(Database& db, const QString& table)
 {
     Statement probe(db);
-    return probe.execDirect(QStringLiteral("SELECT 1 FROM %1 WHERE 1 = 0").arg(table));
+    if (probe.execDirect(QStringLiteral("SELECT 1 FROM %1 WHERE 1 = 0").arg(table)))
+        return Presence::Present;
+    // A lock or a damaged file says nothing of whether the table is there.
+    return db.failureOf(probe.handle()).kind == FailureKind::MissingTable ? Presence::Missing : Presence::Unknown;
+}
+
+// The added tables the database names as its own: none without the record (a database older
+// than it); nullopt when the record cannot be read.
+std::optional<QStringList> recordedTables(Database& db)
+{
+    switch (tablePresence(db, kSchemaAdditionsTable)) {
+    case Presence::Missing:
+        return QStringList();
+    case Presence::Unknown:
+        return std::nullopt;
+    case Presence::Present:
+        break;
+    }
+    Statement s(db);
+    if (!s.execDirect(QStringLiteral("SELECT TABELL FROM %1").arg(kSchemaAdditionsTable)))
+        return std::nullopt;
+    QStringList tables;
+    for (;;) {
+        const Fetch fetched = s.fetch();
+        if (fetched == Fetch::NoData)
+            return tables;
+        if (fetched == Fetch::Error)
+            return std::nullopt;
+        tables.append(s.getText(1).trimmed().toUpper());
+    }
+}
+
+// The added tables the record stands guard over: all but the record itself.
+QStringList guardedTables()
+{
+    QStringList tables = SchemaTablesAddedLater();
+    tables.removeAll(kSchemaAdditionsTable);
+    return tables;
+}
+
+bool recordTable(Database& db, const QString& table)
+{
+    // Another program may be bringing the same database up to date.
+    Statement s(db);
+    return s.execDirect(QStringLiteral("INSERT INTO %1 (TABELL) SELECT '%2' WHERE NOT EXISTS "
+                                       "(SELECT 1 FROM %1 WHERE TABELL = '%2')")
+                            .arg(kSchemaAdditionsTable, table));
 }
 
 // Databases made on a server before digests were kept have room for ten characters only.
@@ -103,38 +152,65 @@ bool widenPasswordColumn(Database& db)
     return alter.execDirect(QStringLiteral("ALTER TABLE SEC ALTER COLUMN PASSWORD TYPE VARCHAR(255)"));
 }
 
+// Makes the missing tables and names the added ones in the record, all or nothing.
+bool addTables(Database& db, StoreKind store, const QStringList& missing, const QStringList& toRecord)
+{
+    Transaction transaction(db);
+    if (!transaction.started())
+        return false;
+    for (const QString& statement : SchemaStatements(store)) {
+        if (!missing.contains(createdTable(statement)))
+            continue;
+        // Another program may be making it at the same moment.
+        QString sql = statement;
+        sql.replace(QStringLiteral("CREATE TABLE "), QStringLiteral("CREATE TABLE IF NOT EXISTS "));
+        Statement create(db);
+        if (!create.execDirect(sql))
+            return false;
+    }
+    for (const QString& table : toRecord) {
+        if (!recordTable(db, table))
+            return false;
+    }
+    return transaction.commit();
+}
+
 } // namespace
+
+std::optional<QString> LostSchemaTable(Database& db)
+{
+    const auto recorded = recordedTables(db);
+    if (!recorded)
+        return std::nullopt;
+    for (const QString& table : guardedTables()) {
+        if (recorded->contains(table) && tablePresence(db, table) == Presence::Missing)
+            return table;
+    }
+    return std::nullopt;
+}
 
 bool BringSchemaUpToDate(Database& db)
 {
     const bool server = db.dbmsName() == u"PostgreSQL";
-    const QStringList later = SchemaTablesAddedLater();
+    bool done = !server || widenPasswordColumn(db);
+    // Without the record nothing is made: a table it names is never made again, empty.
+    const auto recorded = recordedTables(db);
+    if (!recorded)
+        return false;
     QStringList missing;
-    for (const QString& table : later) {
-        if (!tableExists(db, table))
+    QStringList toRecord;
+    for (const QString& table : SchemaTablesAddedLater()) {
+        const bool guarded = table != kSchemaAdditionsTable;
+        if (guarded && recorded->contains(table))
+            continue;
+        if (tablePresence(db, table) != Presence::Present)
             missing.append(table);
+        if (guarded)
+            toRecord.append(table);
     }
-    bool done = true;
-    if (!missing.isEmpty()) {
-        Transaction transaction(db);
-        done = transaction.started();
-        for (const QString& statement : SchemaStatements(server ? StoreKind::Postgres : StoreKind::Sqlite)) {
-            if (!done || !missing.contains(createdTable(statement)))
-                continue;
-            // Another program may be making it at the same moment.
-            QString sql = statement;
-            sql.replace(QStringLiteral("CREATE TABLE "), QStringLiteral("CREATE TABLE IF NOT EXISTS "));
-            Statement create(db);
-            if (!create.execDirect(sql)) {
-                done = false;
-                break;
-            }
-        }
-        done = done && transaction.commit();
-    }
-    if (server)
-        done = widenPasswordColumn(db) && done;
-    return done;
+    if (missing.isEmpty() && toRecord.isEmpty())
+        return done;
+    return addTables(db, server ? StoreKind::Postgres : StoreKind::Sqlite, missing, toRecord) && done;
 }
 
 } // namespace tavlo

@@ -3,6 +3,8 @@
 
 #include <QStringList>
 
+#include <optional>
+
 namespace tavlo {
 
 enum class StoreKind { Sqlite, Postgres };
@@ -18,12 +20,19 @@ QStringList SchemaTables();
 // The tables a database made by an earlier version may lack; connecting makes them.
 QStringList SchemaTablesAddedLater();
 
+// The table in which a database names each of those tables once it has it.
+inline const QString kSchemaAdditionsTable = QStringLiteral("SKJEMATILLEGG");
+
 class Database;
 
-// Brings a database made by an earlier version up to today's tables: the access log is
-// created, and on a server the password column is widened for a digest. Quietly does nothing
-// where it cannot write (a read-only file): what then needs the new table fails with its
-// own message. false when something could not be done.
+// A table added later that this database had and has lost (the access log dropped), or
+// nullopt. A database older than the record of its tables has lost none.
+std::optional<QString> LostSchemaTable(Database& db);
+
+// Brings a database made by an earlier version up to today's tables: the access log and the
+// record of the added tables are created, and on a server the password column is widened for
+// a digest. Quietly does nothing where it cannot write (a read-only file): what then needs the
+// new table fails with its own message. false when something could not be done.
 bool BringSchemaUpToDate(Database& db);
 
 } // namespace tavlo

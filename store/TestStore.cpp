@@ -2,6 +2,7 @@
 
 #include "store/AccessLog.h"
 #include "store/CollectingSink.h"
+#include "store/DatabaseFailure.h"
 #include "store/PersonTable.h"
 #include "store/ScoreTables.h"
 #include "vandrel/MessageSink.h"
@@ -78,6 +79,9 @@ bool SaveTestMindingReadOnly(Database& db, TestRecord& test, bool isNew, QString
             tell(said[i], icons[i]);
         return false;
     }
+    // The lead above says what the store's own sentence would: only the driver's text follows.
+    for (QString& told : said)
+        told = FailureDetail(told);
     if (!said.isEmpty())
         text += QStringLiteral("\n\nMelding fra databasen: ") + said.join(u'\n');
     tell(text, MessageIcon::Exclamation);

@@ -11,6 +11,7 @@
 #include "archive/ArchiveScreen.h"
 #include "archive/Backup.h"
 #include "report/Printing.h"
+#include "resources/StringTable.h"
 #include "store/AccessLog.h"
 #include "store/ExportFile.h"
 #include "store/NewDatabase.h"
@@ -200,6 +201,65 @@ TEST_P(Round, EveryStepOfARoundIsLoggedInOrderWithItsPersonNumber)
 }
 
 INSTANTIATE_TEST_SUITE_P(Stores, Round, ::testing::Values(StoreKind::Sqlite, StoreKind::Postgres),
+                         [](const auto& info) { return info.param == StoreKind::Sqlite ? "Sqlite" : "Postgres"; });
+
+class LogTable : public ::testing::TestWithParam<StoreKind> {
+protected:
+    static int count(Database& db, const QString& sql)
+    {
+        Statement s(db);
+        EXPECT_TRUE(s.execDirect(sql) && s.fetch() == Fetch::Row) << str(s.diagnostic());
+        return s.getInt(1).value_or(-1);
+    }
+};
+
+TEST_P(LogTable, ALogOnceMadeIsNeverMadeAgainEmptyButAnOlderDatabaseGetsOne)
+{
+    TempDatabase t(GetParam());
+    const QString named = GetParam() == StoreKind::Sqlite ? t.databasePath() : t.serverDatabase();
+    const QString recorded = QStringLiteral("SELECT COUNT(*) FROM SKJEMATILLEGG WHERE TABELL = 'LOGG'");
+    ASSERT_EQ(count(t.db, recorded), 1) << "a new database records its log";
+
+    // Made before the record was kept: connecting records the log it has.
+    t.exec(QStringLiteral("DROP TABLE SKJEMATILLEGG"));
+    {
+        Database db;
+        ASSERT_TRUE(t.connect(db));
+    }
+    EXPECT_EQ(count(t.db, recorded), 1);
+
+    // The log dropped: the tool and the program refuse the database, and no log is made.
+    t.exec(QStringLiteral("DROP TABLE LOGG"));
+    const auto run = runCli({QStringLiteral("log"), t.folder()});
+    EXPECT_EQ(run.status, 1);
+    const QStringList err = lines(run.err);
+    ASSERT_EQ(err.size(), 2) << str(run.err);
+    const QString prefix = QStringLiteral("TAVLO-II: ");
+    EXPECT_TRUE(err[0].startsWith(prefix + QStringLiteral("Databasen "))) << str(err[0]);
+    EXPECT_TRUE(err[0].contains(named)) << str(err[0]);
+    EXPECT_TRUE(err[0].contains(QStringLiteral("mangler tilgangsloggen (tabellen LOGG), som den har hatt. Programmet "
+                                               "lager ikke en ny, tom logg i stedet.")))
+        << str(err[0]);
+    EXPECT_EQ(err[1], prefix + LoadString(60));
+    {
+        RecordingSink sink;
+        Database db;
+        EXPECT_FALSE(t.connect(db));
+        EXPECT_EQ(sink.texts(), QStringList{err[0].mid(prefix.size())});
+    }
+    EXPECT_FALSE(Statement(t.db).execDirect(QStringLiteral("SELECT 1 FROM LOGG")));
+
+    // Without the record as well it is a database from before the log: it gets one, empty.
+    t.exec(QStringLiteral("DROP TABLE SKJEMATILLEGG"));
+    RecordingSink sink;
+    Database db;
+    ASSERT_TRUE(t.connect(db)) << str(sink.texts().join(u'\n'));
+    EXPECT_TRUE(sink.messages.isEmpty());
+    EXPECT_EQ(count(t.db, QStringLiteral("SELECT COUNT(*) FROM LOGG")), 0);
+    EXPECT_EQ(count(t.db, recorded), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Stores, LogTable, ::testing::Values(StoreKind::Sqlite, StoreKind::Postgres),
                          [](const auto& info) { return info.param == StoreKind::Sqlite ? "Sqlite" : "Postgres"; });
 
 TEST(AccessLog, ARowThatCannotBeWrittenLeavesEveryActionUndone)

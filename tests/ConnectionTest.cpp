@@ -1,10 +1,12 @@
 #include "Cli.h"
+#include "Str.h"
 #include "DamagedDatabase.h"
 #include "RecordingSink.h"
 #include "TempDatabase.h"
 #include "Unprivileged.h"
 #include "resources/StringTable.h"
 #include "store/ConnectionString.h"
+#include "store/DatabaseFailure.h"
 #include "store/NewDatabase.h"
 #include "store/PersonTable.h"
 #include "store/TestStore.h"
@@ -22,33 +24,66 @@
 using namespace tavlo;
 using tavlo::test::Damage;
 using tavlo::test::RecordingSink;
+using tavlo::test::str;
 using tavlo::test::TempDatabase;
 
 namespace {
 
-// Every command that opens the database: status 1 (a signal would show as its number), the
-// driver's reason, then the system's connection message.
+// The tool's jobs that open the database, each with what it needs besides (an output file, a
+// norm file that passes the check made before connecting).
+struct Job {
+    QString name;
+    QStringList args;
+};
+
+QList<Job> jobsThatOpenTheDatabase(const QString& folder, const QTemporaryDir& scratch)
+{
+    QFile norms(scratch.filePath(QStringLiteral("normer.csv")));
+    EXPECT_TRUE(norms.open(QIODevice::WriteOnly));
+    norms.write("DELSKALA,DELGRUPP\nAI,x\n");
+    const QString in = scratch.filePath(QStringLiteral("inn.txt"));
+    const QString out = scratch.filePath(QStringLiteral("ut"));
+    return {
+        {QStringLiteral("score"), {QStringLiteral("score"), folder, QStringLiteral("1")}},
+        {QStringLiteral("report"), {QStringLiteral("report"), folder, QStringLiteral("1")}},
+        {QStringLiteral("list"), {QStringLiteral("list"), folder}},
+        {QStringLiteral("export"), {QStringLiteral("export"), folder, out}},
+        {QStringLiteral("backup"), {QStringLiteral("backup"), folder, out}},
+        {QStringLiteral("import"), {QStringLiteral("import"), folder, in}},
+        {QStringLiteral("import-norms"), {QStringLiteral("import-norms"), folder, norms.fileName()}},
+        {QStringLiteral("log"), {QStringLiteral("log"), folder}},
+        {QStringLiteral("user list"), {QStringLiteral("user"), QStringLiteral("list"), folder}},
+        {QStringLiteral("user add"), {QStringLiteral("user"), QStringLiteral("add"), folder, QStringLiteral("nyansatt")}},
+        {QStringLiteral("user remove"), {QStringLiteral("user"), QStringLiteral("remove"), folder, QStringLiteral("demo")}},
+    };
+}
+
+// The message of a refused run: its stderr without the prefix of the tool's sink (score and
+// report have their own) and without the system's connection message, which must end it.
+QString messageBeforeTheConnectionMessage(const QString& err)
+{
+    const QString prefix = err.startsWith(u"MESSAGE\t") ? QStringLiteral("MESSAGE\t") : QStringLiteral("TAVLO-II: ");
+    const QString last = u'\n' + prefix + LoadString(60) + u'\n';
+    EXPECT_TRUE(err.startsWith(prefix)) << err.toStdString();
+    EXPECT_TRUE(err.endsWith(last)) << err.toStdString();
+    return err.mid(prefix.size(), err.size() - prefix.size() - last.size());
+}
+
+// Every job on one damaged folder: status 1 (a signal would show as its number), nothing on
+// stdout, the system's sentence first, the driver's text after it, the connection message last.
 void expectCliRefuses(const Damage& damage)
 {
     TempDatabase t;
     tavlo::test::applyDamage(t, damage);
-    const auto score = tavlo::test::runCli({QStringLiteral("score"), t.folder(), QStringLiteral("1")});
-    EXPECT_EQ(score.status, 1) << score.err.toStdString();
-    EXPECT_TRUE(score.out.isEmpty());
-    const QStringList err = tavlo::test::lines(score.err);
-    ASSERT_EQ(err.size(), 2) << score.err.toStdString();
-    EXPECT_TRUE(err[0].startsWith(u"MESSAGE\t") && err[0].contains(damage.driverSays)) << err[0].toStdString();
-    EXPECT_EQ(err[1], QStringLiteral("MESSAGE\t") + LoadString(60));
-
-    QTemporaryDir dir;
-    QFile norms(dir.filePath(QStringLiteral("normer.csv")));
-    ASSERT_TRUE(norms.open(QIODevice::WriteOnly));
-    norms.write("DELSKALA,DELGRUPP\nAI,x\n");
-    norms.close();
-    const auto import = tavlo::test::runCli({QStringLiteral("import-norms"), t.folder(), norms.fileName()});
-    EXPECT_EQ(import.status, 1) << import.err.toStdString();
-    EXPECT_TRUE(import.err.contains(damage.driverSays)) << import.err.toStdString();
-    EXPECT_TRUE(import.err.endsWith(LoadString(60) + u'\n')) << import.err.toStdString();
+    QTemporaryDir scratch;
+    for (const Job& job : jobsThatOpenTheDatabase(t.folder(), scratch)) {
+        SCOPED_TRACE(job.name.toStdString());
+        const auto run = tavlo::test::runCli(job.args, "hemmelig1\n");
+        EXPECT_EQ(run.status, 1) << run.err.toStdString();
+        EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
+        tavlo::test::expectSentenceFirst(messageBeforeTheConnectionMessage(run.err), damage, t.databasePath());
+        EXPECT_FALSE(QFile::exists(scratch.filePath(QStringLiteral("ut")))) << "a refused job leaves no file";
+    }
 }
 
 int connect(const QString& folder)
@@ -118,7 +153,7 @@ TEST(Connection, MissingDatabaseFileIsAnErrorAndNotANewDatabase)
     EXPECT_EQ(QDir(t.folder()).entryList(QDir::Files), QStringList{QStringLiteral("Virod.mdw")});
 }
 
-TEST(Connection, CorruptDatabaseFileGivesTheDriversMessage)
+TEST(Connection, CorruptDatabaseFileIsNamedBeforeTheDriversMessage)
 {
     TempDatabase t;
     t.db.DbDisconnect();
@@ -133,7 +168,10 @@ TEST(Connection, CorruptDatabaseFileGivesTheDriversMessage)
     file.close();
     EXPECT_EQ(connect(t.folder()), 0);
     ASSERT_EQ(sink.messages.size(), 1);
-    EXPECT_TRUE(sink.messages[0].text.contains(u"not a database")) << sink.messages[0].text.toStdString();
+    const QString text = sink.messages[0].text;
+    EXPECT_TRUE(text.startsWith(QStringLiteral("Databasen %1 er skadet og kan ikke brukes.").arg(t.databasePath())))
+        << text.toStdString();
+    EXPECT_TRUE(text.endsWith(u"\n\n[SQLite]file is not a database (26)")) << text.toStdString();
 }
 
 TEST(Connection, MissingOrEmptyWorkgroupFileIsNamed)
@@ -170,15 +208,106 @@ TEST(Connection, ReadOnlyDatabaseRefusesTheSaveAndSaysSo)
     NewTestRecord(test);
     test.person.NAMN = QStringLiteral("Kari");
     EXPECT_FALSE(SaveTest(db, test, true));
-    // The driver's own reason comes first.
+    // The file named first, the driver's own reason after it.
     ASSERT_FALSE(sink.messages.isEmpty());
-    EXPECT_TRUE(sink.messages.first().text.contains(u"readonly")) << sink.texts().join(u'\n').toStdString();
+    const QString text = sink.messages.first().text;
+    EXPECT_TRUE(text.startsWith(QStringLiteral("Databasen %1 kan bare leses").arg(t.databasePath()))) << str(text);
+    EXPECT_TRUE(text.contains(u"\n\n[SQLite]attempt to write a readonly database")) << str(text);
     EXPECT_EQ(test.person.ID, 0);
 }
 
-TEST(Connection, EveryKindOfDamagedDatabaseEndsTheCommandsCleanly)
+TEST(Connection, FailuresWhileInUseNameTheDatabaseFirstAndOthersAreTheDriversAlone)
 {
-    for (const Damage& damage : tavlo::test::damagedDatabases()) {
+    struct Case {
+        const char* name;
+        std::function<void(TempDatabase&, Database& other)> meanwhile; // with the program connected
+        QString sql;
+        QString sentence; // empty: the driver's text alone
+        QString driverSays;
+    };
+    const Case cases[] = {
+        {"another program holds the lock past the wait",
+         [](TempDatabase& t, Database& other) {
+             ASSERT_TRUE(t.connect(other));
+             ASSERT_TRUE(Statement(other).execDirect(QStringLiteral("BEGIN EXCLUSIVE")));
+         },
+         QStringLiteral("SELECT COUNT(*) FROM TESTPERSON"), QStringLiteral("er i bruk av et annet program"),
+         QStringLiteral("\n\n[SQLite]database is locked (5)")},
+        {"a table dropped by another program", [](TempDatabase& t, Database&) { t.exec(QStringLiteral("DROP TABLE SEC")); },
+         QStringLiteral("SELECT COUNT(*) FROM SEC"), QStringLiteral("mangler tabellen SEC og kan ikke brukes"),
+         QStringLiteral("\n\n[SQLite]no such table: SEC (1)")},
+        {"a user that is there already", [](TempDatabase&, Database&) {},
+         QStringLiteral("INSERT INTO SEC (USERID, PASSWORD) VALUES ('demo', 'x')"), QString(),
+         QStringLiteral("[SQLite]UNIQUE constraint failed: SEC.USERID (19)")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDatabase t;
+        ASSERT_TRUE(WriteWorkgroupFile(t.workgroupPath(), QStringLiteral("DRIVER=SQLite3;Database=%1;NoCreat=1;Timeout=300"),
+                                       nullptr));
+        Database db;
+        ASSERT_TRUE(t.connect(db));
+        Database other;
+        c.meanwhile(t, other);
+        RecordingSink sink;
+        Statement s(db);
+        ASSERT_FALSE(s.execDirect(c.sql));
+        EXPECT_EQ(s.report(), 0);
+        ASSERT_EQ(sink.messages.size(), 1);
+        const QString text = sink.messages[0].text;
+        if (c.sentence.isEmpty()) {
+            EXPECT_EQ(text, c.driverSays);
+            continue;
+        }
+        EXPECT_TRUE(text.startsWith(QStringLiteral("Databasen %1 %2").arg(t.databasePath(), c.sentence))) << str(text);
+        EXPECT_TRUE(text.endsWith(c.driverSays)) << str(text);
+        EXPECT_EQ(FailureDetail(text), c.driverSays.mid(2)) << "what a caller with its own sentence shows";
+    }
+}
+
+// What the damaged files above cannot make the driver say.
+TEST(DatabaseFailure, EachStoreIsReadAsItReports)
+{
+    struct Case {
+        bool sqlite;
+        QByteArray state;
+        int native;
+        QString text;
+        FailureKind kind;
+        QString table;
+    };
+    const Case cases[] = {
+        {true, "HY000", 517, QStringLiteral("[SQLite]database is locked (517)"), FailureKind::Busy, {}},
+        {true, "HY000", 6, QStringLiteral("[SQLite]database table is locked (6)"), FailureKind::Busy, {}},
+        {true, "HY000", 1, QStringLiteral("[SQLite]no such table: main.SEC (1)"), FailureKind::MissingTable,
+         QStringLiteral("SEC")},
+        {true, "HY000", 1, QStringLiteral("[SQLite]near \"SELEC\": syntax error (1)"), FailureKind::Other, {}},
+        {true, "HY000", 13, QStringLiteral("[SQLite]database or disk is full (13)"), FailureKind::DiskFull, {}},
+        {false, "55P03", 7, QStringLiteral("ERROR: could not obtain lock on relation \"sec\""), FailureKind::Busy, {}},
+        {false, "40P01", 7, QStringLiteral("ERROR: deadlock detected"), FailureKind::Busy, {}},
+        {false, "42P01", 7, QStringLiteral("ERROR: relation \"public.logg\" does not exist;"), FailureKind::MissingTable,
+         QStringLiteral("LOGG")},
+        {false, "XX001", 7, QStringLiteral("ERROR: invalid page in block 0 of relation base/1/2"), FailureKind::Damaged, {}},
+        {false, "08S01", 35, QStringLiteral("server closed the connection unexpectedly"), FailureKind::Unreachable, {}},
+        {false, "23505", 7, QStringLiteral("ERROR: duplicate key value violates unique constraint"), FailureKind::Other, {}},
+        // The server's codes mean nothing to SQLite, and the other way round.
+        {false, "HY000", 5, QStringLiteral("five"), FailureKind::Other, {}},
+        {true, "42P01", 0, QStringLiteral("relation \"sec\" does not exist"), FailureKind::Other, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(str(c.text));
+        const DatabaseFailure failure = ClassifyFailure({c.state, c.native, c.text}, c.sqlite);
+        EXPECT_EQ(failure.kind, c.kind);
+        EXPECT_EQ(failure.table, c.table);
+        EXPECT_EQ(FailureSentence(failure, QStringLiteral("/d/TAVLO-II.mdb")).isEmpty(), c.kind == FailureKind::Other);
+    }
+}
+
+TEST(Connection, EveryKindOfDamagedDatabaseEndsEveryJobOfTheToolWithTheSentenceFirst)
+{
+    QList<Damage> kinds = tavlo::test::damagedDatabases();
+    kinds.append(tavlo::test::missingDatabase());
+    for (const Damage& damage : kinds) {
         SCOPED_TRACE(damage.name.toStdString());
         expectCliRefuses(damage);
     }

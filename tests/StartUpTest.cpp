@@ -78,7 +78,8 @@ Outcome startUp(AppContext& context, const QString& chosenFile = {}, int loginRe
     return outcome;
 }
 
-// The driver's reason, then the system's connection message, and no login.
+// The sentence that names the file, the driver's reason after it, then the system's
+// connection message, and no login.
 void expectRefusedConnection(const Damage& damage)
 {
     TempDatabase db;
@@ -91,7 +92,7 @@ void expectRefusedConnection(const Damage& damage)
     EXPECT_EQ(o.loginCalls, 0);
     EXPECT_FALSE(context.db.isConnected());
     ASSERT_EQ(sink.messages.size(), 2) << sink.texts().join(u'\n').toStdString();
-    EXPECT_TRUE(sink.messages[0].text.contains(damage.driverSays)) << sink.messages[0].text.toStdString();
+    tavlo::test::expectSentenceFirst(sink.messages[0].text, damage, db.databasePath());
     EXPECT_EQ(sink.messages[0].icon, MessageIcon::Stop);
     EXPECT_EQ(sink.messages[1].text, LoadString(60));
 }
@@ -255,7 +256,10 @@ TEST_F(StartUp, FailedConnectionAndCancelledLoginEndTheProgram)
     EXPECT_FALSE(o.started);
     EXPECT_EQ(o.loginCalls, 0);
     ASSERT_EQ(sink.messages.size(), 2);
-    EXPECT_TRUE(sink.messages[0].text.contains(u"not a database")) << sink.messages[0].text.toStdString();
+    EXPECT_TRUE(sink.messages[0].text.startsWith(QStringLiteral("Databasen %1 er skadet").arg(db.databasePath())))
+        << sink.messages[0].text.toStdString();
+    EXPECT_TRUE(sink.messages[0].text.endsWith(u"\n\n[SQLite]file is not a database (26)"))
+        << sink.messages[0].text.toStdString();
     EXPECT_EQ(sink.messages[1].text, LoadString(60));
 }
 
@@ -277,7 +281,7 @@ TEST_F(StartUp, RegistryThatCannotBeWrittenEndsWithE0915)
               QStringLiteral("Det oppsto en feil ved registreringen av registerverdi. Programmet avsluttes (E0915)"));
 }
 
-TEST_F(StartUp, EveryKindOfDamagedDatabaseEndsWithTheConnectionMessage)
+TEST_F(StartUp, EveryKindOfDamagedDatabaseIsNamedFirstAndEndsWithTheConnectionMessage)
 {
     for (const Damage& damage : tavlo::test::damagedDatabases()) {
         SCOPED_TRACE(damage.name.toStdString());

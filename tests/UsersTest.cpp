@@ -104,7 +104,9 @@ TEST(PasswordHash, DigestsAreSaltedSelfDescribingAndMatchOnlyTheirPassword)
 TEST_P(Users, APasswordKeptAsTypedLogsInOnceAndIsThenADigest)
 {
     TempDatabase t(GetParam());
-    // A database from before digests and the log: SEC as the old files had it.
+    // A database from before digests and the log: SEC as the old files had it, and no record of
+    // added tables.
+    t.exec(QStringLiteral("DROP TABLE SKJEMATILLEGG"));
     t.exec(QStringLiteral("DROP TABLE LOGG"));
     t.exec(QStringLiteral("DROP TABLE SEC"));
     t.exec(QStringLiteral("CREATE TABLE SEC (USERID VARCHAR(50) NOT NULL PRIMARY KEY, PASSWORD VARCHAR(10))"));

@@ -1,6 +1,7 @@
 #pragma once
 // The ways a database file can be wrong, each applied to a fresh database folder, with a
-// part of the message the driver gives for it.
+// part of the system's sentence that must lead the message and a part of the driver's text
+// that may only follow it.
 
 #include "TempDatabase.h"
 
@@ -13,16 +14,27 @@ namespace tavlo::test {
 
 struct Damage {
     QString name;
-    QString driverSays;
+    QString weSay;      // in the sentence that names the file and says what to do
+    QString driverSays; // after the sentence; empty where the driver has nothing to say
     std::function<void(TempDatabase&)> apply; // on a disconnected folder
 };
 
-// Random bytes, an empty file, a SQLite file of another program, each table of the schema
-// missing in turn, a folder in the file's place.
+// What the program's start and the tool meet alike: random bytes, an empty file, a SQLite file
+// of another program, a folder in the file's place, each table of the schema missing in turn,
+// the access log dropped, a truncated file, a damaged table page, a header of an unknown
+// format, a folder in the journal's place, and a lock another connection holds past the wait
+// (for as long as the folder's own connection lives).
 QList<Damage> damagedDatabases();
 // A file without read permission: only a user that is not root can see the difference.
 Damage unreadableDatabase();
+// No database file beside Virod.mdw. The tool's alone: the program looks for the file before it
+// connects, and offers the file choice.
+Damage missingDatabase();
 
 void applyDamage(TempDatabase& t, const Damage& damage);
+
+// The message leads with the system's sentence for the damage, on one line, naming file; the
+// driver's text comes only after a blank line.
+void expectSentenceFirst(const QString& message, const Damage& damage, const QString& file);
 
 } // namespace tavlo::test

@@ -21,6 +21,8 @@ public:
     QString folder() const { return m_dir.path() + QStringLiteral("/db"); }
     QString databasePath() const;
     QString workgroupPath() const;
+    // The server's database of this folder; empty for a SQLite file.
+    QString serverDatabase() const { return m_serverDatabase; }
     // A second, independent connection to the same database.
     bool connect(Database& db) const;
     // Runs one statement outside the program's code (to break the database on purpose); the
