@@ -266,6 +266,58 @@ TEST_F(PersonFormTest, RefusalsComeInOrderWithTheFocusOnTheFieldAndItsTextSelect
     EXPECT_EQ(ctx.test.person.TESTDATE, (Date{2012, 2, 29}));
 }
 
+TEST_F(PersonFormTest, ABirthDateAfterTheTestDateIsRefusedAndAFutureTestDateAsked)
+{
+    const auto typed = [](const QDate& d) { return d.toString(QStringLiteral("ddMMyyyy")); };
+    const QDate tomorrow = QDate::currentDate().addDays(1);
+    const QString wrongBorn = QStringLiteral("Feil fødselsdato. Endre til gyldig dato!");
+    const QString future = QStringLiteral("Testdatoen er etter dagens dato. Er det riktig?");
+    const QString young = QStringLiteral("Barnet är yngre än 3 år. Är det korrekt?");
+    const struct {
+        const char* what;
+        QString testDate, born;
+        QList<bool> answers; // empty: the default answer
+        QStringList messages;
+        int focus; // -1: accepted
+    } cases[] = {
+        {"born four years after the test", QStringLiteral("10122026"), QStringLiteral("01012030"), {}, {wrongBorn},
+         PersonForm::kBornDateField},
+        {"born the day after the test", QStringLiteral("15062012"), QStringLiteral("16062012"), {}, {wrongBorn},
+         PersonForm::kBornDateField},
+        {"born on the test date", QStringLiteral("15062012"), QStringLiteral("15062012"), {true}, {young}, -1},
+        {"tested tomorrow, by default not", typed(tomorrow), typed(tomorrow.addYears(-8)), {}, {future},
+         PersonForm::kTestDateField},
+        {"tested tomorrow, confirmed", typed(tomorrow), typed(tomorrow.addYears(-8)), {true}, {future}, -1},
+        {"tested tomorrow and born after", typed(tomorrow), typed(tomorrow.addDays(1)), {true}, {future, wrongBorn},
+         PersonForm::kBornDateField},
+        {"tested today", typed(QDate::currentDate()), typed(QDate::currentDate().addYears(-8)), {}, {}, -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        NewTestRecord(ctx.test);
+        open();
+        typeValid();
+        type(PersonForm::kTestDateField, c.testDate);
+        type(PersonForm::kBornDateField, c.born);
+        sink.messages.clear();
+        sink.answers = c.answers;
+        clickFortsett();
+        EXPECT_EQ(sink.texts(), c.messages);
+        for (const auto& m : sink.messages) {
+            EXPECT_EQ(m.question, m.text != wrongBorn) << m.text.toStdString();
+            EXPECT_EQ(m.icon, m.question ? MessageIcon::Question : MessageIcon::Exclamation);
+        }
+        EXPECT_EQ(accepted(), c.focus < 0);
+        if (c.focus < 0) {
+            EXPECT_EQ(FormatTypedDate(ctx.test.person.TESTDATE), c.testDate);
+            continue;
+        }
+        EXPECT_EQ(w.screen(), form);
+        EXPECT_EQ(focused(), c.focus);
+        EXPECT_EQ(f(c.focus)->selectedText(), f(c.focus)->text());
+    }
+}
+
 TEST_F(PersonFormTest, ATextThatSpreadsheetsRunAsAFormulaIsRefusedWhereItIsTyped)
 {
     const QString formula = QStringLiteral(
