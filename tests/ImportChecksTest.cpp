@@ -205,6 +205,7 @@ TEST_P(ImportValues, EveryValueTheProgramCouldNotHaveStoredIsRefusedNamingLineAn
         {"no test date", 3, {{"TESTDAT", ""}}, "TESTDAT", "Testdato må fylles inn!"},
         {"no birth date", 4, {{"FODELSED", ""}}, "FODELSED", "Fødselsdato må fylles inn!"},
         {"a year the form cannot take", 2, {{"FODELSED", "999 -02-03"}}, "FODELSED", "er ikke en dato"},
+        {"a year before the common era", 3, {{"FODELSED", "-999-02-03"}}, "FODELSED", "er ikke en dato"},
         {"born after the test date", 3, {{"TESTDAT", "2026-12-10"}, {"FODELSED", "2030-01-01"}}, "FODELSED",
          "fødselsdatoen 2030-01-01 er etter testdatoen 2026-12-10."},
         {"born the day after the test", 4, {{"TESTDAT", "2012-06-15"}, {"FODELSED", "2012-06-16"}}, "FODELSED",
