@@ -88,6 +88,13 @@ int testAge(QStringList args)
         tell(QStringLiteral("Feil fødselsdato. Endre til gyldig dato!"), MessageIcon::Exclamation);
         return kUsageError;
     }
+    if (BornAfterTest(*testDate, *bornDate)) {
+        tell(QStringLiteral("Feil fødselsdato. Endre til gyldig dato! Fødselsdatoen %1 er etter testdatoen %2, "
+                            "og da er det ingen testalder.")
+                 .arg(FormatDate(*bornDate), FormatDate(*testDate)),
+             MessageIcon::Exclamation);
+        return kFailure;
+    }
     print(FormatTestAge(ComputeTestAge(*testDate, *bornDate)));
     return 0;
 }

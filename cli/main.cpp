@@ -20,7 +20,8 @@ namespace tavlo::cli {
 namespace {
 
 const Command kCommands[] = {
-    {"test-age", "TESTDATE BIRTHDATE", "Skriver testalderen (år;måneder;dager). Datoer som DDMMÅÅÅÅ.", testAge},
+    {"test-age", "TESTDATE BIRTHDATE", "Skriver testalderen (år;måneder;dager). Datoer som DDMMÅÅÅÅ.\n"
+     "En fødselsdato etter testdatoen gir en melding på stderr og status 1.", testAge},
     {"init-db", "FOLDER --user NAME [--password PASSWORD] [--demo] [--server \"Server=HOST;Port=PORT;Database=DB\"]",
      "Lager en ny database med normene og én bruker (NAME, PASSWORD) i FOLDER.\n"
      "Uten --password skrives passordet to ganger i terminalen uten å vises (eller leses fra første linje\n"
@@ -72,6 +73,8 @@ const Command kCommands[] = {
      "Numrene i filen beholdes når ingen av dem er gitt ut i databasen fra før (flytting av et arkiv),\n"
      "og det høyeste gir plass til minst en million nye numre etter seg; ellers får testene nye numre,\n"
      "og hver test skrives som GAMMELT<TAB>NYTT.\n"
+     "Hver verdi må være en som programmet selv kunne ha lagret: det skjemaet og dialogene for råskårer og\n"
+     "Hukommelse for figurer godtar ved barnets testalder.\n"
      "En feil i filen skrives til stderr med linje og felt, og da lagres ingenting.",
      importTests},
     {"user", "add FOLDER NAME | remove FOLDER NAME | list FOLDER",

@@ -3,6 +3,7 @@
 #include "app/Look.h"
 #include "entry/TypingGuard.h"
 #include "model/TestRecord.h"
+#include "scoring/EntryRules.h"
 #include "vandrel/MessageSink.h"
 
 #include <QGuiApplication>
@@ -12,31 +13,13 @@
 #include <QRegularExpressionValidator>
 #include <QScreen>
 
+#include <climits>
+
 namespace tavlo {
 
 namespace {
 
 constexpr int kWidth = 345;
-
-struct Rule {
-    int highestCard; // cards are numbered 1 to this
-    int mostCards;
-};
-
-Rule ruleOf(int block, int years)
-{
-    static constexpr Rule kTrials[6] = {{4, 4}, {8, 4}, {10, 6}, {12, 6}, {16, 8}, {20, 10}};
-    // The delayed recall asks for the cards of the child's last trial.
-    if (block == 7)
-        return years <= 6 ? kTrials[4] : kTrials[5];
-    return kTrials[block - 1];
-}
-
-// Up to 4 years trials 1-4; from 5 years trials 2-6 and the delayed recall.
-bool blockShown(int block, int years)
-{
-    return years <= 4 ? block <= 4 : block >= 2;
-}
 
 // The trial shown beside the child's four may hold a stored test's cards: shown, not typed in.
 bool blockEnabled(int block, int years)
@@ -46,29 +29,6 @@ bool blockEnabled(int block, int years)
     if (block == 6)
         return years != 5 && years != 6;
     return true;
-}
-
-QString blockName(int block)
-{
-    return block == 7 ? QStringLiteral("Utsatt hukommelse") : QStringLiteral("Forsøk %1").arg(block);
-}
-
-QString invalidValueText(int block, int k)
-{
-    if (block == 7)
-        return QStringLiteral("Ugyldig verdi i rute %1, Utsatt hukommelse.").arg(k);
-    return QStringLiteral("Ugyldig verdi i rute %1, Forsøk %2").arg(k).arg(block);
-}
-
-QString tooManyText(int block, int count, int limit)
-{
-    return QStringLiteral("Det er fylt inn %1 kort på %2. Det kan registreres maks %3 kort på %2.")
-        .arg(QString::number(count), blockName(block), QString::number(limit));
-}
-
-QString duplicateText(int block)
-{
-    return blockName(block) + QStringLiteral(": Samme kort kan ikke registreres flere ganger.");
 }
 
 } // namespace
@@ -100,10 +60,10 @@ CardGridDialog::CardGridDialog(TestRecord& test, QWidget* parent)
 
     auto* digits = new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,2}")), this);
     for (int block = 1; block <= kBlockCount; ++block) {
-        const bool shown = blockShown(block, m_years);
+        const bool shown = CardBlockShown(block, m_years);
         const bool enabled = blockEnabled(block, m_years);
         const QPoint at = shown ? *next++ : QPoint();
-        auto* label = new QLabel(blockName(block), this);
+        auto* label = new QLabel(CardBlockName(block), this);
         label->setGeometry(at.x(), at.y(), 150, 20);
         label->setHidden(!shown);
         label->setEnabled(enabled);
@@ -139,7 +99,7 @@ CardGridDialog::CardGridDialog(TestRecord& test, QWidget* parent)
 
     // From 7 years the first trial shown is read-only: begin in the first that can be typed.
     for (int block = 1; block <= kBlockCount; ++block) {
-        if (blockShown(block, m_years) && blockEnabled(block, m_years)) {
+        if (CardBlockShown(block, m_years) && blockEnabled(block, m_years)) {
             cell(kCellsPerBlock * (block - 1) + 1)->setFocus();
             break;
         }
@@ -167,7 +127,7 @@ QLabel* CardGridDialog::blockLabel(int block) const
 bool CardGridDialog::checkCardGrid()
 {
     for (int block = 1; block <= kBlockCount; ++block) {
-        if (blockShown(block, m_years) && !checkBlock(block))
+        if (CardBlockShown(block, m_years) && !checkBlock(block))
             return false;
     }
     done(1);
@@ -176,39 +136,38 @@ bool CardGridDialog::checkCardGrid()
 
 bool CardGridDialog::checkBlock(int block)
 {
-    const Rule rule = ruleOf(block, m_years);
-    int count = 0;
-    bool twice = false;
-    std::array<bool, 21> seen{}; // by card number, 1-20
+    CardBlock values;
     for (int k = 1; k <= kCellsPerBlock; ++k) {
-        const int n = kCellsPerBlock * (block - 1) + k;
-        QLineEdit* edit = cell(n);
-        const QString text = edit->text();
+        const QString text = cell(kCellsPerBlock * (block - 1) + k)->text();
         bool number = true;
         const int value = text.isEmpty() ? NOT_ENTERED : text.toInt(&number);
-        if (!number || (value != NOT_ENTERED && (value < 1 || value > rule.highestCard))) {
-            tell(invalidValueText(block, k), MessageIcon::Exclamation);
-            edit->setFocus();
-            edit->selectAll();
-            return false;
-        }
-        // Copied as it passes: a later refusal keeps what was checked so far.
-        m_test.grid.cell(n) = value;
-        if (value != NOT_ENTERED) {
-            ++count;
-            twice = twice || seen[size_t(value)];
-            seen[size_t(value)] = true;
-        }
+        values[size_t(k - 1)] = number ? value : INT_MIN; // no card has that number
     }
-    if (count > rule.mostCards) {
-        tell(tooManyText(block, count, rule.mostCards), MessageIcon::Exclamation);
+    const CardRule rule = CardRuleOf(block, m_years);
+    const CardCheck check = CheckCardBlock(values, rule);
+    // Copied as they pass: a wrong card keeps the cells before it; counted and duplicate
+    // cards are all copied.
+    const int passed = check.fault == CardFault::InvalidCard ? check.cell - 1 : kCellsPerBlock;
+    for (int k = 1; k <= passed; ++k)
+        m_test.grid.cell(kCellsPerBlock * (block - 1) + k) = values[size_t(k - 1)];
+    switch (check.fault) {
+    case CardFault::None:
+        return true;
+    case CardFault::InvalidCard: {
+        QLineEdit* edit = cell(kCellsPerBlock * (block - 1) + check.cell);
+        tell(InvalidCardText(block, check.cell), MessageIcon::Exclamation);
+        edit->setFocus();
+        edit->selectAll();
         return false;
     }
-    if (twice) {
-        tell(duplicateText(block), MessageIcon::Exclamation);
+    case CardFault::TooManyCards:
+        tell(TooManyCardsText(block, check.count, rule.mostCards), MessageIcon::Exclamation);
+        return false;
+    case CardFault::CardTwice:
+        tell(CardTwiceText(block), MessageIcon::Exclamation);
         return false;
     }
-    return true;
+    return false;
 }
 
 } // namespace tavlo

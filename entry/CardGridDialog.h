@@ -2,6 +2,8 @@
 // Hukommelse for figurer: which card the child placed in which position of a 4 x 4 grid, one
 // grid per trial, checked and copied into the test record's cells MF1-MF112.
 
+#include "scoring/EntryRules.h"
+
 #include <QDialog>
 
 #include <array>
@@ -12,14 +14,13 @@ class QPushButton;
 
 namespace tavlo {
 
-struct TestRecord;
 class TypingGuard;
 
 class CardGridDialog : public QDialog {
     Q_OBJECT
 public:
-    static constexpr int kBlockCount = 7;
-    static constexpr int kCellsPerBlock = 16;
+    static constexpr int kBlockCount = kCardBlockCount;
+    static constexpr int kCellsPerBlock = kCardBlockCells;
 
     explicit CardGridDialog(TestRecord& test, QWidget* parent = nullptr);
 

@@ -361,23 +361,35 @@ int PersonForm::acceptPersonForm()
         kelmo.write(def.kelmoKey, text);
     }
 
-    const auto takeDate = [&](int id, Date& into, const QString& missing, const QString& wrong) {
+    const auto readDate = [&](int id, const QString& missing, const QString& wrong) {
         const QString text = field(id)->text();
         const auto date = ParseTypedDate(text);
-        if (!date) {
+        if (!date)
             refuse(id, text.isEmpty() ? missing : wrong);
-            return false;
-        }
-        into = *date;
-        kelmo.write(kFields[id].kelmoKey, text);
-        return true;
+        return date;
     };
-    if (!takeDate(kTestDateField, p.TESTDATE, QStringLiteral("Testdato må fylles inn!"),
-                  QStringLiteral("Feil testdato. Endre til gyldig dato!")))
+    const auto keepDate = [&](int id, Date& into, const Date& date) {
+        into = date;
+        kelmo.write(kFields[id].kelmoKey, field(id)->text());
+    };
+    const auto testDate = readDate(kTestDateField, QStringLiteral("Testdato må fylles inn!"),
+                                   QStringLiteral("Feil testdato. Endre til gyldig dato!"));
+    if (!testDate)
         return 0;
-    if (!takeDate(kBornDateField, p.BORNDATE, QStringLiteral("Fødselsdato må fylles inn!"),
-                  QStringLiteral("Feil fødselsdato. Endre til gyldig dato!")))
+    // Most likely a slip of the keyboard; asked before the date is taken, so No leaves it out.
+    if (IsAfter(*testDate, Today())
+        && !askYesNo(QStringLiteral("Testdatoen er etter dagens dato. Er det riktig?"), MessageIcon::Question, false)) {
+        focusField(kTestDateField);
         return 0;
+    }
+    keepDate(kTestDateField, p.TESTDATE, *testDate);
+    const QString wrongBorn = QStringLiteral("Feil fødselsdato. Endre til gyldig dato!");
+    const auto bornDate = readDate(kBornDateField, QStringLiteral("Fødselsdato må fylles inn!"), wrongBorn);
+    if (!bornDate)
+        return 0;
+    if (BornAfterTest(p.TESTDATE, *bornDate))
+        return refuse(kBornDateField, wrongBorn);
+    keepDate(kBornDateField, p.BORNDATE, *bornDate);
 
     const QString sex = field(kSexField)->text();
     if (sex != u"G" && sex != u"J")

@@ -5,7 +5,7 @@
 #include "entry/CardGridDialog.h"
 #include "entry/TypingGuard.h"
 #include "resources/StringTable.h"
-#include "scoring/NormTables.h"
+#include "scoring/EntryRules.h"
 #include "store/TestStore.h"
 #include "vandrel/MessageSink.h"
 
@@ -191,25 +191,20 @@ void RawScoreDialog::fillFromRecord()
 int RawScoreDialog::CheckRawScores()
 {
     const int years = m_context.test.testAge().years;
-    const int column = MaximaColumn(years);
     int refused = 0;
     for (int row = 1; row <= 60; ++row) {
         const MeasureInfo* m = measureAtEntryRow(row);
         const QString text = m_fields[size_t(row - 1)]->text().trimmed();
         bool number = true;
         const int value = text.isEmpty() ? NOT_ENTERED : text.toInt(&number);
-        const RawMaxima* maxima = normTables().rawMaxima(m->key);
-        const int max = maxima ? (*maxima)[size_t(column)] : 0;
-        if (!number || (value != NOT_ENTERED && max != 0 && (value < 0 || value > max))) {
+        if (!number || !RawScoreAllowed(m->key, value, years)) {
             refused = row;
             break;
         }
         m_context.test.scores[m->key] = value;
     }
-    const TestData& t = m_context.test.scores;
-    if (years >= 7 && t.DS_N + t.DS_REP + t.DS_R > 20) {
-        tell(QStringLiteral("Feilaktige verdier på Dyresortering. Summen av antallet feil (Nye sorteringsfeil Totalt samt Gjentatte sorteringer Totalt) og Riktige sorteringer Totalt kan ikke overstige 20. Se over og korriger feilaktige verdier."),
-             MessageIcon::Exclamation);
+    if (SortingSumTooHigh(m_context.test.scores, years)) {
+        tell(SortingSumText(), MessageIcon::Exclamation);
         focusRefused(field(measureInfo(Key::DS_N).entryRow));
         return 0;
     }

@@ -4,6 +4,8 @@
 
 #include <QDate>
 
+#include <tuple>
+
 namespace tavlo {
 
 TestAge ComputeTestAge(const Date& testDate, const Date& bornDate)
@@ -18,6 +20,11 @@ TestAge ComputeTestAge(const Date& testDate, const Date& bornDate)
         age.months += 12;
     }
     return age;
+}
+
+bool IsAfter(const Date& date, const Date& other)
+{
+    return std::tie(date.year, date.month, date.day) > std::tie(other.year, other.month, other.day);
 }
 
 namespace {

@@ -26,6 +26,15 @@ struct TestAge {
 // Years, months and days from birth to test, every month counted as 30 days.
 TestAge ComputeTestAge(const Date& testDate, const Date& bornDate);
 
+// Whether a date comes after another in the calendar.
+bool IsAfter(const Date& date, const Date& other);
+// A child born after the test date has no test age: the 30-day arithmetic would give a
+// negative one, scored as the youngest group.
+inline bool BornAfterTest(const Date& testDate, const Date& bornDate)
+{
+    return IsAfter(bornDate, testDate);
+}
+
 // A typed date: exactly eight digits DDMMYYYY that the calendar check accepts.
 std::optional<Date> ParseTypedDate(QStringView text);
 // The same reading without the calendar check, for the live test age while typing.

@@ -86,6 +86,11 @@ char32_t FromWindows1252(unsigned char byte)
     return it == std::end(kHighPunctuation) ? 0 : it->first;
 }
 
+bool BeginsLikeFormula(QStringView text)
+{
+    return !text.isEmpty() && QStringView(u"=+-@").contains(text.front());
+}
+
 std::optional<QString> CheckPersonText(const QString& label, const QString& text)
 {
     for (const char32_t c : text.toUcs4()) {
@@ -97,6 +102,11 @@ std::optional<QString> CheckPersonText(const QString& label, const QString& text
                 .arg(label, shown);
         }
     }
+    if (BeginsLikeFormula(text))
+        return QStringLiteral("Feltet \"%1\" kan ikke begynne med =, +, - eller @, fordi eksportfilen åpnes i "
+                              "regneark, som leser en slik tekst som en formel og kjører den. Fjern tegnet, eller "
+                              "skriv teksten på en annen måte.")
+            .arg(label);
     if (text.size() > kPersonTextLimit)
         return QStringLiteral("Teksten i feltet \"%1\" er for lang. Feltet kan ha høyst %2 tegn.")
             .arg(label)

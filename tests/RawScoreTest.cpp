@@ -208,6 +208,14 @@ TEST_F(RawScores, EachValueIsCheckedAgainstTheMaximumOfTheAge)
     sink.messages.clear();
     EXPECT_EQ(dialog->CheckRawScores(), 0);
     EXPECT_EQ(sink.texts(), QStringList{refusal(Key::KR_A)});
+
+    // Where the age sets no maximum, what the field can take: a stored -1 is refused.
+    open(9);
+    context.test.scores.BP = -1;
+    reopen();
+    sink.messages.clear();
+    EXPECT_EQ(dialog->CheckRawScores(), 0);
+    EXPECT_EQ(sink.texts(), QStringList{refusal(Key::BP)});
 }
 
 TEST_F(RawScores, SortingSumOverTwentyIsRefusedFirst)

@@ -37,6 +37,29 @@ inline TestRecord fixedTest(int id)
     return t;
 }
 
+// The person of fixedTest with scores and cards the entry dialogs take at every age: each
+// score 0-5 or none (the lowest maximum is 6, the sorting totals stay under 20), 999 and
+// three digits where no age has a maximum, and up to four cards numbered 1-4 in each trial,
+// with a card 10 beside them from trial 3 on.
+inline TestRecord storableTest(int id)
+{
+    TestRecord t = fixedTest(id);
+    for (const MeasureInfo& m : measures())
+        t.scores[m.key] = (id + m.column) % 6 == 0 ? NOT_ENTERED : (id * 7 + m.column) % 6;
+    t.scores.BP = 999;
+    t.scores.MO_A = 100 + id % 900;
+    t.grid = TestDataMF{};
+    for (int block = 1; block <= 7; ++block) {
+        const int cards = (id + block) % 5;
+        const auto cell = [&](int j) -> int& { return t.grid.cell(16 * (block - 1) + 1 + (id + block + 5 * j) % 16); };
+        for (int j = 0; j < cards; ++j)
+            cell(j) = j + 1;
+        if (block >= 3 && cards > 0)
+            cell(4) = 10;
+    }
+    return t;
+}
+
 // Which rows a person of the fixed archive has.
 enum class Rows { All, None, ScoresOnly, GridOnly };
 
