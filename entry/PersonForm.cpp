@@ -3,6 +3,7 @@
 #include "app/GuiSink.h"
 #include "app/Look.h"
 #include "app/MainWindow.h"
+#include "entry/Kelmo.h"
 #include "entry/TypingGuard.h"
 #include "model/Dates.h"
 #include "model/PersonText.h"
@@ -13,8 +14,6 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
-#include <QSettings>
-#include <QStandardPaths>
 #include <QValidator>
 
 #include <algorithm>
@@ -51,41 +50,6 @@ const FieldDef kFields[PersonForm::kFieldCount] = {
 
 constexpr int kFieldHeight = 25;
 const QString kHandednessLetters = QStringLiteral("VHAO"); // codes 1-4
-
-// The last accepted person, so the next child of the same session is quick to enter.
-class Kelmo {
-public:
-    Kelmo()
-        : m_file(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
-                     + QStringLiteral("/Brenmark Rezod/kelmo.ini"),
-                 QSettings::IniFormat)
-    {
-        m_file.beginGroup(QStringLiteral("PD"));
-    }
-
-    // At once, so what passed is kept even when a later field is refused. A file that cannot
-    // be written only costs the next Alt+S its texts.
-    void write(const char* key, const QString& value)
-    {
-        m_file.setValue(QLatin1String(key), value);
-        m_file.sync();
-    }
-
-    QString read(const char* key, const QString& absent) const
-    {
-        const QVariant value = m_file.value(QLatin1String(key));
-        if (!value.isValid())
-            return absent;
-        // An unquoted comma in a hand-edited file makes a list of the value.
-        const QString text = value.typeId() == QMetaType::QStringList ? value.toStringList().join(QStringLiteral(", "))
-                                                                       : value.toString();
-        // Read through a 128-character buffer, terminator included.
-        return text.left(127);
-    }
-
-private:
-    QSettings m_file;
-};
 
 // Sex and handedness hold capital letters, typed or pasted.
 class UpperCase : public QValidator {
@@ -358,7 +322,7 @@ int PersonForm::acceptPersonForm()
         if (const auto refusal = CheckPersonText(LoadString(def.labelId), text))
             return refuse(id, *refusal);
         p.*def.text = text;
-        kelmo.write(def.kelmoKey, text);
+        kelmo.keep(def.kelmoKey, text);
     }
 
     const auto readDate = [&](int id, const QString& missing, const QString& wrong) {
@@ -370,7 +334,7 @@ int PersonForm::acceptPersonForm()
     };
     const auto keepDate = [&](int id, Date& into, const Date& date) {
         into = date;
-        kelmo.write(kFields[id].kelmoKey, field(id)->text());
+        kelmo.keep(kFields[id].kelmoKey, field(id)->text());
     };
     const auto testDate = readDate(kTestDateField, QStringLiteral("Testdato må fylles inn!"),
                                    QStringLiteral("Feil testdato. Endre til gyldig dato!"));
@@ -395,7 +359,7 @@ int PersonForm::acceptPersonForm()
     if (sex != u"G" && sex != u"J")
         return refuse(kSexField, QStringLiteral("Kjønn må fylles inn!"));
     p.SEX = sex == u"G" ? 1 : 2;
-    kelmo.write(kFields[kSexField].kelmoKey, sex);
+    kelmo.keep(kFields[kSexField].kelmoKey, sex);
 
     // Not required: empty means not given; a text that is no code (pasted, or "?" from
     // kelmo.ini) keeps what the record had.
@@ -405,7 +369,7 @@ int PersonForm::acceptPersonForm()
     } else {
         if (hand.size() == 1 && kHandednessLetters.contains(hand))
             p.HANDEDNESS = int(kHandednessLetters.indexOf(hand)) + 1;
-        kelmo.write(kFields[kHandednessField].kelmoKey, hand);
+        kelmo.keep(kFields[kHandednessField].kelmoKey, hand);
     }
 
     const TestAge age = ComputeTestAge(p.TESTDATE, p.BORNDATE);
@@ -413,6 +377,7 @@ int PersonForm::acceptPersonForm()
         return 0;
     if (age.years >= 17 && !askYesNo(QStringLiteral("Barnet är äldre än 16 år. Stämmer det?")))
         return 0;
+    kelmo.write();
     return 1;
 }
 

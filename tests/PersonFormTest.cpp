@@ -1,6 +1,7 @@
 #include "Ages.h"
 #include "RecordingSink.h"
 #include "Screenshots.h"
+#include "Str.h"
 #include "app/GuiSink.h"
 #include "app/MainWindow.h"
 #include "entry/PersonForm.h"
@@ -20,6 +21,7 @@
 
 using namespace tavlo;
 using tavlo::test::RecordingSink;
+using tavlo::test::str;
 using Texts = QMap<QString, QString>;
 
 static const QString kDiscardQuestion = QStringLiteral("Det du har skrevet inn, er ikke lagret. Vil du forkaste det?");
@@ -331,30 +333,58 @@ TEST_F(PersonFormTest, ABirthDateAfterTheTestDateIsRefusedAndAFutureTestDateAske
     }
 }
 
-TEST_F(PersonFormTest, FieldsBeforeARefusalAreInTheRecordAndOnDiskWhenItIsShown)
+TEST_F(PersonFormTest, FieldsBeforeARefusalAreInTheRecordButOnlyAnAcceptedPersonReachesKelmoOwnerOnly)
 {
     struct Snooping : RecordingSink {
         const PersonalData* person = nullptr;
         PersonalData seen;
-        Texts disk;
         void show(const QString& caption, const QString& text, MessageIcon icon) override
         {
             seen = *person;
-            disk = kelmoOnDisk();
             RecordingSink::show(caption, text, icon);
         }
     } snoop;
     snoop.person = &ctx.test.person;
-    setKelmo({{"TestDate", "01012000"}});
+    const Texts earlier{{"TestDate", "01012000"}};
+    setKelmo(earlier);
+    // An older file, readable by every user of the machine.
+    ASSERT_TRUE(QFile::setPermissions(kelmoPath(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther));
     open();
     type(0, QStringLiteral("Ola"));
     type(1, QStringLiteral("Storgata 1"));
     clickFortsett();
     ASSERT_EQ(snoop.texts(), QStringList{QStringLiteral("Testleder må fylles inn!")});
     EXPECT_EQ(QStringList({snoop.seen.NAMN, snoop.seen.ADRESS}), QStringList({"Ola", "Storgata 1"}));
-    EXPECT_EQ(snoop.disk, (Texts{{"Namn", "Ola"}, {"Adress", "Storgata 1"}, {"Telefon", ""}, {"Nationalitet", ""},
-                                 {"HomeLanguage", ""}, {"Skola", ""}, {"Klass", ""}, {"TestadVid", ""},
-                                 {"TestDate", "01012000"}}));
+
+    // Each refusal, and a "Nei" to the age question, leaves the file as it was.
+    const struct {
+        int field;
+        const char* text;
+        QList<bool> answers;
+    } refused[] = {
+        {8, "Kari", {}},                 // then the birth date 00000000
+        {10, "15062012", {}},            // still that birth date
+        {11, "15062013", {}},            // born after the test
+        {11, "15062010", {false}},       // younger than 3: "Nei"
+        {2, "+47 22 33 44 55", {}},      // a text a spreadsheet would run
+    };
+    for (const auto& r : refused) {
+        SCOPED_TRACE(r.text);
+        type(r.field, QString::fromUtf8(r.text));
+        snoop.answers = r.answers;
+        clickFortsett();
+        EXPECT_FALSE(accepted());
+        EXPECT_EQ(kelmoOnDisk(), earlier);
+    }
+    type(2, {});
+    type(11, QStringLiteral("15062005"));
+    type(13, QStringLiteral("g"));
+    clickFortsett();
+    ASSERT_TRUE(accepted()) << str(snoop.texts().join(u'\n'));
+    EXPECT_EQ(kelmoOnDisk().value("Namn"), QStringLiteral("Ola"));
+    EXPECT_EQ(kelmoOnDisk().value("Adress"), QStringLiteral("Storgata 1"));
+    EXPECT_EQ(QFile::permissions(kelmoPath()) & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser),
+              QFile::ReadOwner | QFile::WriteOwner);
 }
 
 TEST_F(PersonFormTest, RememberedTextTooLongToStoreComesInWholeAndIsRefused)
