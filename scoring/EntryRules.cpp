@@ -36,9 +36,7 @@ bool SortingSumTooHigh(const TestData& scores, int years)
 
 QString SortingSumText()
 {
-    return QStringLiteral("Feilaktige verdier på Dyresortering. Summen av antallet feil (Nye sorteringsfeil Totalt samt "
-                          "Gjentatte sorteringer Totalt) og Riktige sorteringer Totalt kan ikke overstige 20. Se over og "
-                          "korriger feilaktige verdier.");
+    return QStringLiteral("Feilaktige verdier på Dyresortering. Summen av antallet feil (Nye sorteringsfeil Totalt samt Gjentatte sorteringer Totalt) og Riktige sorteringer Totalt kan ikke overstige 20. Se over og korriger feilaktige verdier.");
 }
 
 CardRule CardRuleOf(int block, int years)
