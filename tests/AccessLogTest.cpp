@@ -2,6 +2,7 @@
 // the test server, and what happens when a row cannot be written.
 #include "Ages.h"
 #include "Cli.h"
+#include "PrintTo.h"
 #include "RecordingSink.h"
 #include "Str.h"
 #include "TempDatabase.h"
@@ -27,6 +28,7 @@
 #include <gtest/gtest.h>
 
 using namespace tavlo;
+using tavlo::test::printTo;
 using tavlo::test::childAged;
 using tavlo::test::lines;
 using tavlo::test::RecordingSink;
@@ -37,15 +39,6 @@ using tavlo::test::str;
 namespace {
 
 const QString kLogFailed = QStringLiteral("Tilgangsloggen kunne ikke skrives, og derfor er ingenting gjort.");
-
-PrintSeams printTo(const QString& pdf)
-{
-    return {[pdf](QPrinter& printer, QWidget*) {
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(pdf);
-        return true;
-    }};
-}
 
 class Round : public ::testing::TestWithParam<StoreKind> {
 protected:

@@ -4,6 +4,7 @@
 #include "Ages.h"
 #include "Cli.h"
 #include "Files.h"
+#include "PrintTo.h"
 #include "RecordingSink.h"
 #include "Str.h"
 #include "TempDatabase.h"
@@ -102,15 +103,6 @@ std::vector<Target> forbiddenTargets(const TempDatabase& t, const QString& out)
     if (::mknod(QFile::encodeName(device).constData(), S_IFCHR | 0600, makedev(1, 7)) == 0)
         targets.push_back({"a character device", device});
     return targets;
-}
-
-PrintSeams printTo(const QString& pdf)
-{
-    return {[pdf](QPrinter& printer, QWidget*) {
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(pdf);
-        return true;
-    }};
 }
 
 int logRows(Database& db)
