@@ -138,6 +138,9 @@ void ArchiveScreen::startReading()
 void ArchiveScreen::takeRows(PersonListLoad load)
 {
     m_arrived = true;
+    // A screen already left (and about to go) shows nothing, so it logs nothing either.
+    if (main().screen() != this)
+        return;
     m_reading->hide();
     for (const HeldMessage& message : load.messages)
         tell(message.text, message.icon);
