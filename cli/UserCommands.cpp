@@ -2,6 +2,7 @@
 #include "cli/Cli.h"
 
 #include "store/AccessLog.h"
+#include "store/LogChain.h"
 #include "store/Security.h"
 
 #include <QDate>
@@ -157,6 +158,24 @@ std::optional<QString> sinceValue(const QString& given)
     return time.toUTC().toString(Qt::ISODateWithMs);
 }
 
+// log --verify: the chain walked from the first row.
+int verifyLog(const QStringList& args)
+{
+    if (args.size() != 1)
+        return usageFor("log");
+    Database db;
+    if (!connectFolder(db, args[0]))
+        return kFailure;
+    QString error;
+    const auto verdict = VerifyAccessLog(db, &error);
+    if (!verdict) {
+        print(QStringLiteral("Tilgangsloggen kunne ikke leses, og derfor er den ikke kontrollert.\n\n") + error, stderr);
+        return kFailure;
+    }
+    print(verdict->text, verdict->whole ? stdout : stderr);
+    return verdict->whole ? kSuccess : kFailure;
+}
+
 } // namespace
 
 int user(QStringList args)
@@ -173,6 +192,8 @@ int user(QStringList args)
 
 int log(QStringList args)
 {
+    if (takeFlag(args, QStringLiteral("--verify")))
+        return verifyLog(args);
     AccessLogFilter filter;
     const bool personGiven = args.contains(QStringLiteral("--person"));
     const QString person = takeOption(args, QStringLiteral("--person"));

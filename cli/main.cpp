@@ -86,14 +86,18 @@ const Command kCommands[] = {
      "list skriver brukerne, én per linje: navnet, så «hash», eller «klartekst» for et passord fra en\n"
      "eldre database som blir hash ved brukerens neste innlogging.",
      user},
-    {"log", "FOLDER [--person ID] [--user NAME] [--since DATE]",
+    {"log", "FOLDER [--person ID] [--user NAME] [--since DATE] | FOLDER --verify",
      "Skriver tilgangsloggen, eldste først, én tabulatordelt linje per hendelse: tidspunkt (UTC),\n"
      "bruker, hendelse, testpersonnummer (tomt når ingen test gjelder), program og merknad.\n"
      "Hendelsene er innlogging (også avvist), visning, lagring av ny test og av endring, sletting,\n"
      "utskrift, eksport, sikkerhetskopi, visning av listen over tester, innlesing av normer og tester,\n"
      "og endringer av brukere og passord. En jobb som mislyktes før den nådde en test eller en fil, står\n"
      "ikke i loggen.\n"
-     "--person, --user og --since (en dato som 2026-12-07, eller et tidspunkt i UTC) velger linjene.",
+     "--person, --user og --since (en dato som 2026-12-07, eller et tidspunkt i UTC) velger linjene.\n"
+     "--verify kontrollerer kjeden av SHA-256-sjekksummer over radene: \"Tilgangsloggen er hel (N rader)\" og\n"
+     "status 0, eller den første raden som er endret, fjernet eller satt inn utenom programmet, og status 1.\n"
+     "I en SQLite-fil avslører kjeden et verktøy som endrer rader uten å regne kjeden om; den som har filen,\n"
+     "kan likevel skrive hele kjeden på nytt; på en databasetjener avgjør tjenerens rettigheter hvem som kan.",
      log},
 };
 

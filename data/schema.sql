@@ -246,7 +246,8 @@ CREATE TABLE SEC (
     PASSWORD VARCHAR(255)
 );
 
--- Who did what to which test, and when (UTC). Rows are only ever added.
+-- Who did what to which test, and when (UTC). Rows are only ever added. KJEDE is the SHA-256
+-- digest (hex) of the row before's KJEDE and this row's columns.
 CREATE TABLE LOGG (
     LOPENR INTEGER PRIMARY KEY AUTOINCREMENT,
     TIDSPUNKT VARCHAR(24) NOT NULL,
@@ -254,8 +255,19 @@ CREATE TABLE LOGG (
     HENDELSE VARCHAR(30) NOT NULL,
     ID INTEGER,
     PROGRAM VARCHAR(20) NOT NULL,
-    MERKNAD VARCHAR(255)
+    MERKNAD VARCHAR(255),
+    KJEDE VARCHAR(64)
 );
+
+-- The newest row of the access log and its KJEDE, so that the newest rows removed show too;
+-- and, for a log older than its chain, up to which row and when its rows were chained.
+CREATE TABLE LOGGHODE (
+    LOPENR INTEGER NOT NULL,
+    KJEDE VARCHAR(64) NOT NULL,
+    KJEDET_TIL INTEGER NOT NULL,
+    KJEDET_TID VARCHAR(24)
+);
+INSERT INTO LOGGHODE (LOPENR, KJEDE, KJEDET_TIL) VALUES (0, '', 0);
 
 -- The tables above that came after the first version, each named once this database has it:
 -- such a table gone while its name stands here was removed, not never made.
@@ -263,3 +275,4 @@ CREATE TABLE SKJEMATILLEGG (
     TABELL VARCHAR(50) NOT NULL PRIMARY KEY
 );
 INSERT INTO SKJEMATILLEGG (TABELL) VALUES ('LOGG');
+INSERT INTO SKJEMATILLEGG (TABELL) VALUES ('LOGGHODE');

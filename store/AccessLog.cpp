@@ -1,6 +1,7 @@
 #include "store/AccessLog.h"
 
 #include "store/Database.h"
+#include "store/LogChain.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -88,18 +89,16 @@ namespace {
 // The row, or the message that it could not be written.
 std::optional<QString> writeRow(Database& db, AccessEvent event, int person, const QString& note, const QString& user)
 {
-    Statement s(db);
-    const bool written =
-        s.prepare(QStringLiteral(
-            "INSERT INTO LOGG (TIDSPUNKT, BRUKER, HENDELSE, ID, PROGRAM, MERKNAD) VALUES (?, ?, ?, ?, ?, ?)"))
-        && s.bindText(1, QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs))
-        && s.bindText(2, (user.isEmpty() ? db.actor() : user).left(kUserWidth))
-        && s.bindText(3, AccessEventText(event)) && (person > 0 ? s.bindInt(4, person) : s.bindNull(4))
-        && s.bindText(5, programName().left(kProgramWidth))
-        && (note.isEmpty() ? s.bindNull(6) : s.bindText(6, note.left(kNoteWidth))) && s.execute();
-    if (written)
-        return std::nullopt;
-    return AccessLogFailure(db, s.errorText());
+    ChainedRow row;
+    row.time = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
+    row.user = (user.isEmpty() ? db.actor() : user).left(kUserWidth);
+    row.event = AccessEventText(event);
+    row.person = person > 0 ? QString::number(person) : QString();
+    row.program = programName().left(kProgramWidth);
+    row.note = note.left(kNoteWidth);
+    if (const auto failure = AppendLogRow(db, row))
+        return AccessLogFailure(db, *failure);
+    return std::nullopt;
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "store/Database.h"
 #include "store/DatabaseFailure.h"
+#include "store/LogChain.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -77,7 +78,7 @@ QStringList SchemaTables()
 
 QStringList SchemaTablesAddedLater()
 {
-    return {QStringLiteral("LOGG"), kSchemaAdditionsTable};
+    return {QStringLiteral("LOGG"), kSchemaAdditionsTable, kLogHeadTable};
 }
 
 namespace {
@@ -200,6 +201,9 @@ bool BringSchemaUpToDate(Database& db)
     QStringList missing;
     QStringList toRecord;
     for (const QString& table : SchemaTablesAddedLater()) {
+        // The head comes with the chain over the rows already there, below.
+        if (table == kLogHeadTable)
+            continue;
         const bool guarded = table != kSchemaAdditionsTable;
         if (guarded && recorded->contains(table))
             continue;
@@ -208,9 +212,16 @@ bool BringSchemaUpToDate(Database& db)
         if (guarded)
             toRecord.append(table);
     }
-    if (missing.isEmpty() && toRecord.isEmpty())
-        return done;
-    return addTables(db, server ? StoreKind::Postgres : StoreKind::Sqlite, missing, toRecord) && done;
+    const StoreKind store = server ? StoreKind::Postgres : StoreKind::Sqlite;
+    if (!missing.isEmpty() || !toRecord.isEmpty())
+        done = addTables(db, store, missing, toRecord) && done;
+    if (!recorded->contains(kLogHeadTable)) {
+        // The head, the digests of the rows there and its name in the record: all or nothing.
+        Transaction transaction(db);
+        done = transaction.started() && addTables(db, store, {kLogHeadTable}, {}) && ChainOlderAccessLog(db)
+               && recordTable(db, kLogHeadTable) && transaction.commit() && done;
+    }
+    return GuardAccessLog(db) && done;
 }
 
 } // namespace tavlo

@@ -15,6 +15,7 @@
 #include "resources/StringTable.h"
 #include "store/AccessLog.h"
 #include "store/ExportFile.h"
+#include "store/LogChain.h"
 #include "store/NewDatabase.h"
 #include "store/TestStore.h"
 
@@ -35,6 +36,7 @@ using tavlo::test::lines;
 using tavlo::test::RecordingSink;
 using tavlo::test::runCli;
 using tavlo::test::TempDatabase;
+using tavlo::test::CliRun;
 using tavlo::test::str;
 
 namespace {
@@ -476,4 +478,131 @@ TEST_P(ToolLog, ARowIsWrittenOnlyForAnAccessThatTookPlace)
 }
 
 INSTANTIATE_TEST_SUITE_P(Stores, ToolLog, ::testing::Values(StoreKind::Sqlite, StoreKind::Postgres),
+                         [](const auto& info) { return info.param == StoreKind::Sqlite ? "Sqlite" : "Postgres"; });
+
+class LogChainTest : public ::testing::TestWithParam<StoreKind> {
+protected:
+    // A fresh database with three tests stored: its log holds the first user's row and three more.
+    struct Logged {
+        explicit Logged(StoreKind store)
+            : t(store)
+        {
+            for (int i = 0; i < 3; ++i) {
+                TestRecord child = childAged(8 + i, 0);
+                EXPECT_TRUE(SaveTest(t.db, child, true));
+            }
+        }
+        CliRun verify() const { return runCli({QStringLiteral("log"), t.folder(), QStringLiteral("--verify")}); }
+        // As a person with an ordinary SQL tool would: on SQLite the log's guards go first.
+        void tamper(const QString& sql)
+        {
+            if (t.store() == StoreKind::Sqlite)
+                unguard();
+            t.exec(sql);
+        }
+        void unguard()
+        {
+            t.exec(QStringLiteral("DROP TRIGGER LOGG_KAN_IKKE_ENDRES"));
+            t.exec(QStringLiteral("DROP TRIGGER LOGG_KAN_IKKE_SLETTES"));
+        }
+        TempDatabase t;
+    };
+};
+
+TEST_P(LogChainTest, VerifyFindsTheFirstRowChangedRemovedOrSlippedIn)
+{
+    // The row a tool that knows the digest but not the head would add after row 4.
+    ChainedRow forged{5, QStringLiteral("2026-12-10T10:00:00.000Z"), QStringLiteral("ola"), QStringLiteral("test vist"),
+                      QStringLiteral("1"), QStringLiteral("psql"), {}};
+    const auto forgedInsert = [&](Logged& l) {
+        Statement s(l.t.db);
+        EXPECT_TRUE(s.execDirect(QStringLiteral("SELECT KJEDE FROM LOGG WHERE LOPENR = 4")) && s.fetch() == Fetch::Row);
+        const QByteArray digest = LogRowDigest(s.getText(1).toLatin1(), forged);
+        s.closeCursor();
+        return QStringLiteral("INSERT INTO LOGG (LOPENR, TIDSPUNKT, BRUKER, HENDELSE, ID, PROGRAM, KJEDE) VALUES "
+                              "(5, '%1', 'ola', 'test vist', 1, 'psql', '%2')")
+            .arg(forged.time, QString::fromLatin1(digest));
+    };
+    const struct {
+        const char* what;
+        std::function<QString(Logged&)> sql; // empty: untouched
+        QString says;
+    } cases[] = {
+        {"untouched", {}, QStringLiteral("Tilgangsloggen er hel (4 rader)")},
+        {"a user changed", [](Logged&) { return QStringLiteral("UPDATE LOGG SET BRUKER = 'kari' WHERE LOPENR = 3"); },
+         QStringLiteral("Tilgangsloggen er ikke hel: rad nummer 3 (")},
+        {"a row removed", [](Logged&) { return QStringLiteral("DELETE FROM LOGG WHERE LOPENR = 2"); },
+         QStringLiteral("følger ikke etter rad nummer 1")},
+        {"the newest rows removed", [](Logged&) { return QStringLiteral("DELETE FROM LOGG WHERE LOPENR >= 3"); },
+         QStringLiteral("de nyeste radene, etter rad nummer 2 og til og med nummer 4, er fjernet")},
+        {"a row put in by hand",
+         [](Logged&) {
+             return QStringLiteral("INSERT INTO LOGG (LOPENR, TIDSPUNKT, BRUKER, HENDELSE, PROGRAM) "
+                                   "VALUES (5, '2026-12-10T10:00:00.000Z', 'ola', 'test vist', 'psql')");
+         },
+         QStringLiteral("rad nummer 5 (2026-12-10T10:00:00.000Z, ola, test vist) er endret etter at den ble skrevet, "
+                        "eller satt inn utenom programmet")},
+        {"a row put in with its digest", forgedInsert,
+         QStringLiteral("rad nummer 5 og radene etter den er satt inn utenom programmet")},
+        {"the log dropped", [](Logged&) { return QStringLiteral("DROP TABLE LOGG"); },
+         QStringLiteral("mangler tilgangsloggen (tabellen LOGG)")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Logged l(GetParam());
+        if (c.sql)
+            l.tamper(c.sql(l));
+        const CliRun run = l.verify();
+        EXPECT_EQ(run.status, c.sql ? 1 : 0) << str(run.err);
+        EXPECT_TRUE((c.sql ? run.err : run.out).contains(c.says)) << str(run.out + run.err);
+    }
+}
+
+TEST_P(LogChainTest, AnOlderLogIsChainedOnConnectingAndSaysFromWhere)
+{
+    Logged l(GetParam());
+    const bool sqlite = GetParam() == StoreKind::Sqlite;
+    // The database as the program made it before the chain.
+    if (sqlite)
+        l.unguard();
+    l.t.exec(QStringLiteral("ALTER TABLE LOGG DROP COLUMN KJEDE"));
+    l.t.exec(QStringLiteral("DROP TABLE LOGGHODE"));
+    l.t.exec(QStringLiteral("DELETE FROM SKJEMATILLEGG WHERE TABELL = 'LOGGHODE'"));
+    Database upgraded;
+    ASSERT_TRUE(l.t.connect(upgraded));
+    ASSERT_TRUE(LogAccess(upgraded, AccessEvent::Shown, 1));
+    const CliRun run = l.verify();
+    EXPECT_EQ(run.status, 0) << str(run.err);
+    EXPECT_TRUE(run.out.startsWith(QStringLiteral("Tilgangsloggen er hel (5 rader)\nRadene til og med nummer 4 ble "
+                                                  "skrevet før loggen fikk kjeden")))
+        << str(run.out);
+}
+
+TEST_P(LogChainTest, AnOrdinaryToolCannotChangeTheLogAndARowHeldBackUndoesTheAction)
+{
+    Logged l(GetParam());
+    const bool sqlite = GetParam() == StoreKind::Sqlite;
+    if (sqlite) {
+        for (const char* sql : {"UPDATE LOGG SET BRUKER = 'kari'", "DELETE FROM LOGG"}) {
+            Statement s(l.t.db);
+            EXPECT_FALSE(s.execDirect(QLatin1String(sql))) << sql;
+            EXPECT_TRUE(s.diagnostic().contains(QStringLiteral("Tilgangsloggen kan bare få nye rader"))) << str(s.diagnostic());
+        }
+    }
+    // A trigger that makes the database drop every new row without a word.
+    if (sqlite) {
+        l.t.exec(QStringLiteral("CREATE TRIGGER svelg BEFORE INSERT ON LOGG BEGIN SELECT RAISE(IGNORE); END"));
+    } else {
+        l.t.exec(QStringLiteral("CREATE FUNCTION svelg() RETURNS trigger LANGUAGE plpgsql AS 'BEGIN RETURN NULL; END'"));
+        l.t.exec(QStringLiteral("CREATE TRIGGER svelg BEFORE INSERT ON LOGG FOR EACH ROW EXECUTE FUNCTION svelg()"));
+    }
+    RecordingSink sink;
+    TestRecord held = childAged(9, 0);
+    EXPECT_FALSE(SaveTest(l.t.db, held, true));
+    EXPECT_TRUE(sink.texts().join(u'\n').contains(QStringLiteral("holdt den tilbake"))) << str(sink.texts().join(u'\n'));
+    EXPECT_EQ(held.person.ID, 0);
+    EXPECT_EQ(l.verify().status, 0) << "what stands is still whole";
+}
+
+INSTANTIATE_TEST_SUITE_P(Stores, LogChainTest, ::testing::Values(StoreKind::Sqlite, StoreKind::Postgres),
                          [](const auto& info) { return info.param == StoreKind::Sqlite ? "Sqlite" : "Postgres"; });

@@ -3,6 +3,7 @@
 #include "RecordingSink.h"
 #include "TempDatabase.h"
 #include "WriterTests.h"
+#include "store/LogChain.h"
 #include "store/PersonTable.h"
 #include "store/TestStore.h"
 
@@ -100,6 +101,11 @@ TEST_P(SeveralWriters, TwoProcessesSavingAtOnceLoseNothingAndNeverShareANumber)
     EXPECT_EQ(distinct.size(), size_t(kWriters * kSaves));
     EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM TESTPERSON")), kWriters * kSaves);
     EXPECT_GE(NextPersonId(db), *distinct.rbegin()) << "the counter must stand past every number given out";
+    // Both appended to one chain: every save's row, none forked off.
+    QString error;
+    const auto verdict = VerifyAccessLog(db, &error);
+    ASSERT_TRUE(verdict) << error.toStdString();
+    EXPECT_TRUE(verdict->whole) << verdict->text.toStdString();
 
     RecordingSink sink;
     for (int w = 0; w < kWriters; ++w) {

@@ -65,7 +65,8 @@ TEST(NewDatabase, InitDbMakesEveryTableWithKeysAndOneUser)
               (QStringList{QStringLiteral("TAVLO-II.mdb"), QStringLiteral("Virod.mdw")}));
 
     EXPECT_EQ(query(db, QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' ORDER BY name")),
-              (QStringList{QStringLiteral("LOGG"), QStringLiteral("NORMER_TAVLO"), QStringLiteral("NORMGRUPPER_TAVLO"),
+              (QStringList{QStringLiteral("LOGG"), QStringLiteral("LOGGHODE"), QStringLiteral("NORMER_TAVLO"),
+                           QStringLiteral("NORMGRUPPER_TAVLO"),
                            QStringLiteral("SEC"), QStringLiteral("SKJEMATILLEGG"), QStringLiteral("TESTDATA_TAVLO"),
                            QStringLiteral("TESTDATA_TAVLO_MF"),
                            QStringLiteral("TESTPERSON"), QStringLiteral("TESTPERSON_COUNTER"),
@@ -79,8 +80,9 @@ TEST(NewDatabase, InitDbMakesEveryTableWithKeysAndOneUser)
     EXPECT_EQ(query(db, QStringLiteral("SELECT BRUKER, HENDELSE, ID, MERKNAD FROM LOGG")),
               QStringList{QStringLiteral("%1|bruker lagt til|NULL|psykolog").arg(SystemAccountName())});
     EXPECT_EQ(query(db, QStringLiteral("SELECT LAST_ID FROM TESTPERSON_COUNTER")), QStringList{QStringLiteral("0")});
-    // The log is recorded as made, so that a log dropped later is not made again, empty.
-    EXPECT_EQ(query(db, QStringLiteral("SELECT TABELL FROM SKJEMATILLEGG")), QStringList{QStringLiteral("LOGG")});
+    // The log and its head are recorded as made, so that one dropped later is not made again, empty.
+    EXPECT_EQ(query(db, QStringLiteral("SELECT TABELL FROM SKJEMATILLEGG ORDER BY TABELL")),
+              (QStringList{QStringLiteral("LOGG"), QStringLiteral("LOGGHODE")}));
 
     // The score tables name the measures in the catalogue's column order, keyed by the person.
     QStringList columns = query(db, QStringLiteral("SELECT name FROM pragma_table_info('TESTDATA_TAVLO') ORDER BY cid"));
