@@ -2,6 +2,8 @@
 
 #include "app/Look.h"
 #include "resources/StringTable.h"
+#include "store/NewDatabase.h"
+#include "store/PasswordHash.h"
 #include "store/Security.h"
 #include "vandrel/MessageSink.h"
 
@@ -13,10 +15,11 @@ namespace tavlo {
 
 namespace {
 
-// The fields take ten characters; nine of them count.
+// The name field takes ten characters and nine of them count. A password counts whole: a
+// field takes one more than a password may have, so that a longer one is refused with a word.
 QString typed(const QLineEdit* field)
 {
-    return field->text().left(9);
+    return field->echoMode() == QLineEdit::Password ? field->text() : field->text().left(kUserNameLongest);
 }
 
 } // namespace
@@ -48,7 +51,7 @@ LoginDialog::LoginDialog(Database& db, QWidget* parent)
 
     const auto field = [this](bool secret) {
         auto* f = new QLineEdit(this);
-        f->setMaxLength(10);
+        f->setMaxLength(secret ? kPasswordLongest + 1 : kUserNameLongest + 1);
         if (secret)
             f->setEchoMode(QLineEdit::Password);
         return f;
@@ -100,14 +103,8 @@ void LoginDialog::acceptInput()
 {
     const QString user = typed(m_user);
     const QString password = typed(m_password);
-    if (user.isEmpty())
-        return failOn(m_user, QStringLiteral("Brukernavnet må være fyllt inn. Gjør et nytt forsøk!"));
-    if (user.size() < 3)
-        return failOn(m_user, QStringLiteral("Brukernavnet må være minst 3 tegn langt. Gjør et nytt forsøk!"));
-    if (password.isEmpty())
-        return failOn(m_password, QStringLiteral("Passordet må være fyllt inn. Gjør et nytt forsøk!"));
-    if (password.size() < 3)
-        return failOn(m_password, QStringLiteral("Passordet må være minst 3 tegn langt. Gjør et nytt forsøk!"));
+    if (const auto refusal = CheckTypedLogin(user, password))
+        return failOn(refusal->field == LoginField::User ? m_user : m_password, refusal->text);
     switch (CheckLogin(m_db, user, password, m_mode == 1)) {
     case 9:
         return failOn(m_user, QStringLiteral("Brukernavnet er ikke registrert. Kontroller stavingen og forsøk igjen."));
@@ -130,6 +127,10 @@ void LoginDialog::acceptInput()
     };
     if (fresh.size() < 3) {
         tell(QStringLiteral("Nytt passord må være minst 3 tegn langt. Gjør et nytt forsøk!"));
+        return clearNew();
+    }
+    if (fresh.size() > kPasswordLongest) {
+        tell(QStringLiteral("Nytt passord kan ha høyst %1 tegn. Gjør et nytt forsøk!").arg(kPasswordLongest));
         return clearNew();
     }
     if (typed(m_confirm).toUtf8() != fresh.toUtf8()) {

@@ -3,6 +3,8 @@
 #include "app/Look.h"
 #include "resources/StringTable.h"
 #include "store/NewDatabase.h"
+#include "store/PasswordHash.h"
+#include "store/Security.h"
 #include "vandrel/MessageSink.h"
 
 #include <QDir>
@@ -18,11 +20,12 @@ namespace tavlo {
 
 namespace {
 
-// The login reads nine characters of each field, so no more can be typed here.
+// The login reads nine characters of a name, so no more can be typed; a password one more
+// than it may have, so that a longer one pasted in is refused with a word, not cut short.
 QLineEdit* credentialField(QWidget* parent, bool secret)
 {
     auto* field = new QLineEdit(parent);
-    field->setMaxLength(9);
+    field->setMaxLength(secret ? kPasswordLongest + 1 : kUserNameLongest);
     if (secret)
         field->setEchoMode(QLineEdit::Password);
     return field;
@@ -103,14 +106,8 @@ void NewDatabaseDialog::createDatabase()
     const QString password = m_password->text();
     if (folder.isEmpty())
         return void(refuse(m_folder, QStringLiteral("Velg mappen der databasen skal ligge.")));
-    if (user.isEmpty())
-        return void(refuse(m_user, QStringLiteral("Brukernavnet må være fyllt inn. Gjør et nytt forsøk!")));
-    if (user.size() < 3)
-        return void(refuse(m_user, QStringLiteral("Brukernavnet må være minst 3 tegn langt. Gjør et nytt forsøk!")));
-    if (password.isEmpty())
-        return void(refuse(m_password, QStringLiteral("Passordet må være fyllt inn. Gjør et nytt forsøk!")));
-    if (password.size() < 3)
-        return void(refuse(m_password, QStringLiteral("Passordet må være minst 3 tegn langt. Gjør et nytt forsøk!")));
+    if (const auto refusal = CheckTypedLogin(user, password))
+        return void(refuse(refusal->field == LoginField::User ? m_user : m_password, refusal->text));
     if (m_repeat->text() != password) {
         m_repeat->clear();
         return void(refuse(m_repeat, QStringLiteral("Passordet må skrives likt begge gangene. Gjør et nytt forsøk!")));

@@ -110,7 +110,13 @@ int initDb(QStringList args)
     if (args.size() != 1 || user.isEmpty() || (passwordGiven && password.isEmpty()) || (onServer && server.isEmpty()))
         return usageFor("init-db");
     // Typed, or piped in, it stays out of the process list and the shell's history.
-    if (!passwordGiven) {
+    if (passwordGiven)
+        print(QStringLiteral("Merk: passordet står på kommandolinjen, og andre brukere på maskinen kan se det i "
+                             "prosesslisten mens kommandoen går (og det blir stående i skallets historikk). Utelat "
+                             "--password, så spør kommandoen etter passordet uten å vise det, eller send det på "
+                             "standard inn."),
+              stderr);
+    else {
         const auto typed = readNewPassword(user);
         if (!typed)
             return kFailure;

@@ -80,7 +80,7 @@ const Command kCommands[] = {
     {"user", "add FOLDER NAME | remove FOLDER NAME | list FOLDER",
      "Brukerne som kan logge inn i programmet.\n"
      "add legger til brukeren NAME. Passordet skrives to ganger i terminalen uten å vises, eller leses fra\n"
-     "første linje av standard inn når den ikke er en terminal. Navn og passord må ha 3 til 9 tegn.\n"
+     "første linje av standard inn når den ikke er en terminal. Navn må ha 3 til 9 tegn, passord 3 til 64.\n"
      "Passordet lagres aldri som det er skrevet, bare som en saltet hash (PBKDF2-HMAC-SHA256).\n"
      "remove fjerner brukeren NAME; den siste brukeren kan ikke fjernes.\n"
      "list skriver brukerne, én per linje: navnet, så «hash», eller «klartekst» for et passord fra en\n"

@@ -23,11 +23,10 @@ namespace tavlo {
 
 namespace {
 
-std::optional<QString> checkCredential(const QString& what, const QString& value)
+std::optional<QString> checkCredential(const QString& what, const QString& value, int longest)
 {
-    // The login reads nine characters and wants at least three.
-    if (value.size() < 3 || value.size() > 9)
-        return QStringLiteral("%1 må ha 3 til 9 tegn.").arg(what);
+    if (value.size() < kPasswordShortest || value.size() > longest)
+        return QStringLiteral("%1 må ha %2 til %3 tegn.").arg(what).arg(kPasswordShortest).arg(longest);
     for (const char32_t c : value.toUcs4()) {
         if (!IsWindows1252Char(c))
             return QStringLiteral("%1 inneholder et tegn som ikke kan brukes.").arg(what);
@@ -39,17 +38,14 @@ std::optional<QString> checkCredential(const QString& what, const QString& value
 
 std::optional<QString> CheckNewUserName(const QString& user)
 {
-    return checkCredential(QStringLiteral("Brukernavnet"), user);
+    return checkCredential(QStringLiteral("Brukernavnet"), user, kUserNameLongest);
 }
 
 std::optional<QString> CheckNewLogin(const QString& user, const QString& password)
 {
-    for (const auto& [what, value] : {std::pair{QStringLiteral("Brukernavnet"), user},
-                                      std::pair{QStringLiteral("Passordet"), password}}) {
-        if (const auto refusal = checkCredential(what, value))
-            return refusal;
-    }
-    return std::nullopt;
+    if (const auto refusal = CheckNewUserName(user))
+        return refusal;
+    return checkCredential(QStringLiteral("Passordet"), password, kPasswordLongest);
 }
 
 bool FillNewDatabase(Database& db, StoreKind store, const QString& user, const QString& password, QString* error)

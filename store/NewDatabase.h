@@ -22,6 +22,9 @@ enum class CreateResult { Created, Refused, Failed };
 // be made (nothing of them is left). message says what happened.
 CreateResult CreateDatabase(const QString& folder, const QString& user, const QString& password, QString* message);
 
+// A login name has 3 to this many characters, as the login reads them.
+inline constexpr int kUserNameLongest = 9;
+
 // Why user cannot be a login name (3 to 9 characters the database's code page holds), or nullopt.
 std::optional<QString> CheckNewUserName(const QString& user);
 

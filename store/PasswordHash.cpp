@@ -16,8 +16,8 @@ namespace {
 const QString kPrefix = QStringLiteral("$pbkdf2-sha256$i=");
 constexpr int kSaltBytes = 16;
 constexpr int kDigestBytes = 32;
-// A stored count above this is not ours, and would hold the login for hours.
-constexpr int kMostIterations = 100000000;
+// A stored count above this is not ours, and would hold the login for seconds on end.
+constexpr int kMostIterations = 10000000;
 
 constexpr auto kBase64 = QByteArray::Base64Encoding | QByteArray::OmitTrailingEquals;
 
@@ -80,6 +80,11 @@ QString HashPassword(const QString& password, int iterations)
 bool IsPasswordHash(const QString& stored)
 {
     return parse(stored).has_value();
+}
+
+bool IsDamagedPasswordHash(const QString& stored)
+{
+    return stored.startsWith(QStringLiteral("$pbkdf2")) && !IsPasswordHash(stored);
 }
 
 bool PasswordMatchesHash(const QString& password, const QString& stored)

@@ -7,6 +7,10 @@
 
 namespace tavlo {
 
+// What a clinic's password rules may ask for; the three-character minimum is the login's own.
+inline constexpr int kPasswordShortest = 3;
+inline constexpr int kPasswordLongest = 64;
+
 // OWASP's figure for PBKDF2-HMAC-SHA256; about a third of a second on a small machine.
 inline constexpr int kPasswordIterations = 600000;
 
@@ -16,6 +20,9 @@ QString HashPassword(const QString& password, int iterations = kPasswordIteratio
 
 // Whether stored is a digest in this form (anything else is a password kept as typed).
 bool IsPasswordHash(const QString& stored);
+// Whether stored claims to be a digest but is not a sound one (cut short, or with a count of
+// rounds no program of ours writes): damaged, not a password kept as typed.
+bool IsDamagedPasswordHash(const QString& stored);
 
 // Whether password matches the digest, compared in time that does not depend on where they
 // differ. A malformed digest matches nothing.

@@ -26,6 +26,15 @@ int CheckLogin(Database& db, const QString& user, const QString& password, bool 
 // after the message (also when the user is gone).
 int StorePassword(Database& db, const QString& user, const QString& password);
 
+// The login's own rules for a typed name and password, in its order and words: the field to
+// go back to and why, or nullopt when both may be looked up.
+enum class LoginField { User, Password };
+struct LoginRefusal {
+    LoginField field;
+    QString text;
+};
+std::optional<LoginRefusal> CheckTypedLogin(const QString& user, const QString& password);
+
 enum class UserChange { Done, Refused, Failed };
 
 // Why user cannot be added: a name against the login's rules, or one that is taken (a

@@ -1,4 +1,5 @@
 #include "RecordingSink.h"
+#include "Str.h"
 #include "Screenshots.h"
 #include "TempDatabase.h"
 #include "app/LoginDialog.h"
@@ -17,6 +18,7 @@
 
 using namespace tavlo;
 using tavlo::test::RecordingSink;
+using tavlo::test::str;
 using tavlo::test::TempDatabase;
 
 namespace {
@@ -81,32 +83,53 @@ TEST(Login, UserAndPasswordAreCheckedAgainstTheUsersTable)
     EXPECT_TRUE(sink.messages[0].text.contains(u"no such table: SEC"));
 }
 
-TEST(Login, ThreeCharactersAreEnoughAndOnlyNineCount)
+TEST(Login, APasswordCountsWholeUpToSixtyFourCharactersAndANameNineAsBefore)
 {
     TempDatabase t;
-    t.exec(QStringLiteral("INSERT INTO SEC (USERID, PASSWORD) VALUES ('ola', '123456789')"));
-    RecordingSink sink;
-    LoginDialog dialog(t.db);
-    type(dialog.userField(), QStringLiteral("ola"));
-    type(dialog.passwordField(), QStringLiteral("1234567890")); // ten typed, nine count
-    EXPECT_EQ(dialog.passwordField()->text().size(), 10);
-    QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
-    EXPECT_TRUE(sink.messages.isEmpty()) << sink.texts().join(u'\n').toStdString();
-    EXPECT_EQ(dialog.result(), 1);
-
-    LoginDialog again(t.db);
-    type(again.userField(), QStringLiteral("ola"));
-    type(again.passwordField(), QStringLiteral("12345678901")); // the field holds ten at most
-    EXPECT_EQ(again.passwordField()->text(), QStringLiteral("1234567890"));
-
-    LoginDialog unknown(t.db);
-    type(unknown.userField(), QStringLiteral("kar"));
-    type(unknown.passwordField(), QStringLiteral("abc"));
-    QTest::mouseClick(unknown.okButton(), Qt::LeftButton);
-    EXPECT_EQ(sink.texts().value(0),
-              QStringLiteral("Brukernavnet er ikke registrert. Kontroller stavingen og forsøk igjen."));
-    EXPECT_EQ(unknown.focusWidget(), unknown.userField());
-    EXPECT_EQ(unknown.result(), 0);
+    const QString longest = QStringLiteral("Sommer-") + QString(kPasswordLongest - 7, u'x');
+    QString message;
+    ASSERT_EQ(AddUser(t.db, QStringLiteral("kari"), longest, &message), UserChange::Done) << message.toStdString();
+    // Kept as typed by an older program, which read nine characters of the field.
+    t.exec(QStringLiteral("INSERT INTO SEC (USERID, PASSWORD) VALUES ('ola', 'Hemmelig-')"));
+    // A count of rounds no program of ours writes: hashing it would hold the login.
+    t.exec(QStringLiteral("INSERT INTO SEC (USERID, PASSWORD) VALUES ('per', '$pbkdf2-sha256$i=2000000000$c2FsdA$"
+                          "AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA')"));
+    const QString tooLong = QStringLiteral("Passordet kan ha høyst 64 tegn. Gjør et nytt forsøk!");
+    const struct {
+        QString user, password;
+        int result;
+        QString says; // empty: nothing
+    } cases[] = {
+        {"kari", longest, 1, {}},
+        {"kari", longest.chopped(1), 0, QStringLiteral("Feil passord!")},
+        {"kari", longest + u'x', 0, tooLong},
+        {"ola", QStringLiteral("Hemmelig-XYZ"), 0, QStringLiteral("Feil passord!")},
+        {"ola", QStringLiteral("Hemmelig-"), 1, {}},
+        {"demo", QStringLiteral("de"), 0, QStringLiteral("Passordet må være minst 3 tegn langt. Gjør et nytt forsøk!")},
+        {"demo", QStringLiteral("demo123"), 1, {}},
+        {"demoXYZAB", QStringLiteral("demo123"), 0,
+         QStringLiteral("Brukernavnet er ikke registrert. Kontroller stavingen og forsøk igjen.")},
+        {"demo123456", QStringLiteral("demo123"), 0,
+         QStringLiteral("Brukernavnet er ikke registrert. Kontroller stavingen og forsøk igjen.")},
+        {"per", QStringLiteral("abc"), 0, QStringLiteral("Passordet til brukeren per er skadet i databasen")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(str(c.user + u'/' + c.password));
+        RecordingSink sink;
+        LoginDialog dialog(t.db);
+        type(dialog.userField(), c.user);
+        type(dialog.passwordField(), c.password);
+        QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
+        EXPECT_EQ(dialog.result(), c.result);
+        EXPECT_EQ(sink.texts().join(u'\n').left(c.says.size()), c.says);
+    }
+    // The name field takes ten characters, nine of which count; a password field one more than
+    // a password may have.
+    LoginDialog typing(t.db);
+    type(typing.userField(), QStringLiteral("abcdefghijk"));
+    EXPECT_EQ(typing.userField()->text(), QStringLiteral("abcdefghij"));
+    type(typing.passwordField(), QString(70, u'y'));
+    EXPECT_EQ(typing.passwordField()->text().size(), kPasswordLongest + 1);
 }
 
 TEST(Login, ChangingThePasswordChecksFirstAndThenLogsInWithTheNewOne)
@@ -152,8 +175,8 @@ TEST(Login, ChangingThePasswordChecksFirstAndThenLogsInWithTheNewOne)
     EXPECT_TRUE(dialog.confirmField()->text().isEmpty());
 
     sink.messages.clear();
-    type(dialog.newPasswordField(), QStringLiteral("nytt1234567")); // nine of them count
-    type(dialog.confirmField(), QStringLiteral("nytt1234567"));
+    type(dialog.newPasswordField(), QStringLiteral("nytt12345"));
+    type(dialog.confirmField(), QStringLiteral("nytt12345"));
     QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
     EXPECT_EQ(sink.texts(), QStringList{QStringLiteral("Nytt passord bekreftet!")});
     EXPECT_EQ(dialog.mode(), 1);
@@ -164,7 +187,7 @@ TEST(Login, ChangingThePasswordChecksFirstAndThenLogsInWithTheNewOne)
 
     EXPECT_EQ(CheckUserPassword(t.db, QStringLiteral("demo"), QStringLiteral("demo123")), 8);
     EXPECT_EQ(CheckUserPassword(t.db, QStringLiteral("demo"), QStringLiteral("nytt12345")), 1);
-    // Stored as a digest of the nine characters that count, never as typed.
+    // Stored as a digest, never as typed.
     Statement stored(t.db);
     ASSERT_TRUE(stored.execDirect(QStringLiteral("SELECT PASSWORD FROM SEC WHERE USERID = 'demo'")));
     ASSERT_EQ(stored.fetch(), Fetch::Row);

@@ -67,6 +67,8 @@ TEST(NewDatabaseDialog, SaysWhatItMakesAndTakesTheLoginsRules)
          QStringLiteral("Brukernavnet må være minst 3 tegn langt. Gjør et nytt forsøk!"), dialog.userField()},
         {QStringLiteral("anna"), QStringLiteral("ab"), QStringLiteral("ab"),
          QStringLiteral("Passordet må være minst 3 tegn langt. Gjør et nytt forsøk!"), dialog.passwordField()},
+        {QStringLiteral("anna"), QString(65, u'x'), QString(65, u'x'),
+         QStringLiteral("Passordet kan ha høyst 64 tegn. Gjør et nytt forsøk!"), dialog.passwordField()},
         {QStringLiteral("anna"), QStringLiteral("hemmelig"), QStringLiteral("hemmelix"),
          QStringLiteral("Passordet må skrives likt begge gangene. Gjør et nytt forsøk!"), dialog.repeatField()},
     };

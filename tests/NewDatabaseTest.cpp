@@ -130,7 +130,7 @@ TEST(NewDatabase, UnusableCredentialsAreRefusedBeforeAnythingIsMade)
     const QString folder = dir.filePath(QStringLiteral("x"));
     QString message;
     EXPECT_EQ(CreateDatabase(folder, QStringLiteral("ab"), QStringLiteral("abcdef"), &message), CreateResult::Refused);
-    EXPECT_EQ(CreateDatabase(folder, QStringLiteral("abc"), QStringLiteral("abcdefghij"), &message),
+    EXPECT_EQ(CreateDatabase(folder, QStringLiteral("abc"), QString(65, u'x'), &message),
               CreateResult::Refused);
     EXPECT_TRUE(message.contains(u"Passordet")) << message.toStdString();
     EXPECT_FALSE(QDir(folder).exists());
