@@ -287,8 +287,7 @@ bool printPages(QPrinter& printer, AppContext& context, const ReportChoice& chos
         if (!file)
             return true;
         // A file is logged once it is whole, just before it is put in place.
-        const QString where = file->toStandardOutput() ? QStringLiteral("standard ut") : file->targetPath();
-        if (!LogAccess(context.db, AccessEvent::Printed, person, where))
+        if (!LogAccess(context.db, AccessEvent::Printed, person, file->loggedName()))
             return false;
         if (const auto failure = file->commit()) {
             tell(*failure, MessageIcon::Exclamation);

@@ -186,7 +186,7 @@ std::optional<QString> WriteDatabaseBackup(const QString& databasePath, const QS
     if (const auto failed = checkCopy(building.writingPath(), counts))
         return failed;
     if (beforeCommit) {
-        if (auto refused = beforeCommit())
+        if (auto refused = beforeCommit(building.loggedName()))
             return refused;
     }
     return building.commit();
@@ -197,10 +197,9 @@ std::optional<QString> BackUpDatabaseFile(Database& db, const QString& targetPat
     const QString databaseFile = db.databaseFile();
     if (databaseFile.isEmpty())
         return ServerBackupNotice();
-    return WriteDatabaseBackup(databaseFile, targetPath, ProtectedFiles(db), [&db, targetPath]() -> std::optional<QString> {
+    return WriteDatabaseBackup(databaseFile, targetPath, ProtectedFiles(db), [&db](const QString& where) -> std::optional<QString> {
         QString failure;
-        const QString logged = targetPath == u"-" ? QStringLiteral("standard ut") : QFileInfo(targetPath).absoluteFilePath();
-        if (LogAccessQuietly(db, AccessEvent::BackedUp, 0, logged, &failure))
+        if (LogAccessQuietly(db, AccessEvent::BackedUp, 0, where, &failure))
             return std::nullopt;
         return failure;
     });

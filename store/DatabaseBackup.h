@@ -20,8 +20,8 @@ class Database;
 // protectedFiles or a file that is not a regular one. nullopt when the copy is in place;
 // else why not, in Norwegian first, and an earlier file at targetPath is left as it was.
 // beforeCommit runs once the copy has passed its check, just before it is put in place (to
-// log it); a text from it stops the backup with that text.
-using BeforeCommit = std::function<std::optional<QString>()>;
+// log it, under the name it gets); a text from it stops the backup with that text.
+using BeforeCommit = std::function<std::optional<QString>(const QString& where)>;
 std::optional<QString> WriteDatabaseBackup(const QString& databasePath, const QString& targetPath,
                                            const QStringList& protectedFiles, const BeforeCommit& beforeCommit = {});
 

@@ -235,8 +235,7 @@ ExportResult WriteExportFile(Database& db, const QString& path, const ExportProg
     if (!file.device().flush())
         return {ExportOutcome::WriteFailed, CannotWriteText(path, file.device().errorString())};
     // Logged before the file is put in place: an export the log does not hold never appears.
-    const QString logged = file.toStandardOutput() ? QStringLiteral("standard ut") : file.targetPath();
-    if (QString failure; !LogAccessQuietly(db, AccessEvent::Exported, 0, logged, &failure))
+    if (QString failure; !LogAccessQuietly(db, AccessEvent::Exported, 0, file.loggedName(), &failure))
         return {ExportOutcome::ReadFailed, failure};
     if (auto failure = file.commit())
         return {ExportOutcome::WriteFailed, *failure};

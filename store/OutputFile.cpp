@@ -233,6 +233,11 @@ std::optional<QString> OutputFile::open(QFileDevice::Permissions permissions)
     return CannotWriteText(m_given, QStringLiteral("no temporary file could be locked"));
 }
 
+QString OutputFile::loggedName() const
+{
+    return m_standardOutput ? QStringLiteral("standard ut") : m_target;
+}
+
 QString OutputFile::writingPath() const
 {
     return m_file ? m_file->fileName() : QString();

@@ -46,6 +46,8 @@ public:
     QFileDevice& device();
     // Where the file goes: the target after its links, or "-".
     QString targetPath() const { return m_target; }
+    // Where the file goes, as the access log names it.
+    QString loggedName() const;
 
     // Puts the whole file in place (or copies it to standard output); nullopt when done. On
     // failure an earlier file at the target is as it was.
