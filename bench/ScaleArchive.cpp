@@ -263,8 +263,7 @@ std::vector<Figure> archiveFigures(const BenchDatabase& bench)
     if (sqlite3_open_v2(QFile::encodeName(bench.databasePath), &reference, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
         return figures;
     AppContext context;
-    const Account account = DecipherAccount();
-    if (!context.db.DbConnect(QStringLiteral("TAVLO-II"), account.name, account.password, bench.databasePath,
+    if (!context.db.DbConnect(QStringLiteral("TAVLO-II"), {}, {}, bench.databasePath,
                               QDir(bench.folder).filePath(QStringLiteral("Virod.mdw")))) {
         sqlite3_close(reference);
         return figures;

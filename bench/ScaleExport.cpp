@@ -42,8 +42,7 @@ qint64 linesIn(const QString& path)
 double programExport(const BenchDatabase& bench, const QString& target, QString* note)
 {
     Database db;
-    const Account account = DecipherAccount();
-    if (!db.DbConnect(QStringLiteral("TAVLO-II"), account.name, account.password, bench.databasePath,
+    if (!db.DbConnect(QStringLiteral("TAVLO-II"), {}, {}, bench.databasePath,
                       QDir(bench.folder).filePath(kWorkgroupFileName))) {
         *note = QStringLiteral("no connection");
         return 0;

@@ -165,8 +165,7 @@ qint64 fold(const TestRecord& t)
 
 bool connectTo(Database& db, const BenchDatabase& bench)
 {
-    const Account account = DecipherAccount();
-    return db.DbConnect(QStringLiteral("TAVLO-II"), account.name, account.password, bench.databasePath,
+    return db.DbConnect(QStringLiteral("TAVLO-II"), {}, {}, bench.databasePath,
                         QDir(bench.folder).filePath(kWorkgroupFileName))
            == 1;
 }

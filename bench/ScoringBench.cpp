@@ -53,8 +53,7 @@ int main(int argc, char** argv)
     if (CreateDatabase(folder, QStringLiteral("bench"), QStringLiteral("bench1"), &message) != CreateResult::Created)
         return 1;
     Database db;
-    const Account account = DecipherAccount();
-    if (!db.DbConnect(QStringLiteral("TAVLO-II"), account.name, account.password, folder + "/TAVLO-II.mdb",
+    if (!db.DbConnect(QStringLiteral("TAVLO-II"), {}, {}, folder + "/TAVLO-II.mdb",
                       folder + "/Virod.mdw"))
         return 1;
 

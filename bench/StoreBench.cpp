@@ -90,8 +90,7 @@ int main(int argc, char** argv)
     const QString odbcFolder = dir.filePath(QStringLiteral("odbc"));
     const QString cliDb = dir.filePath(QStringLiteral("cli/TAVLO-II.mdb"));
     Database db;
-    const Account account = DecipherAccount();
-    if (!db.DbConnect(QStringLiteral("TAVLO-II"), account.name, account.password, odbcFolder + "/TAVLO-II.mdb",
+    if (!db.DbConnect(QStringLiteral("TAVLO-II"), {}, {}, odbcFolder + "/TAVLO-II.mdb",
                       odbcFolder + "/Virod.mdw"))
         return 1;
 

@@ -8,8 +8,11 @@
 #include "store/InputFile.h"
 #include "store/NewDatabase.h"
 #include "store/ServerDatabase.h"
+#include "store/ServerRoles.h"
+#include "store/Workgroup.h"
 #include "store/TestStore.h"
 
+#include <QDir>
 #include <QFile>
 
 namespace tavlo::cli {
@@ -99,25 +102,64 @@ int testAge(QStringList args)
     return 0;
 }
 
+namespace {
+
+int upgradeRoles(const QString& folder, const QString& admin)
+{
+    // The administrator cannot read the old owner's tables before taking them over.
+    setConnectionRole(admin);
+    probeTablesAtConnect(false);
+    Database db;
+    if (!connectFolder(db, folder))
+        return kFailure;
+    if (db.serverRole().isEmpty()) {
+        print(QStringLiteral("--upgrade-roles gjelder en database på en databasetjener; databasen i %1 er en fil. "
+                             "Ingenting er endret.")
+                  .arg(folder),
+              stderr);
+        return kUsageError;
+    }
+    QString message;
+    const UpgradeResult result = UpgradeToOwnRoles(db, &message);
+    print(message, result == UpgradeResult::Upgraded ? stdout : stderr);
+    return result == UpgradeResult::Upgraded ? kSuccess : result == UpgradeResult::Refused ? kUsageError : kFailure;
+}
+
+} // namespace
+
 int initDb(QStringList args)
 {
     const bool demo = args.removeAll(QStringLiteral("--demo")) > 0;
+    const bool upgrade = args.removeAll(QStringLiteral("--upgrade-roles")) > 0;
     const bool onServer = args.contains(QStringLiteral("--server"));
     const QString server = takeOption(args, QStringLiteral("--server"));
     const QString user = takeOption(args, QStringLiteral("--user"));
     const bool passwordGiven = args.contains(QStringLiteral("--password"));
     QString password = takeOption(args, QStringLiteral("--password"));
-    if (args.size() != 1 || user.isEmpty() || (passwordGiven && password.isEmpty()) || (onServer && server.isEmpty()))
+    if (args.size() != 1 || user.isEmpty() || (passwordGiven && password.isEmpty()) || (onServer && server.isEmpty())
+        || (upgrade && (onServer || passwordGiven || demo)))
         return usageFor("init-db");
+    if (upgrade)
+        return upgradeRoles(args[0], user);
+    std::optional<QString> connectionTemplate;
+    if (onServer) {
+        QString refusal;
+        connectionTemplate = ServerConnectionTemplate(server, &refusal);
+        if (!connectionTemplate) {
+            print(refusal + QStringLiteral(" Ingenting er opprettet."), stderr);
+            return kUsageError;
+        }
+    }
     // Typed, or piped in, it stays out of the process list and the shell's history.
-    if (passwordGiven)
+    if (passwordGiven) {
         print(QStringLiteral("Merk: passordet står på kommandolinjen, og andre brukere på maskinen kan se det i "
                              "prosesslisten mens kommandoen går (og det blir stående i skallets historikk). Utelat "
                              "--password, så spør kommandoen etter passordet uten å vise det, eller send det på "
                              "standard inn."),
               stderr);
-    else {
-        const auto typed = readNewPassword(user);
+    } else {
+        // The administrator's role exists already: its password is asked once, as at a login.
+        const auto typed = onServer ? serverPassword(*connectionTemplate, user) : readNewPassword(user);
         if (!typed)
             return kFailure;
         password = *typed;
@@ -131,7 +173,15 @@ int initDb(QStringList args)
         if (demo) {
             Database db;
             TestRecord test = demonstrationTest();
-            if (!connectFolder(db, args[0]) || !SaveTest(db, test, true))
+            if (onServer) {
+                setConnectionRole(user);
+                if (!db.awaitLogin(QDir(args[0]).filePath(kDatabaseFileName), QDir(args[0]).filePath(kWorkgroupFileName))
+                    || db.connectAs(user, password) != 1)
+                    return kFailure;
+            } else if (!connectFolder(db, args[0])) {
+                return kFailure;
+            }
+            if (!SaveTest(db, test, true))
                 return kFailure;
             print(QStringLiteral("Demonstrasjonstest lagret som testperson nummer %1.").arg(test.person.ID));
         }

@@ -3,12 +3,16 @@
 #include "resources/StringTable.h"
 #include "scoring/Scoring.h"
 #include "store/AccessLog.h"
+#include "store/ConnectionString.h"
 #include "store/NewDatabase.h"
 #include "store/TestStore.h"
 #include "store/Workgroup.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+
+#include <sys/stat.h>
 
 namespace tavlo::cli {
 
@@ -44,6 +48,8 @@ bool takeFlag(QStringList& args, const QString& name)
 
 namespace {
 
+bool g_probe = true;
+
 // A folder without the workgroup file: the connection would only say that one file cannot be
 // read, where the user most likely gave the wrong folder.
 std::optional<QString> folderWithoutDatabase(const QDir& dir)
@@ -62,19 +68,128 @@ std::optional<QString> folderWithoutDatabase(const QDir& dir)
 
 } // namespace
 
+namespace {
+
+QString g_role;
+
+// One field of a line of a libpq password file: '\' escapes the next character.
+QStringList passwordFileFields(const QString& line)
+{
+    QStringList fields(1);
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        if (line[i] == u'\\' && i + 1 < line.size())
+            fields.last() += line[++i];
+        else if (line[i] == u':')
+            fields.append(QString());
+        else
+            fields.last() += line[i];
+    }
+    return fields;
+}
+
+} // namespace
+
+void setConnectionRole(const QString& role)
+{
+    g_role = role;
+}
+
+QString connectionRole()
+{
+    return g_role.isEmpty() ? qEnvironmentVariable("PGUSER") : g_role;
+}
+
+std::optional<QString> passwordFromFile(const QString& connectionTemplate, const QString& role)
+{
+    QString host = QStringLiteral("localhost");
+    QString port = QStringLiteral("5432");
+    QString database;
+    for (const ConnectionPair& p : SplitConnectionString(connectionTemplate, true)) {
+        const QString key = p.key.trimmed();
+        if (key.compare(u"Server", Qt::CaseInsensitive) == 0 && !p.value.startsWith(u'/'))
+            host = p.value;
+        else if (key.compare(u"Port", Qt::CaseInsensitive) == 0)
+            port = p.value;
+        else if (key.compare(u"Database", Qt::CaseInsensitive) == 0)
+            database = p.value;
+    }
+    QString path = qEnvironmentVariable("PGPASSFILE");
+    if (path.isEmpty())
+        path = QDir::home().filePath(QStringLiteral(".pgpass"));
+    // As the server's own client library: a file others may read is not used.
+    struct stat info {};
+    if (stat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISREG(info.st_mode))
+        return std::nullopt;
+    if (info.st_mode & (S_IRWXG | S_IRWXO)) {
+        print(QStringLiteral("Passordfilen %1 kan leses av andre enn deg, og brukes derfor ikke (chmod 600 %1).").arg(path),
+              stderr);
+        return std::nullopt;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const auto matches = [](const QString& pattern, const QString& value) { return pattern == u"*" || pattern == value; };
+    while (!file.atEnd()) {
+        const QString line = QString::fromUtf8(file.readLine()).remove(u'\r').remove(u'\n');
+        if (line.startsWith(u'#'))
+            continue;
+        const QStringList f = passwordFileFields(line);
+        if (f.size() >= 5 && matches(f[0], host) && matches(f[1], port) && matches(f[2], database) && matches(f[3], role))
+            return f.mid(4).join(u':');
+    }
+    return std::nullopt;
+}
+
 bool connectFolder(Database& db, const QString& folder)
 {
     const QDir dir(folder);
-    const Account account = DecipherAccount();
-    if (const auto missing = folderWithoutDatabase(dir))
+    const QString workgroup = dir.filePath(kWorkgroupFileName);
+    const QString role = connectionRole();
+    const bool server = WorkgroupNamesServer(workgroup);
+    if (const auto missing = folderWithoutDatabase(dir)) {
         tell(*missing, MessageIcon::Stop);
-    else if (db.DbConnect(QStringLiteral("TAVLO-II"), account.name, account.password, dir.filePath(kDatabaseFileName),
-                          dir.filePath(kWorkgroupFileName))
-             == 1)
-        return true;
+    } else if (!server) {
+        if (!g_role.isEmpty()) {
+            tell(QStringLiteral("--user kobler til som en rolle på en databasetjener, men databasen i %1 er en fil. "
+                                "Utelat --user.")
+                     .arg(QDir::toNativeSeparators(dir.absolutePath())),
+                 MessageIcon::Stop);
+            return false;
+        }
+        if (db.DbConnect(QStringLiteral("TAVLO-II"), {}, {}, dir.filePath(kDatabaseFileName), workgroup) == 1)
+            return true;
+    } else if (role.isEmpty()) {
+        tell(QStringLiteral("Databasen til %1 ligger på en databasetjener, og hver bruker kobler til som sin egen rolle "
+                            "der. Oppgi rollen med --user NAVN.")
+                 .arg(QDir::toNativeSeparators(dir.absolutePath())),
+             MessageIcon::Stop);
+        return false;
+    } else if (db.awaitLogin(dir.filePath(kDatabaseFileName), workgroup) == 1) {
+        const auto password = serverPassword(*ReadConnectionTemplate(workgroup, nullptr), role);
+        if (!password)
+            return false;
+        switch (db.connectAs(role, *password, g_probe)) {
+        case 1:
+            db.setActor(role);
+            return true;
+        case 8:
+            tell(QStringLiteral("Databasetjeneren tok ikke imot rollen %1 med dette passordet (eller rollen finnes ikke, "
+                                "eller har ikke tilgang til databasen). Ingenting er gjort.")
+                     .arg(role),
+                 MessageIcon::Stop);
+            return false;
+        default:
+            break;
+        }
+    }
     // As in the program: what is wrong with the database first, then the system's own message.
     tell(LoadString(60), MessageIcon::Stop);
     return false;
+}
+
+void probeTablesAtConnect(bool probe)
+{
+    g_probe = probe;
 }
 
 bool readAndScore(Database& db, TestRecord& test, NormState& norms, int id)

@@ -29,8 +29,23 @@ QString takeOption(QStringList& args, const QString& name);
 bool takeFlag(QStringList& args, const QString& name);
 
 // Connects to the database of folder as the program does; on failure what is wrong with the
-// database (the driver's text after it), then the program's own message, on stderr.
+// database (the driver's text after it), then the program's own message, on stderr. On a
+// server folder as connectionRole(), with serverPassword().
 bool connectFolder(Database& db, const QString& folder);
+
+// The role a job connects to a server as: --user (set from the command line), else PGUSER.
+void setConnectionRole(const QString& role);
+QString connectionRole();
+// Whether connectFolder reads every table at once (as the program does); off for the one job
+// whose role takes the tables over and cannot read them before.
+void probeTablesAtConnect(bool probe);
+
+// The password of role on the server of the template from the libpq password file
+// (PGPASSFILE, else ~/.pgpass; not used when others may read it), or nullopt.
+std::optional<QString> passwordFromFile(const QString& connectionTemplate, const QString& role);
+// The password to connect as role: from the password file, else typed at the terminal without
+// echo, else the next line of standard input. nullopt after saying why (on stderr).
+std::optional<QString> serverPassword(const QString& connectionTemplate, const QString& role);
 
 // A new password for user: typed twice at the terminal without echo, or the first line of
 // standard input when that is not a terminal. nullopt after saying why (on stderr).

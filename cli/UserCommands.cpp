@@ -71,6 +71,23 @@ std::optional<QString> readHidden(const char* prompt)
 
 } // namespace
 
+std::optional<QString> serverPassword(const QString& connectionTemplate, const QString& role)
+{
+    if (const auto stored = passwordFromFile(connectionTemplate, role))
+        return stored;
+    if (!isatty(STDIN_FILENO)) {
+        const auto line = readLine();
+        if (!line)
+            print(QStringLiteral("Passordet til rollen %1 skulle stått på en linje av standard inn (eller i "
+                                 "passordfilen ~/.pgpass). Ingenting er gjort.")
+                      .arg(role),
+                  stderr);
+        return line;
+    }
+    const QByteArray prompt = QStringLiteral("Passord for %1 på databasetjeneren: ").arg(role).toLocal8Bit();
+    return readHidden(prompt.constData());
+}
+
 std::optional<QString> readNewPassword(const QString& user)
 {
     if (!isatty(STDIN_FILENO)) {
@@ -139,7 +156,10 @@ int userList(const QString& folder)
         return kFailure;
     }
     for (const UserRow& row : *users)
-        print(tsvField(row.name) + u'\t' + (row.hashed ? QStringLiteral("hash") : QStringLiteral("klartekst")));
+        print(tsvField(row.name) + u'\t'
+              + (!db.serverRole().isEmpty() ? QStringLiteral("rolle")
+                 : row.hashed               ? QStringLiteral("hash")
+                                            : QStringLiteral("klartekst")));
     return kSuccess;
 }
 

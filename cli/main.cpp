@@ -22,14 +22,21 @@ namespace {
 const Command kCommands[] = {
     {"test-age", "TESTDATE BIRTHDATE", "Skriver testalderen (år;måneder;dager). Datoer som DDMMÅÅÅÅ.\n"
      "En fødselsdato etter testdatoen gir en melding på stderr og status 1.", testAge},
-    {"init-db", "FOLDER --user NAME [--password PASSWORD] [--demo] [--server \"Server=HOST;Port=PORT;Database=DB\"]",
+    {"init-db", "FOLDER --user NAME [--password PASSWORD] [--demo] [--server \"Server=HOST;Port=PORT;Database=DB\"] "
+     "| FOLDER --upgrade-roles --user NAME",
      "Lager en ny database med normene og én bruker (NAME, PASSWORD) i FOLDER.\n"
      "Uten --password skrives passordet to ganger i terminalen uten å vises (eller leses fra første linje\n"
      "av standard inn), så det ikke blir stående i kommandohistorikken.\n"
      "--demo lagrer også en fiktiv demonstrasjonstest.\n"
      "--server lager tabellene i en PostgreSQL-database på en tjener i stedet; FOLDER får da bare\n"
-     "Virod.mdw, som viser til tjeneren. Programmets konto (se README.md) må kunne logge inn der og\n"
-     "opprette tabeller. En database som allerede har tabellene, blir ikke endret.",
+     "Virod.mdw, som viser til tjeneren. NAME er da klinikkens administrator: en rolle på tjeneren som eier\n"
+     "databasen og kan opprette roller (CREATEROLE). Passordet dens tas fra passordfilen (~/.pgpass eller\n"
+     "PGPASSFILE), skrives én gang uten å vises, eller leses fra standard inn; programmet lagrer det ikke.\n"
+     "Databasen får en gruppe for undersøkerne (DATABASE_undersokere); legg dem til med user add.\n"
+     "En database som allerede har tabellene, blir ikke endret.\n"
+     "--upgrade-roles flytter en database på en tjener som ble laget med programmets gamle felles konto,\n"
+     "over til egne roller: NAME overtar tabellene, undersøkernes gruppe lages, og den gamle kontoen kan\n"
+     "ikke lenger logge inn. Undersøkerne legges så til med user add.",
      initDb},
     {"score", "FOLDER ID",
      "Regner ut resultatene for testperson ID som programmet gjør, og skriver dem tabulatordelt.\n"
@@ -77,8 +84,10 @@ const Command kCommands[] = {
      "Hukommelse for figurer godtar ved barnets testalder.\n"
      "En feil i filen skrives til stderr med linje og felt, og da lagres ingenting.",
      importTests},
-    {"user", "add FOLDER NAME | remove FOLDER NAME | list FOLDER",
+    {"user", "add FOLDER NAME | remove FOLDER NAME | list FOLDER  [--user ADMIN]",
      "Brukerne som kan logge inn i programmet.\n"
+     "På en databasetjener er hver bruker en rolle i undersøkernes gruppe, og jobben kjøres som\n"
+     "administratoren (--user ADMIN); tjeneren holder passordene (SCRAM-SHA-256), og list skriver «rolle».\n"
      "add legger til brukeren NAME. Passordet skrives to ganger i terminalen uten å vises, eller leses fra\n"
      "første linje av standard inn når den ikke er en terminal. Navn må ha 3 til 9 tegn, passord 3 til 64.\n"
      "Passordet lagres aldri som det er skrevet, bare som en saltet hash (PBKDF2-HMAC-SHA256).\n"
@@ -86,7 +95,7 @@ const Command kCommands[] = {
      "list skriver brukerne, én per linje: navnet, så «hash», eller «klartekst» for et passord fra en\n"
      "eldre database som blir hash ved brukerens neste innlogging.",
      user},
-    {"log", "FOLDER [--person ID] [--user NAME] [--since DATE] | FOLDER --verify",
+    {"log", "FOLDER [--person ID] [--user NAME] [--since DATE] [--role ROLE] | FOLDER --verify [--role ROLE]",
      "Skriver tilgangsloggen, eldste først, én tabulatordelt linje per hendelse: tidspunkt (UTC),\n"
      "bruker, hendelse, testpersonnummer (tomt når ingen test gjelder), program og merknad.\n"
      "Hendelsene er innlogging (også avvist), visning, lagring av ny test og av endring, sletting,\n"
@@ -97,7 +106,8 @@ const Command kCommands[] = {
      "--verify kontrollerer kjeden av SHA-256-sjekksummer over radene: \"Tilgangsloggen er hel (N rader)\" og\n"
      "status 0, eller den første raden som er endret, fjernet eller satt inn utenom programmet, og status 1.\n"
      "I en SQLite-fil avslører kjeden et verktøy som endrer rader uten å regne kjeden om; den som har filen,\n"
-     "kan likevel skrive hele kjeden på nytt; på en databasetjener avgjør tjenerens rettigheter hvem som kan.",
+     "kan likevel skrive hele kjeden på nytt; på en databasetjener avgjør tjenerens rettigheter hvem som kan.\n"
+     "Her velger --user linjene; på en databasetjener kobler jobben til som --role ROLE (eller PGUSER).",
      log},
 };
 
@@ -189,5 +199,10 @@ int main(int argc, char** argv)
         return overallUsage(stderr);
     if (args.contains(QStringLiteral("--help")))
         return finished(help(*command));
+    // The role a job connects to a server as. init-db names its own; log's --user picks lines.
+    QString role = takeOption(args, QStringLiteral("--role"));
+    if (role.isEmpty() && name != u"log" && name != u"init-db")
+        role = takeOption(args, QStringLiteral("--user"));
+    setConnectionRole(role);
     return finished(command->run(args));
 }

@@ -72,6 +72,8 @@ QString AccessEventText(AccessEvent event)
         return QStringLiteral("bruker fjernet");
     case AccessEvent::Listed:
         return QStringLiteral("liste vist");
+    case AccessEvent::RolesIntroduced:
+        return QStringLiteral("egne roller innført");
     }
     return {};
 }
@@ -91,7 +93,8 @@ std::optional<QString> writeRow(Database& db, AccessEvent event, int person, con
 {
     ChainedRow row;
     row.time = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
-    row.user = (user.isEmpty() ? db.actor() : user).left(kUserWidth);
+    // On a server the row is the session's role's, whatever name was given: the server holds it to that.
+    row.user = (user.isEmpty() || !db.serverRole().isEmpty() ? db.actor() : user).left(kUserWidth);
     row.event = AccessEventText(event);
     row.person = person > 0 ? QString::number(person) : QString();
     row.program = programName().left(kProgramWidth);

@@ -29,6 +29,7 @@ enum class AccessEvent {
     UserAdded,
     UserRemoved,
     Listed,
+    RolesIntroduced,
 };
 
 // The event as the log stores it ("innlogget", "test vist", ...).

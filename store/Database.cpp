@@ -4,11 +4,13 @@
 #include "store/ConnectionString.h"
 #include "store/DatabaseFailure.h"
 #include "store/Schema.h"
+#include "store/ServerRoles.h"
 #include "store/Workgroup.h"
 #include "vandrel/MessageSink.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 namespace tavlo {
 
@@ -56,6 +58,12 @@ void Database::releaseStatements(bool forget)
 int Database::DbConnect(const QString&, const QString& account, const QString& password,
                         const QString& databasePath, const QString& workgroupPath)
 {
+    return connectThrough(account, password, databasePath, workgroupPath, true);
+}
+
+int Database::connectThrough(const QString& account, const QString& password, const QString& databasePath,
+                             const QString& workgroupPath, bool probe)
+{
     QString error;
     const auto connectionTemplate = ReadConnectionTemplate(workgroupPath, &error);
     if (!connectionTemplate) {
@@ -74,7 +82,16 @@ int Database::DbConnect(const QString&, const QString& account, const QString& p
             return 0;
         }
     }
-    if (!connectWith(FillConnectionTemplate(*connectionTemplate, {databasePath, workgroupPath, account, password})))
+    // Braced, a name or password may hold ';', '=' or braces without ending its value.
+    const auto braced = [](QString value) {
+        if (value.isEmpty() || !value.contains(QRegularExpression(QStringLiteral("[;{}=\\[\\]()?*,!@ ]|^\\s|\\s$"))))
+            return value;
+        value.replace(u'}', QStringLiteral("}}"));
+        return u'{' + value + u'}';
+    };
+    if (!connectWith(FillConnectionTemplate(*connectionTemplate,
+                                            {databasePath, workgroupPath, braced(account), braced(password)}),
+                     probe))
         return 0;
     m_workgroupFile = QFileInfo(workgroupPath).absoluteFilePath();
     return 1;
@@ -105,6 +122,11 @@ int Database::connectWith(const QString& connectionString, bool probe)
     if (!SQL_SUCCEEDED(rc))
         return reportConnectFailure();
     m_sqlite = dbmsName() == u"SQLite";
+    if (!m_sqlite) {
+        Statement role(*this);
+        if (role.execDirect(QStringLiteral("SELECT session_user")) && role.fetch() == Fetch::Row)
+            m_serverRole = role.getText(1);
+    }
 
     if (probe && !probeTables()) {
         DbDisconnect();
@@ -117,7 +139,47 @@ int Database::connectWith(const QString& connectionString, bool probe)
 
 QString Database::actor() const
 {
+    if (!m_serverRole.isEmpty())
+        return m_serverRole;
     return m_actor.isEmpty() ? SystemAccountName() : m_actor;
+}
+
+int Database::awaitLogin(const QString& databasePath, const QString& workgroupPath)
+{
+    DbDisconnect();
+    QString error;
+    const auto connectionTemplate = ReadConnectionTemplate(workgroupPath, &error);
+    if (!connectionTemplate) {
+        tellUser(error, MessageIcon::Stop);
+        return 0;
+    }
+    if (const auto refusal = CheckConnectionTemplate(*connectionTemplate, workgroupPath)) {
+        tellUser(*refusal, MessageIcon::Stop);
+        return 0;
+    }
+    if (const auto unreachable = ServerUnreachable(*connectionTemplate)) {
+        tellUser(*unreachable, MessageIcon::Stop);
+        return 0;
+    }
+    m_loginDatabase = databasePath;
+    m_loginWorkgroup = workgroupPath;
+    return 1;
+}
+
+int Database::connectAs(const QString& user, const QString& password, bool probe)
+{
+    const QString databasePath = m_loginDatabase;
+    const QString workgroupPath = m_loginWorkgroup;
+    m_quietLoginRefusal = true;
+    m_loginRefused = false;
+    const int connected = connectThrough(user, password, databasePath, workgroupPath, probe);
+    m_quietLoginRefusal = false;
+    // Another name may be tried on the same folder.
+    m_loginDatabase = databasePath;
+    m_loginWorkgroup = workgroupPath;
+    if (connected)
+        return 1;
+    return m_loginRefused ? 8 : 0;
 }
 
 void Database::tellUser(const QString& text, MessageIcon icon)
@@ -135,7 +197,8 @@ bool Database::probeTables()
     QString firstMissing;
     int probed = 0;
     for (const QString& table : SchemaTables()) {
-        if (later.contains(table))
+        // On a server the users are its roles: examiners are not given the old table.
+        if (later.contains(table) || (!m_sqlite && table == u"SEC"))
             continue;
         ++probed;
         Statement probe(*this);
@@ -167,7 +230,10 @@ int Database::reportConnectFailure()
     QString text = diagnosticOf(SQL_HANDLE_DBC, m_dbc).text;
     if (text.isEmpty())
         text = diagnosticOf(SQL_HANDLE_ENV, m_env).text;
-    tellUser(FailureText(ConnectFailureSentence(m_connectionString), text), MessageIcon::Stop);
+    if (m_quietLoginRefusal && NamesServer(m_connectionString) && RefusedLogin(text))
+        m_loginRefused = true;
+    else
+        tellUser(FailureText(ConnectFailureSentence(m_connectionString), text), MessageIcon::Stop);
     DbDisconnect();
     return 0;
 }
@@ -191,6 +257,9 @@ int Database::DbDisconnect()
     m_databaseFile.clear();
     m_workgroupFile.clear();
     m_connectionString.clear();
+    m_serverRole.clear();
+    m_loginDatabase.clear();
+    m_loginWorkgroup.clear();
     m_transactionFailure = {};
     if (m_dbc) {
         // A statement still open would otherwise free its handle after the connection's.

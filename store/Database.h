@@ -34,6 +34,17 @@ public:
     // 1 on success; 0 after saying what is wrong, the driver's text after it.
     int DbConnect(const QString& name, const QString& account, const QString& password,
                   const QString& databasePath, const QString& workgroupPath);
+    // A folder whose workgroup file names a server: no connection is opened here, since only
+    // the examiner's own name and password open one. Checks that the template may be used and
+    // that the server answers; then the folder waits for connectAs. 1, or 0 after the message.
+    int awaitLogin(const QString& databasePath, const QString& workgroupPath);
+    bool awaitsLogin() const { return !m_loginWorkgroup.isEmpty(); }
+    // Opens the awaited server connection as user: 1; 8 when the server refused the name or
+    // the password (nothing shown: the login says it); 0 after the message. probe as for
+    // connectWith: a role that does not yet own the tables it is to take over cannot read them.
+    int connectAs(const QString& user, const QString& password, bool probe = true);
+    // The server role the connection acts as (session_user); empty on a file database.
+    QString serverRole() const { return m_serverRole; }
     // Connects with a complete connection string. probe reads every table the program uses,
     // since a file that is not a database (or lacks a table) connects without complaint, and
     // refuses a database that lost a table it once had (LostSchemaTable).
@@ -61,7 +72,7 @@ public:
     void tellUser(const QString& text, MessageIcon icon);
 
     // Who acts through this connection, for the access log: the system account and the
-    // program's name until a login names the examiner.
+    // program's name until a login names the examiner; on a server always the session's role.
     void setActor(const QString& user) { m_actor = user; }
     QString actor() const;
 
@@ -98,6 +109,8 @@ public:
 private:
     friend class Statement;
     int reportConnectFailure();
+    int connectThrough(const QString& account, const QString& password, const QString& databasePath,
+                       const QString& workgroupPath, bool probe);
     bool probeTables();
     Diagnostic connectionDiagnostic() const;
     Diagnostic lastDiagnostic(SQLHSTMT statement) const;
@@ -119,6 +132,11 @@ private:
     QString m_connectionString;
     MessageSink* m_sink = nullptr;
     QString m_actor;
+    QString m_serverRole;
+    QString m_loginDatabase;
+    QString m_loginWorkgroup;
+    bool m_quietLoginRefusal = false;
+    bool m_loginRefused = false;
     // Every live Statement on this connection: a statement handle must never outlive its
     // connection, whichever of the two goes first.
     std::vector<Statement*> m_statements;

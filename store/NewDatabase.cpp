@@ -59,18 +59,19 @@ bool FillNewDatabase(Database& db, StoreKind store, const QString& user, const Q
         }
     }
     Statement sec(db);
-    const QString digest = HashPassword(password);
-    if (digest.isEmpty()) {
+    const QString digest = user.isEmpty() ? QString() : HashPassword(password);
+    if (user.isEmpty()) {
+        // A server's examiners are its roles.
+    } else if (digest.isEmpty()) {
         *error = QStringLiteral("Systemet ga ingen tilfeldige tall til passordet.");
         return false;
-    }
-    if (!sec.prepare(QStringLiteral("INSERT INTO SEC (USERID, PASSWORD) VALUES (?, ?)")) || !sec.bindText(1, user)
-        || !sec.bindText(2, digest) || !sec.execute()) {
+    } else if (!sec.prepare(QStringLiteral("INSERT INTO SEC (USERID, PASSWORD) VALUES (?, ?)")) || !sec.bindText(1, user)
+               || !sec.bindText(2, digest) || !sec.execute()) {
         *error = sec.diagnostic();
         return false;
-    }
-    if (!LogAccessQuietly(db, AccessEvent::UserAdded, 0, user, error))
+    } else if (!LogAccessQuietly(db, AccessEvent::UserAdded, 0, user, error)) {
         return false;
+    }
     if (!LoadShippedNorms(db, error))
         return false;
     if (!transaction.commit()) {
@@ -134,12 +135,12 @@ bool buildDatabase(const QString& path, const QString& user, const QString& pass
 
 } // namespace
 
-bool OpensAsTheProgram(const QString& databasePath, const QString& workgroupPath, QString* error)
+bool OpensAsTheProgram(const QString& databasePath, const QString& workgroupPath, const QString& account,
+                       const QString& password, QString* error)
 {
     CollectingSink collect;
     Database db;
-    const Account account = DecipherAccount();
-    if (db.DbConnect(QStringLiteral("TAVLO-II"), account.name, account.password, databasePath, workgroupPath) == 1)
+    if (db.DbConnect(QStringLiteral("TAVLO-II"), account, password, databasePath, workgroupPath) == 1)
         return true;
     *error = collect.texts.join(u' ');
     return false;
@@ -208,7 +209,7 @@ CreateResult CreateDatabase(const QString& folder, const QString& user, const QS
     building.setAutoRemove(false);
     buildingPath.clear();
     QFile::setPermissions(databasePath, kDatabaseFilePermissions);
-    if (!OpensAsTheProgram(databasePath, workgroupPath, &error)) {
+    if (!OpensAsTheProgram(databasePath, workgroupPath, {}, {}, &error)) {
         removeWithJournal(databasePath);
         QFile::remove(workgroupPath);
         return failed(error);

@@ -31,13 +31,15 @@ std::optional<QString> CheckNewUserName(const QString& user);
 // Why user and password cannot be the first login, or nullopt.
 std::optional<QString> CheckNewLogin(const QString& user, const QString& password);
 
-// Creates the tables on the connection and stores the counter, the first login and the
-// shipped norms: all in one transaction. false with the reason in error.
+// Creates the tables on the connection and stores the counter, the first login (none when
+// user is empty: a server's examiners are its roles) and the shipped norms: all in one
+// transaction. false with the reason in error.
 bool FillNewDatabase(Database& db, StoreKind store, const QString& user, const QString& password, QString* error);
 
-// Opens a new database as the program will, through its workgroup file, and finds every
-// table there; false with the driver's reason in error.
-bool OpensAsTheProgram(const QString& databasePath, const QString& workgroupPath, QString* error);
+// Opens a new database as the program will, through its workgroup file (on a server as
+// account), and finds every table there; false with the driver's reason in error.
+bool OpensAsTheProgram(const QString& databasePath, const QString& workgroupPath, const QString& account,
+                       const QString& password, QString* error);
 
 // "<path> finnes allerede. Ingenting er endret." for the first of the two that exists.
 std::optional<QString> ExistingDatabaseFile(const QString& databasePath, const QString& workgroupPath);

@@ -3,6 +3,7 @@
 #include "store/AccessLog.h"
 #include "store/NewDatabase.h"
 #include "store/PasswordHash.h"
+#include "store/ServerRoles.h"
 
 namespace tavlo {
 
@@ -31,6 +32,27 @@ bool replaceStored(Database& db, const QString& user, const QString& stored, con
     return true;
 }
 
+bool onServer(const Database& db)
+{
+    return !db.serverRole().isEmpty();
+}
+
+// On a server the server checks the password: the login is the connection, as that role.
+// A refusal cannot be logged here (there is no connection); the server logs it itself.
+int checkServerLogin(Database& db, const QString& user, const QString& password, bool loggingIn)
+{
+    const int connected = db.connectAs(user, password);
+    if (connected != 1 || !loggingIn)
+        return connected;
+    Transaction transaction(db);
+    if (!transaction.started())
+        return db.DbReportError();
+    if (!LogAccess(db, AccessEvent::Login) || !transaction.commit())
+        return 0;
+    db.setActor(user);
+    return 1;
+}
+
 } // namespace
 
 std::optional<LoginRefusal> CheckTypedLogin(const QString& user, const QString& password)
@@ -51,6 +73,8 @@ std::optional<LoginRefusal> CheckTypedLogin(const QString& user, const QString& 
 
 int CheckUserPassword(Database& db, const QString& user, const QString& password)
 {
+    if (db.awaitsLogin())
+        return checkServerLogin(db, user, password, false);
     QString stored;
     {
         Statement s(db);
@@ -83,6 +107,8 @@ int CheckUserPassword(Database& db, const QString& user, const QString& password
 
 int CheckLogin(Database& db, const QString& user, const QString& password, bool loggingIn)
 {
+    if (db.awaitsLogin())
+        return checkServerLogin(db, user, password, loggingIn);
     // The digest takes a third of a second: worked out before the write lock is taken, so
     // that no other examiner's save waits for it.
     const int result = CheckUserPassword(db, user, password);
@@ -118,6 +144,16 @@ int CheckLogin(Database& db, const QString& user, const QString& password, bool 
 
 int StorePassword(Database& db, const QString& user, const QString& password)
 {
+    if (onServer(db)) {
+        // Only one's own: the connection is the login that was just checked.
+        if (db.serverRole() != user) {
+            db.tellUser(QStringLiteral("Passordet til %1 kan bare endres etter innlogging som %1. Passordet er ikke endret.")
+                            .arg(user),
+                        MessageIcon::Stop);
+            return 0;
+        }
+        return ChangeServerPassword(db, password);
+    }
     const QString digest = HashPassword(password);
     Transaction transaction(db);
     if (!transaction.started())
@@ -141,6 +177,20 @@ std::optional<QString> NewUserRefusal(Database& db, const QString& user)
     if (const auto refusal = CheckNewUserName(user))
         return *refusal + u' ' + kUnchanged;
     Statement s(db);
+    if (onServer(db)) {
+        if (!s.prepare(QStringLiteral("SELECT 1 FROM pg_catalog.pg_roles WHERE rolname = ?")) || !s.bindText(1, user)
+            || !s.execute())
+            return s.errorText();
+        switch (s.fetch()) {
+        case Fetch::NoData:
+            return std::nullopt;
+        case Fetch::Row:
+            return QStringLiteral("Rollen %1 finnes allerede på databasetjeneren. ").arg(user) + kUnchanged;
+        case Fetch::Error:
+            break;
+        }
+        return s.errorText();
+    }
     if (!s.prepare(QStringLiteral("SELECT 1 FROM SEC WHERE USERID = ?")) || !s.bindText(1, user) || !s.execute())
         return s.errorText();
     switch (s.fetch()) {
@@ -156,6 +206,8 @@ std::optional<QString> NewUserRefusal(Database& db, const QString& user)
 
 UserChange AddUser(Database& db, const QString& user, const QString& password, QString* message)
 {
+    if (onServer(db))
+        return AddServerUser(db, user, password, message);
     if (const auto refusal = CheckNewLogin(user, password)) {
         *message = *refusal + u' ' + kUnchanged;
         return UserChange::Refused;
@@ -186,6 +238,8 @@ UserChange AddUser(Database& db, const QString& user, const QString& password, Q
 
 UserChange RemoveUser(Database& db, const QString& user, QString* message)
 {
+    if (onServer(db))
+        return RemoveServerUser(db, user, message);
     Transaction transaction(db);
     if (!transaction.started()) {
         *message = db.errorText();
@@ -193,9 +247,7 @@ UserChange RemoveUser(Database& db, const QString& user, QString* message)
     }
     // Every row locked first, so that two removals at once cannot leave nobody.
     Statement all(db);
-    const bool server = db.dbmsName() == u"PostgreSQL";
-    if (!all.execDirect(server ? QStringLiteral("SELECT USERID FROM SEC FOR UPDATE")
-                               : QStringLiteral("SELECT USERID FROM SEC"))) {
+    if (!all.execDirect(QStringLiteral("SELECT USERID FROM SEC"))) {
         *message = all.errorText();
         return UserChange::Failed;
     }
@@ -236,6 +288,8 @@ UserChange RemoveUser(Database& db, const QString& user, QString* message)
 
 std::optional<std::vector<UserRow>> ListUsers(Database& db, QString* error)
 {
+    if (onServer(db))
+        return ListServerUsers(db, error);
     Statement s(db);
     if (!s.execDirect(QStringLiteral("SELECT USERID, PASSWORD FROM SEC ORDER BY USERID"))) {
         *error = s.errorText();

@@ -3,6 +3,7 @@
 #include "store/CollectingSink.h"
 #include "store/ConnectionString.h"
 #include "store/Database.h"
+#include "store/ServerRoles.h"
 #include "store/Workgroup.h"
 
 #include <QDir>
@@ -47,12 +48,6 @@ std::optional<int> existingTables(Database& db, QString* error)
         return std::nullopt;
     }
     return s.getInt(1).value_or(0);
-}
-
-QString filled(const QString& connectionTemplate, const QString& databasePath, const QString& workgroupPath)
-{
-    const Account account = DecipherAccount();
-    return FillConnectionTemplate(connectionTemplate, {databasePath, workgroupPath, account.name, account.password});
 }
 
 void dropTables(Database& db)
@@ -104,7 +99,7 @@ std::optional<QString> ServerConnectionTemplate(const QString& server, QString* 
     return connectionTemplate + QStringLiteral(";Database=%1;UID=%3;PWD=%4").arg(values[2]);
 }
 
-CreateResult CreateServerDatabase(const QString& folder, const QString& user, const QString& password,
+CreateResult CreateServerDatabase(const QString& folder, const QString& admin, const QString& password,
                                   const QString& server, QString* message)
 {
     const auto say = [&](CreateResult result, const QString& text) {
@@ -116,8 +111,9 @@ CreateResult CreateServerDatabase(const QString& folder, const QString& user, co
     const auto connectionTemplate = ServerConnectionTemplate(server, &refusal);
     if (!connectionTemplate)
         return say(CreateResult::Refused, refusal + QStringLiteral(" Ingenting er opprettet."));
-    if (const auto refused = CheckNewLogin(user, password))
-        return say(CreateResult::Refused, *refused);
+    if (admin.isEmpty() || password.isEmpty())
+        return say(CreateResult::Refused,
+                   QStringLiteral("Administratorens rolle og passord på tjeneren må oppgis. Ingenting er opprettet."));
     const QDir dir(QDir(folder).absolutePath());
     const QString databasePath = dir.filePath(kDatabaseFileName);
     const QString workgroupPath = dir.filePath(kWorkgroupFileName);
@@ -132,7 +128,7 @@ CreateResult CreateServerDatabase(const QString& folder, const QString& user, co
         return say(CreateResult::Failed, QStringLiteral("Databasen kunne ikke opprettes på tjeneren (%1): %2")
                                              .arg(server, reason.isEmpty() ? collect.texts.join(u' ') : reason));
     };
-    if (!db.connectWith(filled(*connectionTemplate, databasePath, workgroupPath), false))
+    if (!db.connectWith(FillConnectionTemplate(*connectionTemplate, {databasePath, workgroupPath, admin, password}), false))
         return failed({});
     QString error;
     const auto existing = existingTables(db, &error);
@@ -152,7 +148,8 @@ CreateResult CreateServerDatabase(const QString& folder, const QString& user, co
     };
     // The tables and the file together: the server keeps nothing unless the file is written.
     Transaction transaction(db);
-    if (!FillNewDatabase(db, StoreKind::Postgres, user, password, &error))
+    // The examiners come later, each as a role of their own (user add).
+    if (!FillNewDatabase(db, StoreKind::Postgres, {}, {}, &error) || !SetUpServerRoles(db, &error))
         return failed(error);
     if ((!folderExisted && !QDir().mkpath(dir.path()))
         || !WriteWorkgroupFile(workgroupPath, *connectionTemplate, &error)) {
@@ -163,7 +160,7 @@ CreateResult CreateServerDatabase(const QString& folder, const QString& user, co
         undoFolder();
         return failed({});
     }
-    if (!OpensAsTheProgram(databasePath, workgroupPath, &error)) {
+    if (!OpensAsTheProgram(databasePath, workgroupPath, admin, password, &error)) {
         undoFolder();
         dropTables(db);
         return failed(error);

@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QSaveFile>
 
-#include <array>
 
 namespace tavlo {
 
@@ -61,7 +60,7 @@ bool WriteWorkgroupFile(const QString& workgroupPath, const QString& connectionT
     if (file.open(QIODevice::WriteOnly) && file.setPermissions(permissions)) {
         file.write("; TAVLO-II workgroup file: how the program reaches its database.\n"
                    "; Template is filled with the database path (%1), this file's path (%2),\n"
-                   "; the program's account (%3) and its password (%4).\n");
+                   "; and on a server the examiner's own role (%3) and password (%4), typed at the login.\n");
         file.write(kSection + '\n' + kTemplateKey + connectionTemplate.toUtf8() + '\n');
         if (file.commit())
             return true;
@@ -96,24 +95,6 @@ QString FillConnectionTemplate(const QString& connectionTemplate, const QStringL
         }
     }
     return out;
-}
-
-Account DecipherAccount()
-{
-    // The account is stored XORed with a running key, never as plain text.
-    static constexpr std::array<unsigned char, 9> name = {0x3f, 0xe9, 0xcf, 0xc2, 0x18, 0x3b, 0x64, 0x5a, 0x93};
-    static constexpr std::array<unsigned char, 10> password = {0x1d, 0xfa, 0xdd, 0x83, 0x43, 0x50,
-                                                               0x34, 0x1d, 0x88, 0xf8};
-    const auto decipher = [](auto bytes) {
-        QByteArray plain;
-        unsigned char key = 0x4b;
-        for (unsigned char b : bytes) {
-            plain.append(char(b ^ key));
-            key = static_cast<unsigned char>(key * 5 + 17);
-        }
-        return QString::fromLatin1(plain);
-    };
-    return {decipher(name), decipher(password)};
 }
 
 } // namespace tavlo

@@ -21,7 +21,7 @@ std::optional<QString> ReadConnectionTemplate(const QString& workgroupPath, QStr
 bool WorkgroupNamesServer(const QString& workgroupPath);
 
 // Children's data: the owner and the clinic's group, nobody else. The database file and the
-// workgroup file (which holds the account) both.
+// workgroup file (which names the server) both.
 inline const QFileDevice::Permissions kDatabaseFilePermissions =
     QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::WriteGroup;
 
@@ -32,12 +32,5 @@ bool WriteWorkgroupFile(const QString& workgroupPath, const QString& connectionT
 
 // Fills "%s" in order and "%1".."%9" by position with values; "%%" is a percent sign.
 QString FillConnectionTemplate(const QString& connectionTemplate, const QStringList& values);
-
-struct Account {
-    QString name;
-    QString password;
-};
-// The program's workgroup account, kept enciphered in the binary.
-Account DecipherAccount();
 
 } // namespace tavlo

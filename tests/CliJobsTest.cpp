@@ -636,8 +636,7 @@ TEST(CliBackup, TheCopyOpensWithEveryRow)
     ASSERT_TRUE(QFile::copy(t.workgroupPath(), restored + u'/' + kWorkgroupFileName));
 
     Database back;
-    const Account account = DecipherAccount();
-    ASSERT_EQ(back.DbConnect(QStringLiteral("TAVLO-II"), account.name, account.password, copy,
+    ASSERT_EQ(back.DbConnect(QStringLiteral("TAVLO-II"), {}, {}, copy,
                              restored + u'/' + kWorkgroupFileName),
               1);
     for (const char* table : {"TESTPERSON", "TESTDATA_TAVLO", "TESTDATA_TAVLO_MF", "NORMER_TAVLO", "SEC"})

@@ -1,6 +1,7 @@
 // Export files read back: through the command-line tool into folders it made, and through
 // the core into real SQLite files (and a PostgreSQL database where one is given). What an
 // import refuses is in ImportChecksTest.cpp.
+#include "TestServer.h"
 #include "Cli.h"
 #include "Exported.h"
 #include "FixedArchive.h"
@@ -53,8 +54,7 @@ struct Folder {
     }
     bool connect(Database& db) const
     {
-        const Account account = DecipherAccount();
-        return db.DbConnect(QStringLiteral("TAVLO-II"), account.name, account.password,
+        return db.DbConnect(QStringLiteral("TAVLO-II"), {}, {},
                             path + u'/' + kDatabaseFileName, path + u'/' + kWorkgroupFileName)
                == 1;
     }
@@ -266,9 +266,9 @@ TEST(ImportPostgres, MovesTheFixedArchiveByteForByte)
     QTemporaryDir dir;
     const QString workgroup = dir.filePath(kWorkgroupFileName);
     ASSERT_TRUE(WriteWorkgroupFile(workgroup, connectionTemplate, nullptr));
-    const Account account = DecipherAccount();
+    const tavlo::test::ServerLogin account = tavlo::test::serverAdmin();
     Database db;
-    ASSERT_EQ(db.DbConnect(QStringLiteral("TAVLO-II"), account.name, account.password,
+    ASSERT_EQ(db.DbConnect(QStringLiteral("TAVLO-II"), account.user, account.password,
                            dir.filePath(kDatabaseFileName), workgroup),
               1);
     for (const char* sql : {"DELETE FROM TESTPERSON", "DELETE FROM TESTDATA_TAVLO", "DELETE FROM TESTDATA_TAVLO_MF",

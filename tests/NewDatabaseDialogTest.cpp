@@ -99,8 +99,7 @@ TEST(NewDatabaseDialog, MakesADatabaseTheFirstUserLogsInTo)
     EXPECT_EQ(dialog.createdFolder(), folder + u'/');
 
     Database db;
-    const Account account = DecipherAccount();
-    ASSERT_EQ(db.DbConnect(QStringLiteral("TAVLO-II"), account.name, account.password,
+    ASSERT_EQ(db.DbConnect(QStringLiteral("TAVLO-II"), {}, {},
                            folder + QStringLiteral("/TAVLO-II.mdb"), folder + QStringLiteral("/Virod.mdw")),
               1);
     EXPECT_EQ(CheckUserPassword(db, QStringLiteral("anna"), QStringLiteral("hemmelig")), 1);

@@ -47,25 +47,26 @@ protected:
         return admin.connectWith(testServer()->superuser, false) && Statement(admin).execDirect(sql);
     }
 
-    // An empty server database for the program's account; the --server value that names it.
+    // An empty server database owned by the clinic's administrator; the --server value that names it.
     QString newServerDatabase()
     {
         const QString name = QStringLiteral("tavlo_cli_%1").arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0'));
-        EXPECT_TRUE(superuser(QStringLiteral("CREATE DATABASE %1 OWNER tavlo_app").arg(name)));
+        EXPECT_TRUE(superuser(QStringLiteral("CREATE DATABASE %1 OWNER %2").arg(name, serverAdmin().user)));
         m_databases.append(name);
         return testServer()->server + QStringLiteral(";Database=") + name;
     }
 
     static CliRun initDb(const QString& folder, const QString& server)
     {
-        return runCli({QStringLiteral("init-db"), folder, QStringLiteral("--user"), QStringLiteral("demo"),
-                       QStringLiteral("--password"), QStringLiteral("demo123"), QStringLiteral("--server"), server});
+        // The administrator's password comes from the password file the tests are given.
+        return runCli({QStringLiteral("init-db"), folder, QStringLiteral("--user"), serverAdmin().user,
+                       QStringLiteral("--server"), server});
     }
 
     static bool connectFolder(Database& db, const QString& folder)
     {
-        const Account account = DecipherAccount();
-        return db.DbConnect(QStringLiteral("TAVLO-II"), account.name, account.password,
+        const ServerLogin account = serverAdmin();
+        return db.DbConnect(QStringLiteral("TAVLO-II"), account.user, account.password,
                             folder + QStringLiteral("/TAVLO-II.mdb"), folder + QStringLiteral("/Virod.mdw"))
                == 1;
     }
@@ -123,7 +124,11 @@ TEST_F(ServerFolder, InitDbMakesAFolderThatTheToolAndTheProgramUseAndScoresAsOnS
     ASSERT_EQ(cDoSetRegistryValue(kRegistryKey, "DatabaseFolder", (folder + u'/').toUtf8().constData()), 1);
     AppContext context;
     StartUpSeams seams;
-    seams.login = [](QWidget*, Database& connected) { return connected.isConnected() ? 1 : 0; };
+    // The start-up opens no connection on a server folder: the login does, as the examiner.
+    seams.login = [](QWidget*, Database& awaiting) {
+        EXPECT_FALSE(awaiting.isConnected());
+        return awaiting.awaitsLogin() ? awaiting.connectAs(serverAdmin().user, serverAdmin().password) : 0;
+    };
     seams.chooseDatabaseFile = [](QWidget*) {
         ADD_FAILURE() << "no file is asked for";
         return QString();

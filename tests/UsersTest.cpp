@@ -1,5 +1,5 @@
-// The examiners' accounts: digests written by every path, the upgrade of a password kept as
-// typed, and user add/remove/list of the tool, on SQLite and on the test server.
+// The examiners' accounts in a file database: digests written by every path, the upgrade of a
+// password kept as typed, and user add/remove/list of the tool.
 #include "Cli.h"
 #include "RecordingSink.h"
 #include "Str.h"
@@ -223,7 +223,8 @@ TEST_P(Users, ToolAddsListsAndRemovesUsersAndKeepsTheLast)
                                                 me + QStringLiteral("|bruker fjernet|ola")}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Stores, Users, ::testing::Values(StoreKind::Sqlite, StoreKind::Postgres),
+// On a server the users are its roles and the server keeps their passwords: ServerRolesTest.
+INSTANTIATE_TEST_SUITE_P(Stores, Users, ::testing::Values(StoreKind::Sqlite),
                          [](const auto& info) { return info.param == StoreKind::Sqlite ? "Sqlite" : "Postgres"; });
 
 TEST(UsersAtTheTerminal, ThePasswordIsTypedTwiceAndNeverShown)

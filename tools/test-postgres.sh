@@ -3,20 +3,23 @@
 #   test-postgres.sh start STATE_FILE TAVLO_II_CLI   starts it and writes STATE_FILE
 #   test-postgres.sh stop STATE_FILE                 stops it and removes everything it made
 # The server runs from a temporary folder on a free port of 127.0.0.1, as the user postgres
-# when started by root (the server refuses to run as root). It holds the program's role and a
-# database "tavlo" made by `tavlo-ii-cli init-db --server`. STATE_FILE gives the tests:
+# when started by root (the server refuses to run as root). As a clinic's would, it holds an
+# administrator's role (CREATEROLE, owner of the database "tavlo", made by `tavlo-ii-cli
+# init-db --server`) and one examiner's role made by `tavlo-ii-cli user add`. Every password is
+# drawn at random for the run. STATE_FILE gives the tests:
 #   TEMPLATE=   the connection template of that database (what its Virod.mdw holds)
 #   FOLDER=     the folder init-db made for it
 #   SERVER=     Server=...;Port=... for init-db --server on a database of the test's own
 #   SUPERUSER=  a complete connection string of the server's superuser, to make such databases
+#   ADMIN=, ADMIN_PASSWORD=        the administrator's role
+#   EXAMINER=, EXAMINER_PASSWORD=  the examiner's role, in the group of "tavlo"
+#   PGPASSFILE= a libpq password file with the superuser's and the administrator's passwords
 set -euo pipefail
 action=${1:?usage: test-postgres.sh start|stop STATE_FILE [TAVLO_II_CLI]}
 state=${2:?usage: test-postgres.sh start|stop STATE_FILE [TAVLO_II_CLI]}
 
-# The program's own database account (store/Workgroup.cpp keeps it enciphered); a clinic's
-# server has the same role, made by its administrator.
-app_role=tavlo_app
-app_password=Vrd-4417kx
+admin_role=tavlo_admin
+examiner_role=demo
 
 bindir=$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -n 1)
 [ -x "$bindir/initdb" ] || { echo "PostgreSQL is not installed (tools/deps.sh installs it)" >&2; exit 1; }
@@ -47,7 +50,10 @@ stop # a server left by a run that was killed
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/tavlo-pg-XXXXXX")
 chmod 755 "$work"
-superpw=$(head -c 18 /dev/urandom | od -An -tx1 | tr -d ' \n')
+random_password() { head -c 18 /dev/urandom | od -An -tx1 | tr -d ' \n'; }
+superpw=$(random_password)
+adminpw=$(random_password)
+examinerpw=$(random_password)
 printf '%s\n' "$superpw" >"$work/superpw"
 mkdir "$work/data" "$work/socket"
 [ ${#as_server[@]} -gt 0 ] && chown postgres "$work/superpw" "$work/data" "$work/socket"
@@ -79,15 +85,27 @@ chmod 600 "$state"
 
 export PGPASSWORD=$superpw
 psql=("$bindir/psql" -X -q -v ON_ERROR_STOP=1 -h 127.0.0.1 -p "$port" -U tavlo_super -d postgres)
-"${psql[@]}" -c "CREATE ROLE $app_role LOGIN PASSWORD '$app_password'" -c "CREATE DATABASE tavlo OWNER $app_role" \
-  || { stop; exit 1; }
+# What a clinic's server administrator does once: the clinic's administrator and its database.
+"${psql[@]}" -c "CREATE ROLE $admin_role LOGIN CREATEROLE PASSWORD '$adminpw'" \
+  -c "CREATE DATABASE tavlo OWNER $admin_role" || { stop; exit 1; }
+unset PGPASSWORD
+export PGPASSFILE="$work/pgpass"
+(umask 077 && printf '127.0.0.1:%s:*:tavlo_super:%s\n127.0.0.1:%s:*:%s:%s\n' \
+  "$port" "$superpw" "$port" "$admin_role" "$adminpw" >"$PGPASSFILE")
 server="Server=127.0.0.1;Port=$port"
-"$cli" init-db "$work/folder" --user demo --password demo123 --server "$server;Database=tavlo" \
+"$cli" init-db "$work/folder" --user "$admin_role" --server "$server;Database=tavlo" </dev/null \
+  || { stop; exit 1; }
+printf '%s\n' "$examinerpw" | "$cli" user add "$work/folder" "$examiner_role" --user "$admin_role" \
   || { stop; exit 1; }
 {
   echo "TEMPLATE=DRIVER={PostgreSQL Unicode};$server;Database=tavlo;UID=%3;PWD=%4"
   echo "FOLDER=$work/folder"
   echo "SERVER=$server"
   echo "SUPERUSER=DRIVER={PostgreSQL Unicode};$server;Database=postgres;UID=tavlo_super;PWD=$superpw"
+  echo "ADMIN=$admin_role"
+  echo "ADMIN_PASSWORD=$adminpw"
+  echo "EXAMINER=$examiner_role"
+  echo "EXAMINER_PASSWORD=$examinerpw"
+  echo "PGPASSFILE=$PGPASSFILE"
 } >>"$state"
 echo "PostgreSQL for the tests on 127.0.0.1:$port ($work)"

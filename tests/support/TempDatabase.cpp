@@ -2,6 +2,7 @@
 
 #include "TestServer.h"
 #include "store/NewDatabase.h"
+#include "store/Security.h"
 #include "store/ServerDatabase.h"
 #include "store/Workgroup.h"
 
@@ -37,6 +38,15 @@ TempDatabase::TempDatabase(StoreKind store)
         EXPECT_EQ(result, CreateResult::Created) << message.toStdString();
     }
     EXPECT_TRUE(connect(db));
+    if (store == StoreKind::Postgres && db.isConnected()) {
+        // As init-db's first user on a file: one examiner, the log's first row. A role belongs
+        // to the whole server, so its name is drawn for this database.
+        const auto draw = [] { return QString::number(QRandomGenerator::global()->generate(), 16).rightJustified(8, u'0'); };
+        m_examiner = {QStringLiteral("u") + draw(), draw() + draw()};
+        QString message;
+        EXPECT_EQ(AddUser(db, m_examiner.user, m_examiner.password, &message), UserChange::Done) << message.toStdString();
+        m_rolesMade.append(m_examiner.user);
+    }
 }
 
 void TempDatabase::createOnServer()
@@ -46,13 +56,14 @@ void TempDatabase::createOnServer()
         return;
     }
     m_serverDatabase = QStringLiteral("tavlo_test_%1").arg(QRandomGenerator::global()->generate64(), 16, 16, QChar(u'0'));
-    if (!runAsSuperuser(QStringLiteral("CREATE DATABASE %1 OWNER tavlo_app").arg(m_serverDatabase))) {
+    const ServerLogin admin = serverAdmin();
+    if (!runAsSuperuser(QStringLiteral("CREATE DATABASE %1 OWNER %2").arg(m_serverDatabase, admin.user))) {
         m_serverDatabase.clear();
         return;
     }
     QString message;
     const CreateResult result =
-        CreateServerDatabase(folder(), QStringLiteral("demo"), QStringLiteral("demo123"),
+        CreateServerDatabase(folder(), admin.user, admin.password,
                              testServer()->server + QStringLiteral(";Database=") + m_serverDatabase, &message);
     EXPECT_EQ(result, CreateResult::Created) << message.toStdString();
 }
@@ -60,8 +71,13 @@ void TempDatabase::createOnServer()
 TempDatabase::~TempDatabase()
 {
     db.DbDisconnect();
-    if (!m_serverDatabase.isEmpty())
+    if (!m_serverDatabase.isEmpty()) {
         runAsSuperuser(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(m_serverDatabase));
+        // Roles outlive the database they were made for.
+        for (const QString& role : m_rolesMade)
+            runAsSuperuser(QStringLiteral("DROP ROLE IF EXISTS \"%1\"").arg(role));
+        runAsSuperuser(QStringLiteral("DROP ROLE IF EXISTS %1_undersokere").arg(m_serverDatabase));
+    }
 }
 
 QString TempDatabase::databasePath() const
@@ -76,10 +92,21 @@ QString TempDatabase::workgroupPath() const
 
 bool TempDatabase::connect(Database& other) const
 {
-    const Account account = DecipherAccount();
-    return other.DbConnect(QStringLiteral("TAVLO-II"), account.name, account.password, databasePath(),
+    // On a server as the administrator, who owns the database; a file takes no account.
+    const ServerLogin account = m_store == StoreKind::Postgres ? serverAdmin() : ServerLogin{};
+    return other.DbConnect(QStringLiteral("TAVLO-II"), account.user, account.password, databasePath(),
                            workgroupPath())
            == 1;
+}
+
+ServerLogin TempDatabase::examiner() const
+{
+    return m_store == StoreKind::Postgres ? m_examiner : ServerLogin{QStringLiteral("demo"), QStringLiteral("demo123")};
+}
+
+void TempDatabase::forgetRoleAfterwards(const QString& role)
+{
+    m_rolesMade.append(role);
 }
 
 void TempDatabase::exec(const QString& sql)

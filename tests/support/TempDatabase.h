@@ -3,6 +3,7 @@
 // a SQLite file, or a database of its own on the test server (TestServer.h) with a folder
 // made by init-db --server.
 
+#include "TestServer.h"
 #include "store/Database.h"
 #include "store/Schema.h"
 
@@ -23,8 +24,14 @@ public:
     QString workgroupPath() const;
     // The server's database of this folder; empty for a SQLite file.
     QString serverDatabase() const { return m_serverDatabase; }
-    // A second, independent connection to the same database.
+    // A second, independent connection to the same database: on a server as the
+    // administrator, who owns it.
     bool connect(Database& db) const;
+    // The examiner the database was made with: "demo" in SEC of a file; on a server a role of
+    // its own (a name of 9 characters drawn for it) in the database's examiners' group.
+    ServerLogin examiner() const;
+    // A role a test made on the server for this database, dropped with it.
+    void forgetRoleAfterwards(const QString& role);
     // Runs one statement outside the program's code (to break the database on purpose); the
     // connection then reads the norm tables anew, as after an import.
     void exec(const QString& sql);
@@ -37,6 +44,8 @@ private:
     StoreKind m_store;
     QTemporaryDir m_dir;
     QString m_serverDatabase; // the server database to drop afterwards
+    ServerLogin m_examiner;
+    QStringList m_rolesMade;
 };
 
 } // namespace tavlo::test

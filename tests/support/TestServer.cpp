@@ -22,6 +22,16 @@ const std::optional<TestServer>& testServer()
                 s.server = value;
             else if (text.startsWith(u"SUPERUSER="))
                 s.superuser = value;
+            else if (text.startsWith(u"ADMIN="))
+                s.admin.user = value;
+            else if (text.startsWith(u"ADMIN_PASSWORD="))
+                s.admin.password = value;
+            else if (text.startsWith(u"EXAMINER="))
+                s.examiner.user = value;
+            else if (text.startsWith(u"EXAMINER_PASSWORD="))
+                s.examiner.password = value;
+            else if (text.startsWith(u"PGPASSFILE="))
+                s.passwordFile = value;
         }
         if (s.connectionTemplate.isEmpty() || s.superuser.isEmpty())
             return std::nullopt;
@@ -30,10 +40,21 @@ const std::optional<TestServer>& testServer()
     return server;
 }
 
+ServerLogin serverAdmin()
+{
+    return testServer() ? testServer()->admin : ServerLogin{};
+}
+
 void exportTestServerTemplate()
 {
-    if (!qEnvironmentVariableIsSet("TAVLO_TEST_POSTGRES_TEMPLATE") && testServer())
+    if (!testServer())
+        return;
+    if (!qEnvironmentVariableIsSet("TAVLO_TEST_POSTGRES_TEMPLATE"))
         qputenv("TAVLO_TEST_POSTGRES_TEMPLATE", testServer()->connectionTemplate.toUtf8());
+    qputenv("PGUSER", testServer()->admin.user.toUtf8());
+    qputenv("TAVLO_TEST_POSTGRES_USER", testServer()->admin.user.toUtf8());
+    qputenv("TAVLO_TEST_POSTGRES_PASSWORD", testServer()->admin.password.toUtf8());
+    qputenv("PGPASSFILE", testServer()->passwordFile.toUtf8());
 }
 
 } // namespace tavlo::test
