@@ -269,7 +269,9 @@ TEST_F(ServerRoles, TheLoginDialogChangesTheExaminersServerPassword)
 {
     const QString longest = QStringLiteral("Ærlig;{}=æøå ") + QString(51, u'x');
     ASSERT_EQ(longest.size(), 64);
-    for (const QString& fresh : {longest, QStringLiteral("Blåbærsyltetøy-9")}) {
+    // The last as the server's client library prepares it (SASLprep): a full-width letter, a
+    // no-break space and a ligature become their plain forms on both sides.
+    for (const QString& fresh : {longest, QStringLiteral("Blåbærsyltetøy-9"), QStringLiteral("Ａrk\u00A0ﬁn-1\u00AD")}) {
         SCOPED_TRACE(str(fresh));
         RecordingSink sink;
         TempDatabase t(StoreKind::Postgres);
