@@ -1,8 +1,9 @@
 // bench-concurrency [--postgres TEMPLATE]: two programs saving 500 new tests each into one
 // database at the same time, against the same 1,000 saves by one program alone. Each run
 // starts from an empty database: a new SQLite file, and with --postgres (or
-// TAVLO_TEST_POSTGRES_TEMPLATE) a server database whose tests are DELETED first; never point
-// it at a clinic's data.
+// TAVLO_TEST_POSTGRES_TEMPLATE) a server database whose tests are DELETED first, connected as
+// the role TAVLO_TEST_POSTGRES_USER with TAVLO_TEST_POSTGRES_PASSWORD; never point it at a
+// clinic's data.
 #include "WriterTests.h"
 
 #include "vandrel/MessageSink.h"
