@@ -18,7 +18,7 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <fcntl.h>
+
 #include <cerrno>
 
 namespace tavlo {
@@ -292,16 +292,19 @@ std::optional<QString> ServerUnreachable(const QString& connectionTemplate)
 
 bool RefusedLogin(const QString& driverText)
 {
-    // The server's client library's own words for a refused role or password; which of the
-    // two it was the server does not say.
+    // The client library's words for a refused role or password (which of the two, the server
+    // does not say), and for a role shut out of this database. A database that does not exist
+    // is the folder's fault, not the login's.
+    if (driverText.contains(QLatin1String("database \""), Qt::CaseInsensitive)
+        && driverText.contains(QLatin1String("does not exist"), Qt::CaseInsensitive))
+        return false;
     for (const char* words : {"password authentication failed", "authentication failed for user",
                               "permission denied for database", "no pg_hba.conf entry", "is not permitted to log in",
                               "does not exist"}) {
-        if (driverText.contains(QLatin1String(words), Qt::CaseInsensitive)
-            && !driverText.contains(QLatin1String("database \""), Qt::CaseInsensitive))
+        if (driverText.contains(QLatin1String(words), Qt::CaseInsensitive))
             return true;
     }
-    return driverText.contains(QLatin1String("permission denied for database"), Qt::CaseInsensitive);
+    return false;
 }
 
 UserChange AddServerUser(Database& db, const QString& user, const QString& password, QString* message)
