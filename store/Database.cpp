@@ -61,20 +61,28 @@ int Database::DbConnect(const QString&, const QString& account, const QString& p
     return connectThrough(account, password, databasePath, workgroupPath, true);
 }
 
-int Database::connectThrough(const QString& account, const QString& password, const QString& databasePath,
-                             const QString& workgroupPath, bool probe)
+std::optional<QString> Database::usableTemplate(const QString& workgroupPath)
 {
     QString error;
     const auto connectionTemplate = ReadConnectionTemplate(workgroupPath, &error);
     if (!connectionTemplate) {
         tellUser(error, MessageIcon::Stop);
-        return 0;
+        return std::nullopt;
     }
     // The template decides which library the driver manager loads and what the driver does.
     if (const auto refusal = CheckConnectionTemplate(*connectionTemplate, workgroupPath)) {
         tellUser(*refusal, MessageIcon::Stop);
-        return 0;
+        return std::nullopt;
     }
+    return connectionTemplate;
+}
+
+int Database::connectThrough(const QString& account, const QString& password, const QString& databasePath,
+                             const QString& workgroupPath, bool probe)
+{
+    const auto connectionTemplate = usableTemplate(workgroupPath);
+    if (!connectionTemplate)
+        return 0;
     // A value cannot be quoted for every driver: a ';' would end it and start another key.
     for (const QString& value : {databasePath, workgroupPath}) {
         if (const auto refusal = CheckConnectionPath(value)) {
@@ -147,16 +155,9 @@ QString Database::actor() const
 int Database::awaitLogin(const QString& databasePath, const QString& workgroupPath)
 {
     DbDisconnect();
-    QString error;
-    const auto connectionTemplate = ReadConnectionTemplate(workgroupPath, &error);
-    if (!connectionTemplate) {
-        tellUser(error, MessageIcon::Stop);
+    const auto connectionTemplate = usableTemplate(workgroupPath);
+    if (!connectionTemplate)
         return 0;
-    }
-    if (const auto refusal = CheckConnectionTemplate(*connectionTemplate, workgroupPath)) {
-        tellUser(*refusal, MessageIcon::Stop);
-        return 0;
-    }
     if (const auto unreachable = ServerUnreachable(*connectionTemplate)) {
         tellUser(*unreachable, MessageIcon::Stop);
         return 0;

@@ -109,6 +109,8 @@ public:
 private:
     friend class Statement;
     int reportConnectFailure();
+    // The workgroup file's template when the program may use it; nullopt after saying why.
+    std::optional<QString> usableTemplate(const QString& workgroupPath);
     int connectThrough(const QString& account, const QString& password, const QString& databasePath,
                        const QString& workgroupPath, bool probe);
     bool probeTables();

@@ -53,7 +53,13 @@ std::optional<Parsed> parse(const QString& stored)
 
 QByteArray derive(const QString& password, const QByteArray& salt, int iterations)
 {
-    const QByteArray secret = password.toUtf8();
+    return Pbkdf2Sha256(password.toUtf8(), salt, iterations);
+}
+
+} // namespace
+
+QByteArray Pbkdf2Sha256(const QByteArray& secret, const QByteArray& salt, int iterations)
+{
     QByteArray key(kDigestBytes, Qt::Uninitialized);
     if (PKCS5_PBKDF2_HMAC(secret.constData(), int(secret.size()), reinterpret_cast<const unsigned char*>(salt.constData()),
                           int(salt.size()), iterations, EVP_sha256(), int(key.size()),
@@ -62,8 +68,6 @@ QByteArray derive(const QString& password, const QByteArray& salt, int iteration
         return {};
     return key;
 }
-
-} // namespace
 
 QString HashPassword(const QString& password, int iterations)
 {

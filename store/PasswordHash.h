@@ -3,6 +3,7 @@
 // text, "$pbkdf2-sha256$i=<iterations>$<salt>$<digest>" (base64 without padding), so that a
 // later version can raise the count and still read what is stored.
 
+#include <QByteArray>
 #include <QString>
 
 namespace tavlo {
@@ -13,6 +14,9 @@ inline constexpr int kPasswordLongest = 64;
 
 // OWASP's figure for PBKDF2-HMAC-SHA256; about a third of a second on a small machine.
 inline constexpr int kPasswordIterations = 600000;
+
+// PBKDF2-HMAC-SHA256 of 32 bytes; empty when the library fails.
+QByteArray Pbkdf2Sha256(const QByteArray& secret, const QByteArray& salt, int iterations);
 
 // A new digest with a fresh random salt: two users with the same password never share one.
 // Empty only when the system could give no random bytes.

@@ -176,28 +176,21 @@ std::optional<QString> NewUserRefusal(Database& db, const QString& user)
 {
     if (const auto refusal = CheckNewUserName(user))
         return *refusal + u' ' + kUnchanged;
+    // On a server a name is taken by any role there, of this clinic or another.
+    const bool server = onServer(db);
     Statement s(db);
-    if (onServer(db)) {
-        if (!s.prepare(QStringLiteral("SELECT 1 FROM pg_catalog.pg_roles WHERE rolname = ?")) || !s.bindText(1, user)
-            || !s.execute())
-            return s.errorText();
-        switch (s.fetch()) {
-        case Fetch::NoData:
-            return std::nullopt;
-        case Fetch::Row:
-            return QStringLiteral("Rollen %1 finnes allerede på databasetjeneren. ").arg(user) + kUnchanged;
-        case Fetch::Error:
-            break;
-        }
-        return s.errorText();
-    }
-    if (!s.prepare(QStringLiteral("SELECT 1 FROM SEC WHERE USERID = ?")) || !s.bindText(1, user) || !s.execute())
+    if (!s.prepare(server ? QStringLiteral("SELECT 1 FROM pg_catalog.pg_roles WHERE rolname = ?")
+                          : QStringLiteral("SELECT 1 FROM SEC WHERE USERID = ?"))
+        || !s.bindText(1, user) || !s.execute())
         return s.errorText();
     switch (s.fetch()) {
     case Fetch::NoData:
         return std::nullopt;
     case Fetch::Row:
-        return QStringLiteral("Brukeren %1 finnes allerede. ").arg(user) + kUnchanged;
+        return (server ? QStringLiteral("Rollen %1 finnes allerede på databasetjeneren. ")
+                       : QStringLiteral("Brukeren %1 finnes allerede. "))
+                   .arg(user)
+               + kUnchanged;
     case Fetch::Error:
         break;
     }

@@ -4,6 +4,7 @@
 #include "store/ConnectionString.h"
 #include "store/Database.h"
 #include "store/NewDatabase.h"
+#include "store/PasswordHash.h"
 #include "store/Schema.h"
 
 #include <QByteArray>
@@ -188,12 +189,8 @@ QString ScramVerifier(const QString& password, int iterations)
     QByteArray salt(16, Qt::Uninitialized);
     if (RAND_bytes(reinterpret_cast<unsigned char*>(salt.data()), int(salt.size())) != 1)
         return {};
-    const QByteArray secret = prepared(password);
-    QByteArray salted(SHA256_DIGEST_LENGTH, Qt::Uninitialized);
-    if (PKCS5_PBKDF2_HMAC(secret.constData(), int(secret.size()), reinterpret_cast<const unsigned char*>(salt.constData()),
-                          int(salt.size()), iterations, EVP_sha256(), int(salted.size()),
-                          reinterpret_cast<unsigned char*>(salted.data()))
-        != 1)
+    const QByteArray salted = Pbkdf2Sha256(prepared(password), salt, iterations);
+    if (salted.isEmpty())
         return {};
     const QByteArray clientKey = hmac(salted, "Client Key");
     QByteArray storedKey(SHA256_DIGEST_LENGTH, Qt::Uninitialized);

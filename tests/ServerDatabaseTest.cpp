@@ -38,20 +38,14 @@ protected:
     void TearDown() override
     {
         for (const QString& name : m_databases)
-            superuser(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name));
-    }
-
-    static bool superuser(const QString& sql)
-    {
-        Database admin;
-        return admin.connectWith(testServer()->superuser, false) && Statement(admin).execDirect(sql);
+            runAsSuperuser(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name));
     }
 
     // An empty server database owned by the clinic's administrator; the --server value that names it.
     QString newServerDatabase()
     {
         const QString name = QStringLiteral("tavlo_cli_%1").arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0'));
-        EXPECT_TRUE(superuser(QStringLiteral("CREATE DATABASE %1 OWNER %2").arg(name, serverAdmin().user)));
+        EXPECT_TRUE(runAsSuperuser(QStringLiteral("CREATE DATABASE %1 OWNER %2").arg(name, serverAdmin().user)));
         m_databases.append(name);
         return testServer()->server + QStringLiteral(";Database=") + name;
     }

@@ -43,17 +43,6 @@ QString drawn(int digits = 8)
     return text.left(digits);
 }
 
-bool superuser(const QString& sql)
-{
-    Database su;
-    if (!su.connectWith(testServer()->superuser, false))
-        return false;
-    Statement s(su);
-    const bool done = s.execDirect(sql);
-    EXPECT_TRUE(done) << str(s.diagnostic());
-    return done;
-}
-
 class ServerRoles : public ::testing::Test {
 protected:
     void SetUp() override
@@ -208,13 +197,7 @@ TEST_F(ServerRoles, TheAdministratorAddsListsAndRemovesExaminersAsRoles)
         EXPECT_EQ(logIn(db, t, {name, QStringLiteral("Blåbær-1")}), 1) << "the server checks it: SCRAM";
     }
 
-    struct Refusal {
-        QStringList args;
-        QByteArray input;
-        int status;
-        QString said;
-    };
-    const Refusal refusals[] = {
+    expectRefused(user, {
         {{QStringLiteral("add"), folder, name}, "annet1\n", 1, QStringLiteral("Rollen %1 finnes allerede").arg(name)},
         {{QStringLiteral("add"), folder, testServer()->examiner.user}, "annet1\n", 1,
          QStringLiteral("Rollen %1 finnes allerede på databasetjeneren").arg(testServer()->examiner.user)},
@@ -223,13 +206,9 @@ TEST_F(ServerRoles, TheAdministratorAddsListsAndRemovesExaminersAsRoles)
         {{QStringLiteral("add"), folder, QStringLiteral("per") + drawn(4)}, QByteArray(65, 'x') + '\n', 1,
          QStringLiteral("Passordet må ha 3 til 64 tegn.")},
         {{QStringLiteral("remove"), folder, admin}, {}, 1, QStringLiteral("Brukeren %1 finnes ikke.").arg(admin)},
-        {{QStringLiteral("remove"), folder, testServer()->examiner.user}, {}, 1, QStringLiteral("finnes ikke")},
-    };
-    for (const Refusal& r : refusals) {
-        run = user(r.args, r.input);
-        EXPECT_EQ(run.status, r.status) << str(r.args.join(u' '));
-        EXPECT_TRUE(run.err.contains(r.said)) << str(run.err);
-    }
+        {{QStringLiteral("remove"), folder, testServer()->examiner.user}, {}, 1,
+         QStringLiteral("Brukeren %1 finnes ikke.").arg(testServer()->examiner.user)},
+    });
     // An examiner cannot make roles; a wrong password opens nothing; no role at all is asked for.
     const ServerLogin examiner = t.examiner();
     run = cli({QStringLiteral("user"), QStringLiteral("add"), folder, QStringLiteral("x") + drawn(), QStringLiteral("--user"),
@@ -318,17 +297,17 @@ TEST_F(ServerRoles, ADatabaseOfTheOldSharedAccountMovesToRolesOfItsOwn)
         QStringList roles;
         ~Cleanup()
         {
-            superuser(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(database));
+            runAsSuperuser(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(database));
             for (const QString& role : roles)
-                superuser(QStringLiteral("DROP ROLE IF EXISTS %1").arg(QuotedIdentifier(role)));
-            superuser(QStringLiteral("DROP ROLE IF EXISTS %1").arg(group));
+                runAsSuperuser(QStringLiteral("DROP ROLE IF EXISTS %1").arg(QuotedIdentifier(role)));
+            runAsSuperuser(QStringLiteral("DROP ROLE IF EXISTS %1").arg(group));
         }
     } cleanup{database, database + QStringLiteral("_undersokere"), {old.user, admin.user, QStringLiteral("kari")}};
 
     // As it was made before: one account for every program, owning the database and its tables,
     // its examiners in SEC.
-    ASSERT_TRUE(superuser(QStringLiteral("CREATE ROLE %1 LOGIN PASSWORD '%2'").arg(old.user, old.password)));
-    ASSERT_TRUE(superuser(QStringLiteral("CREATE DATABASE %1 OWNER %2").arg(database, old.user)));
+    ASSERT_TRUE(runAsSuperuser(QStringLiteral("CREATE ROLE %1 LOGIN PASSWORD '%2'").arg(old.user, old.password)));
+    ASSERT_TRUE(runAsSuperuser(QStringLiteral("CREATE DATABASE %1 OWNER %2").arg(database, old.user)));
     QString refusal;
     const auto connectionTemplate =
         ServerConnectionTemplate(testServer()->server + QStringLiteral(";Database=") + database, &refusal);
@@ -358,7 +337,7 @@ TEST_F(ServerRoles, ADatabaseOfTheOldSharedAccountMovesToRolesOfItsOwn)
 
     // An administrator who may make roles but does not own the database yet: told what the
     // server's superuser must do first, and nothing changes.
-    ASSERT_TRUE(superuser(QStringLiteral("CREATE ROLE %1 LOGIN CREATEROLE PASSWORD '%2'").arg(admin.user, admin.password)));
+    ASSERT_TRUE(runAsSuperuser(QStringLiteral("CREATE ROLE %1 LOGIN CREATEROLE PASSWORD '%2'").arg(admin.user, admin.password)));
     CliRun run = asRole(upgrade, admin);
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(run.err.contains(QStringLiteral("ALTER DATABASE %1 OWNER TO %2").arg(QuotedIdentifier(database),
@@ -366,7 +345,7 @@ TEST_F(ServerRoles, ADatabaseOfTheOldSharedAccountMovesToRolesOfItsOwn)
         << str(run.err);
     EXPECT_EQ(asRole(list, old).status, 0) << "still the old account's";
 
-    ASSERT_TRUE(superuser(QStringLiteral("ALTER DATABASE %1 OWNER TO %2").arg(database, admin.user)));
+    ASSERT_TRUE(runAsSuperuser(QStringLiteral("ALTER DATABASE %1 OWNER TO %2").arg(database, admin.user)));
     run = asRole(upgrade, admin);
     ASSERT_EQ(run.status, 0) << str(run.err);
     EXPECT_TRUE(run.out.contains(QStringLiteral("den gamle felles kontoen %1 kan ikke lenger logge inn").arg(old.user)))

@@ -21,6 +21,7 @@
 
 using namespace tavlo;
 using tavlo::test::CliRun;
+using tavlo::test::expectRefused;
 using tavlo::test::lines;
 using tavlo::test::RecordingSink;
 using tavlo::test::runCli;
@@ -170,13 +171,7 @@ TEST_P(Users, ToolAddsListsAndRemovesUsersAndKeepsTheLast)
     EXPECT_EQ(CheckLogin(db, QStringLiteral("kari"), QStringLiteral("blåbær1"), true), 1);
 
     // Refused, each with its reason, and nothing changed.
-    struct Refusal {
-        QStringList args;
-        QByteArray input;
-        int status;
-        QString said;
-    };
-    const Refusal refusals[] = {
+    expectRefused(user, {
         {{QStringLiteral("add"), folder, QStringLiteral("kari")}, "annet1\n", 1,
          QStringLiteral("Brukeren kari finnes allerede. Ingenting er endret.")},
         {{QStringLiteral("add"), folder, QStringLiteral("pe")}, "passord\n", 1,
@@ -191,12 +186,7 @@ TEST_P(Users, ToolAddsListsAndRemovesUsersAndKeepsTheLast)
          QStringLiteral("Brukeren per finnes ikke. Ingenting er endret.")},
         {{QStringLiteral("add"), folder}, {}, 2, QStringLiteral("usage: tavlo-ii-cli user ")},
         {{QStringLiteral("rename"), folder, QStringLiteral("per")}, {}, 2, QStringLiteral("usage: tavlo-ii-cli user ")},
-    };
-    for (const Refusal& r : refusals) {
-        run = user(r.args, r.input);
-        EXPECT_EQ(run.status, r.status) << str(r.args.join(u' '));
-        EXPECT_TRUE(run.err.startsWith(r.said)) << str(run.err);
-    }
+    });
 
     run = user({QStringLiteral("list"), folder});
     EXPECT_EQ(run.status, 0) << str(run.err);

@@ -4,6 +4,11 @@
 #include <QProcess>
 #include <QStringList>
 
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
+
 namespace tavlo::test {
 
 struct CliRun {
@@ -30,6 +35,26 @@ inline CliRun runCli(const QStringList& args, const QByteArray& input = {}, cons
         p.kill();
     const QByteArray out = p.readAllStandardOutput();
     return {ended ? p.exitCode() : -1, QString::fromUtf8(out), QString::fromUtf8(p.readAllStandardError()), out};
+}
+
+// A command line the tool must refuse: what it reads, its exit status and what its standard
+// error begins with.
+struct CliRefusal {
+    QStringList args;
+    QByteArray input;
+    int status;
+    QString said;
+};
+
+// Runs each refusal through run (the tool with the arguments every case shares) and checks it.
+inline void expectRefused(const std::function<CliRun(const QStringList&, const QByteArray&)>& run,
+                          const std::vector<CliRefusal>& refusals)
+{
+    for (const CliRefusal& r : refusals) {
+        const CliRun got = run(r.args, r.input);
+        EXPECT_EQ(got.status, r.status) << r.args.join(u' ').toStdString();
+        EXPECT_TRUE(got.err.startsWith(r.said)) << got.err.toStdString();
+    }
 }
 
 // The lines of a text, without the empty one after the last line end.

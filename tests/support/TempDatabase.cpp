@@ -12,21 +12,6 @@
 
 namespace tavlo::test {
 
-namespace {
-
-bool runAsSuperuser(const QString& sql)
-{
-    Database admin;
-    if (!admin.connectWith(testServer()->superuser, false))
-        return false;
-    Statement s(admin);
-    const bool done = s.execDirect(sql);
-    EXPECT_TRUE(done) << s.diagnostic().toStdString();
-    return done;
-}
-
-} // namespace
-
 TempDatabase::TempDatabase(StoreKind store)
     : m_store(store)
 {

@@ -1,6 +1,10 @@
 #include "TestServer.h"
 
+#include "store/Database.h"
+
 #include <QFile>
+
+#include <gtest/gtest.h>
 
 namespace tavlo::test {
 
@@ -38,6 +42,17 @@ const std::optional<TestServer>& testServer()
         return s;
     }();
     return server;
+}
+
+bool runAsSuperuser(const QString& sql)
+{
+    Database superuser;
+    if (!testServer() || !superuser.connectWith(testServer()->superuser, false))
+        return false;
+    Statement s(superuser);
+    const bool done = s.execDirect(sql);
+    EXPECT_TRUE(done) << s.diagnostic().toStdString();
+    return done;
 }
 
 ServerLogin serverAdmin()

@@ -29,6 +29,10 @@ const std::optional<TestServer>& testServer();
 // The message for a test that needs the server and finds none.
 inline const char* kNoTestServer = "no PostgreSQL test server: run the tests through ctest (fixture \"postgres\")";
 
+// Runs one statement as the server's superuser (to make or drop a database or a role); false
+// after a test failure with the server's text.
+bool runAsSuperuser(const QString& sql);
+
 // The administrator's role and password; empty when no server runs (a SQLite folder's
 // connection takes none).
 ServerLogin serverAdmin();
