@@ -316,23 +316,22 @@ UserChange AddServerUser(Database& db, const QString& user, const QString& passw
         return UserChange::Failed;
     }
     QString error;
+    const auto failed = [&](const QString& reason) {
+        *message = QStringLiteral("Brukeren %1 kunne ikke legges til på databasetjeneren. %2\n\n%3")
+                       .arg(user, kUnchanged, reason);
+        return UserChange::Failed;
+    };
     Transaction transaction(db);
     const auto group = transaction.started() ? ExaminersRole(db, &error) : std::nullopt;
-    if (!group) {
-        *message = transaction.started() ? error : db.errorText();
-        return UserChange::Failed;
-    }
+    if (!group)
+        return failed(transaction.started() ? error : db.errorText());
     bool exists = false;
-    if (!roleExists(db, user, &error, &exists)) {
-        *message = error;
-        return UserChange::Failed;
-    }
+    if (!roleExists(db, user, &error, &exists))
+        return failed(error);
     if (exists) {
         const auto member = inGroup(db, user, *group, &error);
-        if (!member) {
-            *message = error;
-            return UserChange::Failed;
-        }
+        if (!member)
+            return failed(error);
         *message = (*member ? QStringLiteral("Brukeren %1 finnes allerede. ").arg(user)
                             : QStringLiteral("Rollen %1 finnes allerede på databasetjeneren, men er ikke undersøker i "
                                              "denne databasen. Velg et annet navn. ")
@@ -343,10 +342,8 @@ UserChange AddServerUser(Database& db, const QString& user, const QString& passw
     if (!run(db,
              QStringLiteral("CREATE ROLE %1 LOGIN PASSWORD %2 IN ROLE %3")
                  .arg(QuotedIdentifier(user), QuotedLiteral(verifier), QuotedIdentifier(*group)),
-             &error)) {
-        *message = error;
-        return UserChange::Failed;
-    }
+             &error))
+        return failed(error);
     if (!LogAccess(db, AccessEvent::UserAdded, 0, user) || !transaction.commit()) {
         *message = kUnchanged;
         return UserChange::Failed;
@@ -358,22 +355,23 @@ UserChange AddServerUser(Database& db, const QString& user, const QString& passw
 UserChange RemoveServerUser(Database& db, const QString& user, QString* message)
 {
     QString error;
+    const auto failed = [&](const QString& reason) {
+        *message = QStringLiteral("Brukeren %1 kunne ikke fjernes fra databasetjeneren. %2\n\n%3")
+                       .arg(user, kUnchanged, reason);
+        return UserChange::Failed;
+    };
     Transaction transaction(db);
     const auto group = transaction.started() ? ExaminersRole(db, &error) : std::nullopt;
     const auto member = group ? inGroup(db, user, *group, &error) : std::nullopt;
-    if (!member) {
-        *message = transaction.started() ? error : db.errorText();
-        return UserChange::Failed;
-    }
+    if (!member)
+        return failed(transaction.started() ? error : db.errorText());
     // Only the examiners of this database: never the administrator or another clinic's role.
     if (!*member) {
         *message = QStringLiteral("Brukeren %1 finnes ikke. Ingenting er endret.").arg(user);
         return UserChange::Refused;
     }
-    if (!run(db, QStringLiteral("DROP ROLE %1").arg(QuotedIdentifier(user)), &error)) {
-        *message = error;
-        return UserChange::Failed;
-    }
+    if (!run(db, QStringLiteral("DROP ROLE %1").arg(QuotedIdentifier(user)), &error))
+        return failed(error);
     if (!LogAccess(db, AccessEvent::UserRemoved, 0, user) || !transaction.commit()) {
         *message = kUnchanged;
         return UserChange::Failed;
@@ -384,26 +382,27 @@ UserChange RemoveServerUser(Database& db, const QString& user, QString* message)
 
 std::optional<std::vector<UserRow>> ListServerUsers(Database& db, QString* error)
 {
-    const auto group = ExaminersRole(db, error);
-    if (!group)
+    const auto failed = [&](const QString& reason) {
+        *error = QStringLiteral("Brukerne kunne ikke leses fra databasetjeneren.\n\n") + reason;
         return std::nullopt;
+    };
+    QString why;
+    const auto group = ExaminersRole(db, &why);
+    if (!group)
+        return failed(why);
     Statement s(db);
     if (!s.prepare(QStringLiteral("SELECT r.rolname FROM pg_catalog.pg_auth_members m "
                                   "JOIN pg_catalog.pg_roles r ON r.oid = m.member "
                                   "JOIN pg_catalog.pg_roles g ON g.oid = m.roleid "
                                   "WHERE g.rolname = ? ORDER BY r.rolname"))
-        || !s.bindText(1, *group) || !s.execute()) {
-        *error = s.errorText();
-        return std::nullopt;
-    }
+        || !s.bindText(1, *group) || !s.execute())
+        return failed(s.errorText());
     std::vector<UserRow> users;
     for (Fetch fetched; (fetched = s.fetch()) != Fetch::NoData;) {
         bool ok = fetched == Fetch::Row;
         const QString name = ok ? s.getText(1, &ok) : QString();
-        if (!ok) {
-            *error = s.errorText();
-            return std::nullopt;
-        }
+        if (!ok)
+            return failed(s.errorText());
         users.push_back({name, true});
     }
     return users;
