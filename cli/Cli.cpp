@@ -66,10 +66,6 @@ std::optional<QString> folderWithoutDatabase(const QDir& dir)
         .arg(folder);
 }
 
-} // namespace
-
-namespace {
-
 QString g_role;
 
 // One field of a line of a libpq password file: '\' escapes the next character.

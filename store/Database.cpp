@@ -90,15 +90,23 @@ int Database::connectThrough(const QString& account, const QString& password, co
             return 0;
         }
     }
-    // Braced, a name or password may hold ';', '=' or braces without ending its value.
+    // A name that would end its value could name another server or key: never sent. The
+    // server's driver takes braces off a password only, so a password is braced when it needs.
+    if (account.contains(QRegularExpression(QStringLiteral("[;{}]")))) {
+        if (m_quietLoginRefusal)
+            m_loginRefused = true;
+        else
+            tellUser(kUnsendableName, MessageIcon::Stop);
+        return 0;
+    }
     const auto braced = [](QString value) {
-        if (value.isEmpty() || !value.contains(QRegularExpression(QStringLiteral("[;{}=\\[\\]()?*,!@ ]|^\\s|\\s$"))))
+        if (!value.contains(QRegularExpression(QStringLiteral("[;{}=\\[\\]()?*,!@ ]|^\\s|\\s$"))))
             return value;
         value.replace(u'}', QStringLiteral("}}"));
         return u'{' + value + u'}';
     };
     if (!connectWith(FillConnectionTemplate(*connectionTemplate,
-                                            {databasePath, workgroupPath, braced(account), braced(password)}),
+                                            {databasePath, workgroupPath, account, braced(password)}),
                      probe))
         return 0;
     m_workgroupFile = QFileInfo(workgroupPath).absoluteFilePath();

@@ -22,6 +22,10 @@ namespace tavlo {
 
 class Statement;
 
+// Why a name cannot be sent to a database server.
+inline const QString kUnsendableName =
+    QStringLiteral("Et brukernavn på databasetjeneren kan ikke inneholde tegnene ; { og }.");
+
 class Database {
 public:
     Database() = default;

@@ -310,6 +310,10 @@ UserChange AddServerUser(Database& db, const QString& user, const QString& passw
         *message = *refusal + u' ' + kUnchanged;
         return UserChange::Refused;
     }
+    if (user.contains(u';') || user.contains(u'{') || user.contains(u'}')) {
+        *message = kUnsendableName + u' ' + kUnchanged;
+        return UserChange::Refused;
+    }
     const QString verifier = ScramVerifier(password);
     if (verifier.isEmpty()) {
         *message = QStringLiteral("Systemet ga ingen tilfeldige tall til passordet. ") + kUnchanged;

@@ -163,7 +163,9 @@ TEST_F(ServerRoles, EachExaminerLogsInAsThemselfAndIsRefusedWhatIsNotTheirs)
     // database on the same server; the server does not say which.
     const ServerLogin refused[] = {{first.user, first.password + u'x'},
                                    {QStringLiteral("ingen") + drawn(4), first.password},
-                                   testServer()->examiner};
+                                   testServer()->examiner,
+                                   // Never sent: it would end the name and name another server.
+                                   {QStringLiteral("x;Port=1"), first.password}};
     for (const ServerLogin& who : refused) {
         Database db;
         EXPECT_EQ(logIn(db, t, who), 8) << str(who.user);
@@ -203,6 +205,7 @@ TEST_F(ServerRoles, TheAdministratorAddsListsAndRemovesExaminersAsRoles)
          QStringLiteral("Rollen %1 finnes allerede på databasetjeneren").arg(testServer()->examiner.user)},
         {{QStringLiteral("add"), folder, QStringLiteral("pe")}, "passord\n", 1,
          QStringLiteral("Brukernavnet må ha 3 til 9 tegn.")},
+        {{QStringLiteral("add"), folder, QStringLiteral("ab;c")}, "passord\n", 1, kUnsendableName},
         {{QStringLiteral("add"), folder, QStringLiteral("per") + drawn(4)}, QByteArray(65, 'x') + '\n', 1,
          QStringLiteral("Passordet må ha 3 til 64 tegn.")},
         {{QStringLiteral("remove"), folder, admin}, {}, 1, QStringLiteral("Brukeren %1 finnes ikke.").arg(admin)},
