@@ -143,6 +143,7 @@ void MainWindow::showResults()
     // The scoring's note on a child younger or older than the norm groups waits until the
     // results stand in front, laid out and drawn.
     HeldMessages notes;
+    ScoreCurrentTest(m_context);
     setScreen(new ResultsWindow(*this));
     raise();
     repaint();

@@ -131,12 +131,8 @@ bool RunStartUp(QWidget* owner, AppContext& context, const StartUpSeams& seams)
     NewTestRecord(context.test);
     context.startDirectory = QDir::currentPath();
 
-    // On a server the examiner's own name and password open the connection, at the login;
-    // here it is only made sure that the server answers.
-    const bool connected = WorkgroupNamesServer(workgroup())
-                               ? context.db.awaitLogin(database(), workgroup())
-                               : context.db.DbConnect(QStringLiteral("TAVLO-II"), {}, {}, database(), workgroup());
-    if (!connected) {
+    // On a server the examiner's own name and password open the connection, at the login.
+    if (!OpenDatabase(context.db, database(), workgroup())) {
         stop(LoadString(60));
         return false;
     }

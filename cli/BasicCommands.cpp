@@ -5,6 +5,7 @@
 #include "model/TestRecord.h"
 #include "scoring/NormImport.h"
 #include "scoring/Scoring.h"
+#include "session/Session.h"
 #include "store/InputFile.h"
 #include "store/NewDatabase.h"
 #include "store/ServerDatabase.h"
@@ -202,14 +203,14 @@ int score(QStringList args)
         return usageFor("score");
     LineSink sink;
     setMessageSink(&sink);
-    Database db;
-    if (!connectFolder(db, args[0]))
+    Session session;
+    if (!connectFolder(session.db, args[0]))
         return kFailure;
-    TestRecord test;
-    NormState norms;
     // The person and both score rows as one version, even while another program saves it.
-    if (!readAndScore(db, test, norms, id))
+    if (!ReadAndScore(session, id))
         return kFailure;
+    const TestRecord& test = session.test;
+    const NormState& norms = session.norms;
 
     print(QStringLiteral("AGEGROUP\t") + norms.CurrentAgeGroup);
     print(QStringLiteral("DESCRIPTION\t") + norms.AgeGroupDescription);

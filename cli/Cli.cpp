@@ -1,7 +1,6 @@
 #include "cli/Cli.h"
 
 #include "resources/StringTable.h"
-#include "scoring/Scoring.h"
 #include "store/AccessLog.h"
 #include "store/ConnectionString.h"
 #include "store/NewDatabase.h"
@@ -144,23 +143,21 @@ bool connectFolder(Database& db, const QString& folder)
     const bool server = WorkgroupNamesServer(workgroup);
     if (const auto missing = folderWithoutDatabase(dir)) {
         tell(*missing, MessageIcon::Stop);
-    } else if (!server) {
-        if (!g_role.isEmpty()) {
-            tell(QStringLiteral("--user kobler til som en rolle på en databasetjener, men databasen i %1 er en fil. "
-                                "Utelat --user.")
-                     .arg(QDir::toNativeSeparators(dir.absolutePath())),
-                 MessageIcon::Stop);
-            return false;
-        }
-        if (db.DbConnect(QStringLiteral("TAVLO-II"), {}, {}, dir.filePath(kDatabaseFileName), workgroup) == 1)
-            return true;
-    } else if (role.isEmpty()) {
+    } else if (!server && !g_role.isEmpty()) {
+        tell(QStringLiteral("--user kobler til som en rolle på en databasetjener, men databasen i %1 er en fil. "
+                            "Utelat --user.")
+                 .arg(QDir::toNativeSeparators(dir.absolutePath())),
+             MessageIcon::Stop);
+        return false;
+    } else if (server && role.isEmpty()) {
         tell(QStringLiteral("Databasen til %1 ligger på en databasetjener, og hver bruker kobler til som sin egen rolle "
                             "der. Oppgi rollen med --user NAVN.")
                  .arg(QDir::toNativeSeparators(dir.absolutePath())),
              MessageIcon::Stop);
         return false;
-    } else if (db.awaitLogin(dir.filePath(kDatabaseFileName), workgroup) == 1) {
+    } else if (OpenDatabase(db, dir.filePath(kDatabaseFileName), workgroup) == 1) {
+        if (!db.awaitsLogin())
+            return true;
         const auto password = serverPassword(*ReadConnectionTemplate(workgroup, nullptr), role);
         if (!password)
             return false;
@@ -186,15 +183,6 @@ bool connectFolder(Database& db, const QString& folder)
 void probeTablesAtConnect(bool probe)
 {
     g_probe = probe;
-}
-
-bool readAndScore(Database& db, TestRecord& test, NormState& norms, int id)
-{
-    if (!OpenTest(db, test, id))
-        return false;
-    SelectAgeGroup(db, norms, test);
-    ScoreTest(db, norms, test);
-    return true;
 }
 
 void LineSink::show(const QString&, const QString& text, MessageIcon)

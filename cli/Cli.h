@@ -51,11 +51,6 @@ std::optional<QString> serverPassword(const QString& connectionTemplate, const Q
 // standard input when that is not a terminal. nullopt after saying why (on stderr).
 std::optional<QString> readNewPassword(const QString& user);
 
-// Reads test person id (the person and both score rows as one version) and scores it as the
-// results window does: the age group from the test age, then the scoring run. False when the
-// test could not be read (its message was shown); messages of the run go to the sink.
-bool readAndScore(Database& db, TestRecord& test, NormState& norms, int id);
-
 // Every message of a run, one line each on stderr ("MESSAGE<TAB>text"), in the order the
 // program would show them; a question takes its default answer.
 class LineSink : public MessageSink {

@@ -2,7 +2,7 @@
 // pages "&Skriv ut" prints, as a PDF file.
 #include "cli/Cli.h"
 
-#include "app/AppContext.h"
+#include "session/Session.h"
 #include "report/Printing.h"
 #include "report/ReportRows.h"
 #include "store/OutputFile.h"
@@ -75,7 +75,7 @@ int report(QStringList args)
 
     LineSink sink;
     setMessageSink(&sink);
-    AppContext context;
+    Session context;
     if (!connectFolder(context.db, args[0]))
         return kFailure;
     // A file that may not be written is refused before the test is read or anything shown.
@@ -83,7 +83,7 @@ int report(QStringList args)
         tell(*refusal, MessageIcon::Exclamation);
         return kFailure;
     }
-    if (!readAndScore(context.db, context.test, context.norms, id))
+    if (!ReadAndScore(context, id))
         return kFailure;
 
     // "--pdf -" gives standard output to the PDF file alone.

@@ -1,12 +1,11 @@
 #include "report/Printing.h"
 
-#include "app/AppContext.h"
+#include "session/Session.h"
 #include "app/Look.h"
 #include "app/StartUp.h"
 #include "report/DrawProfile.h"
 #include "report/DrawReport.h"
 #include "resources/StringTable.h"
-#include "store/AccessLog.h"
 #include "store/OutputFile.h"
 #include "vandrel/MessageSink.h"
 #include "vandrel/Registry.h"
@@ -90,7 +89,7 @@ int drawPageHeader(QPainter* p, int left, int right, int top)
     return 60;
 }
 
-int drawContinuationHeader(QPainter* p, const AppContext& context, int left, int right, int top)
+int drawContinuationHeader(QPainter* p, const Session& context, int left, int right, int top)
 {
     const PersonalData& person = context.test.person;
     p->setFont(pageFont(16, true, false));
@@ -188,7 +187,7 @@ bool ReportChoice::anyDomain() const
     return std::find(domains.begin(), domains.end(), true) != domains.end();
 }
 
-bool DrawReportPages(QPainter& painter, const AppContext& context, const ReportChoice& chosen,
+bool DrawReportPages(QPainter& painter, const Session& context, const ReportChoice& chosen,
                      const PageFlow& flow)
 {
     QPainter* p = &painter;
@@ -252,7 +251,7 @@ void setUpPrinter(QPrinter& printer)
 
 // The pages of the job on the chosen printer; the job stops when *aborted turns true
 // between pages. See PrintReport.
-bool printPages(QPrinter& printer, AppContext& context, const ReportChoice& chosen, const bool* aborted)
+bool printPages(QPrinter& printer, Session& context, const ReportChoice& chosen, const bool* aborted)
 {
     // A PDF file is written beside its target and put in place when whole, as every file a
     // job writes is; the printer itself writes only the hidden file.
@@ -265,7 +264,6 @@ bool printPages(QPrinter& printer, AppContext& context, const ReportChoice& chos
         }
         printer.setOutputFileName(file->writingPath());
     }
-    const int person = context.test.person.ID;
     QPainter painter;
     if (!painter.begin(&printer)) {
         tell(QStringLiteral("Utskriften kunne ikke startes. Kontroller skriveren eller filnavnet."),
@@ -273,7 +271,7 @@ bool printPages(QPrinter& printer, AppContext& context, const ReportChoice& chos
         return false;
     }
     // On paper the pages leave the program as they are drawn: logged before the first.
-    if (!file && !LogAccess(context.db, AccessEvent::Printed, person, printer.printerName())) {
+    if (!file && !RecordPrint(context, printer.printerName())) {
         printer.abort();
         painter.end();
         return false;
@@ -287,7 +285,7 @@ bool printPages(QPrinter& printer, AppContext& context, const ReportChoice& chos
         if (!file)
             return true;
         // A file is logged once it is whole, just before it is put in place.
-        if (!LogAccess(context.db, AccessEvent::Printed, person, file->loggedName()))
+        if (!RecordPrint(context, file->loggedName()))
             return false;
         if (const auto failure = file->commit()) {
             tell(*failure, MessageIcon::Exclamation);
@@ -305,7 +303,7 @@ bool printPages(QPrinter& printer, AppContext& context, const ReportChoice& chos
 
 } // namespace
 
-bool PrintReport(AppContext& context, const ReportChoice& chosen, QWidget* owner,
+bool PrintReport(Session& context, const ReportChoice& chosen, QWidget* owner,
                  const PrintSeams& seams)
 {
     QPrinter printer(QPrinter::HighResolution);
@@ -319,7 +317,7 @@ bool PrintReport(AppContext& context, const ReportChoice& chosen, QWidget* owner
     return printPages(printer, context, chosen, &aborted);
 }
 
-bool PrintReportToPdf(AppContext& context, const ReportChoice& chosen, const QString& path)
+bool PrintReportToPdf(Session& context, const ReportChoice& chosen, const QString& path)
 {
     QPrinter printer(QPrinter::HighResolution);
     setUpPrinter(printer);
@@ -339,7 +337,7 @@ std::unique_ptr<QPrintDialog> MakePrintDialog(QPrinter& printer, QWidget* owner)
     return dialog;
 }
 
-ReportSelection::ReportSelection(AppContext& context, QWidget* owner, PrintSeams seams)
+ReportSelection::ReportSelection(Session& context, QWidget* owner, PrintSeams seams)
     : QDialog(owner)
     , m_context(context)
     , m_seams(std::move(seams))
@@ -412,7 +410,7 @@ void ReportSelection::print()
         PrintReport(m_context, chosen, this, m_seams);
 }
 
-void ReportSelectionDialog(AppContext& context, QWidget* owner)
+void ReportSelectionDialog(Session& context, QWidget* owner)
 {
     ReportSelection dialog(context, owner);
     dialog.exec();

@@ -17,10 +17,10 @@ class QPushButton;
 
 namespace tavlo {
 
-struct AppContext;
+struct Session;
 
 // The modal report selection dialog; on "&Skriv ut" prints the chosen domains.
-void ReportSelectionDialog(AppContext& context, QWidget* owner);
+void ReportSelectionDialog(Session& context, QWidget* owner);
 
 // What a print job asks of the outside world, replaceable by tests.
 struct PrintSeams {
@@ -55,7 +55,7 @@ class ReportSelection : public QDialog {
     Q_OBJECT
 public:
     // The boxes start as the stored SelectedReports has them.
-    ReportSelection(AppContext& context, QWidget* owner, PrintSeams seams = {});
+    ReportSelection(Session& context, QWidget* owner, PrintSeams seams = {});
 
     QCheckBox* domainBox(int domain) const { return m_boxes[size_t(domain - 1)]; } // 1-6
     QCheckBox* profileBox() const { return m_profile; }
@@ -69,7 +69,7 @@ public:
 private:
     void print();
 
-    AppContext& m_context;
+    Session& m_context;
     PrintSeams m_seams;
     QByteArray m_selected;
     std::array<QCheckBox*, 6> m_boxes{};
@@ -86,7 +86,7 @@ private:
 // start, a page failed or the examiner stopped it (an unfinished PDF file is removed). A job on
 // paper is logged as the test's print before its first page, a PDF file just before it is put
 // in place; a log that cannot be written stops the job.
-bool PrintReport(AppContext& context, const ReportChoice& chosen, QWidget* owner,
+bool PrintReport(Session& context, const ReportChoice& chosen, QWidget* owner,
                  const PrintSeams& seams = {});
 
 // The same job into a PDF file at path ("-": standard output), without the printer choice or
@@ -94,7 +94,7 @@ bool PrintReport(AppContext& context, const ReportChoice& chosen, QWidget* owner
 // QGuiApplication (a display is not needed: Qt's offscreen platform will do). The file is
 // written beside path and put in place when whole, never over the database's files or a file
 // that is not a regular one; false after a message when it was not (nothing is left behind).
-bool PrintReportToPdf(AppContext& context, const ReportChoice& chosen, const QString& path);
+bool PrintReportToPdf(Session& context, const ReportChoice& chosen, const QString& path);
 
 // How the pages of a job move on: the printer's, or a test's recording device.
 struct PageFlow {
@@ -106,7 +106,7 @@ struct PageFlow {
 // the page header, the person and the footer; then the profile and the chosen sections, with
 // the continuation header and a numbered footer on every page. False when a page could not be
 // started.
-bool DrawReportPages(QPainter& painter, const AppContext& context, const ReportChoice& chosen,
+bool DrawReportPages(QPainter& painter, const Session& context, const ReportChoice& chosen,
                      const PageFlow& flow);
 
 } // namespace tavlo

@@ -5,7 +5,6 @@
 #include "report/DrawProfile.h"
 #include "report/DrawReport.h"
 #include "resources/StringTable.h"
-#include "scoring/Scoring.h"
 #include "vandrel/TextOut.h"
 #include "vandrel/MessageSink.h"
 
@@ -236,9 +235,7 @@ ResultsWindow::ResultsWindow(MainWindow& main)
     main.placeButton(91, LoadString(173), QRect(140, 520, 110, 40));
     main.placeButton(92, LoadString(174), QRect(250, 520, 110, 40));
 
-    SelectAgeGroup(c.db, c.norms, c.test);
     m_ageGroups->addItems(ListAgeGroups(c.db, c.norms));
-    ScoreTest(c.db, c.norms, c.test);
 
     for (int id = 1300; id <= 1306; ++id)
         m_domains->addItem(LoadString(id));

@@ -191,6 +191,16 @@ int Database::connectAs(const QString& user, const QString& password, bool probe
     return m_loginRefused ? 8 : 0;
 }
 
+int OpenDatabase(Database& db, const QString& databasePath, const QString& workgroupPath,
+                 const std::optional<Credentials>& as)
+{
+    if (!WorkgroupNamesServer(workgroupPath))
+        return db.DbConnect(QStringLiteral("TAVLO-II"), {}, {}, databasePath, workgroupPath);
+    if (!db.awaitLogin(databasePath, workgroupPath))
+        return 0;
+    return as ? db.connectAs(as->user, as->password) : 1;
+}
+
 void Database::tellUser(const QString& text, MessageIcon icon)
 {
     (m_sink ? *m_sink : messageSink()).show(kProgramCaption, text, icon);

@@ -149,6 +149,18 @@ private:
     NormCache m_normCache{*this};
 };
 
+struct Credentials {
+    QString user;
+    QString password;
+};
+
+// Opens the database of a folder as every front end does, the one way in. A file is
+// connected at once. A server is connected as the role in as; without one, only its answering
+// is checked and the folder waits for the examiner's login (Database::awaitsLogin). 1; 8 when
+// the server refused the role or password (nothing shown); 0 after the message.
+int OpenDatabase(Database& db, const QString& databasePath, const QString& workgroupPath,
+                 const std::optional<Credentials>& as = std::nullopt);
+
 // The database file of the connection when this process cannot write it (the file, or the
 // folder SQLite needs for its journal); empty when it can, or when the store is not a file.
 QString ReadOnlyDatabaseFile(const Database& db);

@@ -135,12 +135,12 @@ bool buildDatabase(const QString& path, const QString& user, const QString& pass
 
 } // namespace
 
-bool OpensAsTheProgram(const QString& databasePath, const QString& workgroupPath, const QString& account,
-                       const QString& password, QString* error)
+bool OpensAsTheProgram(const QString& databasePath, const QString& workgroupPath,
+                       const std::optional<Credentials>& as, QString* error)
 {
     CollectingSink collect;
     Database db;
-    if (db.DbConnect(QStringLiteral("TAVLO-II"), account, password, databasePath, workgroupPath) == 1)
+    if (OpenDatabase(db, databasePath, workgroupPath, as) == 1)
         return true;
     *error = collect.texts.join(u' ');
     return false;
@@ -209,7 +209,7 @@ CreateResult CreateDatabase(const QString& folder, const QString& user, const QS
     building.setAutoRemove(false);
     buildingPath.clear();
     QFile::setPermissions(databasePath, kDatabaseFilePermissions);
-    if (!OpensAsTheProgram(databasePath, workgroupPath, {}, {}, &error)) {
+    if (!OpensAsTheProgram(databasePath, workgroupPath, std::nullopt, &error)) {
         removeWithJournal(databasePath);
         QFile::remove(workgroupPath);
         return failed(error);

@@ -2,6 +2,7 @@
 // A new, empty database folder: TAVLO-II.mdb with every table, the counter, one user and
 // the shipped norms, and the workgroup file Virod.mdw beside it.
 
+#include "store/Database.h"
 #include "store/Schema.h"
 
 #include <QString>
@@ -36,10 +37,10 @@ std::optional<QString> CheckNewLogin(const QString& user, const QString& passwor
 // transaction. false with the reason in error.
 bool FillNewDatabase(Database& db, StoreKind store, const QString& user, const QString& password, QString* error);
 
-// Opens a new database as the program will, through its workgroup file (on a server as
-// account), and finds every table there; false with the driver's reason in error.
-bool OpensAsTheProgram(const QString& databasePath, const QString& workgroupPath, const QString& account,
-                       const QString& password, QString* error);
+// Opens a new database as the program will (OpenDatabase; on a server as the role in as), and
+// finds every table there; false with the driver's reason in error.
+bool OpensAsTheProgram(const QString& databasePath, const QString& workgroupPath,
+                       const std::optional<Credentials>& as, QString* error);
 
 // "<path> finnes allerede. Ingenting er endret." for the first of the two that exists.
 std::optional<QString> ExistingDatabaseFile(const QString& databasePath, const QString& workgroupPath);

@@ -160,7 +160,7 @@ CreateResult CreateServerDatabase(const QString& folder, const QString& admin, c
         undoFolder();
         return failed({});
     }
-    if (!OpensAsTheProgram(databasePath, workgroupPath, admin, password, &error)) {
+    if (!OpensAsTheProgram(databasePath, workgroupPath, Credentials{admin, password}, &error)) {
         undoFolder();
         dropTables(db);
         return failed(error);

@@ -77,11 +77,9 @@ QString TempDatabase::workgroupPath() const
 
 bool TempDatabase::connect(Database& other) const
 {
-    // On a server as the administrator, who owns the database; a file takes no account.
-    const ServerLogin account = m_store == StoreKind::Postgres ? serverAdmin() : ServerLogin{};
-    return other.DbConnect(QStringLiteral("TAVLO-II"), account.user, account.password, databasePath(),
-                           workgroupPath())
-           == 1;
+    // On a server as the administrator, who owns the database.
+    const ServerLogin admin = serverAdmin();
+    return OpenDatabase(other, databasePath(), workgroupPath(), Credentials{admin.user, admin.password}) == 1;
 }
 
 ServerLogin TempDatabase::examiner() const

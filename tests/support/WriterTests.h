@@ -40,10 +40,9 @@ inline bool ConnectFolder(Database& db, const QString& folder)
 {
     const QDir dir(folder);
     // On a server as the test server's administrator, whose role the test run hands down.
-    return db.DbConnect(QStringLiteral("TAVLO-II"), qEnvironmentVariable("TAVLO_TEST_POSTGRES_USER"),
-                        qEnvironmentVariable("TAVLO_TEST_POSTGRES_PASSWORD"), dir.filePath(kDatabaseFileName),
-                        dir.filePath(kWorkgroupFileName))
-           == 1;
+    const Credentials admin{qEnvironmentVariable("TAVLO_TEST_POSTGRES_USER"),
+                            qEnvironmentVariable("TAVLO_TEST_POSTGRES_PASSWORD")};
+    return OpenDatabase(db, dir.filePath(kDatabaseFileName), dir.filePath(kWorkgroupFileName), admin) == 1;
 }
 
 // Empties a shared server's tests and sets its counter back; false with the driver's text.

@@ -1,0 +1,28 @@
+#include "session/Session.h"
+
+#include "scoring/Scoring.h"
+#include "store/AccessLog.h"
+#include "store/TestStore.h"
+
+namespace tavlo {
+
+void ScoreCurrentTest(Session& session)
+{
+    SelectAgeGroup(session.db, session.norms, session.test);
+    ScoreTest(session.db, session.norms, session.test);
+}
+
+bool ReadAndScore(Session& session, int id)
+{
+    if (!OpenTest(session.db, session.test, id))
+        return false;
+    ScoreCurrentTest(session);
+    return true;
+}
+
+bool RecordPrint(Session& session, const QString& where)
+{
+    return LogAccess(session.db, AccessEvent::Printed, session.test.person.ID, where);
+}
+
+} // namespace tavlo
