@@ -2,6 +2,8 @@
 // The program's look: its lilac, its fonts, the pictures drawn for it, and where its windows
 // stand on the screen.
 
+#include "paint/Fonts.h"
+
 #include <QColor>
 #include <QFont>
 #include <QIcon>
@@ -14,10 +16,6 @@ namespace tavlo {
 
 inline const QColor kLilac(191, 175, 208);
 
-// The face, falling back to its metric-compatible stand-in where it is not installed.
-QFont FaceWithStandIn(const QString& face);
-// A font whose line (ascent + descent) is height pixels, as the original's font heights were.
-QFont WindowsFont(const QString& face, int height, bool bold = false, bool italic = false);
 QFont MainFont();   // "MS Sans Serif", height 16: buttons, fields, dialogs
 QFont SecondFont(); // "Arial", height 16: the archive list
 

@@ -1,6 +1,8 @@
 #pragma once
 // From process start to the start screen: the database folder, the connection, the login.
 
+#include "session/SettingsKey.h"
+
 #include <QString>
 
 #include <functional>
@@ -14,7 +16,6 @@ namespace tavlo {
 struct AppContext;
 class Database;
 
-inline const char* const kRegistryKey = "SOFTWARE\\Brenmark Rezod\\TAVLO-II";
 
 // Asked when no database is found, before the file choice; "Nei" (the default) goes on to it.
 inline const QString kOfferNewDatabase = QStringLiteral(

@@ -1,6 +1,6 @@
 #include "report/DrawReport.h"
 
-#include "app/Look.h"
+#include "paint/Fonts.h"
 #include "model/TestRecord.h"
 #include "report/ReportRows.h"
 #include "resources/StringTable.h"

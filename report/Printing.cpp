@@ -2,7 +2,7 @@
 
 #include "session/Session.h"
 #include "app/Look.h"
-#include "app/StartUp.h"
+#include "session/SettingsKey.h"
 #include "report/DrawProfile.h"
 #include "report/DrawReport.h"
 #include "resources/StringTable.h"
