@@ -4,6 +4,7 @@
 #include "app/Look.h"
 #include "entry/CardGridDialog.h"
 #include "entry/TypingGuard.h"
+#include "model/MeasureAges.h"
 #include "resources/StringTable.h"
 #include "scoring/EntryRules.h"
 #include "store/TestStore.h"
@@ -20,7 +21,6 @@
 #include <QWheelEvent>
 
 #include <algorithm>
-#include <climits>
 
 namespace tavlo {
 
@@ -28,29 +28,6 @@ namespace {
 
 constexpr int kRow = 25;        // one row, one scroll unit
 constexpr int kScrollJump = 5;  // units per wheel notch and per focus near an edge
-
-// The years at which a measure's field is enabled; other ages see it greyed, but a stored
-// value in it is still read, checked and stored.
-struct EnabledYears {
-    const char* code;
-    int first;
-    int last;
-};
-
-constexpr EnabledYears kEnabled[] = {
-    {"KR_A", INT_MIN, 4},  {"KR_B", INT_MIN, 4},  {"BF_S", 5, 12},        {"BF_A", 5, 12},
-    {"BP", 7, INT_MAX},    {"DS_N", 7, INT_MAX},  {"DS_REP", 7, INT_MAX}, {"DS_R", 7, INT_MAX},
-    {"FR_AD", 5, INT_MAX}, {"FR_AID", 5, INT_MAX}, {"FR_BD", 5, INT_MAX}, {"FR_BID", 5, INT_MAX},
-    {"FBA", INT_MIN, 4},   {"FBAB", 5, INT_MAX},  {"MA_A", 5, INT_MAX},   {"MA_B", 5, INT_MAX},
-    {"MB_F", 5, INT_MAX},  {"MB_I", INT_MIN, 10}, {"MN_A", 5, INT_MAX},   {"MN_B", 5, INT_MAX},
-    {"MO_A5", 7, 12},      {"MO_A", 7, 12},       {"MO_B", 7, 12},        {"IH_D", INT_MIN, 12},
-    {"IH_ID", INT_MIN, 12}, {"INB_O", 5, INT_MAX}, {"INB_S", 5, INT_MAX}, {"INB_T", 5, INT_MAX},
-    {"INI_O", 5, INT_MAX}, {"INI_S", 5, INT_MAX}, {"INI_T", 5, INT_MAX},  {"INV_O", 7, INT_MAX},
-    {"INV_S", 7, INT_MAX}, {"INV_T", 7, INT_MAX}, {"KA", 5, 12},          {"KL", 7, INT_MAX},
-    {"MM", INT_MIN, 12},   {"OS", INT_MIN, 12},   {"OF_B", 7, INT_MAX},   {"OI_REP", 7, INT_MAX},
-    {"OI_RENDER", 7, INT_MAX}, {"PI", 5, INT_MAX}, {"RM", INT_MIN, 6},    {"ST", INT_MIN, 6},
-    {"VP_T", INT_MIN, 12}, {"VP_F", INT_MIN, 12},
-};
 
 QFont headingFont()
 {
@@ -61,14 +38,9 @@ QFont headingFont()
 
 bool RawScoreDialog::FieldEnabled(int entryRow, int years)
 {
+    // A greyed field's stored value is still read, checked and stored.
     const MeasureInfo* m = measureAtEntryRow(entryRow);
-    if (!m)
-        return false;
-    for (const EnabledYears& e : kEnabled) {
-        if (qstrcmp(e.code, m->code) == 0)
-            return years >= e.first && years <= e.last;
-    }
-    return true;
+    return m && AppliesAt(m->key, AgeUse::Entered, years);
 }
 
 RawScoreDialog::RawScoreDialog(AppContext& context, QWidget* parent)

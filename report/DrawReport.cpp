@@ -1,7 +1,8 @@
 #include "report/DrawReport.h"
 
-#include "paint/Fonts.h"
+#include "model/MeasureAges.h"
 #include "model/TestRecord.h"
+#include "paint/Fonts.h"
 #include "report/ReportRows.h"
 #include "resources/StringTable.h"
 #include "vandrel/TextOut.h"
@@ -38,16 +39,18 @@ void rule(QPainter* p, int x1, int x2, int y)
     p->drawLine(x1, y, x2, y);
 }
 
-// The footnote under a section whose band percentages are cumulative.
+// The footnote under a section whose band percentages are cumulative: at the ages of the
+// rows it explains.
 bool needsFootnote(int domain, int years, const TestRecord& t)
 {
+    const auto reported = [years](Key key) { return AppliesAt(key, AgeUse::Reported, years); };
     switch (domain) {
     case 1:
-        return years >= 5 && years <= 12 && t.scores.BF_S != NOT_ENTERED;
+        return reported(Key::BF_S) && t.scores.BF_S != NOT_ENTERED;
     case 3:
-        return years >= 7 && years <= 12 && HasValue(t, Key::MO_DELAY);
+        return reported(Key::MO_DELAY) && HasValue(t, Key::MO_DELAY);
     case 4:
-        return years < 13 && !(t.scores.IH_D == NOT_ENTERED && t.scores.IH_ID == NOT_ENTERED);
+        return reported(Key::IH_D) && !(t.scores.IH_D == NOT_ENTERED && t.scores.IH_ID == NOT_ENTERED);
     default:
         return false;
     }

@@ -8,6 +8,7 @@
 #include "app/AppContext.h"
 #include "entry/RawScoreDialog.h"
 #include "model/Catalogue.h"
+#include "model/MeasureAges.h"
 
 #include <QLineEdit>
 
@@ -180,6 +181,17 @@ protected:
 };
 
 } // namespace
+
+// The age table against the rules above, every measure at every age, the ends included.
+TEST(RawScoreAgeTable, EntersEachMeasureWhereTheTableSays)
+{
+    for (const TableRow& row : kTable) {
+        const std::optional<Key> key = keyFromName(row.code);
+        ASSERT_TRUE(key) << row.code;
+        for (int years = 2; years <= 17; ++years)
+            EXPECT_EQ(AppliesAt(*key, AgeUse::Entered, years), !disabledAt(row, years)) << row.code << " at " << years;
+    }
+}
 
 TEST_F(RawScoreTable, RowsStandInTheTablesOrder)
 {

@@ -1,5 +1,6 @@
 // The report's rows: which measures are listed at which age, and what each column shows.
 #include "Ages.h"
+#include "model/MeasureAges.h"
 #include "report/ReportRows.h"
 #include "scoring/Scoring.h"
 
@@ -50,97 +51,98 @@ struct Expected {
     Key key;
     char type; // P primary, R process, K contrast
     Shows shows;
+    const char* ages; // whole years listed: "all", "≤n", "≥n" or "n-m"
 };
 
 using enum Shows;
 
 const std::vector<Expected> kExpected[kDomainCount] = {
-    {{"Bildeflyt (BF) Totalskåre", Key::BF_SUM, 'P', Score},
-     {"Bildeflyt (BF) Oppgave 1 Symmetrisk prikkemønster Poeng", Key::BF_S, 'R', Starred},
-     {"Bildeflyt (BF) Oppgave 2 Asymmetrisk prikkemønster Poeng", Key::BF_A, 'R', Starred},
-     {"Dyresortering (DS) Riktige sorteringer Totalt", Key::DS_R, 'P', Score},
-     {"Dyresorteringer (DS) Feil Totalt", Key::DS_ERR, 'P', Band7},
-     {"Dyresorteringer (DS) Kombinert skalert skåre", Key::DS_COMB, 'P', Score},
-     {"Dyresorteringer (DS) Nye sorteringsfeil Totalt", Key::DS_N, 'R', Band7},
-     {"Dyresorteringer (DS) Gjentatte sorteringer Totalt", Key::DS_REP, 'R', Band7},
-     {"Inhibisjon (IN) Benevning Feil Totalt", Key::INB_ERR, 'P', Band7},
-     {"Inhibisjon (IN) Inhibisjon Feil Totalt", Key::INI_ERR, 'P', Band7},
-     {"Inhibisjon (IN) Veksling Feil Totalt", Key::INV_ERR, 'P', Band7},
-     {"Inhibisjon (IN) Feil Totalt", Key::IN_ERR, 'P', Score},
-     {"Inhibisjon (IN) Benevning Tidsbruk Totalt", Key::INB_T, 'P', Score},
-     {"Inhibisjon (IN) Inhibisjon Tidsbruk Totalt", Key::INI_T, 'P', Score},
-     {"Inhibisjon (IN) Veksling Tidsbruk Totalt", Key::INV_T, 'P', Score},
-     {"Inhibisjon (IN) Benevning Kombinert skalert skåre", Key::INB_COMB, 'P', Score},
-     {"Inhibisjon (IN) Inhibisjon Kombinert skalert skåre", Key::INI_COMB, 'P', Score},
-     {"Inhibisjon (IN) Veksling Kombinert skalert skåre", Key::INV_COMB, 'P', Score},
-     {"Inhibisjon (IN) Skalert kontrastskåre Benevning mot Inhibisjon", Key::IN_CONTRAST_BI, 'K', Score},
-     {"Inhibisjon (IN) Kombinert skalert skåre Inhibisjon mot Veksling", Key::IN_CONTRAST_IV, 'K', Score},
-     {"Klokker (KL) Totalskåre", Key::KL, 'P', Score},
-     {"Statue (ST) Totalskåre", Key::ST, 'P', Score}},
-    {{"Benevning og identifisering av kroppsdeler (KD) Del A Totalskåre", Key::KR_A, 'P', Score},
-     {"Benevning og identifisering av kroppsdeler (KD) Del B Totalskåre", Key::KR_B, 'P', Score},
-     {"Benevning og identifisering av kroppsdeler (KD) Skalert kontrastskåre Del B mot Del A", Key::KR_CONTRAST, 'K', Score},
-     {"Fonologisk bearbeiding (FO) Totalskåre", Key::FB_RAW, 'P', Score},
-     {"Forståelse av instruksjoner (FI) Totalskåre", Key::FI, 'P', Score},
-     {"Hurtig benevning (HB) Tidsbruk Totalt", Key::PB_T, 'P', Score},
-     {"Hurtig benevning (HB) Riktig Totalt", Key::PB_R, 'P', Band7},
-     {"Hurtig benevning (HB) Kombinert skalert skåre", Key::PB_COMB, 'P', Score},
-     {"Oralmotoriske sekvenser (OS) Totalskåre", Key::OS, 'P', Band5},
-     {"Ordflyt (OF) Kategori A Totalskåre", Key::OF_A, 'P', Score},
-     {"Ordflyt (OF) Kategori B Totalskåre", Key::OF_B, 'P', Score},
-     {"Ordflyt (OF) Skalert kontrastskåre Kategori A mot Kategori B", Key::OF_CONTRAST, 'K', Score}},
-    {{"Hukommelse for ansikter (HA) Del A Totalskåre", Key::MA_A, 'P', Score},
-     {"Hukommelse for ansikter (HA) Del B Totalskåre", Key::MA_B, 'P', Score},
-     {"Hukommelse for ansikter (HA) Skalert kontrast skåre Del A mot Del B", Key::MA_CONTRAST, 'K', Score},
-     {"Hukommelse for figurer (HF) Del A Totalskåre", Key::MF_A_T, 'P', Score},
-     {"Hukommelse for figurer (HF) Del A Innhold Poeng", Key::MF_A_I, 'R', Score},
-     {"Hukommelse for figurer (HF) Del A Plassering Poeng", Key::MF_A_P, 'R', Score},
-     {"Hukommelse for figurer (HF) Del B Totalskåre", Key::MF_B_T, 'P', Score},
-     {"Hukommelse for figurer (HF) Del B Innhold Poeng", Key::MF_B_I, 'R', Score},
-     {"Hukommelse for figurer (HF) Del B Plassering Poeng", Key::MF_B_P, 'R', Score},
-     {"Hukommelse for figurer (HF) Skalert kontrastskåre Del A Innhold mot Del A Plassering", Key::MF_CONTRAST_A, 'K', Score},
-     {"Hukommelse for figurer (HF) Skalert kontrastskåre Del B Innhold mot Del B Plassering", Key::MF_CONTRAST_B, 'K', Score},
-     {"Hukommelse for figurer (HF) Skalert kontrastskåre Del A Totalskåre mot Del B Totalskåre", Key::MF_CONTRAST_AB, 'K', Score},
-     {"Hukommelse for historier (HH) Fri og Styrt gjenfortelling Totalskåre", Key::MB_FS, 'P', Score},
-     {"Hukommelse for historier (HH) Fri gjenfortelling Totalskåre", Key::MB_F, 'R', Score},
-     {"Hukommelse for historier (HH) Gjenkjenning Totalskåre", Key::MB_I, 'R', Band7},
-     {"Hukommelse for historier (HH) Skalert kontrastskåre Gjenkjenning mot Fri og Styrt gjenfortelling", Key::MB_CONTRAST, 'K', Score},
-     {"Hukommelse for navn (HN) Del A Totalskåre", Key::MN_A, 'P', Score},
-     {"Hukommelse for navn (HN) Del B Totalskåre", Key::MN_B, 'P', Score},
-     {"Hukommelse for navn (HN) Del A og Del B Totalskåre", Key::MN_SUM, 'P', Score},
-     {"Hukommelse for ordliste (HO) Del A og Del B Riktig Totalt", Key::MO_SUM, 'P', Score},
-     {"Hukommelse for ordliste (HO) Del A og Del B Utsettelseseffekt", Key::MO_DELAY, 'R', Starred},
-     {"Ordliste interferens (OI) Repetisjon Totalskåre", Key::OI_REP, 'P', Score},
-     {"Ordliste interferens (OI) Gjenkalling Totalskåre", Key::OI_RENDER, 'P', Score},
-     {"Ordliste interferens (OI) Skalert kontrastskåre Repetisjon Totalskåre mot Gjenkalling Totalskåre", Key::OI_CONTRAST, 'K', Score},
-     {"Repetisjon av setninger (RS) Totalskåre", Key::RM, 'P', Score}},
-    {{"Fingerbevegelser (FB) Del A Repetisjon av fingerbevegelser Dominant hånd Tidsbruk", Key::FR_AD, 'P', Band7},
-     {"Fingerbevegelser (FB) Del A Repetisjon av fingerbevegelser Ikke-dominant hånd Tidsbruk", Key::FR_AID, 'P', Band7},
-     {"Fingerbevegelser (FB) Del B Sekvensielle fingerbevegelser Dominant hånd Tidsbruk", Key::FR_BD, 'P', Band7},
-     {"Fingerbevegelser (FB) Del B Sekvensielle fingerbevegelser Ikke-dominant hånd Tidsbruk", Key::FR_BID, 'P', Band7},
-     {"Imitasjon av håndposisjoner (IH) Totalskåre", Key::IH_SUM, 'P', Score},
-     {"Imitasjon av håndposisjoner (IH) Dominant hånd Poeng", Key::IH_D, 'R', Starred},
-     {"Imitasjon av håndposisjoner (IH) Ikke-dominant hånd Poeng", Key::IH_ID, 'R', Starred},
-     {"Manuelle motoriske sekvenser (MM) Totalskåre", Key::MM, 'P', Band5},
-     {"Visuomotorisk presisjon (VP) Tidsbruk Totalt", Key::VP_T, 'P', Score},
-     {"Visuomotorisk presisjon (VP) Feil Totalt", Key::VP_F, 'P', Band7},
-     {"Visuomotorisk presisjon (VP) Kombinert skalert skåre", Key::VP_COMB, 'P', Score}},
-    {{"Affektgjenkjenning (AG) Totalskåre", Key::AI, 'P', Score},
-     {"Mentalisering (ME) Totalskåre", Key::MT_SUM, 'P', Score},
-     {"Mentalisering (ME) Totalskåre", Key::MT_SUM, 'P', Band7},
-     {"Mentalisering (ME) Verbal Poeng", Key::MT_V, 'R', Band7}},
-    {{"Bildepuslespill (BP) Totalskåre", Key::BP, 'P', Score},
-     {"Blokkonstruksjon (BK) Totalskåre", Key::BK, 'P', Score},
-     {"Figurkopiering (FK) Samlet Totalskåre", Key::FK_O, 'P', Band7},
-     {"Figurkopiering (FK) Prosesser Totalskåre", Key::FK_SUM, 'P', Score},
-     {"Figurkopiering (FK) Motorikk Poeng", Key::FK_M, 'R', Score},
-     {"Figurkopiering (FK) Global Poeng", Key::FK_G, 'R', Score},
-     {"Figurkopiering (FK) Lokal Poeng", Key::FK_L, 'R', Score},
-     {"Figurkopiering (FK) Skalert kontrastskåre Global mot Lokal", Key::FK_CONTRAST, 'K', Score},
-     {"Geometriske puslespill (GP) Totalskåre", Key::GP, 'P', Band7},
-     {"Geometriske puslespill (GP) Totalskåre", Key::GP, 'P', Score},
-     {"Kartlesing (KA) Totalskåre", Key::KA, 'P', Band5},
-     {"Piler (PI) Totalskåre", Key::PI, 'P', Score}},
+    {{"Bildeflyt (BF) Totalskåre", Key::BF_SUM, 'P', Score, "5-12"},
+     {"Bildeflyt (BF) Oppgave 1 Symmetrisk prikkemønster Poeng", Key::BF_S, 'R', Starred, "5-12"},
+     {"Bildeflyt (BF) Oppgave 2 Asymmetrisk prikkemønster Poeng", Key::BF_A, 'R', Starred, "5-12"},
+     {"Dyresortering (DS) Riktige sorteringer Totalt", Key::DS_R, 'P', Score, "≥7"},
+     {"Dyresorteringer (DS) Feil Totalt", Key::DS_ERR, 'P', Band7, "≥7"},
+     {"Dyresorteringer (DS) Kombinert skalert skåre", Key::DS_COMB, 'P', Score, "≥7"},
+     {"Dyresorteringer (DS) Nye sorteringsfeil Totalt", Key::DS_N, 'R', Band7, "≥7"},
+     {"Dyresorteringer (DS) Gjentatte sorteringer Totalt", Key::DS_REP, 'R', Band7, "≥7"},
+     {"Inhibisjon (IN) Benevning Feil Totalt", Key::INB_ERR, 'P', Band7, "≥5"},
+     {"Inhibisjon (IN) Inhibisjon Feil Totalt", Key::INI_ERR, 'P', Band7, "≥5"},
+     {"Inhibisjon (IN) Veksling Feil Totalt", Key::INV_ERR, 'P', Band7, "≥7"},
+     {"Inhibisjon (IN) Feil Totalt", Key::IN_ERR, 'P', Score, "≥5"},
+     {"Inhibisjon (IN) Benevning Tidsbruk Totalt", Key::INB_T, 'P', Score, "≥5"},
+     {"Inhibisjon (IN) Inhibisjon Tidsbruk Totalt", Key::INI_T, 'P', Score, "≥5"},
+     {"Inhibisjon (IN) Veksling Tidsbruk Totalt", Key::INV_T, 'P', Score, "≥7"},
+     {"Inhibisjon (IN) Benevning Kombinert skalert skåre", Key::INB_COMB, 'P', Score, "≥5"},
+     {"Inhibisjon (IN) Inhibisjon Kombinert skalert skåre", Key::INI_COMB, 'P', Score, "≥5"},
+     {"Inhibisjon (IN) Veksling Kombinert skalert skåre", Key::INV_COMB, 'P', Score, "≥7"},
+     {"Inhibisjon (IN) Skalert kontrastskåre Benevning mot Inhibisjon", Key::IN_CONTRAST_BI, 'K', Score, "≥5"},
+     {"Inhibisjon (IN) Kombinert skalert skåre Inhibisjon mot Veksling", Key::IN_CONTRAST_IV, 'K', Score, "≥7"},
+     {"Klokker (KL) Totalskåre", Key::KL, 'P', Score, "≥7"},
+     {"Statue (ST) Totalskåre", Key::ST, 'P', Score, "≤6"}},
+    {{"Benevning og identifisering av kroppsdeler (KD) Del A Totalskåre", Key::KR_A, 'P', Score, "≤4"},
+     {"Benevning og identifisering av kroppsdeler (KD) Del B Totalskåre", Key::KR_B, 'P', Score, "≤4"},
+     {"Benevning og identifisering av kroppsdeler (KD) Skalert kontrastskåre Del B mot Del A", Key::KR_CONTRAST, 'K', Score, "≤4"},
+     {"Fonologisk bearbeiding (FO) Totalskåre", Key::FB_RAW, 'P', Score, "all"},
+     {"Forståelse av instruksjoner (FI) Totalskåre", Key::FI, 'P', Score, "all"},
+     {"Hurtig benevning (HB) Tidsbruk Totalt", Key::PB_T, 'P', Score, "all"},
+     {"Hurtig benevning (HB) Riktig Totalt", Key::PB_R, 'P', Band7, "all"},
+     {"Hurtig benevning (HB) Kombinert skalert skåre", Key::PB_COMB, 'P', Score, "all"},
+     {"Oralmotoriske sekvenser (OS) Totalskåre", Key::OS, 'P', Band5, "≤12"},
+     {"Ordflyt (OF) Kategori A Totalskåre", Key::OF_A, 'P', Score, "all"},
+     {"Ordflyt (OF) Kategori B Totalskåre", Key::OF_B, 'P', Score, "≥7"},
+     {"Ordflyt (OF) Skalert kontrastskåre Kategori A mot Kategori B", Key::OF_CONTRAST, 'K', Score, "≥7"}},
+    {{"Hukommelse for ansikter (HA) Del A Totalskåre", Key::MA_A, 'P', Score, "≥5"},
+     {"Hukommelse for ansikter (HA) Del B Totalskåre", Key::MA_B, 'P', Score, "≥5"},
+     {"Hukommelse for ansikter (HA) Skalert kontrast skåre Del A mot Del B", Key::MA_CONTRAST, 'K', Score, "≥5"},
+     {"Hukommelse for figurer (HF) Del A Totalskåre", Key::MF_A_T, 'P', Score, "all"},
+     {"Hukommelse for figurer (HF) Del A Innhold Poeng", Key::MF_A_I, 'R', Score, "all"},
+     {"Hukommelse for figurer (HF) Del A Plassering Poeng", Key::MF_A_P, 'R', Score, "all"},
+     {"Hukommelse for figurer (HF) Del B Totalskåre", Key::MF_B_T, 'P', Score, "≥5"},
+     {"Hukommelse for figurer (HF) Del B Innhold Poeng", Key::MF_B_I, 'R', Score, "≥5"},
+     {"Hukommelse for figurer (HF) Del B Plassering Poeng", Key::MF_B_P, 'R', Score, "≥5"},
+     {"Hukommelse for figurer (HF) Skalert kontrastskåre Del A Innhold mot Del A Plassering", Key::MF_CONTRAST_A, 'K', Score, "all"},
+     {"Hukommelse for figurer (HF) Skalert kontrastskåre Del B Innhold mot Del B Plassering", Key::MF_CONTRAST_B, 'K', Score, "≥5"},
+     {"Hukommelse for figurer (HF) Skalert kontrastskåre Del A Totalskåre mot Del B Totalskåre", Key::MF_CONTRAST_AB, 'K', Score, "≥5"},
+     {"Hukommelse for historier (HH) Fri og Styrt gjenfortelling Totalskåre", Key::MB_FS, 'P', Score, "all"},
+     {"Hukommelse for historier (HH) Fri gjenfortelling Totalskåre", Key::MB_F, 'R', Score, "≥5"},
+     {"Hukommelse for historier (HH) Gjenkjenning Totalskåre", Key::MB_I, 'R', Band7, "≤10"},
+     {"Hukommelse for historier (HH) Skalert kontrastskåre Gjenkjenning mot Fri og Styrt gjenfortelling", Key::MB_CONTRAST, 'K', Score, "3-10"},
+     {"Hukommelse for navn (HN) Del A Totalskåre", Key::MN_A, 'P', Score, "≥5"},
+     {"Hukommelse for navn (HN) Del B Totalskåre", Key::MN_B, 'P', Score, "≥5"},
+     {"Hukommelse for navn (HN) Del A og Del B Totalskåre", Key::MN_SUM, 'P', Score, "≥5"},
+     {"Hukommelse for ordliste (HO) Del A og Del B Riktig Totalt", Key::MO_SUM, 'P', Score, "7-12"},
+     {"Hukommelse for ordliste (HO) Del A og Del B Utsettelseseffekt", Key::MO_DELAY, 'R', Starred, "7-12"},
+     {"Ordliste interferens (OI) Repetisjon Totalskåre", Key::OI_REP, 'P', Score, "≥7"},
+     {"Ordliste interferens (OI) Gjenkalling Totalskåre", Key::OI_RENDER, 'P', Score, "≥7"},
+     {"Ordliste interferens (OI) Skalert kontrastskåre Repetisjon Totalskåre mot Gjenkalling Totalskåre", Key::OI_CONTRAST, 'K', Score, "≥7"},
+     {"Repetisjon av setninger (RS) Totalskåre", Key::RM, 'P', Score, "≤6"}},
+    {{"Fingerbevegelser (FB) Del A Repetisjon av fingerbevegelser Dominant hånd Tidsbruk", Key::FR_AD, 'P', Band7, "≥5"},
+     {"Fingerbevegelser (FB) Del A Repetisjon av fingerbevegelser Ikke-dominant hånd Tidsbruk", Key::FR_AID, 'P', Band7, "≥5"},
+     {"Fingerbevegelser (FB) Del B Sekvensielle fingerbevegelser Dominant hånd Tidsbruk", Key::FR_BD, 'P', Band7, "≥5"},
+     {"Fingerbevegelser (FB) Del B Sekvensielle fingerbevegelser Ikke-dominant hånd Tidsbruk", Key::FR_BID, 'P', Band7, "≥5"},
+     {"Imitasjon av håndposisjoner (IH) Totalskåre", Key::IH_SUM, 'P', Score, "≤12"},
+     {"Imitasjon av håndposisjoner (IH) Dominant hånd Poeng", Key::IH_D, 'R', Starred, "≤12"},
+     {"Imitasjon av håndposisjoner (IH) Ikke-dominant hånd Poeng", Key::IH_ID, 'R', Starred, "≤12"},
+     {"Manuelle motoriske sekvenser (MM) Totalskåre", Key::MM, 'P', Band5, "≤12"},
+     {"Visuomotorisk presisjon (VP) Tidsbruk Totalt", Key::VP_T, 'P', Score, "≤12"},
+     {"Visuomotorisk presisjon (VP) Feil Totalt", Key::VP_F, 'P', Band7, "≤12"},
+     {"Visuomotorisk presisjon (VP) Kombinert skalert skåre", Key::VP_COMB, 'P', Score, "≤12"}},
+    {{"Affektgjenkjenning (AG) Totalskåre", Key::AI, 'P', Score, "all"},
+     {"Mentalisering (ME) Totalskåre", Key::MT_SUM, 'P', Score, "≤6"},
+     {"Mentalisering (ME) Totalskåre", Key::MT_SUM, 'P', Band7, "≥7"},
+     {"Mentalisering (ME) Verbal Poeng", Key::MT_V, 'R', Band7, "all"}},
+    {{"Bildepuslespill (BP) Totalskåre", Key::BP, 'P', Score, "≥7"},
+     {"Blokkonstruksjon (BK) Totalskåre", Key::BK, 'P', Score, "all"},
+     {"Figurkopiering (FK) Samlet Totalskåre", Key::FK_O, 'P', Band7, "all"},
+     {"Figurkopiering (FK) Prosesser Totalskåre", Key::FK_SUM, 'P', Score, "all"},
+     {"Figurkopiering (FK) Motorikk Poeng", Key::FK_M, 'R', Score, "all"},
+     {"Figurkopiering (FK) Global Poeng", Key::FK_G, 'R', Score, "all"},
+     {"Figurkopiering (FK) Lokal Poeng", Key::FK_L, 'R', Score, "all"},
+     {"Figurkopiering (FK) Skalert kontrastskåre Global mot Lokal", Key::FK_CONTRAST, 'K', Score, "all"},
+     {"Geometriske puslespill (GP) Totalskåre", Key::GP, 'P', Band7, "3-6"},
+     {"Geometriske puslespill (GP) Totalskåre", Key::GP, 'P', Score, "7-16"},
+     {"Kartlesing (KA) Totalskåre", Key::KA, 'P', Band5, "5-12"},
+     {"Piler (PI) Totalskåre", Key::PI, 'P', Score, "≥5"}},
 };
 
 // Every key's raw score and result told apart from every other's; results 2-6 fall on
@@ -154,6 +156,21 @@ TestRecord distinctAt(int years)
         t.result(key) = {isComputedKey(key) ? 1 + k % 19 : 2 + k % 5, QString::fromUtf8(keyName(key))};
     }
     return t;
+}
+
+bool listedAt(const Expected& e, int years)
+{
+    const QString ages = QString::fromUtf8(e.ages);
+    if (ages == QStringLiteral("all"))
+        return true;
+    if (ages.startsWith(u'≤'))
+        return years <= ages.mid(1).toInt();
+    if (ages.startsWith(u'≥'))
+        return years >= ages.mid(1).toInt();
+    const QStringList ends = ages.split(u'-');
+    if (ends.size() != 2)
+        ADD_FAILURE() << "unreadable ages of " << e.label << ": " << e.ages;
+    return ends.size() == 2 && years >= ends[0].toInt() && years <= ends[1].toInt();
 }
 
 ReportRow rowOf(const TestRecord& t, const Expected& e)
@@ -239,6 +256,38 @@ TEST(ReportRows, EveryRowAtSomeAgeInOrder)
         }
         for (size_t i = 0; i < expected.size(); ++i)
             EXPECT_TRUE(seen[i]) << "domain " << d + 1 << " never lists row " << i + 1 << ": " << expected[i].label;
+    }
+}
+
+// Every measure entered: each row at exactly its ages, from below 3 to above 16.
+TEST(ReportRows, EachRowListedAtItsAges)
+{
+    for (int years = 2; years <= 18; ++years) {
+        const DomainTables tables = BuildReportRows(everythingAt(years));
+        for (int d = 0; d < kDomainCount; ++d) {
+            QStringList expected;
+            for (const Expected& e : kExpected[size_t(d)]) {
+                if (listedAt(e, years))
+                    expected << QString::fromUtf8(e.label);
+            }
+            EXPECT_EQ(labelsOf(tables[size_t(d)]), expected) << "domain " << d + 1 << " at " << years;
+        }
+    }
+}
+
+// The age table against the rows above: a key is reported at the ages one of its rows is
+// listed at, and a measure without a row of its own never.
+TEST(ReportRows, AgeTableReportsEachKeyAtItsRowsAges)
+{
+    for (int k = 0; k < kKeyCount; ++k) {
+        for (int years = 2; years <= 17; ++years) {
+            bool listed = false;
+            for (const std::vector<Expected>& domain : kExpected) {
+                for (const Expected& e : domain)
+                    listed = listed || (e.key == Key(k) && listedAt(e, years));
+            }
+            EXPECT_EQ(AppliesAt(Key(k), AgeUse::Reported, years), listed) << keyName(Key(k)) << " at " << years;
+        }
     }
 }
 
