@@ -28,7 +28,7 @@ LoginDialog::LoginDialog(Database& db, QWidget* parent)
     : QDialog(parent)
     , m_db(db)
 {
-    setWindowTitle(LoadString(53) + QStringLiteral("TAVLO-II"));
+    setWindowTitle(LoadString(kStrLoginTitle) + QStringLiteral("TAVLO-II"));
     setWindowFlag(Qt::WindowStaysOnTopHint);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     UseProgramLook(this);
@@ -67,7 +67,7 @@ LoginDialog::LoginDialog(Database& db, QWidget* parent)
 
     m_ok = new QPushButton(QStringLiteral("&OK"), this);
     m_ok->setDefault(true);
-    m_cancel = new QPushButton(LoadString(95), this);
+    m_cancel = new QPushButton(LoadString(kStrCancelButton), this);
     m_change = new QPushButton(QStringLiteral("&Endre passord"), this);
     connect(m_ok, &QPushButton::clicked, this, &LoginDialog::acceptInput);
     connect(m_cancel, &QPushButton::clicked, this, &LoginDialog::cancelInput);
@@ -106,11 +106,11 @@ void LoginDialog::acceptInput()
     if (const auto refusal = CheckTypedLogin(user, password))
         return failOn(refusal->field == LoginField::User ? m_user : m_password, refusal->text);
     switch (CheckLogin(m_db, user, password, m_mode == 1)) {
-    case 9:
+    case kUnknownUser:
         return failOn(m_user, QStringLiteral("Brukernavnet er ikke registrert. Kontroller stavingen og forsøk igjen."));
-    case 8:
+    case kWrongPassword:
         return failOn(m_password, QStringLiteral("Feil passord!"));
-    case 1:
+    case kLoginMatched:
         break;
     default:
         return; // the driver's message was shown

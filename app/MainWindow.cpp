@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 
+#include "app/Commands.h"
 #include "app/GuiSink.h"
 #include "app/Look.h"
 #include "app/Screen.h"
@@ -34,7 +35,7 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
         auto* b = new QPushButton(this);
         b->setFont(MainFont());
         b->hide();
-        const int id = 90 + i;
+        const int id = kButton1 + i;
         connect(b, &QPushButton::clicked, this, [this, id] { sendCommand(id); });
         m_buttons[size_t(i)] = b;
     }
@@ -56,23 +57,23 @@ void MainWindow::placeCentred()
 void MainWindow::createShortcuts()
 {
     // The accelerator table: Alt+key sends its command id to the screen in front.
-    const std::pair<int, int> table[] = {
-        {Qt::Key_1, 112}, {Qt::Key_2, 113}, {Qt::Key_3, 114}, {Qt::Key_4, 115}, {Qt::Key_5, 116},
-        {Qt::Key_A, 102}, {Qt::Key_B, 101}, {Qt::Key_E, 118}, {Qt::Key_F, 106}, {Qt::Key_I, 65},
-        {Qt::Key_K, 110}, {Qt::Key_L, 111}, {Qt::Key_N, 63},  {Qt::Key_O, 105}, {Qt::Key_R, 66},
-        {Qt::Key_S, 107}, {Qt::Key_T, 64},  {Qt::Key_U, 108}, {Qt::Key_V, 104}, {Qt::Key_Tab, 109},
+    const std::pair<int, CommandId> table[] = {
+        {Qt::Key_1, kAlt1}, {Qt::Key_2, kAlt2}, {Qt::Key_3, kAlt3}, {Qt::Key_4, kAlt4}, {Qt::Key_5, kAlt5},
+        {Qt::Key_A, kAltA}, {Qt::Key_B, kAltB}, {Qt::Key_E, kAltE}, {Qt::Key_F, kAltF}, {Qt::Key_I, kAltI},
+        {Qt::Key_K, kAltK}, {Qt::Key_L, kAltL}, {Qt::Key_N, kAltN}, {Qt::Key_O, kAltO}, {Qt::Key_R, kAltR},
+        {Qt::Key_S, kAltS}, {Qt::Key_T, kAltT}, {Qt::Key_U, kAltU}, {Qt::Key_V, kAltV}, {Qt::Key_Tab, kAltTab},
     };
     for (const auto& [key, id] : table) {
         auto* shortcut = new QShortcut(QKeySequence(int(Qt::AltModifier) | key), this);
         connect(shortcut, &QShortcut::activated, this, [this, id = id] { sendCommand(id); });
     }
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(escape, &QShortcut::activated, this, [this] { sendCommand(103); });
+    connect(escape, &QShortcut::activated, this, [this] { sendCommand(kEscape); });
 }
 
 QPushButton* MainWindow::button(int id) const
 {
-    return id >= 90 && id <= 94 ? m_buttons[size_t(id - 90)] : nullptr;
+    return id >= kButton1 && id <= kButton5 ? m_buttons[size_t(id - kButton1)] : nullptr;
 }
 
 void MainWindow::placeButton(int id, const QString& text, const QRect& geometry)
@@ -175,7 +176,7 @@ int MainWindow::runRawScoreEntry()
 void MainWindow::keyPressEvent(QKeyEvent* event)
 {
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && event->modifiers() == Qt::NoModifier) {
-        sendCommand(91);
+        sendCommand(kButton2);
         return;
     }
     QWidget::keyPressEvent(event);

@@ -60,13 +60,13 @@ NewDatabaseDialog::NewDatabaseDialog(QWidget* parent)
     auto* folderLabel = new QLabel(QStringLiteral("&Mappe:"), this);
     folderLabel->setBuddy(m_folder);
     form->addRow(folderLabel, folderRow);
-    form->addRow(LoadString(49), m_user);
-    form->addRow(LoadString(50), m_password);
+    form->addRow(LoadString(kStrUserNameLabel), m_user);
+    form->addRow(LoadString(kStrPasswordLabel), m_password);
     form->addRow(QStringLiteral("Gjenta passord:"), m_repeat);
 
     m_create = new QPushButton(QStringLiteral("&Opprett"), this);
     m_create->setDefault(true);
-    m_cancel = new QPushButton(LoadString(95), this);
+    m_cancel = new QPushButton(LoadString(kStrCancelButton), this);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(m_create);

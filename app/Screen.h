@@ -8,13 +8,15 @@ namespace tavlo {
 
 class MainWindow;
 
+// Which screen stands in front, numbered as the program's state always was.
+enum ScreenState : int { kStartScreen = 1, kPersonForm = 2, kArchiveList = 4, kResultsWindow = 6 };
+
 class Screen : public QWidget {
     Q_OBJECT
 public:
     explicit Screen(MainWindow& main);
 
-    // 1 start screen, 2 person form, 4 archive list, 6 results window.
-    virtual int state() const = 0;
+    virtual int state() const = 0; // a ScreenState
     // true when the screen handles the id; an id it does not handle is ignored.
     virtual bool command(int id) = 0;
 

@@ -1,3 +1,4 @@
+#include "app/Commands.h"
 #include "app/StartScreen.h"
 
 #include "app/Look.h"
@@ -17,9 +18,9 @@ StartScreen::StartScreen(MainWindow& main)
     : Screen(main)
 {
     main.hideButtons();
-    main.placeButton(91, LoadString(92), QRect(17, 380, 100, 40));
-    main.placeButton(92, LoadString(93), QRect(17, 430, 100, 40));
-    main.placeButton(90, LoadString(91), QRect(17, 480, 100, 40));
+    main.placeButton(kButton2, LoadString(kStrNewTestButton), QRect(17, 380, 100, 40));
+    main.placeButton(kButton3, LoadString(kStrEarlierTestsButton), QRect(17, 430, 100, 40));
+    main.placeButton(kButton1, LoadString(kStrQuitButton), QRect(17, 480, 100, 40));
     // Labelled like the other screens' fourth button, but not offered here.
     main.button(93)->setText(QStringLiteral("&Inställningar"));
     main.button(94)->setText(QStringLiteral(" "));
@@ -27,15 +28,15 @@ StartScreen::StartScreen(MainWindow& main)
 
 QString StartScreen::NoticeText()
 {
-    return LoadString(37) + u' ' + LoadString(36) + QString::asprintf("%s/%d", "May 13 2014", int(cDoDllVersion()))
+    return LoadString(kStrTrademark) + u' ' + LoadString(kStrCopyright) + QString::asprintf("%s/%d", "May 13 2014", int(cDoDllVersion()))
            + u'.';
 }
 
 bool StartScreen::command(int id)
 {
     switch (id) {
-    case 63:
-    case 91: {
+    case kAltN:
+    case kButton2: {
         AppContext& c = main().context();
         // Read for its own sake: a database that cannot give out numbers is told now.
         NextPersonId(c.db);
@@ -45,14 +46,14 @@ bool StartScreen::command(int id)
         main().showPersonForm();
         return true;
     }
-    case 64:
-    case 92:
+    case kAltT:
+    case kButton3:
         main().hideButtons();
         main().showArchive();
         return true;
-    case 90:
-    case 102:
-    case 103:
+    case kButton1:
+    case kAltA:
+    case kEscape:
         main().close();
         return true;
     default:

@@ -9,7 +9,7 @@ class StartScreen : public Screen {
     Q_OBJECT
 public:
     explicit StartScreen(MainWindow& main);
-    int state() const override { return 1; }
+    int state() const override { return kStartScreen; }
     bool command(int id) override;
 
     // The notice under the buttons, ending with the version tail.

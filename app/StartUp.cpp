@@ -133,7 +133,7 @@ bool RunStartUp(QWidget* owner, AppContext& context, const StartUpSeams& seams)
 
     // On a server the examiner's own name and password open the connection, at the login.
     if (!OpenDatabase(context.db, database(), workgroup())) {
-        stop(LoadString(60));
+        stop(LoadString(kStrConnectFailed));
         return false;
     }
     if ((seams.login ? seams.login : loginWithDialog)(owner, context.db) != 1)

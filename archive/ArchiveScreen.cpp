@@ -1,5 +1,6 @@
 #include "archive/ArchiveScreen.h"
 
+#include "app/Commands.h"
 #include "app/Look.h"
 #include "app/MainWindow.h"
 #include "archive/ArchiveModel.h"
@@ -37,11 +38,11 @@ struct ButtonPlace {
 };
 
 const ButtonPlace kButtons[] = {
-    {90, "&Tilbake", 20},
-    {91, "&Vis resultat", 140},
-    {93, "S&lett", 260},
-    {92, "&Eksporter data", 380},
-    {94, "&Sikkerhetskopier", 500},
+    {kButton1, "&Tilbake", 20},
+    {kButton2, "&Vis resultat", 140},
+    {kButton4, "S&lett", 260},
+    {kButton3, "&Eksporter data", 380},
+    {kButton5, "&Sikkerhetskopier", 500},
 };
 
 // The search field stands right-aligned with the list, in the strip above it that the
@@ -227,7 +228,7 @@ std::optional<int> ArchiveScreen::selectedId()
 {
     const QModelIndexList rows = m_list->selectionModel()->selectedRows();
     if (rows.isEmpty()) {
-        tell(LoadString(11));
+        tell(LoadString(kStrNoPersonChosen));
         return std::nullopt;
     }
     // The place in the whole list: the archive opens again without the search.
@@ -260,12 +261,12 @@ void ArchiveScreen::deleteSelectedTest()
     // Read into a copy: the current test is not touched until the rows are gone.
     PersonalData person;
     if (ReadPerson(c.db, person, *id)
-        && askYesNo(LoadString(12, person.NAMN), MessageIcon::Stop, /*defaultYes*/ false) && DeleteTest(c.db, *id)) {
+        && askYesNo(LoadString(kStrAskDelete, person.NAMN), MessageIcon::Stop, /*defaultYes*/ false) && DeleteTest(c.db, *id)) {
         m_model->removeId(*id);
         // Nothing stays chosen, so a second press cannot take the neighbour by accident.
         m_list->clearSelection();
         c.archiveLastIndex = std::clamp(c.archiveLastIndex, 0, std::max(0, m_model->wholeCount() - 1));
-        tell(LoadString(13, person.NAMN));
+        tell(LoadString(kStrDeleted, person.NAMN));
         NewTestRecord(c.test);
         c.testIsNew = true;
     }
@@ -276,31 +277,31 @@ bool ArchiveScreen::command(int id)
 {
     AppContext& c = context();
     switch (id) {
-    case 90:
-    case 64:
-    case 103:
+    case kButton1:
+    case kAltT:
+    case kEscape:
         main().hideButtons();
         main().showStartScreen();
         return true;
-    case 91:
-    case 104:
+    case kButton2:
+    case kAltV:
         showSelectedTest();
         return true;
-    case 93:
-    case 105:
-    case 106:
-    case 111:
+    case kButton4:
+    case kAltO:
+    case kAltF:
+    case kAltL:
         deleteSelectedTest();
         return true;
-    case 92:
-    case 118:
+    case kButton3:
+    case kAltE:
         ExportDialog(c, &main());
         if (!c.startDirectory.isEmpty())
             QDir::setCurrent(c.startDirectory);
         m_list->setFocus();
         return true;
-    case 94:
-    case 107:
+    case kButton5:
+    case kAltS:
         BackupDatabase(c, &main());
         // The save dialog may have moved the current directory too.
         if (!c.startDirectory.isEmpty())
@@ -344,10 +345,10 @@ void ArchiveScreen::paintEvent(QPaintEvent*)
     // Positions are the tops of the texts.
     const auto text = [&p](int x, int y, const QString& s) { p.drawText(x, y + p.fontMetrics().ascent(), s); };
     p.setFont(WindowsFont(QStringLiteral("Arial"), 20, true));
-    text(20, 20, LoadString(6));
+    text(20, 20, LoadString(kStrEarlierTests));
     p.setFont(MainFont());
-    text(20, 40, LoadString(7));
-    text(20, 60, LoadString(8));
+    text(20, 40, LoadString(kStrClickAPerson));
+    text(20, 60, LoadString(kStrThenShowResult));
     // 533 in a 600-high window: the band ends at the bottom edge, behind the buttons. The
     // five buttons reach across the band's tiles, which would peek out between them.
     const QPixmap& banner = BannerPicture(/*tiles*/ false);

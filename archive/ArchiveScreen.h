@@ -21,7 +21,7 @@ class ArchiveScreen : public Screen {
     Q_OBJECT
 public:
     explicit ArchiveScreen(MainWindow& main);
-    int state() const override { return 4; }
+    int state() const override { return kArchiveList; }
     bool command(int id) override;
 
     QTreeView* list() const { return m_list; }

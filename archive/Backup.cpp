@@ -62,7 +62,7 @@ void BackupDatabase(AppContext& context, QWidget* owner)
     if (failure)
         messageSink().show(QStringLiteral("Error"), *failure, MessageIcon::Information);
     else
-        tell(LoadString(10));
+        tell(LoadString(kStrBackupDone));
 }
 
 } // namespace tavlo

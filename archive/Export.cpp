@@ -61,7 +61,7 @@ void openInEditor(const QString& path)
 
 std::unique_ptr<QFileDialog> MakeExportFileDialog(QWidget* owner)
 {
-    auto dialog = std::make_unique<QFileDialog>(owner, QStringLiteral("TAVLO-II  ") + LoadString(31),
+    auto dialog = std::make_unique<QFileDialog>(owner, QStringLiteral("TAVLO-II  ") + LoadString(kStrSaveTextFile),
                                                 QDir::currentPath(), QStringLiteral("Alla filer (*.*)"));
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);
@@ -93,13 +93,13 @@ ExportDataDialog::ExportDataDialog(AppContext& context, QWidget* owner)
     : QDialog(owner)
     , m_context(context)
 {
-    setWindowTitle(QStringLiteral("TAVLO-II") + LoadString(16));
+    setWindowTitle(QStringLiteral("TAVLO-II") + LoadString(kStrExportTitle));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     UseProgramLook(this);
     setFixedSize(360, 200);
     CentreOnScreen(this);
 
-    auto* text = new QLabel(LoadString(150), this);
+    auto* text = new QLabel(LoadString(kStrExportExplained), this);
     text->setWordWrap(true);
     text->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     text->setGeometry(20, 10, 320, 100);

@@ -104,7 +104,7 @@ int backup(QStringList args)
         return kFailure;
     }
     // The copy itself may be what standard output carries.
-    print(LoadString(10), args[1] == u"-" ? stderr : stdout);
+    print(LoadString(kStrBackupDone), args[1] == u"-" ? stderr : stdout);
     return kSuccess;
 }
 

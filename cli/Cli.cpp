@@ -176,7 +176,7 @@ bool connectFolder(Database& db, const QString& folder)
         }
     }
     // As in the program: what is wrong with the database first, then the system's own message.
-    tell(LoadString(60), MessageIcon::Stop);
+    tell(LoadString(kStrConnectFailed), MessageIcon::Stop);
     return false;
 }
 

@@ -1,5 +1,6 @@
 #include "entry/PersonForm.h"
 
+#include "app/Commands.h"
 #include "app/GuiSink.h"
 #include "app/Look.h"
 #include "app/MainWindow.h"
@@ -143,8 +144,8 @@ PersonForm::PersonForm(MainWindow& main)
     , m_context(main.context())
 {
     main.hideButtons();
-    main.placeButton(90, LoadString(95), QRect(20, 520, 120, 40));
-    main.placeButton(91, LoadString(96), QRect(150, 520, 120, 40));
+    main.placeButton(kButton1, LoadString(kStrCancelButton), QRect(20, 520, 120, 40));
+    main.placeButton(kButton2, LoadString(kStrContinueButton), QRect(150, 520, 120, 40));
 
     for (int id = 0; id < kFieldCount; ++id) {
         const FieldDef& def = kFields[id];
@@ -292,7 +293,7 @@ bool PersonForm::handleKey(int id, QKeyEvent* key)
     case Qt::Key_Return:
     case Qt::Key_Enter:
         if (id == kHandednessField && !shift)
-            main().sendCommand(91);
+            main().sendCommand(kButton2);
         else
             moveFocus(id, !shift);
         return true;
@@ -405,13 +406,13 @@ bool PersonForm::command(int id)
     if (m_closed)
         return false;
     switch (id) {
-    case 90:
-    case 102:
-    case 103:
+    case kButton1:
+    case kAltA:
+    case kEscape:
         cancel();
         return true;
-    case 91:
-    case 106:
+    case kButton2:
+    case kAltF:
         if (acceptPersonForm() == 1) {
             if (main().runRawScoreEntry() == 1) {
                 closePersonForm();
@@ -421,7 +422,7 @@ bool PersonForm::command(int id)
             }
         }
         return true;
-    case 107:
+    case kAltS:
         fillFromKelmo();
         return true;
     default:
@@ -442,21 +443,21 @@ void PersonForm::paintEvent(QPaintEvent*)
     }
 
     p.setFont(WindowsFont(QStringLiteral("Arial"), 14));
-    drawAt(p, 690, 125, LoadString(32));
-    drawAt(p, 690, 155, LoadString(32));
-    drawAt(p, 670, 185, LoadString(33));
-    drawAt(p, 630, 215, LoadString(34));
-    drawAt(p, 630, 245, LoadString(35));
+    drawAt(p, 690, 125, LoadString(kStrDateFormat));
+    drawAt(p, 690, 155, LoadString(kStrDateFormat));
+    drawAt(p, 670, 185, LoadString(kStrAgeFormat));
+    drawAt(p, 630, 215, LoadString(kStrSexCodes));
+    drawAt(p, 630, 245, LoadString(kStrHandCodes));
 
     p.setFont(WindowsFont(QStringLiteral("Arial"), 20, true));
-    drawAt(p, 105, 75, LoadString(220));
+    drawAt(p, 105, 75, LoadString(kStrPersonInformation));
 
     p.setFont(WindowsFont(QStringLiteral("Arial"), 12));
     const QString mark = QStringLiteral("*");
     for (const QPoint at : {QPoint(100, 125), QPoint(600, 125), QPoint(600, 155), QPoint(600, 215), QPoint(100, 365),
                             QPoint(100, 425)})
         drawAt(p, at.x(), at.y(), mark);
-    drawAt(p, 100 + p.fontMetrics().horizontalAdvance(mark), 425, LoadString(321));
+    drawAt(p, 100 + p.fontMetrics().horizontalAdvance(mark), 425, LoadString(kStrMandatoryInformation));
 
     p.drawPixmap(0, 533, BannerPicture());
 }

@@ -27,7 +27,7 @@ public:
     static constexpr int kHandednessField = 14;
 
     explicit PersonForm(MainWindow& main);
-    int state() const override { return 2; }
+    int state() const override { return kPersonForm; }
     bool command(int id) override;
 
     // Field 0-14, or nullptr.

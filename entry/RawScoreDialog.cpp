@@ -94,7 +94,7 @@ RawScoreDialog::RawScoreDialog(AppContext& context, QWidget* parent)
             y += kRow;
         }
         if (row == 27) {
-            labelRow(LoadString(1161), 22);
+            labelRow(LoadString(kStrSortingMaxima), 22);
             y += kRow;
         }
         if (!previous || previous->subtest != m->subtest)
@@ -110,10 +110,10 @@ RawScoreDialog::RawScoreDialog(AppContext& context, QWidget* parent)
         y += kRow;
         previous = m;
     }
-    m_continue = new QPushButton(LoadString(96), page);
+    m_continue = new QPushButton(LoadString(kStrContinueButton), page);
     // R rows laid out from y 48: the buttons stand at R x 25 + 70.
     m_continue->setGeometry(40, (y - 48) + 70, 100, 40);
-    m_cancel = new QPushButton(LoadString(95), page);
+    m_cancel = new QPushButton(LoadString(kStrCancelButton), page);
     m_cancel->setGeometry(160, m_continue->y(), 100, 40);
     m_continue->setDefault(true);
     page->resize(620, m_continue->y() + 40 + 30);
@@ -181,7 +181,7 @@ int RawScoreDialog::CheckRawScores()
         return 0;
     }
     if (refused) {
-        tell(LoadString(323, LoadString(1100 + refused)), MessageIcon::Exclamation);
+        tell(LoadString(kStrInvalidValue, LoadString(kStrMeasureNames + refused)), MessageIcon::Exclamation);
         focusRefused(field(refused));
         return 0;
     }

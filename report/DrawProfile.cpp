@@ -44,7 +44,7 @@ QStringList noteLines(const Profile& profile, const TestRecord& test, const QStr
     QStringList lines{unscaledText(profile)};
     if (!ageGroupDescription.isEmpty())
         lines << ageGroupDescription;
-    lines << LoadString(27) + QStringLiteral(": ") + FormatTestAge(test.testAge());
+    lines << LoadString(kStrTestAge) + QStringLiteral(": ") + FormatTestAge(test.testAge());
     return lines;
 }
 

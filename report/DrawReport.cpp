@@ -122,7 +122,7 @@ int DrawReport(QPainter* p, const TestRecord& test, int top, int left, int right
         first = false;
 
         p->setFont(title);
-        y = DrawWrappedText(p, y + 10, LoadString(1300 + d), x, right, true, 0) + 5;
+        y = DrawWrappedText(p, y + 10, LoadString(kStrDomainNames + d), x, right, true, 0) + 5;
         rule(p, x, x + 665, y);
         int rowY = headings(y);
 
@@ -157,7 +157,7 @@ int DrawReport(QPainter* p, const TestRecord& test, int top, int left, int right
         y = rowY + 6;
         if (computed) {
             p->setFont(note);
-            y = DrawWrappedText(p, y, LoadString(1162), x, x + 665, true, 0);
+            y = DrawWrappedText(p, y, LoadString(kStrNoRawScoreNote), x, x + 665, true, 0);
         }
         if (needsFootnote(d, years, test)) {
             p->setFont(note);
@@ -206,31 +206,31 @@ int DrawPersonHeader(QPainter* p, const TestRecord& test, const QString& ageGrou
 
     QString hand;
     switch (person.HANDEDNESS) {
-    case 1: hand = LoadString(43); break;
-    case 2: hand = LoadString(44); break;
-    case 3: hand = LoadString(341); break;
-    case 4: hand = LoadString(342); break;
+    case 1: hand = LoadString(kStrLeft); break;
+    case 2: hand = LoadString(kStrRight); break;
+    case 3: hand = LoadString(kStrAmbidextrous); break;
+    case 4: hand = LoadString(kStrUndetermined); break;
     default: break;
     }
 
     p->setFont(title);
-    int y = DrawWrappedText(p, top, LoadString(94), left, right, true, 0) + 20;
-    y = line(y, {{0, LoadString(17), person.NAMN}}) + 4;
-    y = line(y, {{0, LoadString(18), person.ADRESS}}) + 4;
-    y = line(y, {{0, LoadString(19), person.TELEFON},
-                 {200, LoadString(20), person.NATIONALITET},
-                 {400, LoadString(21), person.HOMELANGUAGE}}) + 4;
+    int y = DrawWrappedText(p, top, LoadString(kStrResultReport), left, right, true, 0) + 20;
+    y = line(y, {{0, LoadString(kStrName), person.NAMN}}) + 4;
+    y = line(y, {{0, LoadString(kStrAddress), person.ADRESS}}) + 4;
+    y = line(y, {{0, LoadString(kStrPhone), person.TELEFON},
+                 {200, LoadString(kStrNationality), person.NATIONALITET},
+                 {400, LoadString(kStrFirstLanguage), person.HOMELANGUAGE}}) + 4;
     y = line(y, {{0, school ? QStringLiteral("Barnehage/Skole") : QStringLiteral("Barnehage"), person.SKOLA},
                  {400, school ? QStringLiteral("Avdeling/Klasse") : QStringLiteral("Avdeling"), person.KLASS}}) + 4;
-    y = line(y, {{0, LoadString(23), person.TESTAD_VID}, {400, LoadString(24), person.TESTLEDARE}}) + 4;
-    y = line(y, {{0, LoadString(30), person.OTHER}}) + 4;
-    y = line(y, {{0, LoadString(25), FormatDate(person.TESTDATE)},
-                 {200, LoadString(26), FormatDate(person.BORNDATE)},
-                 {400, LoadString(27), FormatTestAge(age)}}) + 4;
-    int bottom = line(y, {{0, LoadString(28), person.SEX == 1 ? LoadString(42) : LoadString(41)},
-                          {200, LoadString(29), hand}});
+    y = line(y, {{0, LoadString(kStrTestedAt), person.TESTAD_VID}, {400, LoadString(kStrExaminer), person.TESTLEDARE}}) + 4;
+    y = line(y, {{0, LoadString(kStrOther), person.OTHER}}) + 4;
+    y = line(y, {{0, LoadString(kStrTestDate), FormatDate(person.TESTDATE)},
+                 {200, LoadString(kStrBirthDate), FormatDate(person.BORNDATE)},
+                 {400, LoadString(kStrTestAge), FormatTestAge(age)}}) + 4;
+    int bottom = line(y, {{0, LoadString(kStrSex), person.SEX == 1 ? LoadString(kStrBoy) : LoadString(kStrGirl)},
+                          {200, LoadString(kStrHandedness), hand}});
     if (!ageGroupDescription.isEmpty())
-        bottom = line(bottom + 4, {{0, LoadString(200), ageGroupDescription}});
+        bottom = line(bottom + 4, {{0, LoadString(kStrNormGroupHeading), ageGroupDescription}});
     p->setFont(entryFont);
     return bottom + (printing ? 40 : 20);
 }

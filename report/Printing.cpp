@@ -93,7 +93,7 @@ int drawContinuationHeader(QPainter* p, const Session& context, int left, int ri
 {
     const PersonalData& person = context.test.person;
     p->setFont(pageFont(16, true, false));
-    const int y1 = DrawWrappedText(p, top + 30, LoadString(187) + person.NAMN, left, right, true, 0);
+    const int y1 = DrawWrappedText(p, top + 30, LoadString(kStrReportFor) + person.NAMN, left, right, true, 0);
     const QFont label = pageFont(14, false, false);
     const QFont value = pageFont(14, true, false);
     const QFontMetrics labelMetrics(label);
@@ -111,7 +111,7 @@ int drawContinuationHeader(QPainter* p, const Session& context, int left, int ri
             x += QFontMetrics(value).horizontalAdvance(text) + 50;
         }
     };
-    items(y1, {{28, person.SEX == 1 ? LoadString(42) : LoadString(41)},
+    items(y1, {{28, person.SEX == 1 ? LoadString(kStrBoy) : LoadString(kStrGirl)},
                {27, FormatTestAge(context.test.testAge())},
                {25, FormatDate(person.TESTDATE)}});
     items(y1 + L, {{30, person.OTHER}});
@@ -125,7 +125,7 @@ void drawPageFooter(QPainter* p, int left, int right, int page)
     p->setFont(pageFont(14, false, false));
     drawRightAligned(p, right, B - 30, QStringLiteral("Side %1").arg(page));
     p->setFont(pageFont(9, false, false));
-    DrawWrappedText(p, B - 40, LoadString(37), left, right - 370, true, 0);
+    DrawWrappedText(p, B - 40, LoadString(kStrTrademark), left, right - 370, true, 0);
     p->setPen(rulePen());
     p->drawLine(left, B - 50, right, B - 50);
 }
@@ -356,7 +356,7 @@ ReportSelection::ReportSelection(Session& context, QWidget* owner, PrintSeams se
     group->setGeometry(10, 15, 370, 165 + row);
     const ReportChoice stored = storedChoice();
     for (int k = 1; k <= 6; ++k) {
-        auto* box = new QCheckBox(LoadString(1300 + k), this);
+        auto* box = new QCheckBox(LoadString(kStrDomainNames + k), this);
         box->setGeometry(20, 40 + row * (k - 1), 350, 20);
         box->setChecked(stored.domains[size_t(k - 1)]);
         m_boxes[size_t(k - 1)] = box;

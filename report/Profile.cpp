@@ -70,7 +70,7 @@ bool hasScaled(const ReportRow& row)
 
 QString domainName(int domain)
 {
-    QString name = LoadString(1300 + domain);
+    QString name = LoadString(kStrDomainNames + domain);
     const QString prefix = QStringLiteral("Domenet ");
     return name.startsWith(prefix) ? name.mid(prefix.size()) : name;
 }

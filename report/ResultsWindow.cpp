@@ -1,5 +1,6 @@
 #include "report/ResultsWindow.h"
 
+#include "app/Commands.h"
 #include "app/Look.h"
 #include "app/MainWindow.h"
 #include "report/DrawProfile.h"
@@ -231,13 +232,13 @@ ResultsWindow::ResultsWindow(MainWindow& main)
         w->setFont(MainFont());
 
     main.hideButtons();
-    main.placeButton(90, LoadString(95), QRect(20, 520, 110, 40));
-    main.placeButton(91, LoadString(173), QRect(140, 520, 110, 40));
-    main.placeButton(92, LoadString(174), QRect(250, 520, 110, 40));
+    main.placeButton(kButton1, LoadString(kStrCancelButton), QRect(20, 520, 110, 40));
+    main.placeButton(kButton2, LoadString(kStrChangeButton), QRect(140, 520, 110, 40));
+    main.placeButton(kButton3, LoadString(kStrPrintButton), QRect(250, 520, 110, 40));
 
     m_ageGroups->addItems(ListAgeGroups(c.db, c.norms));
 
-    for (int id = 1300; id <= 1306; ++id)
+    for (int id = kStrDomainNames; id <= kStrDomainNames + 6; ++id)
         m_domains->addItem(LoadString(id));
     m_domains->addItem(QStringLiteral("Profil"));
     m_domains->setCurrentIndex(0);
@@ -292,22 +293,22 @@ bool ResultsWindow::command(int id)
 {
     AppContext& c = main().context();
     switch (id) {
-    case 90:
-    case 102:
-    case 103:
+    case kButton1:
+    case kAltA:
+    case kEscape:
         close();
         main().showArchive();
         return true;
-    case 91:
-    case 63:
+    case kButton2:
+    case kAltN:
         // Changed from here on: the entry rewrites the stored rows.
         c.testIsNew = false;
         close();
         main().showPersonForm();
         return true;
-    case 92:
-    case 107:
-    case 108:
+    case kButton3:
+    case kAltS:
+    case kAltU:
         main().runReportSelection();
         return true;
     default:
@@ -351,13 +352,13 @@ void ResultsWindow::paintEvent(QPaintEvent*)
     };
     const TestAge age = main().context().test.testAge();
     strip(24, {{17, person.NAMN}});
-    strip(h + 27, {{28, person.SEX == 1 ? LoadString(42) : LoadString(41)},
+    strip(h + 27, {{28, person.SEX == 1 ? LoadString(kStrBoy) : LoadString(kStrGirl)},
                    {27, FormatTestAge(age)},
                    {25, FormatDate(person.TESTDATE)}});
     strip(2 * h + 30, {{30, person.OTHER}});
     p.drawPixmap(0, height() - 33, BannerPicture());
     p.setFont(MainFont());
-    p.drawText(20, 88 + QFontMetrics(MainFont()).ascent(), LoadString(175));
+    p.drawText(20, 88 + QFontMetrics(MainFont()).ascent(), LoadString(kStrNormGroup));
     p.drawText(170, 88 + QFontMetrics(MainFont()).ascent(), QStringLiteral("Domener"));
     // The closed age group list is too narrow for its description, and the description says
     // whether the norms may be used clinically: it stands in full beside the lists as well.

@@ -55,7 +55,7 @@ class ResultsWindow : public Screen {
 public:
     explicit ResultsWindow(MainWindow& main);
     ~ResultsWindow() override;
-    int state() const override { return 6; }
+    int state() const override { return kResultsWindow; }
     bool command(int id) override;
 
     ReportView* view() const { return m_view; }

@@ -1,6 +1,8 @@
 #pragma once
 // The program's texts, looked up by their ids.
 
+#include "resources/StringIds.h"
+
 #include <QString>
 
 #include <span>

@@ -159,7 +159,7 @@ QString ArchiveCellText(const PersonListRow& row, int column)
     case 3:
         return row.OTHER;
     case 4:
-        return row.SEX == 1 ? LoadString(42) : row.SEX == 2 ? LoadString(41) : QString();
+        return row.SEX == 1 ? LoadString(kStrBoy) : row.SEX == 2 ? LoadString(kStrGirl) : QString();
     case 5:
         return listDate(row.BORNDATE);
     case 6:

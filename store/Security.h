@@ -10,6 +10,9 @@
 
 namespace tavlo {
 
+// CheckUserPassword's and CheckLogin's results.
+enum LoginResult : int { kLoginFailed = 0, kLoginMatched = 1, kWrongPassword = 8, kUnknownUser = 9 };
+
 // 1 the user exists and the password matches; 9 no such user; 8 the password is empty or
 // differs; 0 after the driver's message. Both values go in as parameters. A row that matches
 // but is kept as typed (or with fewer iterations than today's) gets a new digest in the same
