@@ -7,6 +7,7 @@
 #include <openssl/evp.h>
 #include <openssl/rand.h>
 
+#include <atomic>
 #include <optional>
 
 namespace tavlo {
@@ -20,6 +21,8 @@ constexpr int kDigestBytes = 32;
 constexpr int kMostIterations = 10000000;
 
 constexpr auto kBase64 = QByteArray::Base64Encoding | QByteArray::OmitTrailingEquals;
+
+std::atomic<int> g_iterations{kPasswordIterations};
 
 struct Parsed {
     int iterations = 0;
@@ -58,6 +61,16 @@ QByteArray derive(const QString& password, const QByteArray& salt, int iteration
 
 } // namespace
 
+int PasswordIterations()
+{
+    return g_iterations.load();
+}
+
+void SetPasswordIterationsForTests(int iterations)
+{
+    g_iterations.store(iterations);
+}
+
 QByteArray Pbkdf2Sha256(const QByteArray& secret, const QByteArray& salt, int iterations)
 {
     QByteArray key(kDigestBytes, Qt::Uninitialized);
@@ -67,6 +80,11 @@ QByteArray Pbkdf2Sha256(const QByteArray& secret, const QByteArray& salt, int it
         != 1)
         return {};
     return key;
+}
+
+QString HashPassword(const QString& password)
+{
+    return HashPassword(password, PasswordIterations());
 }
 
 QString HashPassword(const QString& password, int iterations)
@@ -103,7 +121,7 @@ bool PasswordMatchesHash(const QString& password, const QString& stored)
 bool PasswordNeedsRehash(const QString& stored)
 {
     const auto parsed = parse(stored);
-    return !parsed || parsed->iterations < kPasswordIterations;
+    return !parsed || parsed->iterations < PasswordIterations();
 }
 
 } // namespace tavlo

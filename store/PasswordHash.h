@@ -15,12 +15,20 @@ inline constexpr int kPasswordLongest = 64;
 // OWASP's figure for PBKDF2-HMAC-SHA256; about a third of a second on a small machine.
 inline constexpr int kPasswordIterations = 600000;
 
+// The count new digests get, and below which a login writes a stored one again:
+// kPasswordIterations in the program.
+int PasswordIterations();
+// Only test programs call this, to make their hundreds of databases and logins cheap; the
+// program never does, so what it writes and accepts as current stays at kPasswordIterations.
+void SetPasswordIterationsForTests(int iterations);
+
 // PBKDF2-HMAC-SHA256 of 32 bytes; empty when the library fails.
 QByteArray Pbkdf2Sha256(const QByteArray& secret, const QByteArray& salt, int iterations);
 
 // A new digest with a fresh random salt: two users with the same password never share one.
 // Empty only when the system could give no random bytes.
-QString HashPassword(const QString& password, int iterations = kPasswordIterations);
+QString HashPassword(const QString& password);
+QString HashPassword(const QString& password, int iterations);
 
 // Whether stored is a digest in this form (anything else is a password kept as typed).
 bool IsPasswordHash(const QString& stored);
@@ -33,7 +41,7 @@ bool IsDamagedPasswordHash(const QString& stored);
 bool PasswordMatchesHash(const QString& password, const QString& stored);
 
 // Whether a matching stored value should be written again: kept as typed, or with fewer
-// iterations than today's.
+// iterations than PasswordIterations().
 bool PasswordNeedsRehash(const QString& stored);
 
 } // namespace tavlo

@@ -3,8 +3,11 @@
 // the results window's drawing and rows, the printed pages, the archive's model, the export
 // writer and the backup.
 #include "Ages.h"
+#include "Cli.h"
 #include "FixedArchive.h"
 #include "Files.h"
+#include "Pdf.h"
+#include "PrintedPages.h"
 #include "RecordingPaintDevice.h"
 #include "RecordingSink.h"
 #include "Str.h"
@@ -52,6 +55,11 @@ using namespace tavlo;
 using namespace tavlo::test::files;
 using tavlo::test::childWithEveryMeasure;
 using tavlo::test::DrawnText;
+using tavlo::test::pdfPages;
+using tavlo::test::pdfPageSize;
+using tavlo::test::pdfPageText;
+using tavlo::test::PdfText;
+using tavlo::test::printTo;
 using tavlo::test::RecordingPaintDevice;
 using tavlo::test::RecordingSink;
 using tavlo::test::TempDatabase;
@@ -63,17 +71,9 @@ struct ToolRun {
     int status = -1;
     QByteArray out;
     QByteArray err;
-    QStringList outLines() const { return lines(out); }
-    QStringList errLines() const { return lines(err); }
+    QStringList outLines() const { return test::lines(QString::fromUtf8(out)); }
+    QStringList errLines() const { return test::lines(errText()); }
     QString errText() const { return QString::fromUtf8(err); }
-
-    static QStringList lines(const QByteArray& bytes)
-    {
-        QStringList l = QString::fromUtf8(bytes).split(u'\n');
-        if (!l.isEmpty() && l.last().isEmpty())
-            l.removeLast();
-        return l;
-    }
 };
 
 // The tool as a scheduled job runs it: no display of any kind, no platform chosen for it,
@@ -92,14 +92,6 @@ ToolRun cli(const QStringList& args)
     run.out = p.readAllStandardOutput();
     run.err = p.readAllStandardError();
     return run;
-}
-
-QString tool(const QString& name, const QStringList& args)
-{
-    QProcess p;
-    p.start(name, args);
-    p.waitForFinished(60000);
-    return QString::fromUtf8(p.readAllStandardOutput());
 }
 
 // ---- report -------------------------------------------------------------------------------
@@ -168,26 +160,6 @@ QStringList expectedLines(const TestRecord& scored, const std::array<bool, 6>& c
                        .join(u'\t');
     }
     return out;
-}
-
-int pdfPages(const QString& pdf)
-{
-    const QString info = tool(QStringLiteral("pdfinfo"), {pdf});
-    const qsizetype at = info.indexOf(QStringLiteral("Pages:"));
-    return at < 0 ? 0 : info.mid(at + 6).section(u'\n', 0, 0).trimmed().toInt();
-}
-
-QString pdfPageSize(const QString& pdf)
-{
-    const QString info = tool(QStringLiteral("pdfinfo"), {pdf});
-    const qsizetype at = info.indexOf(QStringLiteral("Page size:"));
-    return at < 0 ? QString() : info.mid(at + 10).section(u'\n', 0, 0).trimmed();
-}
-
-QString pdfPageText(const QString& pdf, int page)
-{
-    return tool(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), QStringLiteral("-f"), QString::number(page),
-                                              QStringLiteral("-l"), QString::number(page), pdf, QStringLiteral("-")});
 }
 
 // A stored test, reopened from the archive into the results window as the examiner does it.
@@ -374,28 +346,24 @@ TEST_F(CliReport, ThePdfHoldsThePagesSkrivUtPrintsForTheChosenDomains)
 
         // The program's own job, its printer choice answered with a PDF file.
         const QString programPdf = dir.filePath(QStringLiteral("program-%1.pdf").arg(c.domains));
-        const PrintSeams toFile{[&](QPrinter& printer, QWidget*) {
-            printer.setOutputFormat(QPrinter::PdfFormat);
-            printer.setOutputFileName(programPdf);
-            return true;
-        }};
-        ASSERT_TRUE(PrintReport(context, ReportChoice(c.chosen, c.profile), nullptr, toFile));
+        ASSERT_TRUE(PrintReport(context, ReportChoice(c.chosen, c.profile), nullptr, printTo(&programPdf)));
 
         ASSERT_EQ(pdfPages(cliPdf), c.pages);
         EXPECT_EQ(pdfPages(programPdf), c.pages);
         EXPECT_EQ(pdfPageSize(cliPdf), pdfPageSize(programPdf));
         for (int page = 1; page <= c.pages; ++page)
-            EXPECT_EQ(pdfPageText(cliPdf, page), pdfPageText(programPdf, page)) << "page " << page;
+            EXPECT_EQ(pdfPageText(cliPdf, page, PdfText::Layout), pdfPageText(programPdf, page, PdfText::Layout))
+                << "page " << page;
 
         // Page 1 the person; then each chosen domain under the continuation header.
-        const QString first = pdfPageText(cliPdf, 1).simplified();
+        const QString first = pdfPageText(cliPdf, 1, PdfText::Layout).simplified();
         EXPECT_TRUE(first.contains(QStringLiteral("Resultatrapport"))) << str(first);
         EXPECT_TRUE(first.contains(QStringLiteral("Åse Ødegård 9")));
         EXPECT_FALSE(first.contains(QStringLiteral("Resultatrapport for")));
         EXPECT_TRUE(first.contains(QStringLiteral("Side 1")));
         int page = 2;
         if (c.profile) {
-            const QString profile = pdfPageText(cliPdf, page++).simplified();
+            const QString profile = pdfPageText(cliPdf, page++, PdfText::Layout).simplified();
             EXPECT_TRUE(profile.contains(QStringLiteral("Profil"))) << str(profile);
             EXPECT_TRUE(profile.contains(QStringLiteral("Resultatrapport for Åse Ødegård 9")));
             EXPECT_TRUE(profile.contains(QStringLiteral("Side 2")));
@@ -403,14 +371,15 @@ TEST_F(CliReport, ThePdfHoldsThePagesSkrivUtPrintsForTheChosenDomains)
         for (int d = 1; d <= kDomainCount; ++d) {
             if (!c.chosen[size_t(d - 1)])
                 continue;
-            const QString text = pdfPageText(cliPdf, page).simplified();
+            const QString text = pdfPageText(cliPdf, page, PdfText::Layout).simplified();
             EXPECT_TRUE(text.contains(LoadString(1300 + d))) << "domain " << d << " on page " << page;
             EXPECT_TRUE(text.contains(QStringLiteral("Resultatrapport for Åse Ødegård 9")));
             EXPECT_TRUE(text.contains(QStringLiteral("Side %1").arg(page)));
             page += d == 3 ? 2 : 1;
         }
         if (c.pages == 8) {
-            EXPECT_TRUE(pdfPageText(cliPdf, 5).contains(QStringLiteral("Hukommelses- og innlæringsfunksjoner, fortsettelse")));
+            EXPECT_TRUE(pdfPageText(cliPdf, 5, PdfText::Layout)
+                            .contains(QStringLiteral("Hukommelses- og innlæringsfunksjoner, fortsettelse")));
         }
         // A child's report: for its owner only, and nothing else left beside it.
         EXPECT_EQ(QFileInfo(cliPdf).permissions() & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions{});

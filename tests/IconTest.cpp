@@ -1,6 +1,7 @@
 // The program's icon: on every window it opens, in every size of the set; and the set it
 // embeds is the committed one, drawn rather than blank.
 #include "Ages.h"
+#include "PrintedPages.h"
 #include "RecordingSink.h"
 #include "TempDatabase.h"
 #include "app/AppContext.h"
@@ -26,6 +27,7 @@
 #include <algorithm>
 
 using namespace tavlo;
+using tavlo::test::printTo;
 using tavlo::test::RecordingSink;
 using tavlo::test::TempDatabase;
 
@@ -80,12 +82,8 @@ TEST(ProgramIcon, EveryWindowTheProgramOpensCarriesItInEverySize)
     });
     QTemporaryDir out;
     const QString pdf = out.filePath(QStringLiteral("rapport.pdf"));
-    const PrintSeams toFile{[&](QPrinter& p, QWidget*) {
-        p.setOutputFormat(QPrinter::PdfFormat);
-        p.setOutputFileName(pdf);
-        return true;
-    }};
-    EXPECT_TRUE(PrintReport(context, std::array<bool, 6>{true, false, false, false, false, false}, &main, toFile));
+    EXPECT_TRUE(
+        PrintReport(context, std::array<bool, 6>{true, false, false, false, false, false}, &main, printTo(&pdf)));
     EXPECT_EQ(printing, kSizes) << "the print job's cancel box";
 }
 

@@ -18,11 +18,7 @@ using tavlo::test::TempDatabase;
 namespace {
 
 using tavlo::test::CliRun;
-
-CliRun cli(const QStringList& args)
-{
-    return tavlo::test::runCli(args);
-}
+using tavlo::test::runCli;
 
 QByteArray shipped(const char* name)
 {
@@ -65,7 +61,7 @@ TEST(ImportNorms, ValidFileReplacesTheRowsAndTheDescriptions)
     // Saved from a spreadsheet program: UTF-8 with a byte-order mark.
     rows.prepend("\xEF\xBB\xBF");
     groups.prepend("\xEF\xBB\xBF");
-    const CliRun run = cli({QStringLiteral("import-norms"), t.folder(), write(dir, QStringLiteral("n.csv"), rows),
+    const CliRun run = runCli({QStringLiteral("import-norms"), t.folder(), write(dir, QStringLiteral("n.csv"), rows),
                             QStringLiteral("--groups"), write(dir, QStringLiteral("g.csv"), groups)});
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_TRUE(run.out.contains(u"824")) << run.out.toStdString();
@@ -106,7 +102,8 @@ TEST(ImportNorms, AFileWithOneBadRowChangesNothingAndNamesIt)
         QByteArray bad = good;
         ASSERT_TRUE(bad.contains(c.from));
         bad.replace(bad.indexOf(c.from), c.from.size(), c.to);
-        const CliRun run = cli({QStringLiteral("import-norms"), t.folder(), write(dir, QStringLiteral("bad.csv"), bad)});
+        const CliRun run =
+            runCli({QStringLiteral("import-norms"), t.folder(), write(dir, QStringLiteral("bad.csv"), bad)});
         EXPECT_EQ(run.status, 2);
         EXPECT_TRUE(run.err.contains(c.reason)) << run.err.toStdString();
         EXPECT_TRUE(run.err.contains(u"Ingenting er endret")) << run.err.toStdString();
@@ -115,7 +112,8 @@ TEST(ImportNorms, AFileWithOneBadRowChangesNothingAndNamesIt)
     QByteArray missing = good;
     const qsizetype at = missing.indexOf("\"Standardgrupp\",\"ST\",\"Ålder 3:0-3:5\"");
     missing.remove(at, missing.indexOf('\n', at) - at + 1);
-    const CliRun run = cli({QStringLiteral("import-norms"), t.folder(), write(dir, QStringLiteral("m.csv"), missing)});
+    const CliRun run =
+        runCli({QStringLiteral("import-norms"), t.folder(), write(dir, QStringLiteral("m.csv"), missing)});
     EXPECT_EQ(run.status, 2);
     EXPECT_TRUE(run.err.contains(u"\"Standardgrupp\" \"ST\" \"Ålder 3:0-3:5\" mangler")) << run.err.toStdString();
 
@@ -152,9 +150,9 @@ TEST(ImportNorms, AFileTooLargeEndlessOrNotRegularIsRefusedAtOnceAndChangesNothi
     for (const auto& input : inputs) {
         SCOPED_TRACE(input.path.toStdString());
         const CliRun runs[] = {
-            cli({QStringLiteral("import-norms"), t.folder(), input.path}),
-            cli({QStringLiteral("import-norms"), t.folder(), okNorms, QStringLiteral("--groups"), input.path}),
-            cli({QStringLiteral("import"), t.folder(), input.path}),
+            runCli({QStringLiteral("import-norms"), t.folder(), input.path}),
+            runCli({QStringLiteral("import-norms"), t.folder(), okNorms, QStringLiteral("--groups"), input.path}),
+            runCli({QStringLiteral("import"), t.folder(), input.path}),
         };
         for (const CliRun& run : runs) {
             EXPECT_NE(run.status, 0);

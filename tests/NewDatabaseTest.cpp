@@ -22,11 +22,7 @@ using namespace tavlo;
 namespace {
 
 using tavlo::test::CliRun;
-
-CliRun cli(const QStringList& args)
-{
-    return tavlo::test::runCli(args);
-}
+using tavlo::test::runCli;
 
 // Reads the file with SQLite's own library, beside the program's ODBC path.
 QStringList query(const QString& path, const QString& sql)
@@ -55,7 +51,7 @@ TEST(NewDatabase, InitDbMakesEveryTableWithKeysAndOneUser)
 {
     QTemporaryDir dir;
     const QString folder = dir.filePath(QStringLiteral("ny/mappe"));
-    const CliRun run = cli({QStringLiteral("init-db"), folder, QStringLiteral("--user"), QStringLiteral("psykolog"),
+    const CliRun run = runCli({QStringLiteral("init-db"), folder, QStringLiteral("--user"), QStringLiteral("psykolog"),
                             QStringLiteral("--password"), QStringLiteral("hemmelig")});
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
     const QString db = folder + QStringLiteral("/TAVLO-II.mdb");
@@ -112,7 +108,7 @@ TEST(NewDatabase, RefusesExistingFilesAndChangesNothing)
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write("keep me");
         file.close();
-        const CliRun run = cli(args);
+        const CliRun run = runCli(args);
         EXPECT_EQ(run.status, 2);
         EXPECT_TRUE(run.err.contains(existing)) << run.err.toStdString();
         EXPECT_TRUE(run.err.contains(u"Ingenting er endret")) << run.err.toStdString();
@@ -134,7 +130,7 @@ TEST(NewDatabase, UnusableCredentialsAreRefusedBeforeAnythingIsMade)
               CreateResult::Refused);
     EXPECT_TRUE(message.contains(u"Passordet")) << message.toStdString();
     EXPECT_FALSE(QDir(folder).exists());
-    const CliRun run = cli({QStringLiteral("init-db"), folder});
+    const CliRun run = runCli({QStringLiteral("init-db"), folder});
     EXPECT_EQ(run.status, 2);
     EXPECT_TRUE(run.err.contains(u"usage:"));
 }
@@ -158,7 +154,7 @@ TEST(NewDatabase, AFolderTheConnectionStringCannotCarryIsRefusedBeforeAnythingIs
                                 QStringLiteral("a\tb"), QStringLiteral("a\nb")}) {
         SCOPED_TRACE(name.toStdString());
         QTemporaryDir dir;
-        const CliRun run = cli({QStringLiteral("init-db"), dir.filePath(name), QStringLiteral("--user"),
+        const CliRun run = runCli({QStringLiteral("init-db"), dir.filePath(name), QStringLiteral("--user"),
                                 QStringLiteral("abc"), QStringLiteral("--password"), QStringLiteral("abcdef")});
         EXPECT_EQ(run.status, 2) << run.err.toStdString();
         EXPECT_TRUE(run.err.contains(u"Ingenting er opprettet")) << run.err.toStdString();
@@ -208,7 +204,7 @@ TEST(NewDatabase, WhatAKilledRunLeftIsRemovedButNeverAnotherRunsWork)
     {
         QLockFile running(dir.filePath(QStringLiteral(".TAVLO-II-init.lock")));
         ASSERT_TRUE(running.tryLock(0));
-        const CliRun run = cli(args);
+        const CliRun run = runCli(args);
         EXPECT_EQ(run.status, 2) << run.err.toStdString();
         EXPECT_TRUE(run.err.contains(u"En annen oppretting")) << run.err.toStdString();
         for (const QString& name : left)
@@ -216,7 +212,7 @@ TEST(NewDatabase, WhatAKilledRunLeftIsRemovedButNeverAnotherRunsWork)
     }
 
     leaveStaleLock(dir.path());
-    const CliRun run = cli(args);
+    const CliRun run = runCli(args);
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_EQ(entries(), ".TAVLO-II-notater.mdb TAVLO-II.mdb Virod.mdw");
 }

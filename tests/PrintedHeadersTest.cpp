@@ -3,7 +3,8 @@
 // checked for the continuation header and each page for its own page number.
 
 #include "Ages.h"
-#include "RecordingPaintDevice.h"
+#include "Pdf.h"
+#include "PrintedPages.h"
 #include "RecordingSink.h"
 #include "Str.h"
 #include "TempDatabase.h"
@@ -12,8 +13,6 @@
 #include "report/Printing.h"
 #include "scoring/Scoring.h"
 
-#include <QPrinter>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -22,6 +21,9 @@
 using namespace tavlo;
 using tavlo::test::childWithEveryMeasure;
 using tavlo::test::DrawnText;
+using tavlo::test::pdfPageText;
+using tavlo::test::printTo;
+using tavlo::test::recordPages;
 using tavlo::test::RecordingSink;
 using tavlo::test::TempDatabase;
 using tavlo::test::str;
@@ -32,33 +34,12 @@ const std::array<bool, 6> kAll = {true, true, true, true, true, true};
 const QString kMemory = QStringLiteral("Domenet Hukommelses- og innlæringsfunksjoner");
 const QString kMemoryGoesOn = QStringLiteral("Hukommelses- og innlæringsfunksjoner, fortsettelse");
 
-using Page = std::vector<DrawnText>;
-
-// Every page of the job drawn on a recording device of the sheet's proportions.
-std::vector<Page> recordPages(const AppContext& context, QSize sheet)
-{
-    test::RecordingPaintDevice device(sheet);
-    std::vector<Page> pages;
-    const auto cut = [&] {
-        pages.emplace_back();
-        pages.back().swap(device.texts());
-    };
-    QPainter painter(&device);
-    const bool done = DrawReportPages(painter, context, kAll, PageFlow{[&] {
-                                                                            cut();
-                                                                            return true;
-                                                                        },
-                                                                        {}});
-    painter.end();
-    cut();
-    EXPECT_TRUE(done);
-    return pages;
-}
+using Page = test::RecordedPage;
 
 std::vector<const DrawnText*> find(const Page& page, const QString& text)
 {
     std::vector<const DrawnText*> out;
-    for (const DrawnText& t : page) {
+    for (const DrawnText& t : page.texts) {
         if (t.text == text)
             out.push_back(&t);
     }
@@ -87,7 +68,7 @@ void expectContinuationHeader(const Page& page, const QString& title, const std:
                 return;
             }
             const DrawnText& l = *labels[0];
-            const DrawnText* next = &l + 1 < page.data() + page.size() ? &l + 1 : nullptr;
+            const DrawnText* next = &l + 1 < page.texts.data() + page.texts.size() ? &l + 1 : nullptr;
             EXPECT_TRUE(next && next->text == value)
                 << where << ": \"" << str(label) << "\" is followed by \"" << (next ? str(next->text) : "") << "\", not \""
                 << str(value) << "\"";
@@ -113,7 +94,7 @@ void expectContinuationHeader(const Page& page, const QString& title, const std:
 void expectPageNumber(const Page& page, int number, const std::string& where)
 {
     QStringList numbers;
-    for (const DrawnText& t : page) {
+    for (const DrawnText& t : page.texts) {
         if (t.text.startsWith(QStringLiteral("Side")))
             numbers.append(t.text);
     }
@@ -169,7 +150,9 @@ TEST_F(PrintedHeaders, EveryPageAfterTheFirstCarriesThePersonAndEveryPageItsNumb
     };
     for (const Case& c : cases) {
         child(c.years, c.months, c.days, c.sex, c.name, c.other);
-        const std::vector<Page> pages = recordPages(context, c.sheet);
+        bool completed = false;
+        const std::vector<Page> pages = recordPages(context, kAll, &completed, 0, c.sheet);
+        EXPECT_TRUE(completed);
         const std::string who = str(c.name) + " (" + str(c.testAge) + ")";
         // Page 1 the person; then one page per domain, the memory domain on two.
         ASSERT_EQ(pages.size(), 8u) << who;
@@ -195,25 +178,12 @@ TEST_F(PrintedHeaders, TheRealPdfShowsThePersonAndNumberOnEveryPage)
     child(8, 6, 0, 1, QStringLiteral("Per Hansen"), QStringLiteral("Kontroll"));
     QTemporaryDir dir;
     const QString pdf = dir.filePath(QStringLiteral("report.pdf"));
-    const PrintSeams toPdf{[&](QPrinter& printer, QWidget*) {
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(pdf);
-        return true;
-    }};
-    ASSERT_TRUE(PrintReport(context, kAll, nullptr, toPdf));
-    const auto pageText = [&](int page) {
-        QProcess text;
-        text.start(QStringLiteral("pdftotext"), {QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
-                                                 QString::number(page), pdf, QStringLiteral("-")});
-        text.waitForFinished();
-        // Words as the reader sees them, whatever line breaks the extraction makes.
-        return QString::fromUtf8(text.readAllStandardOutput()).simplified();
-    };
-    const QString first = pageText(1);
+    ASSERT_TRUE(PrintReport(context, kAll, nullptr, printTo(&pdf)));
+    const QString first = pdfPageText(pdf, 1);
     ASSERT_FALSE(first.isEmpty()) << "pdftotext read nothing from " << str(pdf);
     EXPECT_FALSE(first.contains(QStringLiteral("Resultatrapport for"))) << "page 1";
     for (int page = 1; page <= 8; ++page) {
-        const QString text = pageText(page);
+        const QString text = pdfPageText(pdf, page);
         EXPECT_TRUE(text.contains(QStringLiteral("Side %1").arg(page))) << "page " << page << ": " << str(text);
         EXPECT_FALSE(text.contains(QRegularExpression(QStringLiteral("Side (?!%1\\b)\\d+").arg(page))))
             << "page " << page << " shows another number";
@@ -225,5 +195,5 @@ TEST_F(PrintedHeaders, TheRealPdfShowsThePersonAndNumberOnEveryPage)
                                     QStringLiteral("Normgruppe: ") + context.norms.AgeGroupDescription})
             EXPECT_TRUE(text.contains(part)) << "page " << page << " lacks \"" << str(part) << "\"";
     }
-    EXPECT_TRUE(pageText(9).isEmpty()) << "eight pages";
+    EXPECT_TRUE(pdfPageText(pdf, 9).isEmpty()) << "eight pages";
 }

@@ -1,4 +1,6 @@
 #include "Ages.h"
+#include "Pdf.h"
+#include "PrintedPages.h"
 #include "RecordingPaintDevice.h"
 #include "RecordingSink.h"
 #include "Screenshots.h"
@@ -30,34 +32,17 @@
 using namespace tavlo;
 using tavlo::test::childAged;
 using tavlo::test::childWithEveryMeasure;
+using tavlo::test::pdfPages;
+using tavlo::test::pdfPageText;
+using tavlo::test::printTo;
+using tavlo::test::recordPages;
 using tavlo::test::RecordingSink;
+using Page = tavlo::test::RecordedPage;
 using tavlo::test::TempDatabase;
 
 namespace {
 
 const std::array<bool, 6> kAll = {true, true, true, true, true, true};
-
-// In place of the print dialog: the next job goes to *pdf; an empty name cancels.
-PrintSeams printTo(const QString* pdf, int* asked = nullptr)
-{
-    return {[=](QPrinter& printer, QWidget*) {
-        if (asked)
-            ++*asked;
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(*pdf);
-        return !pdf->isEmpty();
-    }};
-}
-
-int pdfPages(const QString& pdf)
-{
-    QProcess info;
-    info.start(QStringLiteral("pdfinfo"), {pdf});
-    info.waitForFinished();
-    const QString out = QString::fromUtf8(info.readAllStandardOutput());
-    const qsizetype at = out.indexOf(QStringLiteral("Pages:"));
-    return at < 0 ? 0 : out.mid(at + 6).section(u'\n', 0, 0).trimmed().toInt();
-}
 
 // Dark pixels of each rendered page in the header, body and footer bands.
 QList<std::array<int, 3>> inkPerPage(const QString& pdf)
@@ -104,53 +89,6 @@ std::vector<int> ticked(const ReportSelection& dialog)
             out.push_back(k);
     }
     return out;
-}
-
-// The job's pages drawn on a recording device of an A4 sheet's proportions.
-struct Page {
-    std::vector<test::DrawnText> texts;
-    std::vector<QLineF> rules;
-    bool has(const QString& text) const
-    {
-        return std::any_of(texts.begin(), texts.end(), [&](const auto& t) { return t.text == text; });
-    }
-};
-
-std::vector<Page> recordPages(const AppContext& context, const ReportChoice& chosen, bool* completed = nullptr,
-                              int failingPage = 0, QSize sheet = QSize(794, 1123))
-{
-    test::RecordingPaintDevice device(sheet);
-    std::vector<Page> pages;
-    const auto cut = [&] {
-        Page page;
-        page.texts.swap(device.texts());
-        page.rules.swap(device.rules());
-        pages.push_back(std::move(page));
-    };
-    QPainter painter(&device);
-    const PageFlow flow{[&] {
-                            if (int(pages.size()) + 2 == failingPage)
-                                return false;
-                            cut();
-                            return true;
-                        },
-                        {}};
-    const bool done = DrawReportPages(painter, context, chosen, flow);
-    painter.end();
-    cut();
-    if (completed)
-        *completed = done;
-    return pages;
-}
-
-// The words of a page as a reader sees them, whatever line breaks the extraction makes.
-QString pdfPageText(const QString& pdf, int page)
-{
-    QProcess text;
-    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
-                                             QString::number(page), pdf, QStringLiteral("-")});
-    text.waitForFinished();
-    return QString::fromUtf8(text.readAllStandardOutput()).simplified();
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The examiners' accounts in a file database: digests written by every path, the upgrade of a
 // password kept as typed, and user add/remove/list of the tool.
 #include "Cli.h"
+#include "PasswordRounds.h"
 #include "RecordingSink.h"
 #include "Str.h"
 #include "TempDatabase.h"
@@ -22,7 +23,9 @@
 using namespace tavlo;
 using tavlo::test::CliRun;
 using tavlo::test::expectRefused;
+using tavlo::test::kTestPasswordIterations;
 using tavlo::test::lines;
+using tavlo::test::PasswordRounds;
 using tavlo::test::RecordingSink;
 using tavlo::test::runCli;
 using tavlo::test::TempDatabase;
@@ -68,12 +71,16 @@ std::vector<QString> events(Database& db)
     return out;
 }
 
-class Users : public ::testing::TestWithParam<StoreKind> {};
+// The digests these check are the program's own: its count, not the test programs' lower one.
+class Users : public ::testing::TestWithParam<StoreKind> {
+    PasswordRounds m_real{kPasswordIterations};
+};
 
 } // namespace
 
 TEST(PasswordHash, DigestsAreSaltedSelfDescribingAndMatchOnlyTheirPassword)
 {
+    const PasswordRounds real(kPasswordIterations);
     const QString a = HashPassword(QStringLiteral("hemmelig"));
     const QString b = HashPassword(QStringLiteral("hemmelig"));
     EXPECT_NE(a, b) << "the same password twice gives two digests";
@@ -100,6 +107,24 @@ TEST(PasswordHash, DigestsAreSaltedSelfDescribingAndMatchOnlyTheirPassword)
     EXPECT_TRUE(PasswordNeedsRehash(QStringLiteral("hemmelig")));
     EXPECT_TRUE(PasswordNeedsRehash(HashPassword(QStringLiteral("x"), 1000))) << "fewer rounds than today's";
     EXPECT_FALSE(PasswordNeedsRehash(a));
+}
+
+// A login holds a digest to the count in force: at the test programs' count it is left as it
+// is, so no test comes to hash again at the full count behind its back.
+TEST(PasswordHash, ALoginWritesAgainOnlyADigestOfFewerRoundsThanTheCountInForce)
+{
+    const auto stated = [](int iterations) { return QStringLiteral("$pbkdf2-sha256$i=%1$").arg(iterations); };
+    for (const int inForce : {kTestPasswordIterations, kPasswordIterations}) {
+        TempDatabase t;
+        const QString made = storedPassword(t.db, QStringLiteral("demo"));
+        EXPECT_TRUE(made.startsWith(stated(kTestPasswordIterations))) << str(made);
+        const PasswordRounds rounds(inForce);
+        EXPECT_EQ(CheckLogin(t.db, QStringLiteral("demo"), QStringLiteral("demo123"), true), 1);
+        const QString after = storedPassword(t.db, QStringLiteral("demo"));
+        EXPECT_EQ(after == made, inForce == kTestPasswordIterations) << inForce;
+        EXPECT_TRUE(after.startsWith(stated(inForce))) << str(after);
+        EXPECT_TRUE(PasswordMatchesHash(QStringLiteral("demo123"), after));
+    }
 }
 
 TEST_P(Users, APasswordKeptAsTypedLogsInOnceAndIsThenADigest)

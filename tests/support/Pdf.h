@@ -1,0 +1,52 @@
+#pragma once
+// What a written PDF holds, as poppler's pdfinfo and pdftotext read it.
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+namespace tavlo::test {
+
+// Standard output of a program run to its end.
+inline QString toolOutput(const QString& program, const QStringList& args)
+{
+    QProcess p;
+    p.start(program, args);
+    p.waitForFinished(60000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+// One line of pdfinfo's, after its label; empty when it has none.
+inline QString pdfInfo(const QString& pdf, const QString& label)
+{
+    const QString info = toolOutput(QStringLiteral("pdfinfo"), {pdf});
+    const QString key = label + u':';
+    const qsizetype at = info.indexOf(key);
+    return at < 0 ? QString() : info.mid(at + key.size()).section(u'\n', 0, 0).trimmed();
+}
+
+inline int pdfPages(const QString& pdf)
+{
+    return pdfInfo(pdf, QStringLiteral("Pages")).toInt();
+}
+
+inline QString pdfPageSize(const QString& pdf)
+{
+    return pdfInfo(pdf, QStringLiteral("Page size"));
+}
+
+// Words: as a reader reads them, whatever line breaks the extraction makes. Layout: the lines
+// as pdftotext -layout places them, for comparing two files to the letter.
+enum class PdfText { Words, Layout };
+
+inline QString pdfPageText(const QString& pdf, int page, PdfText as = PdfText::Words)
+{
+    QStringList args{QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"), QString::number(page), pdf,
+                     QStringLiteral("-")};
+    if (as == PdfText::Layout)
+        args.prepend(QStringLiteral("-layout"));
+    const QString text = toolOutput(QStringLiteral("pdftotext"), args);
+    return as == PdfText::Words ? text.simplified() : text;
+}
+
+} // namespace tavlo::test
