@@ -2,9 +2,9 @@
 
 #include "app/Look.h"
 #include "resources/StringTable.h"
-#include "store/NewDatabase.h"
-#include "store/PasswordHash.h"
-#include "store/Security.h"
+#include "store/creation/NewDatabase.h"
+#include "store/accounts/PasswordHash.h"
+#include "store/accounts/Security.h"
 #include "vandrel/MessageSink.h"
 
 #include <QDir>

@@ -4,7 +4,7 @@
 #include "app/Look.h"
 #include "app/MainWindow.h"
 #include "resources/StringTable.h"
-#include "store/PersonTable.h"
+#include "store/tables/PersonTable.h"
 #include "vandrel/MessageSink.h"
 #include "vandrel/TextOut.h"
 #include "vandrel/vandrel.h"

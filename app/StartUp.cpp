@@ -5,8 +5,8 @@
 #include "app/NewDatabaseDialog.h"
 #include "archive/FileChoice.h"
 #include "resources/StringTable.h"
-#include "store/NewDatabase.h"
-#include "store/Workgroup.h"
+#include "store/creation/NewDatabase.h"
+#include "store/connection/Workgroup.h"
 #include "vandrel/MessageSink.h"
 #include "vandrel/vandrel.h"
 

@@ -2,7 +2,7 @@
 // The archive list's rows: every stored person in memory, sorted and filtered there, each
 // cell's text made only when the view asks for it.
 
-#include "store/PersonList.h"
+#include "store/tables/PersonList.h"
 
 #include <QAbstractTableModel>
 

@@ -5,11 +5,11 @@
 #include "app/MainWindow.h"
 #include "archive/ArchiveModel.h"
 #include "archive/Backup.h"
-#include "archive/Export.h"
+#include "archive/ExportDialog.h"
 #include "resources/StringTable.h"
-#include "store/AccessLog.h"
-#include "store/PersonTable.h"
-#include "store/TestStore.h"
+#include "store/accounts/AccessLog.h"
+#include "store/tables/PersonTable.h"
+#include "store/tables/TestStore.h"
 #include "vandrel/MessageSink.h"
 
 #include <QCoreApplication>

@@ -2,7 +2,7 @@
 // The list of stored tests: sort, search, show, delete, export, back up.
 
 #include "app/Screen.h"
-#include "store/PersonList.h"
+#include "store/tables/PersonList.h"
 
 #include <QFutureWatcher>
 

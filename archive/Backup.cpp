@@ -3,10 +3,10 @@
 #include "app/AppContext.h"
 #include "archive/FileChoice.h"
 #include "resources/StringTable.h"
-#include "store/AccessLog.h"
-#include "store/ConnectionString.h"
-#include "store/DatabaseBackup.h"
-#include "store/NewDatabase.h"
+#include "store/accounts/AccessLog.h"
+#include "store/connection/ConnectionString.h"
+#include "store/files/DatabaseBackup.h"
+#include "store/creation/NewDatabase.h"
 #include "vandrel/MessageSink.h"
 
 #include <QDir>

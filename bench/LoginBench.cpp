@@ -4,11 +4,11 @@
 // the way it was before roles: a connection as one shared role, then the examiner's digest in
 // SEC. The server is the tests' throwaway one:
 //   tools/test-postgres.sh start /tmp/pg build/tavlo-ii-cli && build/bench/bench-login /tmp/pg
-#include "store/AccessLog.h"
-#include "store/NewDatabase.h"
-#include "store/PasswordHash.h"
-#include "store/Security.h"
-#include "store/Workgroup.h"
+#include "store/accounts/AccessLog.h"
+#include "store/creation/NewDatabase.h"
+#include "store/accounts/PasswordHash.h"
+#include "store/accounts/Security.h"
+#include "store/connection/Workgroup.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -6,8 +6,8 @@
 #include "app/AppContext.h"
 #include "app/MainWindow.h"
 #include "archive/ArchiveScreen.h"
-#include "store/Database.h"
-#include "store/Workgroup.h"
+#include "store/connection/Database.h"
+#include "store/connection/Workgroup.h"
 
 #include <QApplication>
 #include <QDir>

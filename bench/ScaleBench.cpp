@@ -3,7 +3,7 @@
 #include "ScaleBench.h"
 
 #include "model/TestRecord.h"
-#include "store/NewDatabase.h"
+#include "store/creation/NewDatabase.h"
 
 #include <QApplication>
 #include <QDir>

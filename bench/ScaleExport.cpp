@@ -2,10 +2,10 @@
 // writes the same three-table join as TSV; both from the same file in the same run.
 #include "ScaleBench.h"
 
-#include "store/Database.h"
-#include "store/ExportFile.h"
-#include "store/NewDatabase.h"
-#include "store/Workgroup.h"
+#include "store/connection/Database.h"
+#include "store/files/ExportFile.h"
+#include "store/creation/NewDatabase.h"
+#include "store/connection/Workgroup.h"
 
 #include <QDir>
 #include <QFile>

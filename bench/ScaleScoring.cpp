@@ -3,11 +3,11 @@
 #include "ScaleBench.h"
 
 #include "scoring/Scoring.h"
-#include "store/BulkRead.h"
-#include "store/DatabaseBackup.h"
-#include "store/NewDatabase.h"
-#include "store/TestStore.h"
-#include "store/Workgroup.h"
+#include "store/tables/BulkRead.h"
+#include "store/files/DatabaseBackup.h"
+#include "store/creation/NewDatabase.h"
+#include "store/tables/TestStore.h"
+#include "store/connection/Workgroup.h"
 #include "vandrel/MessageSink.h"
 
 #include <QDir>

@@ -3,10 +3,10 @@
 // connection's norms in memory).
 #include "model/TestRecord.h"
 #include "scoring/Scoring.h"
-#include "store/BulkRead.h"
-#include "store/NewDatabase.h"
-#include "store/TestStore.h"
-#include "store/Workgroup.h"
+#include "store/tables/BulkRead.h"
+#include "store/creation/NewDatabase.h"
+#include "store/tables/TestStore.h"
+#include "store/connection/Workgroup.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,11 +1,11 @@
 // Saves 10,000 tests, lists them by name and by test date, reads them all back, and does
 // the same with the sqlite3 command-line tool on a copy of the same file.
 #include "model/TestRecord.h"
-#include "store/BulkRead.h"
-#include "store/NewDatabase.h"
-#include "store/PersonTable.h"
-#include "store/TestStore.h"
-#include "store/Workgroup.h"
+#include "store/tables/BulkRead.h"
+#include "store/creation/NewDatabase.h"
+#include "store/tables/PersonTable.h"
+#include "store/tables/TestStore.h"
+#include "store/connection/Workgroup.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -2,12 +2,12 @@
 #include "cli/Cli.h"
 
 #include "resources/StringTable.h"
-#include "store/AccessLog.h"
-#include "store/DatabaseBackup.h"
-#include "store/ExportFile.h"
-#include "store/NewDatabase.h"
-#include "store/PersonList.h"
-#include "store/Workgroup.h"
+#include "store/accounts/AccessLog.h"
+#include "store/files/DatabaseBackup.h"
+#include "store/files/ExportFile.h"
+#include "store/creation/NewDatabase.h"
+#include "store/tables/PersonList.h"
+#include "store/connection/Workgroup.h"
 
 #include <QDir>
 
@@ -53,7 +53,7 @@ int list(QStringList args)
     Database db;
     if (!connectFolder(db, args[0]))
         return kFailure;
-    // Read and sorted as the archive reads and sorts them (store/PersonList.h).
+    // Read and sorted as the archive reads and sorts them (store/tables/PersonList.h).
     std::vector<PersonListRow> rows;
     if (!ListPersons(db, kPersonSortKeys - 1, false, [&rows](const PersonListRow& row) { rows.push_back(row); }))
         return kFailure;

@@ -6,12 +6,12 @@
 #include "scoring/NormImport.h"
 #include "scoring/Scoring.h"
 #include "session/Session.h"
-#include "store/InputFile.h"
-#include "store/NewDatabase.h"
-#include "store/ServerDatabase.h"
-#include "store/ServerRoles.h"
-#include "store/Workgroup.h"
-#include "store/TestStore.h"
+#include "store/files/InputFile.h"
+#include "store/creation/NewDatabase.h"
+#include "store/creation/ServerDatabase.h"
+#include "store/accounts/ServerRoles.h"
+#include "store/connection/Workgroup.h"
+#include "store/tables/TestStore.h"
 
 #include <QDir>
 #include <QFile>

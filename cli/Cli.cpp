@@ -1,11 +1,11 @@
 #include "cli/Cli.h"
 
 #include "resources/StringTable.h"
-#include "store/AccessLog.h"
-#include "store/ConnectionString.h"
-#include "store/NewDatabase.h"
-#include "store/TestStore.h"
-#include "store/Workgroup.h"
+#include "store/accounts/AccessLog.h"
+#include "store/connection/ConnectionString.h"
+#include "store/creation/NewDatabase.h"
+#include "store/tables/TestStore.h"
+#include "store/connection/Workgroup.h"
 
 #include <QDir>
 #include <QFile>

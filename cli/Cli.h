@@ -3,7 +3,7 @@
 
 #include "model/TestRecord.h"
 #include "scoring/NormGroups.h"
-#include "store/Database.h"
+#include "store/connection/Database.h"
 #include "vandrel/MessageSink.h"
 
 #include <QString>

@@ -1,7 +1,7 @@
 // import: an export file read back into a database folder, all or nothing.
 #include "cli/Cli.h"
 
-#include "store/ImportFile.h"
+#include "store/files/ImportFile.h"
 
 namespace tavlo::cli {
 

@@ -5,7 +5,7 @@
 #include "session/Session.h"
 #include "report/Printing.h"
 #include "report/ReportRows.h"
-#include "store/OutputFile.h"
+#include "store/files/OutputFile.h"
 
 
 #include <array>

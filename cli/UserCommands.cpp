@@ -1,9 +1,9 @@
 // The examiners who may log in, and the access log: user add/remove/list, log.
 #include "cli/Cli.h"
 
-#include "store/AccessLog.h"
-#include "store/LogChain.h"
-#include "store/Security.h"
+#include "store/accounts/AccessLog.h"
+#include "store/accounts/LogChain.h"
+#include "store/accounts/Security.h"
 
 #include <QDate>
 #include <QDateTime>

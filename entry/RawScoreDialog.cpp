@@ -7,7 +7,7 @@
 #include "model/MeasureAges.h"
 #include "resources/StringTable.h"
 #include "scoring/EntryRules.h"
-#include "store/TestStore.h"
+#include "store/tables/TestStore.h"
 #include "vandrel/MessageSink.h"
 
 #include <QEvent>

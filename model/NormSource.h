@@ -1,6 +1,6 @@
 #pragma once
 // A norm row and where scoring reads norm rows from: the connection's in-memory
-// copy of the norm tables (store/NormCache.h), or a table a test or a benchmark gives. A
+// copy of the norm tables (store/tables/NormCache.h), or a table a test or a benchmark gives. A
 // scoring run is then a function of the test record and the norms alone.
 
 #include <QHash>

@@ -6,7 +6,7 @@
 #include "report/DrawProfile.h"
 #include "report/DrawReport.h"
 #include "resources/StringTable.h"
-#include "store/OutputFile.h"
+#include "store/files/OutputFile.h"
 #include "vandrel/MessageSink.h"
 #include "vandrel/Registry.h"
 #include "vandrel/TextOut.h"

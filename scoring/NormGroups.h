@@ -4,7 +4,7 @@
 
 #include "model/NormSource.h"
 #include "model/TestRecord.h"
-#include "store/Database.h"
+#include "store/connection/Database.h"
 
 #include <QString>
 #include <QStringList>
@@ -28,7 +28,7 @@ const QStringList& AgeGroupLiterals();
 // Fills row.S from the row with the record's three keys; false (silently) when there is
 // none, false after the driver's message when the norms cannot be read.
 bool FetchNormRow(NormSource& source, NormRow& row);
-// The same through the norms of the connection, read once into memory (store/NormCache.h).
+// The same through the norms of the connection, read once into memory (store/tables/NormCache.h).
 bool FetchNormRow(Database& db, NormRow& row);
 
 // Sets CurrentAgeGroup from the test age (with the note below 3 and above 16), then loads

@@ -2,8 +2,8 @@
 
 #include "scoring/NormGroups.h"
 #include "scoring/NormTables.h"
-#include "store/AccessLog.h"
-#include "store/NormTables.h"
+#include "store/accounts/AccessLog.h"
+#include "store/tables/NormLoading.h"
 
 #include <QSet>
 

@@ -2,8 +2,8 @@
 // Checking norm files before they touch the database, and replacing the norm tables with
 // them: a clinic's licensed norms, or the provisional norms the program ships with.
 
-#include "store/Csv.h"
-#include "store/Database.h"
+#include "store/files/Csv.h"
+#include "store/connection/Database.h"
 
 #include <optional>
 

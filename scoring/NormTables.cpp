@@ -1,7 +1,7 @@
 #include "scoring/NormTables.h"
 
 #include "scoring/NormGroups.h"
-#include "store/Csv.h"
+#include "store/files/Csv.h"
 
 #include <QFile>
 

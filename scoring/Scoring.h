@@ -4,7 +4,7 @@
 #include "model/TestRecord.h"
 #include "scoring/NormGroups.h"
 #include "scoring/NormTables.h"
-#include "store/Database.h"
+#include "store/connection/Database.h"
 
 namespace tavlo {
 
@@ -12,7 +12,7 @@ namespace tavlo {
 // and contrast scores and the delay effect, on a cleared result area. The record and the
 // norm rows the source gives decide every result.
 void ScoreTest(NormSource& source, const NormState& norms, TestRecord& test);
-// The same with the norms of the connection, read once into memory (store/NormCache.h).
+// The same with the norms of the connection, read once into memory (store/tables/NormCache.h).
 void ScoreTest(Database& db, const NormState& norms, TestRecord& test);
 
 // Scaled score 1-19 of a raw score against its norm bounds; 0 for a raw score of -9. In the

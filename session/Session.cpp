@@ -1,8 +1,8 @@
 #include "session/Session.h"
 
 #include "scoring/Scoring.h"
-#include "store/AccessLog.h"
-#include "store/TestStore.h"
+#include "store/accounts/AccessLog.h"
+#include "store/tables/TestStore.h"
 
 namespace tavlo {
 

@@ -1,7 +1,7 @@
 // The access log of a whole round through the program's windows and jobs, on SQLite and on
 // the test server, and what happens when a row cannot be written.
 #include "Ages.h"
-#include "Cli.h"
+#include "ToolRun.h"
 #include "PrintTo.h"
 #include "RecordingSink.h"
 #include "Str.h"
@@ -13,11 +13,11 @@
 #include "archive/Backup.h"
 #include "report/Printing.h"
 #include "resources/StringTable.h"
-#include "store/AccessLog.h"
-#include "store/ExportFile.h"
-#include "store/LogChain.h"
-#include "store/NewDatabase.h"
-#include "store/TestStore.h"
+#include "store/accounts/AccessLog.h"
+#include "store/files/ExportFile.h"
+#include "store/accounts/LogChain.h"
+#include "store/creation/NewDatabase.h"
+#include "store/tables/TestStore.h"
 
 #include <QLineEdit>
 #include <QPrinter>

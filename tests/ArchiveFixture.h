@@ -8,8 +8,8 @@
 #include "app/MainWindow.h"
 #include "archive/ArchiveModel.h"
 #include "archive/ArchiveScreen.h"
-#include "store/PersonTable.h"
-#include "store/TestStore.h"
+#include "store/tables/PersonTable.h"
+#include "store/tables/TestStore.h"
 
 #include <QHeaderView>
 #include <QLineEdit>

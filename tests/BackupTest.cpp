@@ -7,8 +7,8 @@
 #include "Unprivileged.h"
 #include "app/AppContext.h"
 #include "archive/Backup.h"
-#include "store/DatabaseBackup.h"
-#include "store/TestStore.h"
+#include "store/files/DatabaseBackup.h"
+#include "store/tables/TestStore.h"
 
 #include <QDeadlineTimer>
 #include <QFileInfo>

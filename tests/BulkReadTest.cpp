@@ -1,9 +1,9 @@
 #include "FixedArchive.h"
 #include "RecordingSink.h"
 #include "TempDatabase.h"
-#include "store/BulkRead.h"
-#include "store/PersonTable.h"
-#include "store/TestStore.h"
+#include "store/tables/BulkRead.h"
+#include "store/tables/PersonTable.h"
+#include "store/tables/TestStore.h"
 
 #include <gtest/gtest.h>
 

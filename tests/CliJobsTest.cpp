@@ -3,7 +3,7 @@
 // the results window's drawing and rows, the printed pages, the archive's model, the export
 // writer and the backup.
 #include "Ages.h"
-#include "Cli.h"
+#include "ToolRun.h"
 #include "FixedArchive.h"
 #include "Files.h"
 #include "Pdf.h"
@@ -20,13 +20,13 @@
 #include "report/ResultsWindow.h"
 #include "resources/StringTable.h"
 #include "scoring/Scoring.h"
-#include "store/ConnectionString.h"
-#include "store/DatabaseBackup.h"
-#include "store/ExportFile.h"
-#include "store/NewDatabase.h"
-#include "store/PersonList.h"
-#include "store/TestStore.h"
-#include "store/Workgroup.h"
+#include "store/connection/ConnectionString.h"
+#include "store/files/DatabaseBackup.h"
+#include "store/files/ExportFile.h"
+#include "store/creation/NewDatabase.h"
+#include "store/tables/PersonList.h"
+#include "store/tables/TestStore.h"
+#include "store/connection/Workgroup.h"
 
 #include <QComboBox>
 #include <QDir>

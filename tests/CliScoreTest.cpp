@@ -1,9 +1,9 @@
 #include "Ages.h"
-#include "Cli.h"
+#include "ToolRun.h"
 #include "RecordingSink.h"
 #include "TempDatabase.h"
 #include "scoring/Scoring.h"
-#include "store/TestStore.h"
+#include "store/tables/TestStore.h"
 
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "Cli.h"
+#include "ToolRun.h"
 
 #include <gtest/gtest.h>
 

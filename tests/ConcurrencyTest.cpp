@@ -3,9 +3,9 @@
 #include "RecordingSink.h"
 #include "TempDatabase.h"
 #include "WriterTests.h"
-#include "store/LogChain.h"
-#include "store/PersonTable.h"
-#include "store/TestStore.h"
+#include "store/accounts/LogChain.h"
+#include "store/tables/PersonTable.h"
+#include "store/tables/TestStore.h"
 
 #include <QDir>
 #include <QProcess>

@@ -1,16 +1,16 @@
-#include "Cli.h"
+#include "ToolRun.h"
 #include "Str.h"
 #include "DamagedDatabase.h"
 #include "RecordingSink.h"
 #include "TempDatabase.h"
 #include "Unprivileged.h"
 #include "resources/StringTable.h"
-#include "store/ConnectionString.h"
-#include "store/DatabaseFailure.h"
-#include "store/NewDatabase.h"
-#include "store/PersonTable.h"
-#include "store/TestStore.h"
-#include "store/Workgroup.h"
+#include "store/connection/ConnectionString.h"
+#include "store/connection/DatabaseFailure.h"
+#include "store/creation/NewDatabase.h"
+#include "store/tables/PersonTable.h"
+#include "store/tables/TestStore.h"
+#include "store/connection/Workgroup.h"
 
 #include <QDir>
 #include <QFile>

@@ -8,10 +8,10 @@
 #include "Unprivileged.h"
 #include "app/AppContext.h"
 #include "archive/Backup.h"
-#include "archive/Export.h"
-#include "store/ExportFile.h"
-#include "store/PersonTable.h"
-#include "store/TestStore.h"
+#include "archive/ExportDialog.h"
+#include "store/files/ExportFile.h"
+#include "store/tables/PersonTable.h"
+#include "store/tables/TestStore.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -9,7 +9,7 @@
 #include "app/Look.h"
 #include "app/MainWindow.h"
 #include "archive/Backup.h"
-#include "archive/Export.h"
+#include "archive/ExportDialog.h"
 #include "entry/CardGridDialog.h"
 #include "entry/RawScoreDialog.h"
 #include "report/Printing.h"

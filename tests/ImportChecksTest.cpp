@@ -6,10 +6,10 @@
 #include "FixedArchive.h"
 #include "RecordingSink.h"
 #include "TempDatabase.h"
-#include "store/ImportFile.h"
-#include "store/PersonTable.h"
-#include "store/ScoreTables.h"
-#include "store/TestStore.h"
+#include "store/files/ImportFile.h"
+#include "store/tables/PersonTable.h"
+#include "store/tables/ScoreTables.h"
+#include "store/tables/TestStore.h"
 
 #include <QRegularExpression>
 

@@ -1,8 +1,8 @@
-#include "Cli.h"
+#include "ToolRun.h"
 #include "RecordingSink.h"
 #include "TempDatabase.h"
 #include "scoring/NormGroups.h"
-#include "store/InputFile.h"
+#include "store/files/InputFile.h"
 
 #include <QFile>
 #include <QProcess>

@@ -2,18 +2,18 @@
 // the core into real SQLite files (and a PostgreSQL database where one is given). What an
 // import refuses is in ImportChecksTest.cpp.
 #include "TestServer.h"
-#include "Cli.h"
+#include "ToolRun.h"
 #include "Exported.h"
 #include "FixedArchive.h"
 #include "RecordingSink.h"
 #include "TempDatabase.h"
-#include "store/ExportFile.h"
-#include "store/ImportFile.h"
-#include "store/NewDatabase.h"
-#include "store/PersonTable.h"
-#include "store/ScoreTables.h"
-#include "store/TestStore.h"
-#include "store/Workgroup.h"
+#include "store/files/ExportFile.h"
+#include "store/files/ImportFile.h"
+#include "store/creation/NewDatabase.h"
+#include "store/tables/PersonTable.h"
+#include "store/tables/ScoreTables.h"
+#include "store/tables/TestStore.h"
+#include "store/connection/Workgroup.h"
 
 #include <QBuffer>
 #include <QTemporaryDir>

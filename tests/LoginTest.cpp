@@ -3,9 +3,9 @@
 #include "Screenshots.h"
 #include "TempDatabase.h"
 #include "app/LoginDialog.h"
-#include "store/AccessLog.h"
-#include "store/PasswordHash.h"
-#include "store/Security.h"
+#include "store/accounts/AccessLog.h"
+#include "store/accounts/PasswordHash.h"
+#include "store/accounts/Security.h"
 
 #include <QLineEdit>
 #include <QPushButton>

@@ -6,7 +6,7 @@
 #include "app/MainWindow.h"
 #include "entry/PersonForm.h"
 #include "entry/RawScoreDialog.h"
-#include "store/TestStore.h"
+#include "store/tables/TestStore.h"
 #include "app/StartScreen.h"
 #include "resources/StringTable.h"
 #include "vandrel/vandrel.h"

@@ -2,10 +2,10 @@
 #include "RecordingSink.h"
 #include "Screenshots.h"
 #include "app/NewDatabaseDialog.h"
-#include "store/Database.h"
-#include "store/NewDatabase.h"
-#include "store/Security.h"
-#include "store/Workgroup.h"
+#include "store/connection/Database.h"
+#include "store/creation/NewDatabase.h"
+#include "store/accounts/Security.h"
+#include "store/connection/Workgroup.h"
 
 #include <QDir>
 #include <QFile>

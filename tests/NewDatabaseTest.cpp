@@ -1,9 +1,9 @@
-#include "Cli.h"
+#include "ToolRun.h"
 #include "RecordingSink.h"
 #include "model/Catalogue.h"
-#include "store/AccessLog.h"
-#include "store/NewDatabase.h"
-#include "store/PasswordHash.h"
+#include "store/accounts/AccessLog.h"
+#include "store/creation/NewDatabase.h"
+#include "store/accounts/PasswordHash.h"
 
 #include <QDir>
 #include <QFile>

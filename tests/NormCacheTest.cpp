@@ -5,7 +5,7 @@
 #include "TempDatabase.h"
 #include "scoring/NormImport.h"
 #include "scoring/Scoring.h"
-#include "store/NormTables.h"
+#include "store/tables/NormLoading.h"
 
 #include <QFile>
 

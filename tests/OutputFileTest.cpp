@@ -2,7 +2,7 @@
 // write over; standard output as a target; what a killed job leaves; a standard output that
 // cannot be written.
 #include "Ages.h"
-#include "Cli.h"
+#include "ToolRun.h"
 #include "Files.h"
 #include "PrintTo.h"
 #include "RecordingSink.h"
@@ -10,10 +10,10 @@
 #include "TempDatabase.h"
 #include "app/AppContext.h"
 #include "archive/Backup.h"
-#include "archive/Export.h"
+#include "archive/ExportDialog.h"
 #include "report/Printing.h"
-#include "store/AccessLog.h"
-#include "store/TestStore.h"
+#include "store/accounts/AccessLog.h"
+#include "store/tables/TestStore.h"
 
 #include <QElapsedTimer>
 #include <QPrinter>

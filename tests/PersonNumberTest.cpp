@@ -1,7 +1,7 @@
 // The person number counter at the edge of 32 bits: an import that would leave it there, a
 // save that finds it spent, on both stores.
 #include "Ages.h"
-#include "Cli.h"
+#include "ToolRun.h"
 #include "Exported.h"
 #include "Files.h"
 #include "RecordingSink.h"
@@ -9,8 +9,8 @@
 #include "TempDatabase.h"
 #include "app/AppContext.h"
 #include "entry/RawScoreDialog.h"
-#include "store/PersonTable.h"
-#include "store/TestStore.h"
+#include "store/tables/PersonTable.h"
+#include "store/tables/TestStore.h"
 
 #include <QLineEdit>
 #include <QPushButton>

@@ -1,6 +1,6 @@
 #include "RecordingSink.h"
 #include "TempDatabase.h"
-#include "store/PersonTable.h"
+#include "store/tables/PersonTable.h"
 
 #include <gtest/gtest.h>
 

@@ -3,11 +3,11 @@
 #include "RecordingSink.h"
 #include "TempDatabase.h"
 #include "TestServer.h"
-#include "store/BulkRead.h"
-#include "store/PersonTable.h"
-#include "store/ScoreTables.h"
-#include "store/TestStore.h"
-#include "store/Workgroup.h"
+#include "store/tables/BulkRead.h"
+#include "store/tables/PersonTable.h"
+#include "store/tables/ScoreTables.h"
+#include "store/tables/TestStore.h"
+#include "store/connection/Workgroup.h"
 
 #include <QTemporaryDir>
 

@@ -7,9 +7,9 @@
 #include "app/QtLanguage.h"
 #include "app/StartUp.h"
 #include "archive/Backup.h"
-#include "archive/Export.h"
+#include "archive/ExportDialog.h"
 #include "report/Printing.h"
-#include "store/Database.h"
+#include "store/connection/Database.h"
 
 #include <QContextMenuEvent>
 #include <QDialogButtonBox>

@@ -7,10 +7,10 @@
 #include "entry/CardGridDialog.h"
 #include "entry/RawScoreDialog.h"
 #include "resources/StringTable.h"
-#include "store/PersonTable.h"
-#include "store/ScoreTables.h"
-#include "store/TestStore.h"
-#include "store/Workgroup.h"
+#include "store/tables/PersonTable.h"
+#include "store/tables/ScoreTables.h"
+#include "store/tables/TestStore.h"
+#include "store/connection/Workgroup.h"
 
 #include <QLabel>
 #include <QLineEdit>

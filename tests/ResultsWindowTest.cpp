@@ -8,7 +8,7 @@
 #include "report/DrawReport.h"
 #include "report/ResultsWindow.h"
 #include "resources/StringTable.h"
-#include "store/TestStore.h"
+#include "store/tables/TestStore.h"
 
 #include <QComboBox>
 #include <QPointer>

@@ -1,7 +1,7 @@
 #include "RecordingSink.h"
 #include "TempDatabase.h"
-#include "store/PersonTable.h"
-#include "store/ScoreTables.h"
+#include "store/tables/PersonTable.h"
+#include "store/tables/ScoreTables.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include "TempDatabase.h"
 #include "resources/StringTable.h"
 #include "scoring/Scoring.h"
-#include "store/TestStore.h"
+#include "store/tables/TestStore.h"
 
 #include <gtest/gtest.h>
 

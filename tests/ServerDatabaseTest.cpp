@@ -1,7 +1,7 @@
 // A folder made by init-db --server, through the real command-line tool and the program's
 // start-up, and the same jobs on both stores giving the same results.
 #include "Ages.h"
-#include "Cli.h"
+#include "ToolRun.h"
 #include "Exported.h"
 #include "FixedArchive.h"
 #include "RecordingSink.h"
@@ -9,10 +9,10 @@
 #include "TestServer.h"
 #include "app/AppContext.h"
 #include "app/StartUp.h"
-#include "store/ExportFile.h"
-#include "store/PersonTable.h"
-#include "store/TestStore.h"
-#include "store/Workgroup.h"
+#include "store/files/ExportFile.h"
+#include "store/tables/PersonTable.h"
+#include "store/tables/TestStore.h"
+#include "store/connection/Workgroup.h"
 #include "vandrel/vandrel.h"
 
 #include <QBuffer>

@@ -4,7 +4,7 @@
 #include "Unprivileged.h"
 #include "app/AppContext.h"
 #include "app/StartUp.h"
-#include "store/NewDatabase.h"
+#include "store/creation/NewDatabase.h"
 #include "resources/StringTable.h"
 #include "vandrel/vandrel.h"
 

@@ -1,8 +1,8 @@
 #include "RecordingSink.h"
 #include "TempDatabase.h"
-#include "store/PersonTable.h"
-#include "store/ScoreTables.h"
-#include "store/TestStore.h"
+#include "store/tables/PersonTable.h"
+#include "store/tables/ScoreTables.h"
+#include "store/tables/TestStore.h"
 
 #include <gtest/gtest.h>
 

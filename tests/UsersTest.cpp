@@ -1,13 +1,13 @@
 // The examiners' accounts in a file database: digests written by every path, the upgrade of a
 // password kept as typed, and user add/remove/list of the tool.
-#include "Cli.h"
+#include "ToolRun.h"
 #include "PasswordRounds.h"
 #include "RecordingSink.h"
 #include "Str.h"
 #include "TempDatabase.h"
-#include "store/AccessLog.h"
-#include "store/PasswordHash.h"
-#include "store/Security.h"
+#include "store/accounts/AccessLog.h"
+#include "store/accounts/PasswordHash.h"
+#include "store/accounts/Security.h"
 
 #include <QPasswordDigestor>
 #include <QTemporaryDir>

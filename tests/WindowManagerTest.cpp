@@ -9,13 +9,13 @@
 #include "app/GuiSink.h"
 #include "app/LoginDialog.h"
 #include "app/MainWindow.h"
-#include "archive/Export.h"
+#include "archive/ExportDialog.h"
 #include "app/NewDatabaseDialog.h"
 #include "entry/CardGridDialog.h"
 #include "entry/PersonForm.h"
 #include "entry/RawScoreDialog.h"
 #include "report/Printing.h"
-#include "store/TestStore.h"
+#include "store/tables/TestStore.h"
 
 #include <QLineEdit>
 #include <QProcess>

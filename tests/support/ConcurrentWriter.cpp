@@ -4,7 +4,7 @@
 // Messages go to stderr; exit 0 when every save succeeded, 1 otherwise, 2 on wrong usage.
 #include "WriterTests.h"
 
-#include "store/TestStore.h"
+#include "store/tables/TestStore.h"
 #include "vandrel/MessageSink.h"
 
 #include <QCoreApplication>

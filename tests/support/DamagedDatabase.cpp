@@ -1,7 +1,7 @@
 #include "DamagedDatabase.h"
 
-#include "store/Schema.h"
-#include "store/Workgroup.h"
+#include "store/connection/Schema.h"
+#include "store/connection/Workgroup.h"
 
 #include <QDir>
 #include <QFile>

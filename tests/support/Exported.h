@@ -1,7 +1,7 @@
 #pragma once
 // The export file of a database as the program writes it, in memory.
 
-#include "store/ExportFile.h"
+#include "store/files/ExportFile.h"
 
 #include <QBuffer>
 

@@ -4,8 +4,8 @@
 // the end), texts and dates other tools may leave, and a score row without its person.
 
 #include "TempDatabase.h"
-#include "store/PersonTable.h"
-#include "store/ScoreTables.h"
+#include "store/tables/PersonTable.h"
+#include "store/tables/ScoreTables.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // Test programs hash passwords with few rounds (TestMain.cpp): every test makes a database with
 // a digest in it, and most log in. A test of the digests themselves holds the program's count.
 
-#include "store/PasswordHash.h"
+#include "store/accounts/PasswordHash.h"
 
 namespace tavlo::test {
 

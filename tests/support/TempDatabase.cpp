@@ -1,10 +1,10 @@
 #include "TempDatabase.h"
 
 #include "TestServer.h"
-#include "store/NewDatabase.h"
-#include "store/Security.h"
-#include "store/ServerDatabase.h"
-#include "store/Workgroup.h"
+#include "store/creation/NewDatabase.h"
+#include "store/accounts/Security.h"
+#include "store/creation/ServerDatabase.h"
+#include "store/connection/Workgroup.h"
 
 #include <QRandomGenerator>
 

@@ -4,8 +4,8 @@
 // made by init-db --server.
 
 #include "TestServer.h"
-#include "store/Database.h"
-#include "store/Schema.h"
+#include "store/connection/Database.h"
+#include "store/connection/Schema.h"
 
 #include <QTemporaryDir>
 

@@ -1,6 +1,6 @@
 #include "TestServer.h"
 
-#include "store/Database.h"
+#include "store/connection/Database.h"
 
 #include <QFile>
 

@@ -4,9 +4,9 @@
 // them back can tell a whole test from a mixed or partial one) and the way to the store.
 
 #include "model/TestRecord.h"
-#include "store/Database.h"
-#include "store/NewDatabase.h"
-#include "store/Workgroup.h"
+#include "store/connection/Database.h"
+#include "store/creation/NewDatabase.h"
+#include "store/connection/Workgroup.h"
 
 #include <QDir>
 #include <QString>

@@ -1,0 +1,168 @@
+#include "archive/ExportDialog.h"
+
+#include "app/AppContext.h"
+#include "archive/FileChoice.h"
+#include "app/Look.h"
+#include "resources/StringTable.h"
+#include "vandrel/MessageSink.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QScreen>
+#include <QUrl>
+
+#include <utility>
+
+namespace tavlo {
+
+namespace {
+
+std::function<QString(QWidget*)>& exportChooser()
+{
+    static std::function<QString(QWidget*)> chooser;
+    return chooser;
+}
+
+std::function<void(const QString&)>& exportOpener()
+{
+    static std::function<void(const QString&)> opener;
+    return opener;
+}
+
+std::function<void(ExportDataDialog&)>& exportRunner()
+{
+    static std::function<void(ExportDataDialog&)> runner;
+    return runner;
+}
+
+std::function<void(QProgressDialog&)>& progressWatcher()
+{
+    static std::function<void(QProgressDialog&)> watcher;
+    return watcher;
+}
+
+QString chooseWithDialog(QWidget* owner)
+{
+    return ChosenFile(*MakeExportFileDialog(owner));
+}
+
+void openInEditor(const QString& path)
+{
+    // An editor that cannot be started is not reported: the file is written.
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+} // namespace
+
+std::unique_ptr<QFileDialog> MakeExportFileDialog(QWidget* owner)
+{
+    auto dialog = std::make_unique<QFileDialog>(owner, QStringLiteral("TAVLO-II  ") + LoadString(kStrSaveTextFile),
+                                                QDir::currentPath(), QStringLiteral("Alla filer (*.*)"));
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    dialog->setDefaultSuffix(QStringLiteral("txt"));
+    return dialog;
+}
+
+void SetExportFileChooser(std::function<QString(QWidget*)> chooser)
+{
+    exportChooser() = std::move(chooser);
+}
+
+void SetExportFileOpener(std::function<void(const QString&)> opener)
+{
+    exportOpener() = std::move(opener);
+}
+
+void SetExportDialogRunner(std::function<void(ExportDataDialog&)> runner)
+{
+    exportRunner() = std::move(runner);
+}
+
+void SetExportProgressWatcher(std::function<void(QProgressDialog&)> watcher)
+{
+    progressWatcher() = std::move(watcher);
+}
+
+ExportDataDialog::ExportDataDialog(AppContext& context, QWidget* owner)
+    : QDialog(owner)
+    , m_context(context)
+{
+    setWindowTitle(QStringLiteral("TAVLO-II") + LoadString(kStrExportTitle));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    UseProgramLook(this);
+    setFixedSize(360, 200);
+    CentreOnScreen(this);
+
+    auto* text = new QLabel(LoadString(kStrExportExplained), this);
+    text->setWordWrap(true);
+    text->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    text->setGeometry(20, 10, 320, 100);
+
+    m_ok = new QPushButton(QStringLiteral("&OK"), this);
+    m_ok->setGeometry(20, 120, 100, 40);
+    m_ok->setDefault(true);
+    m_cancel = new QPushButton(QStringLiteral("&Avbryt"), this);
+    m_cancel->setGeometry(140, 120, 100, 40);
+    connect(m_ok, &QPushButton::clicked, this, &ExportDataDialog::exportToChosenFile);
+    connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+ExportResult ExportDataDialog::exportWithProgress(const QString& path)
+{
+    QProgressDialog progress(QStringLiteral("Eksporterer tester …"), QStringLiteral("&Avbryt"), 0, 0, this);
+    progress.setWindowTitle(QStringLiteral("TAVLO-II"));
+    // Modal, so that the events it lets through between chunks cannot start a second export.
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
+    progress.setAutoReset(false);
+    progress.setValue(0);
+    return WriteExportFile(m_context.db, path, [&progress](int written, int total) {
+        progress.setMaximum(total);
+        progress.setValue(written);
+        if (const auto& watch = progressWatcher())
+            watch(progress);
+        return !progress.wasCanceled();
+    });
+}
+
+void ExportDataDialog::exportToChosenFile()
+{
+    const auto& choose = exportChooser();
+    const QString path = choose ? choose(this) : chooseWithDialog(this);
+    if (path.isEmpty()) {
+        reject();
+        return;
+    }
+    const ExportResult result = exportWithProgress(path);
+    if (result.outcome == ExportOutcome::Cancelled) {
+        reject();
+        return;
+    }
+    if (const auto notice = ExportFailureNotice(result)) {
+        tell(notice->text, notice->icon);
+        return; // OK may be pressed again
+    }
+    const auto& open = exportOpener();
+    if (open)
+        open(path);
+    else
+        openInEditor(path);
+    accept();
+}
+
+void ExportDialog(AppContext& context, QWidget* owner)
+{
+    ExportDataDialog dialog(context, owner);
+    if (const auto& run = exportRunner())
+        run(dialog);
+    else
+        dialog.exec();
+}
+
+} // namespace tavlo

@@ -1,0 +1,56 @@
+#pragma once
+// The export of every stored test to a tab-separated text file.
+
+#include "store/files/ExportFile.h"
+
+#include <QDialog>
+
+#include <functional>
+#include <memory>
+
+class QFileDialog;
+class QProgressDialog;
+class QPushButton;
+
+namespace tavlo {
+
+struct AppContext;
+
+// The save dialog of the export file, as the real chooser shows it.
+std::unique_ptr<QFileDialog> MakeExportFileDialog(QWidget* owner);
+
+class ExportDataDialog;
+
+// Tests take these over; an empty function restores the real one.
+// The chosen export file, empty when the choice was cancelled.
+void SetExportFileChooser(std::function<QString(QWidget* owner)> chooser);
+// Opens the finished file in the desktop's editor.
+void SetExportFileOpener(std::function<void(const QString& path)> opener);
+// Runs the dialog ExportDialog made, in place of its modal loop (exec()).
+void SetExportDialogRunner(std::function<void(ExportDataDialog& dialog)> runner);
+// Sees the export's progress dialog after each chunk, whether it is showing yet or not.
+void SetExportProgressWatcher(std::function<void(QProgressDialog& progress)> watcher);
+
+class ExportDataDialog : public QDialog {
+    Q_OBJECT
+public:
+    ExportDataDialog(AppContext& context, QWidget* owner = nullptr);
+
+    QPushButton* okButton() const { return m_ok; }
+    QPushButton* cancelButton() const { return m_cancel; }
+
+    // Chooses the file, writes it and opens it; closes the dialog unless writing failed.
+    void exportToChosenFile();
+
+private:
+    ExportResult exportWithProgress(const QString& path);
+
+    AppContext& m_context;
+    QPushButton* m_ok;
+    QPushButton* m_cancel;
+};
+
+// The modal export dialog, owned by owner; on OK asks for the file, writes it and opens it.
+void ExportDialog(AppContext& context, QWidget* owner);
+
+} // namespace tavlo

@@ -1,0 +1,264 @@
+#include "store/files/ExportFile.h"
+
+#include "store/accounts/AccessLog.h"
+#include "store/files/OutputFile.h"
+
+#include "model/PersonText.h"
+#include "resources/StringTable.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <charconv>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <utility>
+
+namespace tavlo {
+
+namespace {
+
+void appendNumber(QByteArray& line, int value)
+{
+    char digits[16];
+    line.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr - digits);
+}
+
+void appendScore(QByteArray& line, int value)
+{
+    if (value != NOT_ENTERED)
+        appendNumber(line, value);
+}
+
+void appendFormatted(QByteArray& line, const char* format, int a, int b, int c)
+{
+    char text[48];
+    const int length = std::snprintf(text, sizeof text, format, a, b, c);
+    line.append(text, std::clamp(length, 0, int(sizeof text) - 1));
+}
+
+void appendAge(QByteArray& line, const TestRecord& test)
+{
+    if (test.person.TESTDATE == Date{} || test.person.BORNDATE == Date{})
+        return;
+    const TestAge age = test.testAge();
+    appendFormatted(line, "%d.%d.%d", age.years, age.months, age.days);
+}
+
+// The text in Windows-1252; false when it holds a character the file cannot carry.
+bool appendText(QByteArray& line, const QString& text)
+{
+    // Printable ASCII and Latin-1, nearly every text, are their own byte.
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if ((u >= 0x20 && u < 0x7F) || (u >= 0xA0 && u <= 0xFF))
+            continue;
+        const QList<uint> characters = text.toUcs4();
+        if (!std::all_of(characters.begin(), characters.end(), [](uint k) { return IsWindows1252Char(k); }))
+            return false;
+        line += ToWindows1252(text);
+        return true;
+    }
+    line += text.toLatin1();
+    return true;
+}
+
+// A tab or line break (possible only through other tools) would shift every later column,
+// a character outside the code page would become '?', and a formula would run in the
+// spreadsheet that opens the file: refused, naming person and field.
+std::optional<QString> unwritableText(const PersonalData& p)
+{
+    // Labels of the person form (string ids).
+    const std::pair<int, const QString*> fields[] = {
+        {17, &p.NAMN},         {18, &p.ADRESS}, {19, &p.TELEFON},    {20, &p.NATIONALITET},
+        {21, &p.HOMELANGUAGE}, {22, &p.SKOLA},  {324, &p.KLASS},     {23, &p.TESTAD_VID},
+        {24, &p.TESTLEDARE},   {30, &p.OTHER},
+    };
+    for (const auto& [labelId, text] : fields) {
+        if (BeginsLikeFormula(*text))
+            return QStringLiteral("Testperson nummer %1 kan ikke eksporteres: feltet \"%2\" begynner med \"%3\", "
+                                  "som et regneark leser som starten på en formel. Rett feltet og eksporter på nytt.")
+                .arg(p.ID)
+                .arg(LoadString(labelId), text->front());
+        for (const char32_t c : text->toUcs4()) {
+            if (IsWindows1252Char(c))
+                continue;
+            const QString shown = c < 0x20 || c == 0x7F
+                                      ? QStringLiteral("U+%1").arg(uint(c), 4, 16, QLatin1Char('0'))
+                                      : QStringLiteral("\"%1\"").arg(QString::fromUcs4(&c, 1));
+            return QStringLiteral("Testperson nummer %1 kan ikke eksporteres: feltet \"%2\" inneholder tegnet %3, "
+                                  "som ikke kan skrives i eksportfilen. Rett feltet og eksporter på nytt.")
+                .arg(p.ID)
+                .arg(LoadString(labelId), shown);
+        }
+    }
+    return std::nullopt;
+}
+
+// The test's line into line; false when a stored text cannot be written.
+bool personLine(const TestRecord& test, QByteArray& line)
+{
+    const PersonalData& p = test.person;
+    line.truncate(0);
+    bool written = true;
+    const auto text = [&](const QString& value) {
+        written = written && !BeginsLikeFormula(value) && appendText(line, value);
+        line += '\t';
+    };
+    appendNumber(line, p.ID);
+    line += '\t';
+    for (const QString* value : {&p.NAMN, &p.ADRESS, &p.TELEFON, &p.NATIONALITET, &p.HOMELANGUAGE, &p.SKOLA,
+                                 &p.KLASS, &p.TESTAD_VID, &p.TESTLEDARE})
+        text(*value);
+    AppendExportDate(line, p.TESTDATE);
+    line += '\t';
+    AppendExportDate(line, p.BORNDATE);
+    line += '\t';
+    appendAge(line, test);
+    line += '\t';
+    appendNumber(line, p.SEX);
+    line += '\t';
+    appendNumber(line, p.HANDEDNESS);
+    line += '\t';
+    text(p.OTHER);
+    for (const MeasureInfo& m : measures()) {
+        appendScore(line, test.scores[m.key]);
+        line += '\t';
+    }
+    for (const int cell : test.grid.MF) {
+        appendScore(line, cell);
+        line += '\t';
+    }
+    line += "\r\n";
+    return written;
+}
+
+} // namespace
+
+// A missing date (stored as NULL) gives an empty field rather than "0   -00-00".
+void AppendExportDate(QByteArray& line, const Date& date)
+{
+    if (date != Date{})
+        appendFormatted(line, "%-4d-%02d-%02d", date.year, date.month, date.day);
+}
+
+QStringList ExportColumnNames()
+{
+    QStringList names = {
+        QStringLiteral("NID"),      QStringLiteral("NAMN"),     QStringLiteral("ADRESS"),
+        QStringLiteral("TFN"),      QStringLiteral("NATION"),   QStringLiteral("HEMSPRAK"),
+        QStringLiteral("SKOLA"),    QStringLiteral("KLASS"),    QStringLiteral("TEST_VID"),
+        QStringLiteral("TESTLED"),  QStringLiteral("TESTDAT"),  QStringLiteral("FODELSED"),
+        QStringLiteral("ALDER"),    QStringLiteral("KON_1P2F"), QStringLiteral("HAN_1V2H"),
+        QStringLiteral("OVRIGT"),
+    };
+    for (const MeasureInfo& m : measures()) {
+        if (m.key == Key::FBA)
+            names.append(QStringLiteral("FB_A"));
+        else if (m.key == Key::FBAB)
+            names.append(QStringLiteral("FB_AB"));
+        else
+            names.append(QLatin1String(m.code));
+    }
+    // Six 16-cell trials, then the delayed recall.
+    for (int trial = 1; trial <= 6; ++trial) {
+        for (int cell = 1; cell <= 16; ++cell)
+            names.append(QStringLiteral("MF%1_%2").arg(trial).arg(cell));
+    }
+    for (int cell = 1; cell <= 16; ++cell)
+        names.append(QStringLiteral("MF_B_%1").arg(cell));
+    return names;
+}
+
+ExportResult ExportAll(Database& db, QIODevice& out, const ExportProgress& progress, int chunkSize)
+{
+    const auto write = [&out](const QByteArray& line) { return out.write(line) == line.size(); };
+    const auto writeFailure = [&out] {
+        const QString reason = out.errorString();
+        return ExportResult{ExportOutcome::WriteFailed,
+                            reason.isEmpty() ? QStringLiteral("Filen tok ikke imot dataene.") : reason};
+    };
+
+    QByteArray header;
+    for (const QString& name : ExportColumnNames())
+        header += name.toLatin1() + '\t';
+    if (!write(header + "\r\n"))
+        return writeFailure();
+
+    std::optional<ExportResult> stopped;
+    QByteArray line;
+    line.reserve(2048);
+    const BulkReadResult read = readEveryTest(
+        db,
+        [&](TestRecord& test) {
+            if (!personLine(test, line))
+                stopped = ExportResult{ExportOutcome::Refused, unwritableText(test.person).value_or(QString())};
+            else if (!write(line))
+                stopped = writeFailure();
+            return !stopped;
+        },
+        [&](int written, int total) {
+            if (progress && !progress(written, total))
+                stopped = ExportResult{ExportOutcome::Cancelled, {}};
+            return !stopped;
+        },
+        chunkSize);
+    if (stopped)
+        return *stopped;
+    if (read.outcome == BulkRead::Failed)
+        return {ExportOutcome::ReadFailed, read.error};
+    return {};
+}
+
+ExportResult WriteExportFile(Database& db, const QString& path, const ExportProgress& progress)
+{
+    const QStringList protectedFiles = ProtectedFiles(db);
+    if (auto refusal = RefuseOutputTarget(path, protectedFiles))
+        return {ExportOutcome::Refused, *refusal};
+    // Every child's data is in it: no more readable than the database, whatever the umask
+    // (owner only for a server's database, which has no file here).
+    const QString databaseFile = db.databaseFile();
+    const QFileDevice::Permissions permissions =
+        databaseFile.isEmpty() ? kOwnerOnly
+                               : QFileInfo(databaseFile).permissions() & (kOwnerOnly | QFileDevice::ReadGroup | QFileDevice::WriteGroup);
+    // Written beside the chosen file and put in place at the end: an existing file is
+    // replaced only by a whole export, and a failure leaves no half file.
+    OutputFile file(path, protectedFiles);
+    if (auto failure = file.open(permissions))
+        return {ExportOutcome::WriteFailed, *failure};
+    ExportResult result = ExportAll(db, file.device(), progress);
+    if (result.outcome != ExportOutcome::Written)
+        return result; // not committed: the earlier file stays
+    if (!file.device().flush())
+        return {ExportOutcome::WriteFailed, CannotWriteText(path, file.device().errorString())};
+    // Logged before the file is put in place: an export the log does not hold never appears.
+    if (QString failure; !LogAccessQuietly(db, AccessEvent::Exported, 0, file.loggedName(), &failure))
+        return {ExportOutcome::ReadFailed, failure};
+    if (auto failure = file.commit())
+        return {ExportOutcome::WriteFailed, *failure};
+    return result;
+}
+
+std::optional<ExportNotice> ExportFailureNotice(const ExportResult& result)
+{
+    switch (result.outcome) {
+    case ExportOutcome::Written:
+    case ExportOutcome::Cancelled:
+        return std::nullopt;
+    case ExportOutcome::WriteFailed:
+        // The program's own text, then what to do about it.
+        return ExportNotice{QStringLiteral("Feil vid skrivning av fil (code 1829)")
+                                + (result.message.isEmpty() ? QString() : QStringLiteral("\n\n") + result.message),
+                            MessageIcon::None};
+    case ExportOutcome::Refused:
+        return ExportNotice{result.message, MessageIcon::Exclamation};
+    case ExportOutcome::ReadFailed:
+        return ExportNotice{result.message, MessageIcon::Stop};
+    }
+    return std::nullopt;
+}
+
+} // namespace tavlo

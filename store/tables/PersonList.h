@@ -1,0 +1,72 @@
+#pragma once
+// Every stored person as the archive lists them, held in memory: sorted by any column and
+// searched as the examiner types, without asking the database again.
+
+#include "store/tables/PersonTable.h"
+#include "vandrel/MessageSink.h"
+
+#include <QList>
+#include <QString>
+#include <QStringView>
+
+#include <array>
+#include <vector>
+
+namespace tavlo {
+
+class PersonList {
+public:
+    PersonList() = default;
+    // Takes rows in any order; keeps them in ID order.
+    explicit PersonList(std::vector<PersonListRow> rows);
+
+    int size() const { return int(m_rows.size()); }
+    const PersonListRow& row(int index) const { return m_rows[size_t(index)]; }
+
+    // Orders rows (indices into this list) by a sort key of ListPersons: texts in Norwegian
+    // order with case ignored, dates and numbers by value; ties by ID, so the order is the
+    // same every time, and descending is ascending exactly reversed.
+    void sort(std::vector<int>& rows, int sortKey, bool descending) const;
+    // Every row of the list (indices into it), in the order sort gives.
+    std::vector<int> sorted(int sortKey, bool descending) const;
+
+    // Whether the name, test leader, school or "Annet" of a row holds needle, a text
+    // already in SearchFold's form.
+    bool matches(int index, QStringView needle) const;
+
+private:
+    struct Searched {
+        QString name, leader, school, other;
+    };
+    std::vector<PersonListRow> m_rows;
+    // Per text column (see textColumn in the .cpp), each row's place in Norwegian order.
+    std::array<std::vector<int>, 6> m_ranks;
+    std::vector<Searched> m_searched;
+};
+
+// The archive's columns: Navn, Testleder, Testdato, Annet, Kjønn, Fødselsdato, Skole,
+// Nasjonalitet, Førstespråk (sort keys 0-8).
+inline constexpr int kArchiveColumns = 9;
+
+// What the archive shows in a column (0-8) of a row: the texts as stored, dates as
+// day-month-year with hyphens (05-03-2014), sex "Gutt" or "Jente" (or nothing for any other
+// value); empty for any other column.
+QString ArchiveCellText(const PersonListRow& row, int column);
+
+struct HeldMessage {
+    QString text;
+    MessageIcon icon = MessageIcon::None;
+};
+
+struct PersonListLoad {
+    bool read = false;
+    PersonList list;
+    // What the connection had to say, for the GUI thread to show.
+    QList<HeldMessage> messages;
+};
+
+// Reads every person on a connection of its own to the store of connectionString: safe to
+// run off the GUI thread, which shows the messages afterwards.
+PersonListLoad LoadPersonList(const QString& connectionString);
+
+} // namespace tavlo

@@ -1,0 +1,269 @@
+#include "store/tables/PersonTable.h"
+
+#include "model/PersonText.h"
+#include "store/tables/PersonList.h"
+#include "vandrel/MessageSink.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace tavlo {
+
+namespace {
+
+// Binds the columns after ID, in the order both the INSERT and the UPDATE name them.
+bool bindPersonValues(Statement& s, const PersonalData& p, int first)
+{
+    int n = first;
+    return s.bindText(n++, p.NAMN) && s.bindText(n++, p.ADRESS) && s.bindText(n++, p.TELEFON)
+           && s.bindText(n++, p.NATIONALITET) && s.bindText(n++, p.HOMELANGUAGE) && s.bindText(n++, p.SKOLA)
+           && s.bindText(n++, p.TESTAD_VID) && s.bindText(n++, p.TESTLEDARE) && s.bindInt(n++, p.SEX)
+           && s.bindInt(n++, p.AGE) && s.bindDate(n++, p.TESTDATE) && s.bindDate(n++, p.BORNDATE)
+           && s.bindInt(n++, p.HANDEDNESS) && s.bindText(n++, p.KLASS) && s.bindText(n++, p.OTHER);
+}
+
+bool refuseUnstorableTexts(const PersonalData& person)
+{
+    if (const auto refusal = CheckPersonTexts(person)) {
+        tell(*refusal, MessageIcon::Exclamation);
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+int ReadPerson(Database& db, PersonalData& person, int id)
+{
+    Statement s(db);
+    if (!s.execDirect(QString::asprintf("SELECT ID, NAMN, ADRESS, TELEFON, NATIONALITET, HOMELANGUAGE, SKOLA, TESTAD_VID, TESTLEDARE, SEX, AGE, TESTDATE, BORNDATE, HANDEDNESS, KLASS, OTHER FROM TESTPERSON WHERE ID =%d",
+                                        id)))
+        return s.report();
+    const Fetch fetched = s.fetch();
+    if (fetched == Fetch::NoData) {
+        tell(QStringLiteral("Testperson nummer %1 finnes ikke i databasen.").arg(id), MessageIcon::Stop);
+        return 0;
+    }
+    if (fetched == Fetch::Error)
+        return s.report();
+
+    PersonalData read;
+    bool ok = true;
+    const auto text = [&](int column) {
+        bool columnOk = false;
+        QString value = s.getText(column, &columnOk);
+        ok = ok && columnOk;
+        return value;
+    };
+    const auto integer = [&](int column) {
+        bool columnOk = false;
+        const auto value = s.getInt(column, &columnOk);
+        ok = ok && columnOk;
+        return value.value_or(0);
+    };
+    const auto date = [&](int column) {
+        bool columnOk = false;
+        const Date value = s.getDate(column, &columnOk);
+        ok = ok && columnOk;
+        return value;
+    };
+    read.ID = integer(1);
+    read.NAMN = text(2);
+    read.ADRESS = text(3);
+    read.TELEFON = text(4);
+    read.NATIONALITET = text(5);
+    read.HOMELANGUAGE = text(6);
+    read.SKOLA = text(7);
+    read.TESTAD_VID = text(8);
+    read.TESTLEDARE = text(9);
+    read.SEX = integer(10);
+    read.AGE = integer(11);
+    read.TESTDATE = date(12);
+    read.BORNDATE = date(13);
+    read.HANDEDNESS = integer(14);
+    read.KLASS = text(15);
+    read.OTHER = text(16);
+    if (!ok)
+        return s.report();
+    person = read;
+    return 1;
+}
+
+int NextPersonId(Database& db)
+{
+    Statement s(db);
+    if (!s.execDirect(QStringLiteral("SELECT LAST_ID FROM TESTPERSON_COUNTER")))
+        return s.report(), -1;
+    const Fetch fetched = s.fetch();
+    if (fetched == Fetch::Error)
+        return s.report(), -1;
+    bool ok = false;
+    const auto value = fetched == Fetch::Row ? s.getInt(1, &ok) : std::nullopt;
+    if (!value) {
+        tell(QStringLiteral("Telleren for testpersonnummer mangler i databasen."), MessageIcon::Stop);
+        return -1;
+    }
+    return *value;
+}
+
+int ReservePersonNumbers(Database& db, int count)
+{
+    // The first statement takes the counter row's lock, held to the commit; only then are the
+    // counter and the highest number read, by a statement of their own, so that a server at
+    // read committed counts the numbers other programs stored while this one waited.
+    Statement take(db);
+    if (!take.execDirect(QStringLiteral("UPDATE TESTPERSON_COUNTER SET LAST_ID = LAST_ID")))
+        return take.report(), -1;
+    if (take.rowCount() == 0) {
+        tell(QStringLiteral("Telleren for testpersonnummer mangler i databasen."), MessageIcon::Stop);
+        return -1;
+    }
+    Statement read(db);
+    if (!read.execDirect(QStringLiteral("SELECT LAST_ID, (SELECT COALESCE(MAX(ID), 0) FROM TESTPERSON) FROM TESTPERSON_COUNTER")))
+        return read.report(), -1;
+    if (read.fetch() != Fetch::Row)
+        return read.report(), -1;
+    // As text: a counter another tool pushed past 32 bits reads whole (SQLite counts in 64).
+    bool lastRead = false;
+    bool highestRead = false;
+    const qint64 last = read.getText(1).toLongLong(&lastRead);
+    const qint64 highest = read.getText(2).toLongLong(&highestRead);
+    if (!lastRead || !highestRead)
+        return read.report(), -1;
+    const qint64 reserved = std::max(last, highest) + count;
+    if (reserved > std::numeric_limits<int>::max())
+        return kPersonNumbersExhausted;
+    if (reserved != last) {
+        Statement advance(db);
+        if (!advance.execDirect(QStringLiteral("UPDATE TESTPERSON_COUNTER SET LAST_ID = %1").arg(reserved)))
+            return advance.report(), -1;
+    }
+    return int(reserved);
+}
+
+QString PersonNumbersExhaustedText()
+{
+    return QStringLiteral("Testen er ikke lagret: databasen har gitt ut testpersonnummer %1, det høyeste et "
+                          "testpersonnummer kan ha, og har ingen flere. Det som er skrevet inn, står fortsatt i "
+                          "vinduet. Kontakt den som har ansvar for databasen; tester kan flyttes til en ny database "
+                          "med eksport og import, og får da nye numre.")
+        .arg(std::numeric_limits<int>::max());
+}
+
+int InsertPersonWithId(Database& db, const PersonalData& person)
+{
+    Statement s(db);
+    if (!s.prepare(QStringLiteral("INSERT INTO TESTPERSON (ID, NAMN, ADRESS, TELEFON, NATIONALITET, HOMELANGUAGE,  SKOLA, TESTAD_VID, TESTLEDARE, SEX, AGE, TESTDATE, BORNDATE, HANDEDNESS, KLASS, OTHER)  VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"))
+        || !s.bindInt(1, person.ID) || !bindPersonValues(s, person, 2) || !s.execute())
+        return s.report();
+    return 1;
+}
+
+int DoInsertPD(Database& db, PersonalData& person)
+{
+    if (refuseUnstorableTexts(person))
+        return 0;
+    Transaction transaction(db);
+    // Outside a transaction the number read back after the advance could be another program's.
+    const int id = transaction.started() ? ReservePersonNumbers(db, 1) : (db.DbReportError(), -1);
+    if (id == kPersonNumbersExhausted) {
+        tell(PersonNumbersExhaustedText(), MessageIcon::Stop);
+        return 0;
+    }
+    if (id < 0) {
+        tell(QStringLiteral("Error in DoInsertPD. DoReadUpdateNameID failed"), MessageIcon::Stop);
+        return 0;
+    }
+    PersonalData numbered = person;
+    numbered.ID = id;
+    if (!InsertPersonWithId(db, numbered) || !transaction.commit())
+        return 0;
+    person.ID = id;
+    return 1;
+}
+
+int UpdatePerson(Database& db, const PersonalData& person, long* rowsTouched)
+{
+    if (refuseUnstorableTexts(person))
+        return 0;
+    Statement s(db);
+    if (!s.prepare(QString::asprintf("UPDATE TESTPERSON SET NAMN=?, ADRESS=?, TELEFON=?, NATIONALITET=?, HOMELANGUAGE=?, SKOLA=?, TESTAD_VID=?, TESTLEDARE=?, SEX=?, AGE=?, TESTDATE=?, BORNDATE=?, HANDEDNESS=?, KLASS=?, OTHER=? WHERE ID=%d",
+                                     person.ID))
+        || !bindPersonValues(s, person, 1) || !s.execute())
+        return s.report();
+    if (rowsTouched)
+        *rowsTouched = s.rowCount();
+    return 1;
+}
+
+int DeletePerson(Database& db, int id)
+{
+    Statement s(db);
+    if (!s.execDirect(QString::asprintf("DELETE FROM TESTPERSON WHERE ID = %d", id)))
+        return s.report();
+    return 1;
+}
+
+const char* PersonSortColumn(int sortKey)
+{
+    static const char* const columns[kPersonSortKeys] = {"NAMN", "TESTLEDARE", "TESTDATE",     "OTHER",        "SEX",
+                                                         "BORNDATE", "SKOLA", "NATIONALITET", "HOMELANGUAGE", "ID"};
+    return sortKey >= 0 && sortKey < kPersonSortKeys ? columns[sortKey] : columns[0];
+}
+
+bool IsTextSortKey(int sortKey)
+{
+    const QLatin1String column(PersonSortColumn(sortKey));
+    return column != u"TESTDATE" && column != u"SEX" && column != u"BORNDATE" && column != u"ID";
+}
+
+namespace {
+
+int fetchPersons(Database& db, int sortKey, bool descending, const std::function<void(const PersonListRow&)>& action)
+{
+    Statement s(db);
+    const QString sql = QStringLiteral("SELECT ID, NAMN, TESTLEDARE, TESTDATE, OTHER, SEX, BORNDATE, SKOLA, NATIONALITET, HOMELANGUAGE FROM TESTPERSON ORDER BY ")
+                        + QLatin1String(PersonSortColumn(sortKey))
+                        + (descending ? QStringLiteral(" DESC") : QStringLiteral(" ASC"));
+    if (!s.execDirect(sql))
+        return s.report();
+    for (;;) {
+        const Fetch fetched = s.fetch();
+        if (fetched == Fetch::NoData)
+            break;
+        if (fetched == Fetch::Error)
+            return s.report();
+        PersonListRow row;
+        row.ID = s.getInt(1).value_or(0);
+        row.NAMN = s.getText(2);
+        row.TESTLEDARE = s.getText(3);
+        row.TESTDATE = s.getDate(4);
+        row.OTHER = s.getText(5);
+        row.SEX = s.getInt(6).value_or(0);
+        row.BORNDATE = s.getDate(7);
+        row.SKOLA = s.getText(8);
+        row.NATIONALITET = s.getText(9);
+        row.HOMELANGUAGE = s.getText(10);
+        action(row);
+    }
+    s.closeCursor();
+    return 1;
+}
+
+} // namespace
+
+int ListPersons(Database& db, int sortKey, bool descending, const std::function<void(const PersonListRow&)>& action)
+{
+    if (!IsTextSortKey(sortKey))
+        return fetchPersons(db, sortKey, descending, action);
+    // The database folds ASCII only and orders by code point ("Åse" before "Ærlig").
+    std::vector<PersonListRow> rows;
+    if (!fetchPersons(db, sortKey, descending, [&rows](const PersonListRow& row) { rows.push_back(row); }))
+        return 0;
+    const PersonList list(std::move(rows));
+    for (const int i : list.sorted(sortKey, descending))
+        action(list.row(i));
+    return 1;
+}
+
+} // namespace tavlo
