@@ -146,6 +146,20 @@ bool OpensAsTheProgram(const QString& databasePath, const QString& workgroupPath
     return false;
 }
 
+NewFolder NewFolderPaths(const QString& folder)
+{
+    const QDir dir(QDir(folder).absolutePath());
+    return {dir, dir.filePath(kDatabaseFileName), dir.filePath(kWorkgroupFileName)};
+}
+
+std::optional<QString> NewFolderRefusal(const NewFolder& folder, const QString& carriedPath)
+{
+    // A character that ends or wraps a value there would have the driver reach somewhere else.
+    if (const auto refusal = CheckConnectionPath(carriedPath))
+        return *refusal + QStringLiteral(" Ingenting er opprettet.");
+    return ExistingDatabaseFile(folder.databasePath, folder.workgroupPath);
+}
+
 CreateResult CreateDatabase(const QString& folder, const QString& user, const QString& password, QString* message)
 {
     const auto say = [&](CreateResult result, const QString& text) {
@@ -155,15 +169,12 @@ CreateResult CreateDatabase(const QString& folder, const QString& user, const QS
     };
     if (const auto refusal = CheckNewLogin(user, password))
         return say(CreateResult::Refused, *refusal);
-    const QDir dir(QDir(folder).absolutePath());
-    const QString databasePath = dir.filePath(kDatabaseFileName);
-    const QString workgroupPath = dir.filePath(kWorkgroupFileName);
-    // The path goes into a connection string: a character that ends or wraps a value there
-    // would have the driver build the database somewhere else.
-    if (const auto refusal = CheckConnectionPath(databasePath))
-        return say(CreateResult::Refused, *refusal + QStringLiteral(" Ingenting er opprettet."));
-    if (const auto existing = ExistingDatabaseFile(databasePath, workgroupPath))
-        return say(CreateResult::Refused, *existing);
+    const NewFolder paths = NewFolderPaths(folder);
+    const QDir& dir = paths.dir;
+    const QString& databasePath = paths.databasePath;
+    const QString& workgroupPath = paths.workgroupPath;
+    if (const auto refusal = NewFolderRefusal(paths, databasePath))
+        return say(CreateResult::Refused, *refusal);
     const bool folderExisted = dir.exists();
     if (!folderExisted && !QDir().mkpath(dir.path()))
         return say(CreateResult::Failed, QStringLiteral("Mappen %1 kunne ikke opprettes.").arg(folder));

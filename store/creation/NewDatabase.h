@@ -5,6 +5,7 @@
 #include "store/connection/Database.h"
 #include "store/connection/Schema.h"
 
+#include <QDir>
 #include <QString>
 
 #include <optional>
@@ -44,5 +45,18 @@ bool OpensAsTheProgram(const QString& databasePath, const QString& workgroupPath
 
 // "<path> finnes allerede. Ingenting er endret." for the first of the two that exists.
 std::optional<QString> ExistingDatabaseFile(const QString& databasePath, const QString& workgroupPath);
+
+// Where a new database goes: the folder made absolute, and its two files.
+struct NewFolder {
+    QDir dir;
+    QString databasePath;
+    QString workgroupPath;
+};
+NewFolder NewFolderPaths(const QString& folder);
+
+// Why no new database may be made in folder, the same for a file and a server: the path its
+// connection string will carry (carriedPath) cannot be carried, or a database is there
+// already. nullopt when one may.
+std::optional<QString> NewFolderRefusal(const NewFolder& folder, const QString& carriedPath);
 
 } // namespace tavlo

@@ -114,13 +114,12 @@ CreateResult CreateServerDatabase(const QString& folder, const QString& admin, c
     if (admin.isEmpty() || password.isEmpty())
         return say(CreateResult::Refused,
                    QStringLiteral("Administratorens rolle og passord på tjeneren må oppgis. Ingenting er opprettet."));
-    const QDir dir(QDir(folder).absolutePath());
-    const QString databasePath = dir.filePath(kDatabaseFileName);
-    const QString workgroupPath = dir.filePath(kWorkgroupFileName);
-    if (const auto bad = CheckConnectionPath(workgroupPath))
-        return say(CreateResult::Refused, *bad + QStringLiteral(" Ingenting er opprettet."));
-    if (const auto existing = ExistingDatabaseFile(databasePath, workgroupPath))
-        return say(CreateResult::Refused, *existing);
+    const NewFolder paths = NewFolderPaths(folder);
+    const QDir& dir = paths.dir;
+    const QString& databasePath = paths.databasePath;
+    const QString& workgroupPath = paths.workgroupPath;
+    if (const auto refusal = NewFolderRefusal(paths, workgroupPath))
+        return say(CreateResult::Refused, *refusal);
 
     CollectingSink collect;
     Database db;
