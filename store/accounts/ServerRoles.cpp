@@ -99,17 +99,34 @@ bool roleExists(Database& db, const QString& role, QString* error, bool* exists)
     return found.has_value();
 }
 
+// The roles that are members of the group given as the first parameter.
+const QString kMembers = QStringLiteral("SELECT r.rolname FROM pg_catalog.pg_auth_members m "
+                                        "JOIN pg_catalog.pg_roles r ON r.oid = m.member "
+                                        "JOIN pg_catalog.pg_roles g ON g.oid = m.roleid WHERE g.rolname = ?");
+
 std::optional<bool> inGroup(Database& db, const QString& user, const QString& group, QString* error)
 {
-    const auto found = single(db,
-                              QStringLiteral("SELECT r.rolname FROM pg_catalog.pg_auth_members m "
-                                             "JOIN pg_catalog.pg_roles r ON r.oid = m.member "
-                                             "JOIN pg_catalog.pg_roles g ON g.oid = m.roleid "
-                                             "WHERE r.rolname = ? AND g.rolname = ?"),
-                              {user, group}, error);
+    const auto found = single(db, kMembers + QStringLiteral(" AND r.rolname = ?"), {group, user}, error);
     if (!found)
         return std::nullopt;
     return !found->isEmpty();
+}
+
+// A role change that failed: the sentence naming the user first, then the server's reason.
+UserChange roleChangeFailed(QString* message, const QString& sentence, const QString& reason)
+{
+    *message = sentence + u' ' + kUnchanged + QStringLiteral("\n\n") + reason;
+    return UserChange::Failed;
+}
+
+// The examiners' group inside a role change's transaction, or nullopt with the reason.
+std::optional<QString> examinersIn(const Transaction& transaction, Database& db, QString* error)
+{
+    if (!transaction.started()) {
+        *error = db.errorText();
+        return std::nullopt;
+    }
+    return ExaminersRole(db, error);
 }
 
 QByteArray hmac(const QByteArray& key, const QByteArray& data)
@@ -321,14 +338,13 @@ UserChange AddServerUser(Database& db, const QString& user, const QString& passw
     }
     QString error;
     const auto failed = [&](const QString& reason) {
-        *message = QStringLiteral("Brukeren %1 kunne ikke legges til på databasetjeneren. %2\n\n%3")
-                       .arg(user, kUnchanged, reason);
-        return UserChange::Failed;
+        return roleChangeFailed(message, QStringLiteral("Brukeren %1 kunne ikke legges til på databasetjeneren.").arg(user),
+                                reason);
     };
     Transaction transaction(db);
-    const auto group = transaction.started() ? ExaminersRole(db, &error) : std::nullopt;
+    const auto group = examinersIn(transaction, db, &error);
     if (!group)
-        return failed(transaction.started() ? error : db.errorText());
+        return failed(error);
     bool exists = false;
     if (!roleExists(db, user, &error, &exists))
         return failed(error);
@@ -360,15 +376,14 @@ UserChange RemoveServerUser(Database& db, const QString& user, QString* message)
 {
     QString error;
     const auto failed = [&](const QString& reason) {
-        *message = QStringLiteral("Brukeren %1 kunne ikke fjernes fra databasetjeneren. %2\n\n%3")
-                       .arg(user, kUnchanged, reason);
-        return UserChange::Failed;
+        return roleChangeFailed(message, QStringLiteral("Brukeren %1 kunne ikke fjernes fra databasetjeneren.").arg(user),
+                                reason);
     };
     Transaction transaction(db);
-    const auto group = transaction.started() ? ExaminersRole(db, &error) : std::nullopt;
+    const auto group = examinersIn(transaction, db, &error);
     const auto member = group ? inGroup(db, user, *group, &error) : std::nullopt;
     if (!member)
-        return failed(transaction.started() ? error : db.errorText());
+        return failed(error);
     // Only the examiners of this database: never the administrator or another clinic's role.
     if (!*member) {
         *message = QStringLiteral("Brukeren %1 finnes ikke. Ingenting er endret.").arg(user);
@@ -395,10 +410,7 @@ std::optional<std::vector<UserRow>> ListServerUsers(Database& db, QString* error
     if (!group)
         return failed(why);
     Statement s(db);
-    if (!s.prepare(QStringLiteral("SELECT r.rolname FROM pg_catalog.pg_auth_members m "
-                                  "JOIN pg_catalog.pg_roles r ON r.oid = m.member "
-                                  "JOIN pg_catalog.pg_roles g ON g.oid = m.roleid "
-                                  "WHERE g.rolname = ? ORDER BY r.rolname"))
+    if (!s.prepare(kMembers + QStringLiteral(" ORDER BY r.rolname"))
         || !s.bindText(1, *group) || !s.execute())
         return failed(s.errorText());
     std::vector<UserRow> users;
