@@ -3,6 +3,7 @@
 #include "model/MeasureAges.h"
 #include "model/TestRecord.h"
 #include "paint/Fonts.h"
+#include "report/PersonHeader.h"
 #include "report/ReportRows.h"
 #include "resources/StringTable.h"
 #include "vandrel/TextOut.h"
@@ -176,17 +177,10 @@ int DrawPersonHeader(QPainter* p, const TestRecord& test, const QString& ageGrou
     const QFont title = CreateFittedFont(26, true, false, false, face, INT_MAX);
     const QFont label = CreateFittedFont(12, false, false, false, face, INT_MAX);
     const QFont value = CreateFittedFont(16, false, false, false, face, INT_MAX);
-    const PersonalData& person = test.person;
-    const TestAge age = test.testAge();
-    const bool school = age.years > 4;
+    const PersonHeader header = BuildPersonHeader(test, ageGroupDescription);
 
-    struct Item {
-        int column; // 0, 200 or 400
-        QString label;
-        QString value;
-    };
-    // A label line, its value line under it; the next line starts 4 below the lower value.
-    const auto line = [&](int y, const std::vector<Item>& items) {
+    // A label line, its value line under it.
+    const auto line = [&](int y, const std::vector<HeaderItem>& items) {
         const auto texts = [&](int at, bool labels) {
             int bottom = at;
             for (size_t i = 0; i < items.size(); ++i) {
@@ -204,33 +198,11 @@ int DrawPersonHeader(QPainter* p, const TestRecord& test, const QString& ageGrou
         return texts(labelBottom, false);
     };
 
-    QString hand;
-    switch (person.HANDEDNESS) {
-    case 1: hand = LoadString(kStrLeft); break;
-    case 2: hand = LoadString(kStrRight); break;
-    case 3: hand = LoadString(kStrAmbidextrous); break;
-    case 4: hand = LoadString(kStrUndetermined); break;
-    default: break;
-    }
-
     p->setFont(title);
-    int y = DrawWrappedText(p, top, LoadString(kStrResultReport), left, right, true, 0) + 20;
-    y = line(y, {{0, LoadString(kStrName), person.NAMN}}) + 4;
-    y = line(y, {{0, LoadString(kStrAddress), person.ADRESS}}) + 4;
-    y = line(y, {{0, LoadString(kStrPhone), person.TELEFON},
-                 {200, LoadString(kStrNationality), person.NATIONALITET},
-                 {400, LoadString(kStrFirstLanguage), person.HOMELANGUAGE}}) + 4;
-    y = line(y, {{0, school ? QStringLiteral("Barnehage/Skole") : QStringLiteral("Barnehage"), person.SKOLA},
-                 {400, school ? QStringLiteral("Avdeling/Klasse") : QStringLiteral("Avdeling"), person.KLASS}}) + 4;
-    y = line(y, {{0, LoadString(kStrTestedAt), person.TESTAD_VID}, {400, LoadString(kStrExaminer), person.TESTLEDARE}}) + 4;
-    y = line(y, {{0, LoadString(kStrOther), person.OTHER}}) + 4;
-    y = line(y, {{0, LoadString(kStrTestDate), FormatDate(person.TESTDATE)},
-                 {200, LoadString(kStrBirthDate), FormatDate(person.BORNDATE)},
-                 {400, LoadString(kStrTestAge), FormatTestAge(age)}}) + 4;
-    int bottom = line(y, {{0, LoadString(kStrSex), person.SEX == 1 ? LoadString(kStrBoy) : LoadString(kStrGirl)},
-                          {200, LoadString(kStrHandedness), hand}});
-    if (!ageGroupDescription.isEmpty())
-        bottom = line(bottom + 4, {{0, LoadString(kStrNormGroupHeading), ageGroupDescription}});
+    int bottom = DrawWrappedText(p, top, header.title, left, right, true, 0) + 20;
+    // The next line starts 4 below the lower value.
+    for (size_t i = 0; i < header.lines.size(); ++i)
+        bottom = line(bottom + (i > 0 ? 4 : 0), header.lines[i]);
     p->setFont(entryFont);
     return bottom + (printing ? 40 : 20);
 }
