@@ -96,18 +96,12 @@ QString connectionRole()
 
 std::optional<QString> passwordFromFile(const QString& connectionTemplate, const QString& role)
 {
-    QString host = QStringLiteral("localhost");
-    QString port = QStringLiteral("5432");
-    QString database;
-    for (const ConnectionPair& p : SplitConnectionString(connectionTemplate, true)) {
-        const QString key = p.key.trimmed();
-        if (key.compare(u"Server", Qt::CaseInsensitive) == 0 && !p.value.startsWith(u'/'))
-            host = p.value;
-        else if (key.compare(u"Port", Qt::CaseInsensitive) == 0)
-            port = p.value;
-        else if (key.compare(u"Database", Qt::CaseInsensitive) == 0)
-            database = p.value;
-    }
+    // A socket folder is "localhost" to the password file, as to the server's client library.
+    const ServerAddress address = ServerAddressOf(connectionTemplate);
+    const QString host = address.host.isEmpty() || address.host.startsWith(u'/') ? QStringLiteral("localhost")
+                                                                                  : address.host;
+    const QString& port = address.port;
+    const QString& database = address.database;
     QString path = qEnvironmentVariable("PGPASSFILE");
     if (path.isEmpty())
         path = QDir::home().filePath(QStringLiteral(".pgpass"));

@@ -27,6 +27,7 @@ namespace tavlo {
 namespace {
 
 const QString kUnchanged = QStringLiteral("Ingenting er endret.");
+const QString kExaminersSuffix = QStringLiteral("_undersokere");
 constexpr int kRoleNameLongest = 63; // the server cuts longer identifiers without a word
 constexpr int kConnectSeconds = 5;
 
@@ -190,7 +191,7 @@ std::optional<QString> ExaminersRole(Database& db, QString* error)
     const auto database = single(db, QStringLiteral("SELECT current_database()"), {}, error);
     if (!database)
         return std::nullopt;
-    const QString role = *database + QStringLiteral("_undersokere");
+    const QString role = *database + kExaminersSuffix;
     if (role.toUtf8().size() > kRoleNameLongest) {
         *error = QStringLiteral("Navnet på databasen (%1) er for langt til å gi navn til undersøkernes gruppe; "
                                 "gi databasen et navn på høyst %2 tegn.")
@@ -230,14 +231,13 @@ bool SetUpServerRoles(Database& db, QString* error)
         return false;
     if (!exists && !run(db, QStringLiteral("CREATE ROLE %1 NOLOGIN").arg(QuotedIdentifier(*group)), error))
         return false;
-    const auto database = single(db, QStringLiteral("SELECT current_database()"), {}, error);
-    if (!database)
-        return false;
+    // The group is named after the database.
+    const QString database = group->chopped(kExaminersSuffix.size());
     const QString quotedGroup = QuotedIdentifier(*group);
     QStringList statements = {
         // Any role of the server could otherwise connect and read what PUBLIC may.
-        QStringLiteral("REVOKE ALL ON DATABASE %1 FROM PUBLIC").arg(QuotedIdentifier(*database)),
-        QStringLiteral("GRANT CONNECT ON DATABASE %1 TO %2").arg(QuotedIdentifier(*database), quotedGroup),
+        QStringLiteral("REVOKE ALL ON DATABASE %1 FROM PUBLIC").arg(QuotedIdentifier(database)),
+        QStringLiteral("GRANT CONNECT ON DATABASE %1 TO %2").arg(QuotedIdentifier(database), quotedGroup),
         QStringLiteral("REVOKE CREATE ON SCHEMA public FROM PUBLIC"),
         QStringLiteral("GRANT USAGE ON SCHEMA public TO %1").arg(quotedGroup),
     };
@@ -255,15 +255,9 @@ bool SetUpServerRoles(Database& db, QString* error)
 
 std::optional<QString> ServerUnreachable(const QString& connectionTemplate)
 {
-    QString host;
-    QString port = QStringLiteral("5432");
-    for (const ConnectionPair& p : SplitConnectionString(connectionTemplate, true)) {
-        const QString key = p.key.trimmed();
-        if (key.compare(u"Server", Qt::CaseInsensitive) == 0 || key.compare(u"Servername", Qt::CaseInsensitive) == 0)
-            host = p.value.trimmed();
-        else if (key.compare(u"Port", Qt::CaseInsensitive) == 0)
-            port = p.value.trimmed();
-    }
+    const ServerAddress address = ServerAddressOf(connectionTemplate);
+    const QString host = address.host.trimmed();
+    const QString port = address.port.trimmed();
     const QString where = QStringLiteral("Databasetjeneren %1 (port %2)").arg(host, port);
     const QString ask = QStringLiteral(" Kontroller at tjeneren er i gang og at nettverket virker, eller spør den som har "
                                        "ansvar for databasen.");

@@ -129,6 +129,21 @@ std::optional<QString> CheckConnectionPath(const QString& path)
     return std::nullopt;
 }
 
+ServerAddress ServerAddressOf(const QString& connection)
+{
+    ServerAddress address;
+    for (const ConnectionPair& p : SplitConnectionString(connection, true)) {
+        const QString key = p.key.trimmed();
+        if (key.compare(u"Server", Qt::CaseInsensitive) == 0 || key.compare(u"Servername", Qt::CaseInsensitive) == 0)
+            address.host = p.value;
+        else if (key.compare(u"Port", Qt::CaseInsensitive) == 0)
+            address.port = p.value;
+        else if (key.compare(u"Database", Qt::CaseInsensitive) == 0)
+            address.database = p.value;
+    }
+    return address;
+}
+
 bool NamesServer(const QString& connection)
 {
     return kindOf(driverOf(SplitConnectionString(connection, true)).value_or(QString())) == DriverKind::Postgres;

@@ -29,6 +29,15 @@ std::optional<QString> CheckConnectionTemplate(const QString& connectionTemplate
 // a control character, a leading blank), or nullopt.
 std::optional<QString> CheckConnectionPath(const QString& path);
 
+// Where a server's connection string points: Server (or Servername), Port and Database as
+// written; the port is the server's own default where none is named.
+struct ServerAddress {
+    QString host;
+    QString port = QStringLiteral("5432");
+    QString database;
+};
+ServerAddress ServerAddressOf(const QString& connection);
+
 // Whether the connection string names a database server's driver (PostgreSQL) rather than
 // a file database's.
 bool NamesServer(const QString& connection);

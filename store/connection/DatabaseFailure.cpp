@@ -90,15 +90,9 @@ DatabaseFailure ClassifyFailure(const Diagnostic& diagnostic, bool sqlite)
 QString StoreName(const QString& connectionString)
 {
     if (NamesServer(connectionString)) {
-        QString server;
-        QString database;
-        for (const ConnectionPair& p : SplitConnectionString(connectionString, true)) {
-            const QString key = p.key.trimmed();
-            if (key.compare(u"Server", Qt::CaseInsensitive) == 0)
-                server = p.value;
-            else if (key.compare(u"Database", Qt::CaseInsensitive) == 0)
-                database = p.value;
-        }
+        const ServerAddress address = ServerAddressOf(connectionString);
+        const QString& server = address.host;
+        const QString& database = address.database;
         return server.isEmpty() ? QStringLiteral("«%1»").arg(database)
                                 : QStringLiteral("«%1» på tjeneren «%2»").arg(database, server);
     }
