@@ -127,21 +127,15 @@ bool RunStartUp(QWidget* owner, AppContext& context, const StartUpSeams& seams)
             return false;
         }
     }
-    context.databaseFolder = folder;
     NewTestRecord(context.test);
     context.startDirectory = QDir::currentPath();
 
     // On a server the examiner's own name and password open the connection, at the login.
-    if (!OpenDatabase(context.db, database(), workgroup())) {
-        stop(LoadString(kStrConnectFailed));
+    if (ShowIfFailed(OpenFolder(context, folder)))
         return false;
-    }
     if ((seams.login ? seams.login : loginWithDialog)(owner, context.db) != 1)
         return false;
-    // Told now, not after a whole test has been typed; reading, printing and export still work.
-    context.readOnlyDatabase = ReadOnlyDatabaseFile(context.db);
-    if (!context.readOnlyDatabase.isEmpty())
-        tell(ReadOnlyNotice(context.readOnlyDatabase), MessageIcon::Exclamation);
+    ShowIfFailed(NoteReadOnlyDatabase(context));
     return true;
 }
 

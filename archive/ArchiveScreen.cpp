@@ -7,9 +7,7 @@
 #include "archive/Backup.h"
 #include "archive/ExportDialog.h"
 #include "resources/StringTable.h"
-#include "store/accounts/AccessLog.h"
-#include "store/tables/PersonTable.h"
-#include "store/tables/TestStore.h"
+#include "session/Session.h"
 #include "vandrel/MessageSink.h"
 
 #include <QCoreApplication>
@@ -143,10 +141,10 @@ void ArchiveScreen::takeRows(PersonListLoad load)
     if (main().screen() != this)
         return;
     m_reading->hide();
-    for (const HeldMessage& message : load.messages)
-        tell(message.text, message.icon);
+    if (load.failure)
+        Show(*load.failure);
     // Every child's name and birth date: logged before they are shown.
-    if (load.read && LogListShown(context().db, int(load.list.size()))) {
+    if (load.read && !ShowIfFailed(RecordListShown(context(), int(load.list.size())))) {
         AppContext& c = context();
         m_model->setList(std::move(load.list), c.archiveSortKey, c.archiveDescending);
         if (m_model->wholeCount() > 0) {
@@ -241,13 +239,10 @@ void ArchiveScreen::showSelectedTest()
     const std::optional<int> id = selectedId();
     if (!id)
         return;
-    AppContext& c = context();
-    if (!OpenTest(c.db, c.test, *id)) {
+    if (ShowIfFailed(ReadStoredTest(context(), *id))) {
         m_list->setFocus();
         return;
     }
-    // A change made from the results window rewrites this test's rows.
-    c.testIsNew = false;
     main().hideButtons();
     main().showResults();
 }
@@ -260,15 +255,14 @@ void ArchiveScreen::deleteSelectedTest()
     AppContext& c = context();
     // Read into a copy: the current test is not touched until the rows are gone.
     PersonalData person;
-    if (ReadPerson(c.db, person, *id)
-        && askYesNo(LoadString(kStrAskDelete, person.NAMN), MessageIcon::Stop, /*defaultYes*/ false) && DeleteTest(c.db, *id)) {
+    if (!ShowIfFailed(ReadPersonOf(c, *id, person))
+        && askYesNo(LoadString(kStrAskDelete, person.NAMN), MessageIcon::Stop, /*defaultYes*/ false)
+        && !ShowIfFailed(DeleteStoredTest(c, *id))) {
         m_model->removeId(*id);
         // Nothing stays chosen, so a second press cannot take the neighbour by accident.
         m_list->clearSelection();
         c.archiveLastIndex = std::clamp(c.archiveLastIndex, 0, std::max(0, m_model->wholeCount() - 1));
         tell(LoadString(kStrDeleted, person.NAMN));
-        NewTestRecord(c.test);
-        c.testIsNew = true;
     }
     m_list->setFocus();
 }

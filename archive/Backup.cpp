@@ -3,10 +3,6 @@
 #include "app/AppContext.h"
 #include "archive/FileChoice.h"
 #include "resources/StringTable.h"
-#include "store/accounts/AccessLog.h"
-#include "store/connection/ConnectionString.h"
-#include "store/files/DatabaseBackup.h"
-#include "store/creation/NewDatabase.h"
 #include "vandrel/MessageSink.h"
 
 #include <QDir>
@@ -50,18 +46,16 @@ void SetBackupFileChooser(std::function<QString(QWidget*)> chooser)
 
 void BackupDatabase(AppContext& context, QWidget* owner)
 {
-    if (NamesServer(context.db.connectionString())) {
-        tell(ServerBackupNotice(), MessageIcon::Information);
+    // A server's database is said before a file is chosen.
+    if (BackupIsTheServers(context)) {
+        ShowIfFailed(BackUp(context, {}));
         return;
     }
     const auto& choose = backupChooser();
     const QString target = choose ? choose(owner) : chooseWithDialog(owner);
     if (target.isEmpty())
         return;
-    const std::optional<QString> failure = BackUpDatabaseFile(context.db, target);
-    if (failure)
-        messageSink().show(QStringLiteral("Error"), *failure, MessageIcon::Information);
-    else
+    if (!ShowIfFailed(BackUp(context, target)))
         tell(LoadString(kStrBackupDone));
 }
 

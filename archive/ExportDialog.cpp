@@ -113,7 +113,7 @@ ExportDataDialog::ExportDataDialog(AppContext& context, QWidget* owner)
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-ExportResult ExportDataDialog::exportWithProgress(const QString& path)
+ExportDone ExportDataDialog::exportWithProgress(const QString& path)
 {
     QProgressDialog progress(QStringLiteral("Eksporterer tester …"), QStringLiteral("&Avbryt"), 0, 0, this);
     progress.setWindowTitle(QStringLiteral("TAVLO-II"));
@@ -122,7 +122,7 @@ ExportResult ExportDataDialog::exportWithProgress(const QString& path)
     progress.setMinimumDuration(500);
     progress.setAutoReset(false);
     progress.setValue(0);
-    return WriteExportFile(m_context.db, path, [&progress](int written, int total) {
+    return ExportTests(m_context, path, [&progress](int written, int total) {
         progress.setMaximum(total);
         progress.setValue(written);
         if (const auto& watch = progressWatcher())
@@ -139,15 +139,13 @@ void ExportDataDialog::exportToChosenFile()
         reject();
         return;
     }
-    const ExportResult result = exportWithProgress(path);
-    if (result.outcome == ExportOutcome::Cancelled) {
+    const ExportDone done = exportWithProgress(path);
+    if (done.result.outcome == ExportOutcome::Cancelled) {
         reject();
         return;
     }
-    if (const auto notice = ExportFailureNotice(result)) {
-        tell(notice->text, notice->icon);
+    if (ShowIfFailed(done.failure))
         return; // OK may be pressed again
-    }
     const auto& open = exportOpener();
     if (open)
         open(path);

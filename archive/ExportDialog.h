@@ -1,7 +1,7 @@
 #pragma once
 // The export of every stored test to a tab-separated text file.
 
-#include "store/files/ExportFile.h"
+#include "session/Session.h"
 
 #include <QDialog>
 
@@ -43,7 +43,7 @@ public:
     void exportToChosenFile();
 
 private:
-    ExportResult exportWithProgress(const QString& path);
+    ExportDone exportWithProgress(const QString& path);
 
     AppContext& m_context;
     QPushButton* m_ok;

@@ -23,7 +23,7 @@ namespace {
 
 constexpr int kTotal = 1000;
 
-struct Outcome {
+struct RunOutcome {
     double seconds = 0;
     int stored = 0;   // person rows in the database afterwards
     int distinct = 0; // distinct numbers the writers were given
@@ -64,9 +64,9 @@ int countPersons(const QString& folder)
     return s.getInt(1).value_or(-1);
 }
 
-Outcome run(const QString& folder, int writers)
+RunOutcome run(const QString& folder, int writers)
 {
-    Outcome outcome;
+    RunOutcome outcome;
     std::vector<std::unique_ptr<QProcess>> processes;
     QElapsedTimer timer;
     timer.start();
@@ -92,7 +92,7 @@ Outcome run(const QString& folder, int writers)
     return outcome;
 }
 
-void report(const char* store, int writers, const Outcome& o)
+void report(const char* store, int writers, const RunOutcome& o)
 {
     std::printf("%-10s %d x %-5d %8.2f s %8.1f ms/test %7d %9d %8d\n", store, writers, kTotal / writers, o.seconds,
                 o.seconds * 1000 / kTotal, o.stored, o.distinct, o.failedWriters);

@@ -2,14 +2,7 @@
 #include "cli/Cli.h"
 
 #include "resources/StringTable.h"
-#include "store/accounts/AccessLog.h"
-#include "store/files/DatabaseBackup.h"
-#include "store/files/ExportFile.h"
-#include "store/creation/NewDatabase.h"
 #include "store/tables/PersonList.h"
-#include "store/connection/Workgroup.h"
-
-#include <QDir>
 
 #include <vector>
 
@@ -50,16 +43,13 @@ int list(QStringList args)
     }
     const bool down = descending || (!ascending && !sortGiven);
 
-    Database db;
-    if (!connectFolder(db, args[0]))
+    Session session;
+    if (!connectFolder(session, args[0]))
         return kFailure;
     // Read and sorted as the archive reads and sorts them (store/tables/PersonList.h).
-    std::vector<PersonListRow> rows;
-    if (!ListPersons(db, kPersonSortKeys - 1, false, [&rows](const PersonListRow& row) { rows.push_back(row); }))
+    PersonList persons;
+    if (ShowIfFailed(ListTests(session, persons)))
         return kFailure;
-    if (!LogListShown(db, int(rows.size())))
-        return kFailure;
-    const PersonList persons(std::move(rows));
     for (const int i : persons.sorted(sortKey, down)) {
         const PersonListRow& row = persons.row(i);
         QStringList line{QString::number(row.ID)};
@@ -74,35 +64,32 @@ int exportTests(QStringList args)
 {
     if (args.size() != 2)
         return usageFor("export");
-    Database db;
-    if (!connectFolder(db, args[0]))
+    Session session;
+    if (!connectFolder(session, args[0]))
         return kFailure;
-    const ExportResult result = WriteExportFile(db, args[1]);
-    if (const auto notice = ExportFailureNotice(result)) {
-        // The program's dialog leads with its own text; here the reason, which names the file, comes first.
-        tell(result.outcome == ExportOutcome::WriteFailed ? result.message : notice->text, notice->icon);
-        return kFailure;
-    }
-    return kSuccess;
+    const ExportDone done = ExportTests(session, args[1]);
+    if (!done.failure)
+        return kSuccess;
+    // The program's dialog leads with its own text; here the reason, which names the file, comes first.
+    if (done.result.outcome == ExportOutcome::WriteFailed)
+        tell(done.result.message, done.failure->messages.front().icon);
+    else
+        Show(*done.failure);
+    return kFailure;
 }
 
 int backup(QStringList args)
 {
     if (args.size() != 2)
         return usageFor("backup");
-    const QDir folder(args[0]);
+    Session session;
     // A server's database is no file to copy: said before any connection, server up or not.
-    if (WorkgroupNamesServer(folder.filePath(kWorkgroupFileName))) {
-        tell(ServerBackupNotice(), MessageIcon::Information);
+    if (FolderIsOnServer(args[0])) {
+        Show(*BackUp(session, {}));
         return kFailure;
     }
-    Database db;
-    if (!connectFolder(db, args[0]))
+    if (!connectFolder(session, args[0]) || ShowIfFailed(BackUp(session, args[1])))
         return kFailure;
-    if (const auto failure = BackUpDatabaseFile(db, args[1])) {
-        messageSink().show(QStringLiteral("Error"), *failure, MessageIcon::Information);
-        return kFailure;
-    }
     // The copy itself may be what standard output carries.
     print(LoadString(kStrBackupDone), args[1] == u"-" ? stderr : stdout);
     return kSuccess;

@@ -204,10 +204,10 @@ int score(QStringList args)
     LineSink sink;
     setMessageSink(&sink);
     Session session;
-    if (!connectFolder(session.db, args[0]))
+    if (!connectFolder(session, args[0]))
         return kFailure;
     // The person and both score rows as one version, even while another program saves it.
-    if (!ReadAndScore(session, id))
+    if (ShowIfFailed(OpenAndScore(session, id)))
         return kFailure;
     const TestRecord& test = session.test;
     const NormState& norms = session.norms;

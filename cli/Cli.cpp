@@ -136,8 +136,10 @@ bool connectFolder(Database& db, const QString& folder)
     const QString role = connectionRole();
     const bool server = WorkgroupNamesServer(workgroup);
     if (const auto missing = folderWithoutDatabase(dir)) {
-        tell(*missing, MessageIcon::Stop);
-    } else if (!server && !g_role.isEmpty()) {
+        Show(Failure(*missing).then(LoadString(kStrConnectFailed)));
+        return false;
+    }
+    if (!server && !g_role.isEmpty()) {
         tell(QStringLiteral("--user kobler til som en rolle på en databasetjener, men databasen i %1 er en fil. "
                             "Utelat --user.")
                  .arg(QDir::toNativeSeparators(dir.absolutePath())),
@@ -149,29 +151,35 @@ bool connectFolder(Database& db, const QString& folder)
                  .arg(QDir::toNativeSeparators(dir.absolutePath())),
              MessageIcon::Stop);
         return false;
-    } else if (OpenDatabase(db, dir.filePath(kDatabaseFileName), workgroup) == 1) {
-        if (!db.awaitsLogin())
-            return true;
-        const auto password = serverPassword(*ReadConnectionTemplate(workgroup, nullptr), role);
-        if (!password)
-            return false;
-        switch (db.connectAs(role, *password, g_probe)) {
-        case 1:
-            db.setActor(role);
-            return true;
-        case 8:
-            tell(QStringLiteral("Databasetjeneren tok ikke imot rollen %1 med dette passordet (eller rollen finnes ikke, "
-                                "eller har ikke tilgang til databasen). Ingenting er gjort.")
-                     .arg(role),
-                 MessageIcon::Stop);
-            return false;
-        default:
-            break;
-        }
     }
-    // As in the program: what is wrong with the database first, then the system's own message.
-    tell(LoadString(kStrConnectFailed), MessageIcon::Stop);
-    return false;
+    if (ShowIfFailed(OpenFolderDatabase(db, folder)))
+        return false;
+    if (!db.awaitsLogin())
+        return true;
+    const auto password = serverPassword(*ReadConnectionTemplate(workgroup, nullptr), role);
+    if (!password)
+        return false;
+    switch (db.connectAs(role, *password, g_probe)) {
+    case 1:
+        db.setActor(role);
+        return true;
+    case 8:
+        tell(QStringLiteral("Databasetjeneren tok ikke imot rollen %1 med dette passordet (eller rollen finnes ikke, "
+                            "eller har ikke tilgang til databasen). Ingenting er gjort.")
+                 .arg(role),
+             MessageIcon::Stop);
+        return false;
+    default:
+        // As in the program: what is wrong with the database first, then the system's own message.
+        tell(LoadString(kStrConnectFailed), MessageIcon::Stop);
+        return false;
+    }
+}
+
+bool connectFolder(Session& session, const QString& folder)
+{
+    session.databaseFolder = QDir::toNativeSeparators(QDir(folder).path() + u'/');
+    return connectFolder(session.db, folder);
 }
 
 void probeTablesAtConnect(bool probe)

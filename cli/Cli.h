@@ -3,6 +3,7 @@
 
 #include "model/TestRecord.h"
 #include "scoring/NormGroups.h"
+#include "session/Session.h"
 #include "store/connection/Database.h"
 #include "vandrel/MessageSink.h"
 
@@ -32,6 +33,8 @@ bool takeFlag(QStringList& args, const QString& name);
 // database (the driver's text after it), then the program's own message, on stderr. On a
 // server folder as connectionRole(), with serverPassword().
 bool connectFolder(Database& db, const QString& folder);
+// The same as the session's connection, remembering the folder.
+bool connectFolder(Session& session, const QString& folder);
 
 // The role a job connects to a server as: --user (set from the command line), else PGUSER.
 void setConnectionRole(const QString& role);

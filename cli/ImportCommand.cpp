@@ -1,7 +1,6 @@
 // import: an export file read back into a database folder, all or nothing.
 #include "cli/Cli.h"
 
-#include "store/files/ImportFile.h"
 
 namespace tavlo::cli {
 
@@ -9,10 +8,10 @@ int importTests(QStringList args)
 {
     if (args.size() != 2)
         return usageFor("import");
-    Database db;
-    if (!connectFolder(db, args[0]))
+    Session session;
+    if (!connectFolder(session, args[0]))
         return kFailure;
-    const ImportResult result = ImportExportFile(db, args[1]);
+    const ImportResult result = ImportTestsFrom(session, args[1]);
     if (result.outcome != ImportOutcome::Stored) {
         print(result.message, stderr);
         return kFailure;

@@ -76,14 +76,14 @@ int report(QStringList args)
     LineSink sink;
     setMessageSink(&sink);
     Session context;
-    if (!connectFolder(context.db, args[0]))
+    if (!connectFolder(context, args[0]))
         return kFailure;
     // A file that may not be written is refused before the test is read or anything shown.
     if (const auto refusal = pdfGiven ? RefuseOutputTarget(pdf, ProtectedFiles(context.db)) : std::nullopt) {
         tell(*refusal, MessageIcon::Exclamation);
         return kFailure;
     }
-    if (!ReadAndScore(context, id))
+    if (ShowIfFailed(OpenAndScore(context, id)))
         return kFailure;
 
     // "--pdf -" gives standard output to the PDF file alone.

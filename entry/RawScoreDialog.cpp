@@ -7,7 +7,6 @@
 #include "model/MeasureAges.h"
 #include "resources/StringTable.h"
 #include "scoring/EntryRules.h"
-#include "store/tables/TestStore.h"
 #include "vandrel/MessageSink.h"
 
 #include <QEvent>
@@ -202,9 +201,8 @@ void RawScoreDialog::acceptScores()
     if (CheckRawScores() != 1)
         return;
     // A save that fails has said why; the dialog stays, with everything typed still in it.
-    if (!SaveTestMindingReadOnly(m_context.db, m_context.test, m_context.testIsNew, m_context.readOnlyDatabase))
+    if (ShowIfFailed(SaveCurrentTest(m_context)))
         return;
-    m_context.testIsNew = false;
     done(1);
 }
 

@@ -1,10 +1,47 @@
 #include "session/Session.h"
 
+#include "resources/StringTable.h"
 #include "scoring/Scoring.h"
 #include "store/accounts/AccessLog.h"
+#include "store/connection/ConnectionString.h"
+#include "store/connection/Workgroup.h"
+#include "store/creation/NewDatabase.h"
+#include "store/files/DatabaseBackup.h"
+#include "store/tables/PersonTable.h"
 #include "store/tables/TestStore.h"
 
+#include <QDir>
+
 namespace tavlo {
+
+namespace {
+
+const QString kNotSavedButKept = QStringLiteral(" Testen er ikke lagret, men alt du har skrevet inn, er beholdt.");
+
+// The store's own messages, each as the driver put it when a sentence of ours leads it.
+QString storeDetail(const Failure& said)
+{
+    QStringList texts;
+    for (const FailureMessage& m : said.messages)
+        texts.append(m.message.startsWith(u"Databasen ") && !m.detail.isEmpty() ? m.detail : m.text());
+    return texts.join(u'\n');
+}
+
+} // namespace
+
+Outcome OpenFolder(Session& session, const QString& folder)
+{
+    session.databaseFolder = QDir::toNativeSeparators(QDir(folder).path() + u'/');
+    return OpenFolderDatabase(session.db, folder);
+}
+
+Outcome NoteReadOnlyDatabase(Session& session)
+{
+    session.readOnlyDatabase = ReadOnlyDatabaseFile(session.db);
+    if (session.readOnlyDatabase.isEmpty())
+        return std::nullopt;
+    return Failure(ReadOnlyNotice(session.readOnlyDatabase), MessageIcon::Exclamation);
+}
 
 void ScoreCurrentTest(Session& session)
 {
@@ -12,12 +49,121 @@ void ScoreCurrentTest(Session& session)
     ScoreTest(session.db, session.norms, session.test);
 }
 
-bool ReadAndScore(Session& session, int id)
+Outcome ReadStoredTest(Session& session, int id)
 {
+    const KeptFailures kept(session.db);
     if (!OpenTest(session.db, session.test, id))
-        return false;
+        return kept.failureOr(QStringLiteral("Testen kunne ikke leses."));
+    // A change made from the results rewrites this test's rows.
+    session.testIsNew = false;
+    return std::nullopt;
+}
+
+Outcome OpenAndScore(Session& session, int id)
+{
+    if (auto failure = ReadStoredTest(session, id))
+        return failure;
     ScoreCurrentTest(session);
-    return true;
+    return std::nullopt;
+}
+
+Outcome SaveCurrentTest(Session& session)
+{
+    Database& db = session.db;
+    const int busyBefore = db.busyFailures();
+    const KeptFailures kept(db);
+    if (SaveTest(db, session.test, session.testIsNew)) {
+        session.testIsNew = false;
+        return std::nullopt;
+    }
+    const QString readOnlyFile = session.readOnlyDatabase.isEmpty() ? ReadOnlyDatabaseFile(db) : session.readOnlyDatabase;
+    QString text;
+    if (!readOnlyFile.isEmpty())
+        text = ReadOnlyNotice(readOnlyFile) + kNotSavedButKept;
+    else if (db.busyFailures() != busyBefore)
+        text = QStringLiteral("Databasen er opptatt av en annen bruker, og ventetiden gikk ut.") + kNotSavedButKept
+               + QStringLiteral(" Prøv å lagre igjen om litt.");
+    // Any other failure: the store's own messages, as they were said.
+    if (text.isEmpty())
+        return kept.failureOr(kNotSavedButKept.trimmed());
+    // The lead says what the store's own sentence would: only the driver's text follows.
+    QString detail;
+    if (kept.any())
+        detail = QStringLiteral("Melding fra databasen: ") + storeDetail(*kept.failure());
+    return Failure(text, MessageIcon::Exclamation, detail);
+}
+
+Outcome ReadPersonOf(Session& session, int id, PersonalData& person)
+{
+    const KeptFailures kept(session.db);
+    if (ReadPerson(session.db, person, id))
+        return std::nullopt;
+    return kept.failureOr(QStringLiteral("Testperson nummer %1 kunne ikke leses.").arg(id));
+}
+
+Outcome DeleteStoredTest(Session& session, int id)
+{
+    const KeptFailures kept(session.db);
+    if (!DeleteTest(session.db, id))
+        return kept.failureOr(QStringLiteral("Testen er ikke slettet."));
+    NewTestRecord(session.test);
+    session.testIsNew = true;
+    return std::nullopt;
+}
+
+Outcome ListTests(Session& session, PersonList& list)
+{
+    const KeptFailures kept(session.db);
+    std::optional<PersonList> read = ReadPersonList(session.db);
+    if (!read || !LogListShown(session.db, int(read->size())))
+        return kept.failureOr(QStringLiteral("Testene kunne ikke leses."));
+    list = std::move(*read);
+    return std::nullopt;
+}
+
+Outcome RecordListShown(Session& session, int tests)
+{
+    const KeptFailures kept(session.db);
+    if (LogListShown(session.db, tests))
+        return std::nullopt;
+    return kept.failureOr(QStringLiteral("Tilgangsloggen kunne ikke skrives."));
+}
+
+ExportDone ExportTests(Session& session, const QString& path, const ExportProgress& progress)
+{
+    ExportDone done{WriteExportFile(session.db, path, progress), std::nullopt};
+    if (const auto notice = ExportFailureNotice(done.result))
+        done.failure = Failure(notice->text, notice->icon);
+    return done;
+}
+
+ImportResult ImportTestsFrom(Session& session, const QString& path)
+{
+    return ImportExportFile(session.db, path);
+}
+
+bool FolderIsOnServer(const QString& folder)
+{
+    return WorkgroupNamesServer(QDir(folder).filePath(kWorkgroupFileName));
+}
+
+bool BackupIsTheServers(const Session& session)
+{
+    return NamesServer(session.db.connectionString())
+           || (!session.db.isConnected() && !session.databaseFolder.isEmpty() && FolderIsOnServer(session.databaseFolder));
+}
+
+Outcome BackUp(Session& session, const QString& target)
+{
+    if (const auto failure = BackUpDatabaseFile(session.db, target)) {
+        // The server's notice informs; any other reason is the copy's failure.
+        if (*failure == ServerBackupNotice())
+            return Failure(*failure, MessageIcon::Information);
+        Failure shown(*failure, MessageIcon::Information);
+        shown.messages.front().caption = QStringLiteral("Error");
+        return shown;
+    }
+    return std::nullopt;
 }
 
 bool RecordPrint(Session& session, const QString& where)

@@ -115,7 +115,8 @@ TEST_P(Round, EveryStepOfARoundIsLoggedInOrderWithItsPersonNumber)
     // A new test, as the raw score dialog stores it.
     ctx.test = childAged(7, 4);
     ctx.test.scores.AI = 11;
-    ASSERT_TRUE(SaveTestMindingReadOnly(ctx.db, ctx.test, true, {}));
+    ctx.testIsNew = true;
+    ASSERT_FALSE(SaveCurrentTest(ctx));
     const int id = ctx.test.person.ID;
     ASSERT_GT(id, other.person.ID);
 
@@ -125,7 +126,7 @@ TEST_P(Round, EveryStepOfARoundIsLoggedInOrderWithItsPersonNumber)
     ASSERT_EQ(w.screenState(), 6) << str(sink.texts().join(u'\n'));
     ASSERT_EQ(ctx.test.person.ID, id);
     ctx.test.scores.AI = 12;
-    ASSERT_TRUE(SaveTestMindingReadOnly(ctx.db, ctx.test, ctx.testIsNew, {}));
+    ASSERT_FALSE(SaveCurrentTest(ctx));
     const QString pdf = out.filePath(QStringLiteral("rapport.pdf"));
     ASSERT_TRUE(PrintReport(ctx, ReportChoice({true, false, false, false, false, false}), nullptr, printTo(pdf)));
     const QString exported = out.filePath(QStringLiteral("eksport.txt"));

@@ -53,16 +53,16 @@ QString userFolderValue()
 }
 
 // Start-up with the file choice and the login answered by the test.
-struct Outcome {
+struct StartOutcome {
     bool started;
     int chooserCalls = 0;
     int loginCalls = 0;
 };
 
-Outcome startUp(AppContext& context, const QString& chosenFile = {}, int loginResult = 1,
+StartOutcome startUp(AppContext& context, const QString& chosenFile = {}, int loginResult = 1,
                const std::function<QString(QWidget*)>& createDatabase = {})
 {
-    Outcome outcome{false};
+    StartOutcome outcome{false};
     StartUpSeams seams;
     seams.createDatabase = createDatabase;
     seams.chooseDatabaseFile = [&](QWidget*) {
@@ -87,7 +87,7 @@ void expectRefusedConnection(const Damage& damage)
     setUserFolder(db.folder() + u'/');
     RecordingSink sink;
     AppContext context;
-    const Outcome o = startUp(context);
+    const StartOutcome o = startUp(context);
     EXPECT_FALSE(o.started);
     EXPECT_EQ(o.loginCalls, 0);
     EXPECT_FALSE(context.db.isConnected());
@@ -122,7 +122,7 @@ TEST_F(StartUp, FolderComesFromTheUsersValue)
     setMachineFolder(QStringLiteral("/nowhere/"));
     RecordingSink sink;
     AppContext context;
-    const Outcome o = startUp(context);
+    const StartOutcome o = startUp(context);
     EXPECT_TRUE(o.started);
     EXPECT_EQ(o.chooserCalls, 0);
     EXPECT_EQ(o.loginCalls, 1);
@@ -164,7 +164,7 @@ TEST_F(StartUp, MissingFilesLeadToTheChoiceAndTheChosenFolderIsKept)
     TempDatabase db;
     RecordingSink sink;
     AppContext context;
-    const Outcome o = startUp(context, db.folder() + QStringLiteral("/TAVLO-II.mdb"));
+    const StartOutcome o = startUp(context, db.folder() + QStringLiteral("/TAVLO-II.mdb"));
     EXPECT_TRUE(o.started);
     EXPECT_EQ(o.chooserCalls, 1);
     const QString here = QDir(m_empty.path()).path() + u'/';
@@ -204,7 +204,7 @@ TEST_F(StartUp, CancelledChoiceEndsTheProgram)
 {
     RecordingSink sink;
     AppContext context;
-    const Outcome o = startUp(context, QString());
+    const StartOutcome o = startUp(context, QString());
     EXPECT_FALSE(o.started);
     EXPECT_EQ(o.loginCalls, 0);
     EXPECT_EQ(sink.texts().last(), QStringLiteral("Valget av mappe og databasefil ble avbrutt, alternativt oppsto det en "
@@ -242,7 +242,7 @@ TEST_F(StartUp, FailedConnectionAndCancelledLoginEndTheProgram)
     {
         RecordingSink sink;
         AppContext context;
-        const Outcome o = startUp(context, {}, 0);
+        const StartOutcome o = startUp(context, {}, 0);
         EXPECT_FALSE(o.started);
         EXPECT_EQ(o.loginCalls, 1);
     }
@@ -252,7 +252,7 @@ TEST_F(StartUp, FailedConnectionAndCancelledLoginEndTheProgram)
     file.close();
     RecordingSink sink;
     AppContext context;
-    const Outcome o = startUp(context);
+    const StartOutcome o = startUp(context);
     EXPECT_FALSE(o.started);
     EXPECT_EQ(o.loginCalls, 0);
     ASSERT_EQ(sink.messages.size(), 2);
@@ -311,7 +311,7 @@ TEST_F(StartUp, ADatabaseThatCannotBeWrittenIsToldAfterTheLogin)
         SCOPED_TRACE(round.toStdString());
         RecordingSink sink;
         AppContext context;
-        const Outcome o = startUp(context);
+        const StartOutcome o = startUp(context);
         EXPECT_TRUE(o.started);
         EXPECT_EQ(o.loginCalls, 1);
         ASSERT_EQ(sink.messages.size(), 1) << sink.texts().join(u'\n').toStdString();
@@ -346,7 +346,7 @@ TEST_F(StartUp, ANewClinicGetsANewDatabaseAndGoesOnToTheLogin)
     // Offered after the message, and declined: the file choice, as before.
     sink.answers = {false};
     AppContext declined;
-    Outcome o = startUp(declined, QString(), 1, create);
+    StartOutcome o = startUp(declined, QString(), 1, create);
     EXPECT_EQ(made, 0);
     EXPECT_EQ(o.chooserCalls, 1);
     EXPECT_FALSE(o.started);

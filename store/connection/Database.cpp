@@ -1,5 +1,6 @@
 #include "store/connection/Database.h"
 
+#include "resources/StringTable.h"
 #include "store/accounts/AccessLog.h"
 #include "store/connection/ConnectionString.h"
 #include "store/connection/DatabaseFailure.h"
@@ -201,9 +202,47 @@ int OpenDatabase(Database& db, const QString& databasePath, const QString& workg
     return as ? db.connectAs(as->user, as->password) : 1;
 }
 
-void Database::tellUser(const QString& text, MessageIcon icon)
+Outcome OpenFolderDatabase(Database& db, const QString& folder)
 {
-    (m_sink ? *m_sink : messageSink()).show(kProgramCaption, text, icon);
+    const QDir dir(folder);
+    const KeptFailures kept(db);
+    if (OpenDatabase(db, dir.filePath(kDatabaseFileName), dir.filePath(kWorkgroupFileName)) == 1)
+        return std::nullopt;
+    Failure failure = kept.failure().value_or(Failure{});
+    return failure.then(LoadString(kStrConnectFailed));
+}
+
+void Database::tellUser(const QString& text, MessageIcon icon, const QString& detail)
+{
+    FailureMessage message{text, detail, icon};
+    if (m_kept)
+        m_kept->messages.push_back(std::move(message));
+    else
+        messageSink().show(message.caption, message.text(), icon);
+}
+
+KeptFailures::KeptFailures(Database& db)
+    : m_db(db)
+    , m_previous(db.m_kept)
+{
+    db.m_kept = &m_kept;
+}
+
+KeptFailures::~KeptFailures()
+{
+    m_db.m_kept = m_previous;
+}
+
+Outcome KeptFailures::failure() const
+{
+    if (m_kept.empty())
+        return std::nullopt;
+    return m_kept;
+}
+
+Failure KeptFailures::failureOr(const QString& message, MessageIcon icon) const
+{
+    return m_kept.empty() ? Failure(message, icon) : m_kept;
 }
 
 bool Database::probeTables()
@@ -240,7 +279,7 @@ bool Database::probeTables()
     const QString sentence = missing.size() == probed
                                  ? ForeignDatabaseSentence(storeName())
                                  : FailureSentence({FailureKind::MissingTable, missing.first()}, storeName());
-    tellUser(FailureText(sentence, firstMissing), MessageIcon::Stop);
+    tellUser(sentence, MessageIcon::Stop, firstMissing);
     return false;
 }
 
@@ -252,7 +291,7 @@ int Database::reportConnectFailure()
     if (m_quietLoginRefusal && NamesServer(m_connectionString) && RefusedLogin(text))
         m_loginRefused = true;
     else
-        tellUser(FailureText(ConnectFailureSentence(m_connectionString), text), MessageIcon::Stop);
+        tellUser(ConnectFailureSentence(m_connectionString), MessageIcon::Stop, text);
     DbDisconnect();
     return 0;
 }
@@ -323,19 +362,25 @@ DatabaseFailure Database::failureOf(SQLHSTMT statement) const
     return ClassifyFailure(lastDiagnostic(statement), m_sqlite);
 }
 
-QString Database::errorText(SQLHSTMT statement) const
+FailureMessage Database::errorMessage(SQLHSTMT statement) const
 {
     const Diagnostic d = lastDiagnostic(statement);
     // Some failures (a missing row) leave no diagnostic; an empty box would tell nothing.
     const QString text = d.text.isEmpty() ? QStringLiteral("Databasen svarte uten feilmelding.") : d.text;
-    return FailureText(FailureSentence(ClassifyFailure(d, m_sqlite), storeName()), text);
+    return {FailureSentence(ClassifyFailure(d, m_sqlite), storeName()), text};
+}
+
+QString Database::errorText(SQLHSTMT statement) const
+{
+    return errorMessage(statement).text();
 }
 
 int Database::DbReportError(SQLHSTMT statement)
 {
     if (failureOf(statement).kind == FailureKind::Busy)
         ++m_busyFailures;
-    tellUser(errorText(statement), MessageIcon::Stop);
+    const FailureMessage message = errorMessage(statement);
+    tellUser(message.message, MessageIcon::Stop, message.detail);
     return 0;
 }
 

@@ -4,6 +4,7 @@
 // names the database when the failure is the database's state).
 
 #include "model/Dates.h"
+#include "model/Failure.h"
 #include "store/connection/DatabaseFailure.h"
 #include "store/tables/NormCache.h"
 #include "vandrel/MessageSink.h"
@@ -68,12 +69,9 @@ public:
     // The database as messages name it (store/connection/DatabaseFailure.h); empty when not connected.
     QString storeName() const;
 
-    // Where this connection's own messages go instead of the program's sink: a connection
-    // used off the GUI thread keeps them for the GUI thread to show. nullptr: the program's.
-    void setMessageSink(MessageSink* sink) { m_sink = sink; }
-
-    // Shows text as this connection's messages are shown (its own sink, or the program's).
-    void tellUser(const QString& text, MessageIcon icon);
+    // Shows a message of this connection: through the program's sink, or into the failure a
+    // job keeps (KeptFailures). detail is the driver's text that explains it, if any.
+    void tellUser(const QString& text, MessageIcon icon, const QString& detail = {});
 
     // Who acts through this connection, for the access log: the system account and the
     // program's name until a login names the examiner; on a server always the session's role.
@@ -92,6 +90,7 @@ public:
     // The text DbReportError would show now: the system's sentence, when the failure is the
     // database's state, then the driver's text.
     QString errorText(SQLHSTMT statement = nullptr) const;
+    FailureMessage errorMessage(SQLHSTMT statement = nullptr) const;
 
     SQLHDBC handle() const { return m_dbc; }
     // The database system's own name ("SQLite", "PostgreSQL"); empty when not connected.
@@ -136,7 +135,8 @@ private:
     QString m_databaseFile;
     QString m_workgroupFile;
     QString m_connectionString;
-    MessageSink* m_sink = nullptr;
+    friend class KeptFailures;
+    Failure* m_kept = nullptr;
     QString m_actor;
     QString m_serverRole;
     QString m_loginDatabase;
@@ -147,6 +147,30 @@ private:
     // connection, whichever of the two goes first.
     std::vector<Statement*> m_statements;
     NormCache m_normCache{*this};
+};
+
+// While it lives, what the connection would show is kept instead, in order, so that the job
+// can return it as its failure (and a connection off the GUI thread shows nothing there).
+class KeptFailures {
+public:
+    explicit KeptFailures(Database& db);
+    ~KeptFailures();
+    KeptFailures(const KeptFailures&) = delete;
+    KeptFailures& operator=(const KeptFailures&) = delete;
+
+    bool any() const { return !m_kept.empty(); }
+    // What was kept, each text after the one before it on one line.
+    QString texts() const { return m_kept.text(QStringLiteral(" ")); }
+    // Everything kept so far; nullopt when nothing was said.
+    Outcome failure() const;
+    // What was kept, or else the message given: a job's failure that the connection may have
+    // explained already.
+    Failure failureOr(const QString& message, MessageIcon icon = MessageIcon::Stop) const;
+
+private:
+    Database& m_db;
+    Failure* m_previous;
+    Failure m_kept;
 };
 
 struct Credentials {
@@ -160,6 +184,11 @@ struct Credentials {
 // the server refused the role or password (nothing shown); 0 after the message.
 int OpenDatabase(Database& db, const QString& databasePath, const QString& workgroupPath,
                  const std::optional<Credentials>& as = std::nullopt);
+
+// OpenDatabase on a folder's TAVLO-II.mdb through its Virod.mdw, without credentials (a server
+// folder then waits for the login). On failure what is wrong with the database, then the
+// system's own sentence (string 60).
+Outcome OpenFolderDatabase(Database& db, const QString& folder);
 
 // The database file of the connection when this process cannot write it (the file, or the
 // folder SQLite needs for its journal); empty when it can, or when the store is not a file.

@@ -1,5 +1,6 @@
 #include "store/connection/DatabaseFailure.h"
 
+#include "model/Failure.h"
 #include "store/connection/ConnectionString.h"
 
 #include <QDir>
@@ -173,11 +174,7 @@ QString LostTableSentence(const QString& store, const QString& table)
 
 QString FailureText(const QString& sentence, const QString& detail)
 {
-    if (sentence.isEmpty())
-        return detail;
-    if (detail.isEmpty())
-        return sentence;
-    return sentence + QStringLiteral("\n\n") + detail;
+    return FailureMessage{sentence, detail}.text();
 }
 
 QString FailureDetail(const QString& text)

@@ -10,6 +10,10 @@
 
 namespace tavlo {
 
+// The two files of a database folder.
+inline const QString kDatabaseFileName = QStringLiteral("TAVLO-II.mdb");
+inline const QString kWorkgroupFileName = QStringLiteral("Virod.mdw");
+
 // A SQLite database file through the SQLite3 ODBC driver. No blank between keys (the
 // driver ignores such a key), NoCreat so a missing file is an error and not a new database.
 inline const QString kSqliteConnectionTemplate = QStringLiteral("DRIVER=SQLite3;Database=%1;NoCreat=1;Timeout=10000");

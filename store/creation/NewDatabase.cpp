@@ -2,7 +2,6 @@
 
 #include "model/PersonText.h"
 #include "store/accounts/AccessLog.h"
-#include "store/connection/CollectingSink.h"
 #include "store/connection/ConnectionString.h"
 #include "store/connection/Database.h"
 #include "store/tables/NormLoading.h"
@@ -117,17 +116,17 @@ namespace {
 
 bool buildDatabase(const QString& path, const QString& user, const QString& password, QString* error)
 {
-    CollectingSink collect;
     Database db;
+    const KeptFailures kept(db);
     // The file is there already. NoCreat before the path, so that even a path the driver
     // misreads cannot hide it and have a database made elsewhere.
     if (!db.connectWith(QStringLiteral("DRIVER=SQLite3;NoCreat=1;Timeout=10000;Database=") + path, false)) {
-        *error = collect.texts.join(u' ');
+        *error = kept.texts();
         return false;
     }
     if (!FillNewDatabase(db, StoreKind::Sqlite, user, password, error)) {
         if (error->isEmpty())
-            *error = collect.texts.join(u' ');
+            *error = kept.texts();
         return false;
     }
     return true;
@@ -138,11 +137,11 @@ bool buildDatabase(const QString& path, const QString& user, const QString& pass
 bool OpensAsTheProgram(const QString& databasePath, const QString& workgroupPath,
                        const std::optional<Credentials>& as, QString* error)
 {
-    CollectingSink collect;
     Database db;
+    const KeptFailures kept(db);
     if (OpenDatabase(db, databasePath, workgroupPath, as) == 1)
         return true;
-    *error = collect.texts.join(u' ');
+    *error = kept.texts();
     return false;
 }
 

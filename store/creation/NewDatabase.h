@@ -8,14 +8,14 @@
 #include <QDir>
 #include <QString>
 
+#include "store/connection/Workgroup.h"
+
 #include <optional>
 
 namespace tavlo {
 
 class Database;
 
-inline const QString kDatabaseFileName = QStringLiteral("TAVLO-II.mdb");
-inline const QString kWorkgroupFileName = QStringLiteral("Virod.mdw");
 
 enum class CreateResult { Created, Refused, Failed };
 

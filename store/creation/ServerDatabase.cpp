@@ -1,6 +1,5 @@
 #include "store/creation/ServerDatabase.h"
 
-#include "store/connection/CollectingSink.h"
 #include "store/connection/ConnectionString.h"
 #include "store/connection/Database.h"
 #include "store/accounts/ServerRoles.h"
@@ -121,11 +120,11 @@ CreateResult CreateServerDatabase(const QString& folder, const QString& admin, c
     if (const auto refusal = NewFolderRefusal(paths, workgroupPath))
         return say(CreateResult::Refused, *refusal);
 
-    CollectingSink collect;
     Database db;
+    const KeptFailures kept(db);
     const auto failed = [&](const QString& reason) {
         return say(CreateResult::Failed, QStringLiteral("Databasen kunne ikke opprettes på tjeneren (%1): %2")
-                                             .arg(server, reason.isEmpty() ? collect.texts.join(u' ') : reason));
+                                             .arg(server, reason.isEmpty() ? kept.texts() : reason));
     };
     if (!db.connectWith(FillConnectionTemplate(*connectionTemplate, {databasePath, workgroupPath, admin, password}), false))
         return failed({});

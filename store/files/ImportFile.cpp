@@ -6,7 +6,6 @@
 
 #include "model/PersonText.h"
 #include "scoring/EntryRules.h"
-#include "store/connection/CollectingSink.h"
 #include "store/files/ExportFile.h"
 #include "store/tables/PersonTable.h"
 #include "store/tables/ScoreTables.h"
@@ -297,9 +296,9 @@ std::optional<bool> anyInUse(Database& db, const std::vector<int>& ids, int last
 
 ImportResult storeLines(Database& db, const Lines& file, const QStringList& names, const std::vector<int>& ids)
 {
-    CollectingSink collect;
-    const auto failed = [&collect](const QString& what) {
-        return ImportResult{ImportOutcome::Failed, true, {}, what + collect.texts.join(u' ') + kNothingStored};
+    const KeptFailures kept(db);
+    const auto failed = [&kept](const QString& what) {
+        return ImportResult{ImportOutcome::Failed, true, {}, what + kept.texts() + kNothingStored};
     };
     Transaction transaction(db);
     if (!transaction.started()) {

@@ -21,7 +21,7 @@ bool NormCache::fetch(NormRow& row)
     case Entry::State::EmptyBound:
         return false;
     case Entry::State::Unreadable:
-        tell(found->failure, MessageIcon::Stop);
+        m_db.tellUser(found->failure, MessageIcon::Stop);
         return false;
     }
     return false;
@@ -35,7 +35,7 @@ int NormCache::fetchDescription(const QString& normGroup, const QString& ageGrou
     if (found == m_descriptions.cend())
         return 9;
     if (!found->failure.isEmpty()) {
-        tell(found->failure, MessageIcon::Stop);
+        m_db.tellUser(found->failure, MessageIcon::Stop);
         return 0;
     }
     *description = found->text;

@@ -33,23 +33,6 @@ int dateValue(const Date& date)
     return date.year * 10000 + date.month * 100 + date.day;
 }
 
-class KeptMessages : public MessageSink {
-public:
-    explicit KeptMessages(QList<HeldMessage>& kept)
-        : m_kept(kept)
-    {
-    }
-    void show(const QString&, const QString& text, MessageIcon icon) override { m_kept.append({text, icon}); }
-    bool ask(const QString&, const QString& text, MessageIcon icon, bool) override
-    {
-        m_kept.append({text, icon});
-        return false;
-    }
-
-private:
-    QList<HeldMessage>& m_kept;
-};
-
 } // namespace
 
 PersonList::PersonList(std::vector<PersonListRow> rows)
@@ -173,20 +156,27 @@ QString ArchiveCellText(const PersonListRow& row, int column)
     }
 }
 
+std::optional<PersonList> ReadPersonList(Database& db)
+{
+    std::vector<PersonListRow> rows;
+    if (!ListPersons(db, kPersonSortKeys - 1, false, [&rows](const PersonListRow& row) { rows.push_back(row); }))
+        return std::nullopt;
+    return PersonList(std::move(rows));
+}
+
 PersonListLoad LoadPersonList(const QString& connectionString)
 {
     PersonListLoad load;
-    KeptMessages kept(load.messages);
     Database db;
-    db.setMessageSink(&kept);
+    const KeptFailures kept(db);
     // The program's connection has probed the tables already.
-    if (!db.connectWith(connectionString, /*probe*/ false))
-        return load;
-    std::vector<PersonListRow> rows;
-    if (!ListPersons(db, 9, false, [&rows](const PersonListRow& row) { rows.push_back(row); }))
-        return load;
-    load.list = PersonList(std::move(rows));
-    load.read = true;
+    if (db.connectWith(connectionString, /*probe*/ false)) {
+        if (auto list = ReadPersonList(db)) {
+            load.list = std::move(*list);
+            load.read = true;
+        }
+    }
+    load.failure = kept.failure();
     return load;
 }
 

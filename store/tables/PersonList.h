@@ -2,14 +2,15 @@
 // Every stored person as the archive lists them, held in memory: sorted by any column and
 // searched as the examiner types, without asking the database again.
 
+#include "model/Failure.h"
 #include "store/tables/PersonTable.h"
-#include "vandrel/MessageSink.h"
 
 #include <QList>
 #include <QString>
 #include <QStringView>
 
 #include <array>
+#include <optional>
 #include <vector>
 
 namespace tavlo {
@@ -53,17 +54,15 @@ inline constexpr int kArchiveColumns = 9;
 // value); empty for any other column.
 QString ArchiveCellText(const PersonListRow& row, int column);
 
-struct HeldMessage {
-    QString text;
-    MessageIcon icon = MessageIcon::None;
-};
-
 struct PersonListLoad {
     bool read = false;
     PersonList list;
-    // What the connection had to say, for the GUI thread to show.
-    QList<HeldMessage> messages;
+    // Why the list could not be read, for the GUI thread to show.
+    Outcome failure;
 };
+
+// Every person on the connection, in number order; nullopt after the connection's message.
+std::optional<PersonList> ReadPersonList(Database& db);
 
 // Reads every person on a connection of its own to the store of connectionString: safe to
 // run off the GUI thread, which shows the messages afterwards.

@@ -22,10 +22,10 @@ bool bindPersonValues(Statement& s, const PersonalData& p, int first)
            && s.bindInt(n++, p.HANDEDNESS) && s.bindText(n++, p.KLASS) && s.bindText(n++, p.OTHER);
 }
 
-bool refuseUnstorableTexts(const PersonalData& person)
+bool refuseUnstorableTexts(Database& db, const PersonalData& person)
 {
     if (const auto refusal = CheckPersonTexts(person)) {
-        tell(*refusal, MessageIcon::Exclamation);
+        db.tellUser(*refusal, MessageIcon::Exclamation);
         return true;
     }
     return false;
@@ -41,7 +41,7 @@ int ReadPerson(Database& db, PersonalData& person, int id)
         return s.report();
     const Fetch fetched = s.fetch();
     if (fetched == Fetch::NoData) {
-        tell(QStringLiteral("Testperson nummer %1 finnes ikke i databasen.").arg(id), MessageIcon::Stop);
+        db.tellUser(QStringLiteral("Testperson nummer %1 finnes ikke i databasen.").arg(id), MessageIcon::Stop);
         return 0;
     }
     if (fetched == Fetch::Error)
@@ -100,7 +100,7 @@ int NextPersonId(Database& db)
     bool ok = false;
     const auto value = fetched == Fetch::Row ? s.getInt(1, &ok) : std::nullopt;
     if (!value) {
-        tell(QStringLiteral("Telleren for testpersonnummer mangler i databasen."), MessageIcon::Stop);
+        db.tellUser(QStringLiteral("Telleren for testpersonnummer mangler i databasen."), MessageIcon::Stop);
         return -1;
     }
     return *value;
@@ -115,7 +115,7 @@ int ReservePersonNumbers(Database& db, int count)
     if (!take.execDirect(QStringLiteral("UPDATE TESTPERSON_COUNTER SET LAST_ID = LAST_ID")))
         return take.report(), -1;
     if (take.rowCount() == 0) {
-        tell(QStringLiteral("Telleren for testpersonnummer mangler i databasen."), MessageIcon::Stop);
+        db.tellUser(QStringLiteral("Telleren for testpersonnummer mangler i databasen."), MessageIcon::Stop);
         return -1;
     }
     Statement read(db);
@@ -161,17 +161,17 @@ int InsertPersonWithId(Database& db, const PersonalData& person)
 
 int DoInsertPD(Database& db, PersonalData& person)
 {
-    if (refuseUnstorableTexts(person))
+    if (refuseUnstorableTexts(db, person))
         return 0;
     Transaction transaction(db);
     // Outside a transaction the number read back after the advance could be another program's.
     const int id = transaction.started() ? ReservePersonNumbers(db, 1) : (db.DbReportError(), -1);
     if (id == kPersonNumbersExhausted) {
-        tell(PersonNumbersExhaustedText(), MessageIcon::Stop);
+        db.tellUser(PersonNumbersExhaustedText(), MessageIcon::Stop);
         return 0;
     }
     if (id < 0) {
-        tell(QStringLiteral("Error in DoInsertPD. DoReadUpdateNameID failed"), MessageIcon::Stop);
+        db.tellUser(QStringLiteral("Error in DoInsertPD. DoReadUpdateNameID failed"), MessageIcon::Stop);
         return 0;
     }
     PersonalData numbered = person;
@@ -184,7 +184,7 @@ int DoInsertPD(Database& db, PersonalData& person)
 
 int UpdatePerson(Database& db, const PersonalData& person, long* rowsTouched)
 {
-    if (refuseUnstorableTexts(person))
+    if (refuseUnstorableTexts(db, person))
         return 0;
     Statement s(db);
     if (!s.prepare(QString::asprintf("UPDATE TESTPERSON SET NAMN=?, ADRESS=?, TELEFON=?, NATIONALITET=?, HOMELANGUAGE=?, SKOLA=?, TESTAD_VID=?, TESTLEDARE=?, SEX=?, AGE=?, TESTDATE=?, BORNDATE=?, HANDEDNESS=?, KLASS=?, OTHER=? WHERE ID=%d",

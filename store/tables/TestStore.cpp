@@ -1,7 +1,6 @@
 #include "store/tables/TestStore.h"
 
 #include "store/accounts/AccessLog.h"
-#include "store/connection/CollectingSink.h"
 #include "store/connection/DatabaseFailure.h"
 #include "store/tables/PersonTable.h"
 #include "store/tables/ScoreTables.h"
@@ -10,8 +9,6 @@
 namespace tavlo {
 
 namespace {
-
-const QString kNotSavedButKept = QStringLiteral(" Testen er ikke lagret, men alt du har skrevet inn, er beholdt.");
 
 bool saveNew(Database& db, TestRecord& test)
 {
@@ -48,43 +45,6 @@ bool SaveTest(Database& db, TestRecord& test, bool isNew)
         return true;
     transaction.rollback();
     test.person.ID = idBefore;
-    return false;
-}
-
-bool SaveTestMindingReadOnly(Database& db, TestRecord& test, bool isNew, QString readOnlyFile)
-{
-    if (readOnlyFile.isEmpty())
-        readOnlyFile = ReadOnlyDatabaseFile(db);
-    const int busyBefore = db.busyFailures();
-    QStringList said;
-    QList<MessageIcon> icons;
-    bool saved = false;
-    {
-        CollectingSink collect;
-        saved = SaveTest(db, test, isNew);
-        said = collect.texts;
-        icons = collect.icons;
-    }
-    if (saved)
-        return true;
-    QString text;
-    if (!readOnlyFile.isEmpty())
-        text = ReadOnlyNotice(readOnlyFile) + kNotSavedButKept;
-    else if (db.busyFailures() != busyBefore)
-        text = QStringLiteral("Databasen er opptatt av en annen bruker, og ventetiden gikk ut.") + kNotSavedButKept
-               + QStringLiteral(" Prøv å lagre igjen om litt.");
-    if (text.isEmpty()) {
-        // Any other failure: the store's own messages, as they were said.
-        for (qsizetype i = 0; i < said.size(); ++i)
-            tell(said[i], icons[i]);
-        return false;
-    }
-    // The lead above says what the store's own sentence would: only the driver's text follows.
-    for (QString& told : said)
-        told = FailureDetail(told);
-    if (!said.isEmpty())
-        text += QStringLiteral("\n\nMelding fra databasen: ") + said.join(u'\n');
-    tell(text, MessageIcon::Exclamation);
     return false;
 }
 

@@ -12,13 +12,6 @@ namespace tavlo {
 // message, with nothing of the test stored and the record's ID as it was.
 bool SaveTest(Database& db, TestRecord& test, bool isNew);
 
-// SaveTest for the examiner at the form. When the database may only be read (readOnlyFile,
-// as found after the login, or found so now), or another program held it longer than the
-// connection waits, a failed save is told in one box: why, that the test is not stored and
-// what was typed is kept, with the store's own messages only as its detail. Otherwise as
-// SaveTest.
-bool SaveTestMindingReadOnly(Database& db, TestRecord& test, bool isNew, QString readOnlyFile);
-
 // Clears the scores, then reads the person and both score rows into the record, each step
 // only after the one before succeeded: 1 when all three answered, else 0 (after a message).
 int ReadTest(Database& db, TestRecord& test, int id);
