@@ -9,9 +9,9 @@ namespace tavlo {
 
 namespace {
 
-// String-table texts of the column headers: Navn, Testleder, Testdato, Annet, Kjønn,
+// String-table texts of the stored columns' headers: Navn, Testleder, Testdato, Annet, Kjønn,
 // Fødselsdato, Skole, Nasjonalitet, Førstespråk.
-constexpr int kHeaderTexts[ArchiveModel::kColumns] = {17, 24, 25, 30, 28, 26, 22, 20, 21};
+constexpr int kHeaderTexts[kArchiveColumns] = {17, 24, 25, 30, 28, 26, 22, 20, 21};
 
 int positionOf(const std::vector<int>& rows, int value)
 {
@@ -20,6 +20,11 @@ int positionOf(const std::vector<int>& rows, int value)
 }
 
 } // namespace
+
+int ArchiveModel::sortKeyOf(int column)
+{
+    return column == kChildTestsColumn ? kChildTestsSortKey : column;
+}
 
 void ArchiveModel::setList(PersonList list, int sortKey, bool descending)
 {
@@ -34,7 +39,7 @@ void ArchiveModel::sortBy(int sortKey, bool descending)
 {
     beginResetModel();
     m_list.sort(m_order, sortKey, descending);
-    if (m_needle.isEmpty())
+    if (m_needle.isEmpty() && m_child < 0)
         m_shown = m_order;
     else
         m_list.sort(m_shown, sortKey, descending);
@@ -44,18 +49,38 @@ void ArchiveModel::sortBy(int sortKey, bool descending)
 void ArchiveModel::setFilter(const QString& typed)
 {
     const QString needle = SearchFold(typed);
-    if (needle == m_needle)
+    if (needle == m_needle && m_child < 0)
         return;
     // More typed onto the same text can only find fewer: look among those found.
     const bool narrowing = !m_needle.isEmpty() && needle.contains(m_needle);
     m_needle = needle;
+    m_child = -1;
     beginResetModel();
     refilter(narrowing);
     endResetModel();
 }
 
+void ArchiveModel::showChildOf(int row)
+{
+    if (row < 0 || row >= rowCount())
+        return;
+    beginResetModel();
+    m_child = m_shown[size_t(row)];
+    m_needle = SearchFold(m_list.row(m_child).NAMN);
+    refilter(false);
+    endResetModel();
+}
+
 void ArchiveModel::refilter(bool narrowing)
 {
+    if (m_child >= 0) {
+        m_shown.clear();
+        for (const int i : m_order) {
+            if (i == m_child || m_list.sameChild(i, m_child))
+                m_shown.push_back(i);
+        }
+        return;
+    }
     if (m_needle.isEmpty()) {
         m_shown = m_order;
         return;
@@ -83,7 +108,14 @@ QVariant ArchiveModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= rowCount())
         return {};
-    const PersonListRow& row = m_list.row(m_shown[size_t(index.row())]);
+    const int listed = m_shown[size_t(index.row())];
+    const PersonListRow& row = m_list.row(listed);
+    if (index.column() == kChildTestsColumn) {
+        if (role == Qt::DisplayRole)
+            return m_list.testsOfChild(listed);
+        if (role == Qt::TextAlignmentRole)
+            return int(Qt::AlignRight | Qt::AlignVCenter);
+    }
     if (role == Qt::DisplayRole)
         return ArchiveCellText(row, index.column());
     if (role == Qt::UserRole)
@@ -93,7 +125,11 @@ QVariant ArchiveModel::data(const QModelIndex& index, int role) const
 
 QVariant ArchiveModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < kColumns)
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return {};
+    if (section == kChildTestsColumn)
+        return QStringLiteral("Tester");
+    if (section >= 0 && section < kArchiveColumns)
         return LoadString(kHeaderTexts[section]);
     return {};
 }
@@ -132,6 +168,10 @@ void ArchiveModel::removeId(int id)
     m_shown.erase(m_shown.begin() + row);
     endRemoveRows();
     std::erase(m_order, listed);
+    m_list.forgetTest(listed);
+    // The child's other tests now count one fewer.
+    if (!m_shown.empty())
+        emit dataChanged(index(0, kChildTestsColumn), index(rowCount() - 1, kChildTestsColumn));
 }
 
 } // namespace tavlo

@@ -13,7 +13,11 @@ namespace tavlo {
 class ArchiveModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    static constexpr int kColumns = kArchiveColumns;
+    // The stored columns, then how many tests the row's child has.
+    static constexpr int kChildTestsColumn = kArchiveColumns;
+    static constexpr int kColumns = kArchiveColumns + 1;
+    // The sort key a column's header sorts by.
+    static int sortKeyOf(int column);
 
     using QAbstractTableModel::QAbstractTableModel;
 
@@ -22,6 +26,9 @@ public:
     void sortBy(int sortKey, bool descending);
     // Shows the rows whose name, test leader, school or "Annet" hold the typed text.
     void setFilter(const QString& typed);
+    // Shows the tests of the child of a shown row, and nothing else, until the filter changes.
+    void showChildOf(int row);
+    bool showsOneChild() const { return m_child >= 0; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -46,6 +53,7 @@ private:
     std::vector<int> m_order; // every listed row of m_list, sorted
     std::vector<int> m_shown; // those of m_order that the filter lets through
     QString m_needle;         // the filter, folded
+    int m_child = -1;         // a row of m_list whose child's tests alone are shown
 };
 
 } // namespace tavlo

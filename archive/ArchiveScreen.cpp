@@ -10,6 +10,7 @@
 #include "session/Session.h"
 #include "vandrel/MessageSink.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QDir>
 #include <QHeaderView>
@@ -18,6 +19,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTreeView>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -27,7 +29,7 @@ namespace tavlo {
 
 namespace {
 
-constexpr int kColumnWidths[ArchiveModel::kColumns] = {200, 100, 80, 150, 50, 100, 200, 200, 200};
+constexpr int kColumnWidths[ArchiveModel::kColumns] = {200, 100, 80, 150, 50, 100, 200, 200, 200, 60};
 
 struct ButtonPlace {
     int id;
@@ -124,6 +126,32 @@ void ArchiveScreen::setUpList()
     connect(header, &QHeaderView::sectionClicked, this, &ArchiveScreen::sortBy);
     // As in any list: a double-click on a row shows it, like Enter and "&Vis resultat".
     connect(m_list, &QTreeView::doubleClicked, this, &ArchiveScreen::showSelectedTest);
+
+    // A child tested again stands in the list once per test: these gather them.
+    m_childAction = new QAction(QStringLiteral("Vis &barnets tester"), m_list);
+    m_childAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
+    m_childAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    m_list->addAction(m_childAction);
+    m_list->setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(m_childAction, &QAction::triggered, this, &ArchiveScreen::showChildsTests);
+}
+
+void ArchiveScreen::showChildsTests()
+{
+    const QModelIndexList rows = m_list->selectionModel()->selectedRows();
+    if (rows.isEmpty())
+        return;
+    const std::optional<int> chosen = chosenId();
+    const int row = rows.first().row();
+    // The search field names the child, so that it is plain what is shown and one click on
+    // its clear button shows every test again.
+    const QString name = m_model->index(row, 0).data().toString();
+    {
+        const QSignalBlocker quiet(m_search);
+        m_search->setText(name);
+    }
+    m_model->showChildOf(row);
+    choose(chosen, true);
 }
 
 void ArchiveScreen::startReading()
@@ -184,7 +212,7 @@ void ArchiveScreen::sortBy(int column)
     AppContext& c = context();
     const std::optional<int> chosen = chosenId();
     // One direction flag for all columns: every click turns it, whichever column it hits.
-    c.archiveSortKey = column;
+    c.archiveSortKey = ArchiveModel::sortKeyOf(column);
     c.archiveDescending = !c.archiveDescending;
     m_model->sortBy(c.archiveSortKey, c.archiveDescending);
     choose(chosen, false);

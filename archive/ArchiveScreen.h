@@ -8,6 +8,7 @@
 
 #include <optional>
 
+class QAction;
 class QLabel;
 class QLineEdit;
 class QTreeView;
@@ -25,6 +26,9 @@ public:
     bool command(int id) override;
 
     QTreeView* list() const { return m_list; }
+    // "Vis &barnets tester" (Ctrl+B, and the list's context menu): the chosen test's child's
+    // tests alone.
+    QAction* childAction() const { return m_childAction; }
     QLineEdit* searchField() const { return m_search; }
     // Whether the reading of the rows has ended, in rows or in a message.
     bool rowsArrived() const { return m_arrived; }
@@ -51,12 +55,14 @@ private:
     std::optional<int> selectedId();
     void showSelectedTest();
     void deleteSelectedTest();
+    void showChildsTests();
 
     QTreeView* m_list;
     ArchiveModel* m_model;
     QLabel* m_searchLabel;
     QLineEdit* m_search;
     QLabel* m_reading;
+    QAction* m_childAction = nullptr;
     QFutureWatcher<PersonListLoad> m_watcher;
     bool m_arrived = false;
 };

@@ -420,7 +420,7 @@ protected:
         QStringList out;
         for (int row = 0; row < model.rowCount(); ++row) {
             QStringList cells{QString::number(model.idAt(row))};
-            for (int c = 0; c < ArchiveModel::kColumns; ++c)
+            for (int c = 0; c < kArchiveColumns; ++c)
                 cells << model.data(model.index(row, c)).toString();
             out << cells.join(u'\t');
         }

@@ -1,12 +1,14 @@
 #include "store/tables/PersonList.h"
 
 #include "model/NorwegianText.h"
+#include "model/SameChild.h"
 #include "resources/StringTable.h"
 
 #include <QHash>
 
 #include <algorithm>
 #include <cstdint>
+#include <tuple>
 
 namespace tavlo {
 
@@ -81,10 +83,62 @@ PersonList::PersonList(std::vector<PersonListRow> rows)
     m_searched.reserve(n);
     for (size_t i = 0; i < n; ++i)
         m_searched.push_back({SearchFold(m_rows[i].NAMN), folded[kLeader][i], folded[kSchool][i], folded[kOther][i]});
+
+    m_childKeys.resize(n);
+    QHash<QString, int> tests;
+    for (size_t i = 0; i < n; ++i) {
+        m_childKeys[i] = ChildKey(m_rows[i].NAMN, m_rows[i].BORNDATE);
+        if (!m_childKeys[i].isEmpty())
+            ++tests[m_childKeys[i]];
+    }
+    // A child's tests stand together under the first place its name takes: "Åse" and "åse "
+    // are one child, whose two spellings may rank apart.
+    QHash<QString, int> firstRank;
+    for (size_t i = 0; i < n; ++i) {
+        if (m_childKeys[i].isEmpty())
+            continue;
+        auto it = firstRank.find(m_childKeys[i]);
+        if (it == firstRank.end())
+            firstRank.insert(m_childKeys[i], m_ranks[0][i]);
+        else
+            *it = std::min(*it, m_ranks[0][i]);
+    }
+    m_childTests.resize(n);
+    m_childRank.resize(n);
+    for (size_t i = 0; i < n; ++i) {
+        const bool known = !m_childKeys[i].isEmpty();
+        m_childTests[i] = known ? tests.value(m_childKeys[i]) : 1;
+        m_childRank[i] = known ? firstRank.value(m_childKeys[i]) : m_ranks[0][i];
+    }
+}
+
+void PersonList::forgetTest(int index)
+{
+    for (size_t i = 0; i < m_rows.size(); ++i) {
+        if (int(i) != index && sameChild(index, int(i)))
+            --m_childTests[i];
+    }
+}
+
+bool PersonList::sameChild(int index, int other) const
+{
+    const QString& key = m_childKeys[size_t(index)];
+    return !key.isEmpty() && key == m_childKeys[size_t(other)];
 }
 
 void PersonList::sort(std::vector<int>& rows, int sortKey, bool descending) const
 {
+    if (sortKey == kChildTestsSortKey) {
+        const auto order = [this](int i) {
+            const PersonListRow& row = m_rows[size_t(i)];
+            return std::tuple(m_childTests[size_t(i)], m_childRank[size_t(i)], dateValue(row.BORNDATE),
+                              dateValue(row.TESTDATE), i);
+        };
+        std::sort(rows.begin(), rows.end(), [&](int a, int b) { return order(a) < order(b); });
+        if (descending)
+            std::reverse(rows.begin(), rows.end());
+        return;
+    }
     const int key = sortKey >= 0 && sortKey < kPersonSortKeys ? sortKey : 0;
     const int text = textColumn(key);
     const auto value = [&](int i) {

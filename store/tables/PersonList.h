@@ -35,6 +35,13 @@ public:
     // already in SearchFold's form.
     bool matches(int index, QStringView needle) const;
 
+    // How many listed tests are of the child of a row (model/SameChild.h), itself included.
+    int testsOfChild(int index) const { return m_childTests[size_t(index)]; }
+    // Whether two rows are tests of one child.
+    bool sameChild(int index, int other) const;
+    // A row's test was deleted: its child has one test fewer. The row itself stays.
+    void forgetTest(int index);
+
 private:
     struct Searched {
         QString name, leader, school, other;
@@ -43,7 +50,14 @@ private:
     // Per text column (see textColumn in the .cpp), each row's place in Norwegian order.
     std::array<std::vector<int>, 6> m_ranks;
     std::vector<Searched> m_searched;
+    std::vector<int> m_childTests;
+    std::vector<QString> m_childKeys;
+    std::vector<int> m_childRank; // where the child's tests stand among the names
 };
+
+// The sort key of the archive's count of a child's tests: by that count, each child's tests
+// together (by name and birth date), oldest test first.
+inline constexpr int kChildTestsSortKey = kPersonSortKeys;
 
 // The archive's columns: Navn, Testleder, Testdato, Annet, Kjønn, Fødselsdato, Skole,
 // Nasjonalitet, Førstespråk (sort keys 0-8).

@@ -1,0 +1,104 @@
+// A child tested more than once: the archive counts each child's tests, sorts them together
+// and shows one child's tests alone.
+
+#include "ArchiveFixture.h"
+#include "Str.h"
+
+#include <QAction>
+#include <QLineEdit>
+
+using namespace tavlo;
+using namespace tavlo::test;
+
+namespace {
+
+class ArchiveChild : public ArchiveFixture {
+protected:
+    int storeChild(const char* name, Date born, Date tested)
+    {
+        TestRecord t = childAged(7, 0);
+        t.person.NAMN = u8(name);
+        t.person.BORNDATE = born;
+        t.person.TESTDATE = tested;
+        EXPECT_TRUE(SaveTest(ctx.db, t, true));
+        return t.person.ID;
+    }
+
+    // The count column beside each row's person number, in the list's order.
+    QList<std::pair<int, int>> counted()
+    {
+        QList<std::pair<int, int>> out;
+        for (int row = 0; row < rows()->rowCount(); ++row)
+            out.append({idAt(row), rows()->index(row, ArchiveModel::kChildTestsColumn).data().toInt()});
+        return out;
+    }
+};
+
+} // namespace
+
+TEST_F(ArchiveChild, EachTestCountsItsChildsTestsWhichSortAndShowTogether)
+{
+    const Date born{2008, 2, 3};
+    // Kari three times, spelled as examiners type; another Kari born another day; Åse and Ase.
+    const int kari2 = storeChild("kari nordmann ", born, {2013, 5, 1});
+    const int ase = storeChild("Åse", born, {2013, 6, 1});
+    const int kari1 = storeChild("Kari Nordmann", born, {2011, 5, 1});
+    const int otherKari = storeChild("Kari Nordmann", {2008, 2, 4}, {2012, 1, 1});
+    const int a = storeChild("Ase", born, {2012, 3, 1});
+    const int kari3 = storeChild("KARI NORDMANN", born, {2015, 9, 9});
+    // Born the same day as Kari and tested between her tests: still apart from hers.
+    const int bo2 = storeChild("Bo", born, {2014, 1, 1});
+    const int bo1 = storeChild("Bo", born, {2012, 1, 1});
+    const int bo3 = storeChild("Bo", born, {2016, 1, 1});
+    open();
+
+    const QMap<int, int> expected{{kari1, 3}, {kari2, 3}, {kari3, 3}, {otherKari, 1}, {ase, 1}, {a, 1}, {bo1, 3}, {bo2, 3}, {bo3, 3}};
+    for (const auto& [id, tests] : counted())
+        EXPECT_EQ(tests, expected.value(id)) << id;
+    EXPECT_EQ(rows()->headerData(ArchiveModel::kChildTestsColumn, Qt::Horizontal).toString(), u8("Tester"));
+
+    // Sorted by the count (the first click turns the newest-first start to ascending): the
+    // single tests first, then Bo's three and Kari's three, each child's together and oldest
+    // first; the other way exactly reversed.
+    clickHeader(ArchiveModel::kChildTestsColumn);
+    QList<int> order;
+    for (const auto& [id, tests] : counted())
+        order.append(id);
+    ASSERT_EQ(order.size(), 9);
+    EXPECT_EQ(order.mid(3), (QList<int>{bo1, bo2, bo3, kari1, kari2, kari3}));
+    EXPECT_EQ(QSet<int>(order.begin(), order.begin() + 3), (QSet<int>{otherKari, ase, a}));
+    clickHeader(ArchiveModel::kChildTestsColumn);
+    QList<int> reversed;
+    for (const auto& [id, tests] : counted())
+        reversed.prepend(id);
+    EXPECT_EQ(reversed, order);
+
+    // One child's tests alone, from any of them; the search field names the child, and
+    // clearing it shows every test again.
+    clickRow(int(order.size()) - 1 - int(order.indexOf(kari2)));
+    ASSERT_EQ(idAt(selectedRows().value(0)), kari2);
+    screen()->childAction()->trigger();
+    QList<int> shown;
+    for (const auto& [id, tests] : counted())
+        shown.append(id);
+    EXPECT_EQ(QSet<int>(shown.begin(), shown.end()), (QSet<int>{kari1, kari2, kari3}));
+    EXPECT_EQ(screen()->searchField()->text(), u8("kari nordmann "));
+    EXPECT_EQ(idAt(selectedRows().value(0)), kari2) << "the chosen test stays chosen";
+    // Åse is not Ase: each alone.
+    screen()->searchField()->clear();
+    EXPECT_EQ(rows()->rowCount(), 9);
+    clickRow(int(order.size()) - 1 - int(order.indexOf(ase)));
+    screen()->childAction()->trigger();
+    EXPECT_EQ(rows()->rowCount(), 1);
+    EXPECT_EQ(idAt(0), ase);
+    screen()->searchField()->clear();
+
+    // A deleted test no longer counts for its child.
+    clickRow(int(order.size()) - 1 - int(order.indexOf(kari3)));
+    sink.answers = {true};
+    w.sendCommand(93);
+    ASSERT_EQ(rows()->rowCount(), 8);
+    for (const auto& [id, tests] : counted())
+        EXPECT_EQ(tests, id == kari1 || id == kari2 ? 2 : id == bo1 || id == bo2 || id == bo3 ? 3 : 1) << id;
+    EXPECT_TRUE(sink.texts().join(u'\n').contains(u8("KARI NORDMANN"))) << str(sink.texts().join(u'\n'));
+}
