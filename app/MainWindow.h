@@ -16,19 +16,18 @@ class QPushButton;
 
 namespace tavlo {
 
-class MainWindow : public QWidget {
+class MainWindow : public QWidget, public ScreenHost {
     Q_OBJECT
 public:
     explicit MainWindow(AppContext& context, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    AppContext& context() { return m_context; }
+    AppContext& context() override { return m_context; }
 
     // Shared button 90-94.
-    QPushButton* button(int id) const;
-    // Labels, places and shows a shared button.
-    void placeButton(int id, const QString& text, const QRect& geometry);
-    void hideButtons();
+    QPushButton* button(int id) const override;
+    void placeButton(int id, const QString& text, const QRect& geometry) override;
+    void hideButtons() override;
 
     // Sends a command id to the screen in front (buttons and accelerators do this).
     void sendCommand(int id);
@@ -38,18 +37,18 @@ public:
     // Puts a screen in front; the one before is destroyed with its controls.
     void setScreen(Screen* screen);
     void showStartScreen();
-    void showPersonForm();
+    void showPersonForm() override;
     // The results window on the current test, scored as it opens.
     void showResults();
     // The list of stored tests.
-    void showArchive();
+    void showArchive() override;
 
     // The raw score entry after an accepted person form: 1 when the test was stored. Tests
     // put their own in place of the modal dialog.
     int runRawScoreEntry();
     void setRawScoreEntry(std::function<int()> entry) { m_rawScoreEntry = std::move(entry); }
     // The report selection and printing, from the results window; tests replace it likewise.
-    void runReportSelection();
+    void runReportSelection() override;
     void setReportSelection(std::function<void()> selection) { m_reportSelection = std::move(selection); }
 
     // 800 x 600, centred on the screen.

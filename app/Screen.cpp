@@ -7,6 +7,7 @@ namespace tavlo {
 Screen::Screen(MainWindow& main)
     : QWidget(&main)
     , m_main(main)
+    , m_host(main)
 {
     setGeometry(main.rect());
 }

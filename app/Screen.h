@@ -4,9 +4,30 @@
 
 #include <QWidget>
 
+class QPushButton;
+
 namespace tavlo {
 
+struct AppContext;
 class MainWindow;
+
+// What a screen asks of the window hosting it: the session, the shared buttons (command ids
+// 90-94) and the way to the other screens. A screen that needs no more than this does not
+// depend on the main window.
+class ScreenHost {
+public:
+    virtual AppContext& context() = 0;
+    virtual QPushButton* button(int id) const = 0;
+    // Labels, places and shows a shared button.
+    virtual void placeButton(int id, const QString& text, const QRect& geometry) = 0;
+    virtual void hideButtons() = 0;
+    virtual void showPersonForm() = 0;
+    virtual void showArchive() = 0;
+    virtual void runReportSelection() = 0;
+
+protected:
+    ~ScreenHost() = default;
+};
 
 // Which screen stands in front, numbered as the program's state always was.
 enum ScreenState : int { kStartScreen = 1, kPersonForm = 2, kArchiveList = 4, kResultsWindow = 6 };
@@ -22,9 +43,12 @@ public:
 
 protected:
     MainWindow& main() const { return m_main; }
+    // The same window, as far as a screen needs it; parentWidget() is it as a widget.
+    ScreenHost& host() const { return m_host; }
 
 private:
     MainWindow& m_main;
+    ScreenHost& m_host;
 };
 
 } // namespace tavlo

@@ -2,11 +2,10 @@
 // pages "&Skriv ut" prints, as a PDF file.
 #include "cli/Cli.h"
 
+#include "paint/ReportPages.h"
+#include "report/Report.h"
 #include "session/Session.h"
-#include "report/Printing.h"
-#include "report/ReportRows.h"
 #include "store/files/OutputFile.h"
-
 
 #include <array>
 #include <cstdio>
@@ -88,12 +87,12 @@ int report(QStringList args)
 
     // "--pdf -" gives standard output to the PDF file alone.
     const bool rows = !(pdfGiven && pdf == u"-");
-    const DomainTables tables = BuildReportRows(context.test);
-    for (int d = 1; rows && d <= kDomainCount; ++d) {
-        if (!chosen[size_t(d - 1)])
+    const Report report = BuildReport(context.test, context.norms.AgeGroupDescription);
+    for (const ReportSection& section : report.sections) {
+        if (!rows || !chosen[size_t(section.domain - 1)])
             continue;
-        for (const ReportRow& row : tables[size_t(d - 1)]) {
-            print(QStringList{QString::number(d), tsvField(row.Label), RawColumnText(row), ScaledColumnText(row),
+        for (const ReportRow& row : section.rows) {
+            print(QStringList{QString::number(section.domain), tsvField(row.Label), RawColumnText(row), ScaledColumnText(row),
                               tsvField(PercentileColumnText(row)), tsvField(row.MeasureType), tsvField(row.Description)}
                       .join(u'\t'));
         }

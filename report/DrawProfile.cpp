@@ -2,8 +2,7 @@
 
 #include "model/TestRecord.h"
 #include "report/DrawReport.h"
-#include "report/Profile.h"
-#include "resources/StringTable.h"
+#include "report/Report.h"
 #include "vandrel/TextOut.h"
 
 #include <QFontMetricsF>
@@ -31,21 +30,6 @@ Fonts fontsFor(bool printing)
     const QString face = printing ? QStringLiteral("Times New Roman") : QStringLiteral("Arial");
     return {CreateFittedFont(11, false, false, false, face, 160), CreateFittedFont(10, false, false, false, face, 145),
             CreateFittedFont(11, true, false, false, face, 170)};
-}
-
-QString unscaledText(const Profile& profile)
-{
-    return QStringLiteral("Ikke skalert: ") +
-           (profile.unscaled.isEmpty() ? QStringLiteral("-") : profile.unscaled.join(QStringLiteral(", ")));
-}
-
-QStringList noteLines(const Profile& profile, const TestRecord& test, const QString& ageGroupDescription)
-{
-    QStringList lines{unscaledText(profile)};
-    if (!ageGroupDescription.isEmpty())
-        lines << ageGroupDescription;
-    lines << LoadString(kStrTestAge) + QStringLiteral(": ") + FormatTestAge(test.testAge());
-    return lines;
 }
 
 // The legend and the notes, wrapped over the width; draw false only measures.
@@ -198,8 +182,7 @@ void drawLegend(QPainter* p, const Fonts& fonts, qreal x, qreal y)
 
 } // namespace
 
-qreal DrawProfile(QPainter* painter, const TestRecord& test, const QString& ageGroupDescription, const QRectF& area,
-                  bool printing)
+qreal DrawProfile(QPainter* painter, const Report& report, const QRectF& area, bool printing)
 {
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
@@ -212,8 +195,8 @@ qreal DrawProfile(QPainter* painter, const TestRecord& test, const QString& ageG
     const QRectF chart(area.left(), titleBottom, area.width(), std::max<qreal>(area.bottom() - titleBottom, 0));
 
     const Fonts fonts = fontsFor(printing);
-    const Profile profile = BuildProfile(test);
-    const QStringList notes = noteLines(profile, test, ageGroupDescription);
+    const Profile& profile = report.profile;
+    const QStringList& notes = report.profileNotes;
     const ProfileGeometry g = LayOutProfile(profile, chart, measure(painter, fonts, profile, notes, chart));
 
     drawScale(painter, fonts, g, chart);
@@ -224,6 +207,12 @@ qreal DrawProfile(QPainter* painter, const TestRecord& test, const QString& ageG
     drawNotes(painter, notes, g.notesTop + QFontMetricsF(fonts.text).height() + 4, chart, true);
     painter->restore();
     return g.bottom;
+}
+
+qreal DrawProfile(QPainter* painter, const TestRecord& test, const QString& ageGroupDescription, const QRectF& area,
+                  bool printing)
+{
+    return DrawProfile(painter, BuildReport(test, ageGroupDescription), area, printing);
 }
 
 } // namespace tavlo

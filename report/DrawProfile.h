@@ -9,11 +9,14 @@ class QPainter;
 
 namespace tavlo {
 
+struct Report;
 struct TestRecord;
 
-// Draws the profile of the scored test into area; ageGroupDescription is the age group's
-// text (it says whether the norms may be used clinically). printing: black and white, the
-// printer's face. Returns the y below the last thing drawn.
+// Draws the profile of the report into area, its notes under it. printing: black and white,
+// the printer's face. Returns the y below the last thing drawn.
+qreal DrawProfile(QPainter* painter, const Report& report, const QRectF& area, bool printing);
+// The same for the report of the scored test; ageGroupDescription is the age group's text (it
+// says whether the norms may be used clinically).
 qreal DrawProfile(QPainter* painter, const TestRecord& test, const QString& ageGroupDescription, const QRectF& area,
                   bool printing);
 

@@ -1,11 +1,8 @@
 #include "report/DrawReport.h"
 
-#include "model/MeasureAges.h"
 #include "model/TestRecord.h"
 #include "paint/Fonts.h"
-#include "report/PersonHeader.h"
-#include "report/ReportRows.h"
-#include "resources/StringTable.h"
+#include "report/Report.h"
 #include "vandrel/TextOut.h"
 
 #include <QFontMetrics>
@@ -40,23 +37,6 @@ void rule(QPainter* p, int x1, int x2, int y)
     p->drawLine(x1, y, x2, y);
 }
 
-// The footnote under a section whose band percentages are cumulative: at the ages of the
-// rows it explains.
-bool needsFootnote(int domain, int years, const TestRecord& t)
-{
-    const auto reported = [years](Key key) { return AppliesAt(key, AgeUse::Reported, years); };
-    switch (domain) {
-    case 1:
-        return reported(Key::BF_S) && t.scores.BF_S != NOT_ENTERED;
-    case 3:
-        return reported(Key::MO_DELAY) && HasValue(t, Key::MO_DELAY);
-    case 4:
-        return reported(Key::IH_D) && !(t.scores.IH_D == NOT_ENTERED && t.scores.IH_ID == NOT_ENTERED);
-    default:
-        return false;
-    }
-}
-
 } // namespace
 
 QFont CreateFittedFont(int height, bool bold, bool italic, bool underline, const QString& face, int maxWidth)
@@ -82,15 +62,13 @@ void DrawColumnHeadings(QPainter* p, int x, int y)
     drawRightAligned(p, x + 625, y, QStringLiteral("Kvalitativ beskrivelse"));
 }
 
-int DrawReport(QPainter* p, const TestRecord& test, int top, int left, int right, bool printing,
+int DrawReport(QPainter* p, const Report& report, int top, int left, int right, bool printing,
                const std::array<bool, 6>& chosen, const PageBreaks* breaks)
 {
     const QFont entryFont = p->font();
     const QString face = printing ? QStringLiteral("Times New Roman") : QStringLiteral("Arial");
     const int x = printing ? left : left - 30;
     int y = printing ? top : top + 20;
-    const int years = test.testAge().years;
-    const DomainTables tables = BuildReportRows(test);
 
     const QFont body = CreateFittedFont(16, false, false, false, face, 220);
     const QFont heading = CreateFittedFont(16, false, true, false, face, 220);
@@ -118,32 +96,30 @@ int DrawReport(QPainter* p, const TestRecord& test, int top, int left, int right
     for (int d = 1; d <= kDomainCount && !abandoned; ++d) {
         if (!chosen[size_t(d - 1)])
             continue;
+        const ReportSection& section = report.sections[size_t(d - 1)];
         if (paging && !first && (y = newPage(left)) == 0)
             break;
         first = false;
 
         p->setFont(title);
-        y = DrawWrappedText(p, y + 10, LoadString(kStrDomainNames + d), x, right, true, 0) + 5;
+        y = DrawWrappedText(p, y + 10, section.title, x, right, true, 0) + 5;
         rule(p, x, x + 665, y);
         int rowY = headings(y);
 
-        bool computed = false;
         // Every row of a table has a value; a raw column of -9 is a delay effect of -9.
-        for (const ReportRow& row : tables[size_t(d - 1)]) {
-            if (paging && d == 3 && rowY > breaks->breakBelow) {
+        for (const ReportRow& row : section.rows) {
+            if (paging && !section.continuationTitle.isEmpty() && rowY > breaks->breakBelow) {
                 if ((y = newPage(x)) == 0) {
                     abandoned = true;
                     break;
                 }
                 p->setFont(title);
-                const int bottom = DrawWrappedText(p, y + 10, QStringLiteral("Hukommelses- og innlæringsfunksjoner, fortsettelse"),
-                                                   x, right, true, 0);
+                const int bottom = DrawWrappedText(p, y + 10, section.continuationTitle, x, right, true, 0);
                 rule(p, x, x + 665, bottom + 5);
                 rowY = headings(bottom + 5);
                 p->setFont(body);
             }
             rowY += 3;
-            computed = computed || row.Raw == COMPUTED_MARKER; // "N/A*": the section gets its note
             drawRightAligned(p, x + 250, rowY, RawColumnText(row));
             drawRightAligned(p, x + 350, rowY, ScaledColumnText(row));
             drawRightAligned(p, x + 412, rowY, PercentileColumnText(row));
@@ -156,28 +132,28 @@ int DrawReport(QPainter* p, const TestRecord& test, int top, int left, int right
             break;
         rule(p, x, x + 665, rowY + 3);
         y = rowY + 6;
-        if (computed) {
+        for (const QString& text : section.notes) {
             p->setFont(note);
-            y = DrawWrappedText(p, y, LoadString(kStrNoRawScoreNote), x, x + 665, true, 0);
-        }
-        if (needsFootnote(d, years, test)) {
-            p->setFont(note);
-            y = DrawWrappedText(p, y, QStringLiteral("** Kumulativ prosent."), x, x + 665, true, 0);
+            y = DrawWrappedText(p, y, text, x, x + 665, true, 0);
         }
     }
     p->setFont(entryFont);
     return y;
 }
 
-int DrawPersonHeader(QPainter* p, const TestRecord& test, const QString& ageGroupDescription, int top, int left,
-                     int right, bool printing)
+int DrawReport(QPainter* p, const TestRecord& test, int top, int left, int right, bool printing,
+               const std::array<bool, 6>& chosen, const PageBreaks* breaks)
+{
+    return DrawReport(p, BuildReport(test, QString()), top, left, right, printing, chosen, breaks);
+}
+
+int DrawPersonHeader(QPainter* p, const PersonHeader& header, int top, int left, int right, bool printing)
 {
     const QFont entryFont = p->font();
     const QString face = printing ? QStringLiteral("Times New Roman") : QStringLiteral("Arial");
     const QFont title = CreateFittedFont(26, true, false, false, face, INT_MAX);
     const QFont label = CreateFittedFont(12, false, false, false, face, INT_MAX);
     const QFont value = CreateFittedFont(16, false, false, false, face, INT_MAX);
-    const PersonHeader header = BuildPersonHeader(test, ageGroupDescription);
 
     // A label line, its value line under it.
     const auto line = [&](int y, const std::vector<HeaderItem>& items) {
@@ -205,6 +181,12 @@ int DrawPersonHeader(QPainter* p, const TestRecord& test, const QString& ageGrou
         bottom = line(bottom + (i > 0 ? 4 : 0), header.lines[i]);
     p->setFont(entryFont);
     return bottom + (printing ? 40 : 20);
+}
+
+int DrawPersonHeader(QPainter* p, const TestRecord& test, const QString& ageGroupDescription, int top, int left,
+                     int right, bool printing)
+{
+    return DrawPersonHeader(p, BuildPersonHeader(test, ageGroupDescription), top, left, right, printing);
 }
 
 } // namespace tavlo

@@ -1,6 +1,7 @@
 #pragma once
 // Drawing the result report, on the results view and on paper: the domain sections with
-// their rows, and the person block of the first printed page.
+// their rows, and the person block of the first printed page. What they say comes from the
+// report's data; only where it stands is decided here.
 
 #include <QFont>
 #include <QString>
@@ -12,7 +13,8 @@ class QPainter;
 
 namespace tavlo {
 
-struct AppContext;
+struct PersonHeader;
+struct Report;
 struct TestRecord;
 
 // A font of the face, shrunk from height until the sample "ABCdefGHIjklMNOpqrSTUvxyZÅÄÖ" is
@@ -32,9 +34,12 @@ struct PageBreaks {
     int breakBelow = 1000;
 };
 
-// Draws the chosen domain sections (index 0-5 for domains 1-6) of the test from top within
+// Draws the chosen domain sections (index 0-5 for domains 1-6) of the report from top within
 // [left, right]; returns the y below the last thing drawn. printing switches the face, the
 // margins and the page breaks (which then must be given).
+int DrawReport(QPainter* painter, const Report& report, int top, int left, int right, bool printing,
+               const std::array<bool, 6>& chosen, const PageBreaks* breaks = nullptr);
+// The same for the report of test.
 int DrawReport(QPainter* painter, const TestRecord& test, int top, int left, int right, bool printing,
                const std::array<bool, 6>& chosen, const PageBreaks* breaks = nullptr);
 
@@ -44,6 +49,7 @@ void DrawColumnHeadings(QPainter* painter, int x, int y);
 // The person block of the first printed page from top within [left, right]: name, address,
 // school, test dates and age, sex and handedness, then the age group description (when given:
 // it says whether the norms may be used clinically). Returns the y where the page goes on.
+int DrawPersonHeader(QPainter* painter, const PersonHeader& header, int top, int left, int right, bool printing);
 int DrawPersonHeader(QPainter* painter, const TestRecord& test, const QString& ageGroupDescription, int top, int left,
                      int right, bool printing);
 

@@ -1,134 +1,30 @@
 #include "report/Printing.h"
 
-#include "session/Session.h"
 #include "app/Look.h"
-#include "session/SettingsKey.h"
-#include "report/DrawProfile.h"
-#include "report/DrawReport.h"
 #include "resources/StringTable.h"
+#include "session/Session.h"
+#include "session/SettingsKey.h"
 #include "store/files/OutputFile.h"
 #include "vandrel/MessageSink.h"
 #include "vandrel/Registry.h"
-#include "vandrel/TextOut.h"
 #include "vandrel/vandrel.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
-#include <QFile>
-#include <QFileInfo>
-#include <QFontMetrics>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QLabel>
-#include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
-#include <QScreen>
 
-#include <algorithm>
-#include <climits>
-#include <optional>
 #include <cstring>
+#include <optional>
 
 namespace tavlo {
 
 namespace {
 
-constexpr int kLeft = 50;
-constexpr int kRight = 750;
 const char* const kSelectedReportsValue = "SelectedReports";
-
-// The page faces as the printed report names them; CreateFittedFont gives the missing ones a
-// serif stand-in. Only the program name is fitted.
-QFont pageFont(int height, bool bold, bool italic)
-{
-    return CreateFittedFont(height, bold, italic, false, QStringLiteral("New Times Roman"), INT_MAX);
-}
-
-void drawLeft(QPainter* p, int x, int y, const QString& text)
-{
-    p->drawText(x, y + QFontMetrics(p->font()).ascent(), text);
-}
-
-void drawRightAligned(QPainter* p, int x, int y, const QString& text)
-{
-    const QFontMetrics m(p->font());
-    p->drawText(x - m.horizontalAdvance(text), y + m.ascent(), text);
-}
-
-// An isotropic 800 x 600 window on the printable area, origin top left: 800 units across a
-// portrait sheet, as many down as its proportions give.
-void setPageCoordinates(QPainter& p)
-{
-    const QPaintDevice* device = p.device();
-    const double scale = std::min(device->width() / 800.0, device->height() / 600.0);
-    p.setViewport(0, 0, qRound(800 * scale), qRound(600 * scale));
-    p.setWindow(0, 0, 800, 600);
-}
-
-int pageBottom(const QPainter& p)
-{
-    return int(p.combinedTransform().inverted().map(QPointF(0, p.device()->height())).y());
-}
-
-QPen rulePen()
-{
-    return QPen(Qt::black, 1, Qt::SolidLine);
-}
-
-int drawPageHeader(QPainter* p, int left, int right, int top)
-{
-    p->setFont(CreateFittedFont(14, false, true, false, QStringLiteral("New Times Roman"), 220));
-    DrawWrappedText(p, top, kProgramCaption, left, right + 100, true, 0);
-    // The logo area (106 x 19 at left, 20) stays empty: the program has no logo picture.
-    p->setPen(rulePen());
-    p->drawLine(left, 60, right, 60);
-    p->setFont(pageFont(12, false, true));
-    drawRightAligned(p, right, top, FormatDate(Today()));
-    return 60;
-}
-
-int drawContinuationHeader(QPainter* p, const Session& context, int left, int right, int top)
-{
-    const PersonalData& person = context.test.person;
-    p->setFont(pageFont(16, true, false));
-    const int y1 = DrawWrappedText(p, top + 30, LoadString(kStrReportFor) + person.NAMN, left, right, true, 0);
-    const QFont label = pageFont(14, false, false);
-    const QFont value = pageFont(14, true, false);
-    const QFontMetrics labelMetrics(label);
-    const int L = labelMetrics.height() + labelMetrics.leading() + 2;
-
-    const auto items = [&](int y, std::initializer_list<std::pair<int, QString>> list) {
-        int x = left;
-        for (const auto& [id, text] : list) {
-            const QString caption = LoadString(id) + u':';
-            p->setFont(label);
-            drawLeft(p, x, y, caption);
-            x += labelMetrics.horizontalAdvance(caption) + 5;
-            p->setFont(value);
-            drawLeft(p, x, y, text);
-            x += QFontMetrics(value).horizontalAdvance(text) + 50;
-        }
-    };
-    items(y1, {{28, person.SEX == 1 ? LoadString(kStrBoy) : LoadString(kStrGirl)},
-               {27, FormatTestAge(context.test.testAge())},
-               {25, FormatDate(person.TESTDATE)}});
-    items(y1 + L, {{30, person.OTHER}});
-    items(y1 + 2 * L, {{200, context.norms.AgeGroupDescription}});
-    return y1 + 3 * L + 10;
-}
-
-void drawPageFooter(QPainter* p, int left, int right, int page)
-{
-    const int B = pageBottom(*p);
-    p->setFont(pageFont(14, false, false));
-    drawRightAligned(p, right, B - 30, QStringLiteral("Side %1").arg(page));
-    p->setFont(pageFont(9, false, false));
-    DrawWrappedText(p, B - 40, LoadString(kStrTrademark), left, right - 370, true, 0);
-    p->setPen(rulePen());
-    p->drawLine(left, B - 50, right, B - 50);
-}
 
 bool choosePrinterWithDialog(QPrinter& printer, QWidget* owner)
 {
@@ -180,67 +76,6 @@ ReportChoice storedChoice()
     return chosen;
 }
 
-} // namespace
-
-bool ReportChoice::anyDomain() const
-{
-    return std::find(domains.begin(), domains.end(), true) != domains.end();
-}
-
-bool DrawReportPages(QPainter& painter, const Session& context, const ReportChoice& chosen,
-                     const PageFlow& flow)
-{
-    QPainter* p = &painter;
-    int pageCounter = 0;
-    bool pageFailed = false;
-    const auto footer = [&](QPainter* on, int left, int right, int page) {
-        drawPageFooter(on, left, right, page);
-        if (flow.pageDone)
-            flow.pageDone();
-    };
-    const auto startReportPage = [&](QPainter* on, int left, int right, int top) {
-        if (!flow.startPage || !flow.startPage()) {
-            pageFailed = true;
-            return 0;
-        }
-        setPageCoordinates(*on);
-        drawPageHeader(on, left, right, top);
-        return drawContinuationHeader(on, context, left, right, top + 20);
-    };
-
-    setPageCoordinates(painter);
-    const int personTop = drawPageHeader(p, kLeft, kRight, 20) + 60;
-    DrawPersonHeader(p, context.test, context.norms.AgeGroupDescription, personTop, kLeft, kRight, true);
-    footer(p, kLeft, kRight, ++pageCounter);
-
-    if (chosen.profile) {
-        const int top = startReportPage(p, kLeft, kRight, 20);
-        if (pageFailed)
-            return false;
-        // The whole page down to a little above the footer rule, 50 units over the sheet's foot.
-        const QRectF area(kLeft, top, kRight - kLeft, pageBottom(painter) - 60 - top);
-        painter.save();
-        DrawProfile(p, context.test, context.norms.AgeGroupDescription, area, true);
-        painter.restore();
-        footer(p, kLeft, kRight, ++pageCounter);
-    }
-    if (!chosen.anyDomain())
-        return true;
-
-    const int y = startReportPage(p, kLeft, kRight, 20);
-    if (pageFailed)
-        return false;
-    // Room for a wrapped row above the footer rule, which stands 50 units over the sheet's foot.
-    const PageBreaks breaks{&pageCounter, footer, startReportPage, std::min(1000, pageBottom(painter) - 120)};
-    DrawReport(p, context.test, y, kLeft, kRight, true, chosen.domains, &breaks);
-    if (pageFailed)
-        return false;
-    footer(p, kLeft, kRight, ++pageCounter);
-    return true;
-}
-
-namespace {
-
 // The printer as every job starts it, before the examiner (or the caller) chooses where.
 void setUpPrinter(QPrinter& printer)
 {
@@ -264,41 +99,11 @@ bool printPages(QPrinter& printer, Session& context, const ReportChoice& chosen,
         }
         printer.setOutputFileName(file->writingPath());
     }
-    QPainter painter;
-    if (!painter.begin(&printer)) {
-        tell(QStringLiteral("Utskriften kunne ikke startes. Kontroller skriveren eller filnavnet."),
-             MessageIcon::Exclamation);
-        return false;
-    }
-    // On paper the pages leave the program as they are drawn: logged before the first.
-    if (!file && !RecordPrint(context, printer.printerName())) {
-        printer.abort();
-        painter.end();
-        return false;
-    }
     const PageFlow flow{[&] { return !*aborted && printer.newPage(); },
                         [] { QCoreApplication::processEvents(); }};
-    const bool drawn = DrawReportPages(painter, context, chosen, flow);
-    if (drawn && !*aborted) {
-        if (!painter.end())
-            return false;
-        if (!file)
-            return true;
-        // A file is logged once it is whole, just before it is put in place.
-        if (!RecordPrint(context, file->loggedName()))
-            return false;
-        if (const auto failure = file->commit()) {
-            tell(*failure, MessageIcon::Exclamation);
-            return false;
-        }
-        return true;
-    }
     // The unfinished file goes with its writer.
-    printer.abort();
-    painter.end();
-    if (!*aborted)
-        tell(QStringLiteral("Utskriften kunne ikke fullføres."), MessageIcon::Exclamation);
-    return false;
+    return PrintReportPages(printer, context, chosen, flow,
+                            {file ? &*file : nullptr, printer.printerName(), [&] { printer.abort(); }, aborted});
 }
 
 } // namespace
@@ -314,17 +119,6 @@ bool PrintReport(Session& context, const ReportChoice& chosen, QWidget* owner,
     bool aborted = false;
     PrintAbortBox box(owner, aborted);
     box.show();
-    return printPages(printer, context, chosen, &aborted);
-}
-
-bool PrintReportToPdf(Session& context, const ReportChoice& chosen, const QString& path)
-{
-    QPrinter printer(QPrinter::HighResolution);
-    setUpPrinter(printer);
-    // What the print dialog's "print to file" sets, and nothing else.
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(path);
-    const bool aborted = false;
     return printPages(printer, context, chosen, &aborted);
 }
 

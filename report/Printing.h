@@ -1,5 +1,8 @@
 #pragma once
-// Printing the result report: the choice of domains, then the pages.
+// Printing the result report: the choice of domains, the printer and its dialogs; the pages
+// themselves are paint/ReportPages'.
+
+#include "paint/ReportPages.h"
 
 #include <QByteArray>
 #include <QDialog>
@@ -10,14 +13,11 @@
 #include <memory>
 
 class QCheckBox;
-class QPainter;
 class QPrintDialog;
 class QPrinter;
 class QPushButton;
 
 namespace tavlo {
-
-struct Session;
 
 // The modal report selection dialog; on "&Skriv ut" prints the chosen domains.
 void ReportSelectionDialog(Session& context, QWidget* owner);
@@ -37,19 +37,6 @@ std::unique_ptr<QPrintDialog> MakePrintDialog(QPrinter& printer, QWidget* owner)
 // printed, character 7 '1' when the profile is; character 0 and 8-19 stay '0'.
 inline constexpr int kSelectedReportsLength = 20;
 inline constexpr int kSelectedProfileIndex = 7;
-
-// What a job prints besides the person page: the domains (index 0-5 for domains 1-6) and the
-// profile, which gets a page of its own right after the person page.
-struct ReportChoice {
-    ReportChoice(const std::array<bool, 6>& domains = {}, bool profile = false)
-        : domains(domains)
-        , profile(profile)
-    {
-    }
-    bool anyDomain() const;
-    std::array<bool, 6> domains;
-    bool profile;
-};
 
 class ReportSelection : public QDialog {
     Q_OBJECT
@@ -88,25 +75,5 @@ private:
 // in place; a log that cannot be written stops the job.
 bool PrintReport(Session& context, const ReportChoice& chosen, QWidget* owner,
                  const PrintSeams& seams = {});
-
-// The same job into a PDF file at path ("-": standard output), without the printer choice or
-// the cancel box: the pages "&Skriv ut" prints when the examiner chooses a PDF file. Needs a
-// QGuiApplication (a display is not needed: Qt's offscreen platform will do). The file is
-// written beside path and put in place when whole, never over the database's files or a file
-// that is not a regular one; false after a message when it was not (nothing is left behind).
-bool PrintReportToPdf(Session& context, const ReportChoice& chosen, const QString& path);
-
-// How the pages of a job move on: the printer's, or a test's recording device.
-struct PageFlow {
-    std::function<bool()> startPage; // the next page; false abandons the job
-    std::function<void()> pageDone;  // after each footer (the job keeps its cancel box alive here)
-};
-
-// Every page of the report on an open painter, in the 800-unit page coordinates: page 1 with
-// the page header, the person and the footer; then the profile and the chosen sections, with
-// the continuation header and a numbered footer on every page. False when a page could not be
-// started.
-bool DrawReportPages(QPainter& painter, const Session& context, const ReportChoice& chosen,
-                     const PageFlow& flow);
 
 } // namespace tavlo

@@ -261,6 +261,22 @@ DomainTables BuildReportRows(const TestRecord& test)
     return tables;
 }
 
+bool NeedsCumulativeFootnote(const TestRecord& test, int domain)
+{
+    const int years = test.testAge().years;
+    const auto reported = [years](Key key) { return AppliesAt(key, AgeUse::Reported, years); };
+    switch (domain) {
+    case 1:
+        return reported(Key::BF_S) && test.scores.BF_S != NOT_ENTERED;
+    case 3:
+        return reported(Key::MO_DELAY) && HasValue(test, Key::MO_DELAY);
+    case 4:
+        return reported(Key::IH_D) && !(test.scores.IH_D == NOT_ENTERED && test.scores.IH_ID == NOT_ENTERED);
+    default:
+        return false;
+    }
+}
+
 QString RawColumnText(const ReportRow& row)
 {
     return row.Raw == COMPUTED_MARKER ? QStringLiteral("N/A*") : QString::number(row.Raw);

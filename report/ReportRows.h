@@ -41,6 +41,10 @@ QString QualitativeDescription(DescriptionScale scale, int value);
 // The rows of every domain whose age condition holds and whose raw column is present.
 DomainTables BuildReportRows(const TestRecord& test);
 
+// Whether the section of domain (1-6) ends with the footnote "** Kumulativ prosent.": when a
+// row it explains is reported at the test's age, the band percentages it shows are cumulative.
+bool NeedsCumulativeFootnote(const TestRecord& test, int domain);
+
 // What a row shows in its number columns, on screen, on paper and from the command line:
 // the raw column "N/A*" for a computed score (-99), else the number; the scaled column "-"
 // for no score (-9), else the number; the percentile column "-" when not shown, else its text.

@@ -1,10 +1,11 @@
 #include "report/ResultsWindow.h"
 
+#include "app/AppContext.h"
 #include "app/Commands.h"
 #include "app/Look.h"
-#include "app/MainWindow.h"
 #include "report/DrawProfile.h"
 #include "report/DrawReport.h"
+#include "report/Report.h"
 #include "resources/StringTable.h"
 #include "vandrel/TextOut.h"
 #include "vandrel/MessageSink.h"
@@ -140,17 +141,18 @@ void ReportView::paintEvent(QPaintEvent*)
     p.setPen(Qt::black);
     const int top = -(m_pos * kLineStep);
     int bottom = top;
+    const Report report = BuildReport(m_context.test, m_context.norms.AgeGroupDescription);
     if (m_domain == kProfileItem) {
         // As tall as the view: the 30 units the line count adds come off the chart, so a
         // chart that fits does not scroll.
         const QRect view = drawingArea();
         const QRectF area(10, top + 10, view.width() - 20, view.height() - 40);
-        bottom = int(std::ceil(DrawProfile(&p, m_context.test, m_context.norms.AgeGroupDescription, area, false)));
+        bottom = int(std::ceil(DrawProfile(&p, report, area, false)));
     } else {
         std::array<bool, 6> chosen{};
         for (int d = 1; d <= 6; ++d)
             chosen[size_t(d - 1)] = m_domain == 0 || m_domain == d;
-        bottom = DrawReport(&p, m_context.test, top, 50, 600, false, chosen);
+        bottom = DrawReport(&p, report, top, 50, 600, false, chosen);
     }
     const int lines = (bottom - top + 30) / kLineStep;
     if (lines != m_total) {
@@ -217,10 +219,11 @@ void ReportView::mousePressEvent(QMouseEvent*)
 ResultsWindow::ResultsWindow(MainWindow& main)
     : Screen(main)
 {
-    AppContext& c = main.context();
+    AppContext& c = host().context();
+    QWidget* window = parentWidget();
     // 800 wide, as tall as the screen allows, at the top.
-    PlaceOnScreen(&main, QSize(800, std::max(480, AvailableArea(&main).height() - 40)), Spot::Top);
-    setGeometry(main.rect());
+    PlaceOnScreen(window, QSize(800, std::max(480, AvailableArea(window).height() - 40)), Spot::Top);
+    setGeometry(window->rect());
 
     m_view = new ReportView(c, this);
     m_view->setGeometry(20, 140, 770, 390);
@@ -231,10 +234,10 @@ ResultsWindow::ResultsWindow(MainWindow& main)
     for (QWidget* w : {static_cast<QWidget*>(m_view), static_cast<QWidget*>(m_ageGroups), static_cast<QWidget*>(m_domains)})
         w->setFont(MainFont());
 
-    main.hideButtons();
-    main.placeButton(kButton1, LoadString(kStrCancelButton), QRect(20, 520, 110, 40));
-    main.placeButton(kButton2, LoadString(kStrChangeButton), QRect(140, 520, 110, 40));
-    main.placeButton(kButton3, LoadString(kStrPrintButton), QRect(250, 520, 110, 40));
+    host().hideButtons();
+    host().placeButton(kButton1, LoadString(kStrCancelButton), QRect(20, 520, 110, 40));
+    host().placeButton(kButton2, LoadString(kStrChangeButton), QRect(140, 520, 110, 40));
+    host().placeButton(kButton3, LoadString(kStrPrintButton), QRect(250, 520, 110, 40));
 
     m_ageGroups->addItems(ListAgeGroups(c.db, c.norms));
 
@@ -286,30 +289,30 @@ void ResultsWindow::keyPressEvent(QKeyEvent* event)
 
 void ResultsWindow::close()
 {
-    main().hideButtons();
+    host().hideButtons();
 }
 
 bool ResultsWindow::command(int id)
 {
-    AppContext& c = main().context();
+    AppContext& c = host().context();
     switch (id) {
     case kButton1:
     case kAltA:
     case kEscape:
         close();
-        main().showArchive();
+        host().showArchive();
         return true;
     case kButton2:
     case kAltN:
         // Changed from here on: the entry rewrites the stored rows.
         c.testIsNew = false;
         close();
-        main().showPersonForm();
+        host().showPersonForm();
         return true;
     case kButton3:
     case kAltS:
     case kAltU:
-        main().runReportSelection();
+        host().runReportSelection();
         return true;
     default:
         return false;
@@ -323,7 +326,7 @@ void ResultsWindow::resizeEvent(QResizeEvent* event)
     const int w = width(), h = height();
     m_view->setGeometry(20, 140, w - 25, h - 200);
     for (int i = 0; i < 3; ++i) {
-        if (QPushButton* b = main().button(90 + i))
+        if (QPushButton* b = host().button(90 + i))
             b->setGeometry(20 + 120 * i, h - 43, 110, 40);
     }
     update();
@@ -333,16 +336,16 @@ void ResultsWindow::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.setPen(Qt::black);
-    const PersonalData& person = main().context().test.person;
+    const PersonStrip person = BuildReport(host().context().test, host().context().norms.AgeGroupDescription).strip;
     const QFont label = WindowsFont(QStringLiteral("Arial"), 15);
     const QFont value = WindowsFont(QStringLiteral("Arial"), 15, true);
     const int h = QFontMetrics(label).height();
     // A value 5 units after its label; the next label 20 units after the value.
-    const auto strip = [&](int y, const std::vector<std::pair<int, QString>>& items) {
+    const auto strip = [&](int y, const std::vector<LabelledValue>& items) {
         int x = 20;
-        for (const auto& [labelId, text] : items) {
+        for (const auto& [name, text] : items) {
             p.setFont(label);
-            const QString caption = LoadString(labelId) + u':';
+            const QString caption = name + u':';
             p.drawText(x, y + QFontMetrics(label).ascent(), caption);
             x += QFontMetrics(label).horizontalAdvance(caption) + 5;
             p.setFont(value);
@@ -350,12 +353,9 @@ void ResultsWindow::paintEvent(QPaintEvent*)
             x += QFontMetrics(value).horizontalAdvance(text) + 20;
         }
     };
-    const TestAge age = main().context().test.testAge();
-    strip(24, {{17, person.NAMN}});
-    strip(h + 27, {{28, person.SEX == 1 ? LoadString(kStrBoy) : LoadString(kStrGirl)},
-                   {27, FormatTestAge(age)},
-                   {25, FormatDate(person.TESTDATE)}});
-    strip(2 * h + 30, {{30, person.OTHER}});
+    strip(24, {person.name});
+    strip(h + 27, person.particulars);
+    strip(2 * h + 30, {person.other});
     p.drawPixmap(0, height() - 33, BannerPicture());
     p.setFont(MainFont());
     p.drawText(20, 88 + QFontMetrics(MainFont()).ascent(), LoadString(kStrNormGroup));
@@ -363,7 +363,7 @@ void ResultsWindow::paintEvent(QPaintEvent*)
     // The closed age group list is too narrow for its description, and the description says
     // whether the norms may be used clinically: it stands in full beside the lists as well.
     p.setFont(WindowsFont(QStringLiteral("Arial"), 13));
-    DrawWrappedText(&p, 100, main().context().norms.AgeGroupDescription, 515, width() - 20, true, 0);
+    DrawWrappedText(&p, 100, host().context().norms.AgeGroupDescription, 515, width() - 20, true, 0);
 }
 
 } // namespace tavlo

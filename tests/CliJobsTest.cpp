@@ -55,6 +55,8 @@ using namespace tavlo;
 using namespace tavlo::test::files;
 using tavlo::test::childWithEveryMeasure;
 using tavlo::test::DrawnText;
+using tavlo::test::pdfInfo;
+using tavlo::test::pdfPageImage;
 using tavlo::test::pdfPages;
 using tavlo::test::pdfPageSize;
 using tavlo::test::pdfPageText;
@@ -385,6 +387,32 @@ TEST_F(CliReport, ThePdfHoldsThePagesSkrivUtPrintsForTheChosenDomains)
         EXPECT_EQ(QFileInfo(cliPdf).permissions() & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions{});
     }
     EXPECT_EQ(filesIn(dir.path()).filter(QStringLiteral("cli-")).size(), 3) << str(filesIn(dir.path()).join(u' '));
+}
+
+// The tool writes its file without a printer: the same sheet, margins, resolution and title
+// as the program's printer gives a PDF file, so every page renders to the same pixels.
+TEST_F(CliReport, ThePdfRendersAsTheProgramsPdfAndCarriesItsTitle)
+{
+    const int id = store(9, 0);
+    ASSERT_EQ(ReadTest(context.db, context.test, id), 1);
+    SelectAgeGroup(context.db, context.norms, context.test);
+    ScoreTest(context.db, context.norms, context.test);
+
+    const QString cliPdf = dir.filePath(QStringLiteral("cli.pdf"));
+    const ToolRun run = cli({QStringLiteral("report"), db.folder(), QString::number(id), QStringLiteral("--pdf"), cliPdf,
+                             QStringLiteral("--profile")});
+    ASSERT_EQ(run.status, 0) << str(run.errText());
+    const QString programPdf = dir.filePath(QStringLiteral("program.pdf"));
+    ASSERT_TRUE(PrintReport(context, ReportChoice({true, true, true, true, true, true}, true), nullptr,
+                            printTo(&programPdf)));
+
+    EXPECT_EQ(pdfInfo(cliPdf, QStringLiteral("Title")), QStringLiteral("TAVLO-II"));
+    for (const char* label : {"Title", "Creator", "Page size", "Page rot", "Pages", "PDF version"})
+        EXPECT_EQ(pdfInfo(cliPdf, QString::fromUtf8(label)), pdfInfo(programPdf, QString::fromUtf8(label))) << label;
+    const int pages = pdfPages(programPdf);
+    ASSERT_EQ(pages, 9);
+    for (int page = 1; page <= pages; ++page)
+        EXPECT_TRUE(pdfPageImage(cliPdf, page) == pdfPageImage(programPdf, page)) << "page " << page;
 }
 
 TEST_F(CliReport, APdfThatCannotBeWrittenFailsAndLeavesNothing)

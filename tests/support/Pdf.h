@@ -8,12 +8,17 @@
 namespace tavlo::test {
 
 // Standard output of a program run to its end.
-inline QString toolOutput(const QString& program, const QStringList& args)
+inline QByteArray toolBytes(const QString& program, const QStringList& args)
 {
     QProcess p;
     p.start(program, args);
     p.waitForFinished(60000);
-    return QString::fromUtf8(p.readAllStandardOutput());
+    return p.readAllStandardOutput();
+}
+
+inline QString toolOutput(const QString& program, const QStringList& args)
+{
+    return QString::fromUtf8(toolBytes(program, args));
 }
 
 // One line of pdfinfo's, after its label; empty when it has none.
@@ -47,6 +52,15 @@ inline QString pdfPageText(const QString& pdf, int page, PdfText as = PdfText::W
         args.prepend(QStringLiteral("-layout"));
     const QString text = toolOutput(QStringLiteral("pdftotext"), args);
     return as == PdfText::Words ? text.simplified() : text;
+}
+
+// The page as pdftoppm renders it at 50 dpi in grey: the same bytes for the same drawing on
+// the same sheet, whatever writer wrote it.
+inline QByteArray pdfPageImage(const QString& pdf, int page)
+{
+    return toolBytes(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("50"), QStringLiteral("-gray"),
+                                                  QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
+                                                  QString::number(page), pdf});
 }
 
 } // namespace tavlo::test
