@@ -9,8 +9,8 @@
 #include "entry/PersonForm.h"
 #include "entry/RawScoreDialog.h"
 #include "entry/TypingGuard.h"
-#include "report/Printing.h"
-#include "report/ResultsWindow.h"
+#include "results/Printing.h"
+#include "results/ResultsWindow.h"
 
 #include <QCloseEvent>
 #include <QDialog>

@@ -1,8 +1,8 @@
 #include "paint/ReportPages.h"
 
 #include "model/Dates.h"
-#include "report/DrawProfile.h"
-#include "report/DrawReport.h"
+#include "paint/DrawProfile.h"
+#include "paint/DrawReport.h"
 #include "resources/StringTable.h"
 #include "session/Session.h"
 #include "store/files/OutputFile.h"

@@ -11,7 +11,7 @@
 #include "app/MainWindow.h"
 #include "archive/ArchiveScreen.h"
 #include "archive/Backup.h"
-#include "report/Printing.h"
+#include "results/Printing.h"
 #include "resources/StringTable.h"
 #include "store/accounts/AccessLog.h"
 #include "store/files/ExportFile.h"

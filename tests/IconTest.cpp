@@ -12,7 +12,7 @@
 #include "archive/ExportDialog.h"
 #include "entry/CardGridDialog.h"
 #include "entry/RawScoreDialog.h"
-#include "report/Printing.h"
+#include "results/Printing.h"
 
 #include <QApplication>
 #include <QFileDialog>

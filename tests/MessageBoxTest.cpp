@@ -6,7 +6,7 @@
 #include "app/MainWindow.h"
 #include "entry/CardGridDialog.h"
 #include "entry/RawScoreDialog.h"
-#include "report/Printing.h"
+#include "results/Printing.h"
 
 #include <QTest>
 #include <QWindow>

@@ -11,7 +11,7 @@
 #include "app/AppContext.h"
 #include "archive/Backup.h"
 #include "archive/ExportDialog.h"
-#include "report/Printing.h"
+#include "results/Printing.h"
 #include "store/accounts/AccessLog.h"
 #include "store/tables/TestStore.h"
 

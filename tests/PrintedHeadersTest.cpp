@@ -10,7 +10,7 @@
 #include "TempDatabase.h"
 #include "app/AppContext.h"
 #include "model/Catalogue.h"
-#include "report/Printing.h"
+#include "results/Printing.h"
 #include "scoring/Scoring.h"
 
 #include <QRegularExpression>

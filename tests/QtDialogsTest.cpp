@@ -8,7 +8,7 @@
 #include "app/StartUp.h"
 #include "archive/Backup.h"
 #include "archive/ExportDialog.h"
-#include "report/Printing.h"
+#include "results/Printing.h"
 #include "store/connection/Database.h"
 
 #include <QContextMenuEvent>

@@ -10,7 +10,7 @@
 #include "TempDatabase.h"
 #include "app/AppContext.h"
 #include "model/Catalogue.h"
-#include "report/DrawReport.h"
+#include "paint/DrawReport.h"
 #include "scoring/Scoring.h"
 
 #include <QFontMetrics>

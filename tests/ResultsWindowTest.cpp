@@ -4,9 +4,9 @@
 #include "Screenshots.h"
 #include "TempDatabase.h"
 #include "app/MainWindow.h"
-#include "report/DrawProfile.h"
-#include "report/DrawReport.h"
-#include "report/ResultsWindow.h"
+#include "paint/DrawProfile.h"
+#include "paint/DrawReport.h"
+#include "results/ResultsWindow.h"
 #include "resources/StringTable.h"
 #include "store/tables/TestStore.h"
 

@@ -14,7 +14,7 @@
 #include "entry/CardGridDialog.h"
 #include "entry/PersonForm.h"
 #include "entry/RawScoreDialog.h"
-#include "report/Printing.h"
+#include "results/Printing.h"
 #include "store/tables/TestStore.h"
 
 #include <QLineEdit>

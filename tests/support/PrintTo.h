@@ -2,7 +2,7 @@
 // The printer choice of a print job answered with a PDF file, as the print dialog's "print
 // to file" answers it.
 
-#include "report/Printing.h"
+#include "results/Printing.h"
 
 #include <QPrinter>
 

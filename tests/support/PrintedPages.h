@@ -4,7 +4,7 @@
 
 #include "RecordingPaintDevice.h"
 #include "app/AppContext.h"
-#include "report/Printing.h"
+#include "results/Printing.h"
 
 #include <QPainter>
 #include <QPrinter>

@@ -1,4 +1,4 @@
-#include "report/Printing.h"
+#include "results/Printing.h"
 
 #include "app/Look.h"
 #include "resources/StringTable.h"

@@ -1,7 +1,7 @@
-#include "report/DrawProfile.h"
+#include "paint/DrawProfile.h"
 
 #include "model/TestRecord.h"
-#include "report/DrawReport.h"
+#include "paint/DrawReport.h"
 #include "report/Report.h"
 #include "vandrel/TextOut.h"
 

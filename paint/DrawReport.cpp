@@ -1,4 +1,4 @@
-#include "report/DrawReport.h"
+#include "paint/DrawReport.h"
 
 #include "model/TestRecord.h"
 #include "paint/Fonts.h"

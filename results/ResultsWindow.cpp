@@ -1,10 +1,10 @@
-#include "report/ResultsWindow.h"
+#include "results/ResultsWindow.h"
 
 #include "app/AppContext.h"
 #include "app/Commands.h"
 #include "app/Look.h"
-#include "report/DrawProfile.h"
-#include "report/DrawReport.h"
+#include "paint/DrawProfile.h"
+#include "paint/DrawReport.h"
 #include "report/Report.h"
 #include "resources/StringTable.h"
 #include "vandrel/TextOut.h"
