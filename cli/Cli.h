@@ -81,6 +81,7 @@ int score(QStringList args);
 int importNorms(QStringList args);
 int importTests(QStringList args);
 int report(QStringList args);   // ReportCommand.cpp
+int compare(QStringList args);  // CompareCommand.cpp
 int list(QStringList args);     // ArchiveCommands.cpp
 int exportTests(QStringList args);
 int backup(QStringList args);

@@ -1,5 +1,6 @@
 #include "session/Session.h"
 
+#include "model/SameChild.h"
 #include "resources/StringTable.h"
 #include "scoring/Scoring.h"
 #include "store/accounts/AccessLog.h"
@@ -163,6 +164,42 @@ Outcome BackUp(Session& session, const QString& target)
         shown.messages.front().caption = QStringLiteral("Error");
         return shown;
     }
+    return std::nullopt;
+}
+
+Outcome CompareStoredTests(Session& session, int firstId, int secondId, Comparison& comparison)
+{
+    if (firstId == secondId)
+        return Failure(QStringLiteral("En test kan ikke sammenlignes med seg selv. Velg to tester av samme barn."),
+                       MessageIcon::Exclamation);
+    // Whose tests they are is settled before either is shown.
+    PersonalData a, b;
+    if (auto failure = ReadPersonOf(session, firstId, a))
+        return failure;
+    if (auto failure = ReadPersonOf(session, secondId, b))
+        return failure;
+    if (!SameChild(a.NAMN, a.BORNDATE, b.NAMN, b.BORNDATE)) {
+        const auto who = [](const PersonalData& p, int id) {
+            return QStringLiteral("%1 (nr. %2, født %3)").arg(p.NAMN.trimmed()).arg(id).arg(FormatDate(p.BORNDATE));
+        };
+        return Failure(QStringLiteral("Testene er ikke av samme barn: %1 og %2. Bare to tester av ett barn, med samme "
+                                      "navn og fødselsdato, kan sammenlignes.")
+                           .arg(who(a, firstId), who(b, secondId)),
+                       MessageIcon::Exclamation);
+    }
+    // Each test in a session of its own, sharing the connection: the session's test stays.
+    TestRecord tests[2];
+    NormState norms[2];
+    const int ids[2] = {firstId, secondId};
+    for (int i = 0; i < 2; ++i) {
+        const KeptFailures kept(session.db);
+        norms[i].CurrentNormGroup = session.norms.CurrentNormGroup;
+        if (!OpenTest(session.db, tests[i], ids[i]))
+            return kept.failureOr(QStringLiteral("Testen kunne ikke leses."));
+        SelectAgeGroup(session.db, norms[i], tests[i]);
+        ScoreTest(session.db, norms[i], tests[i]);
+    }
+    comparison = CompareTests(tests[0], norms[0], tests[1], norms[1]);
     return std::nullopt;
 }
 

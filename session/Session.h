@@ -5,6 +5,7 @@
 
 #include "model/Failure.h"
 #include "model/TestRecord.h"
+#include "report/Comparison.h"
 #include "scoring/NormGroups.h"
 #include "store/connection/Database.h"
 #include "store/files/ExportFile.h"
@@ -80,6 +81,10 @@ Outcome BackUp(Session& session, const QString& target);
 // its backup is then refused before a file is chosen.
 bool BackupIsTheServers(const Session& session);
 bool FolderIsOnServer(const QString& folder);
+
+// Two stored tests of one child, each read (and logged as shown) and scored, side by side. Tests
+// of two children are refused before either is shown. The session's own test is untouched.
+Outcome CompareStoredTests(Session& session, int firstId, int secondId, Comparison& comparison);
 
 // Logs that the session's test left the program on paper or as a file (where: the printer,
 // or the file as the log names it). false after the message: the print is then not to go out.

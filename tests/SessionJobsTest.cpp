@@ -6,6 +6,7 @@
 #include "Rows.h"
 #include "Str.h"
 #include "TempDatabase.h"
+#include "ToolRun.h"
 #include "resources/StringTable.h"
 #include "session/Session.h"
 #include "store/tables/TestStore.h"
@@ -190,6 +191,65 @@ TEST(SessionJobs, ASaveOnAReadOnlyDatabaseNamesItAndKeepsTheTest)
     EXPECT_TRUE(m.detail.contains(QStringLiteral("readonly"))) << str(m.detail);
     EXPECT_TRUE(session.testIsNew);
     EXPECT_EQ(session.test.person.NAMN, QStringLiteral("Barn"));
+}
+
+} // namespace tavlo::test
+
+namespace tavlo::test {
+
+// Two tests of one child are compared, each logged as shown, the tool printing the same rows;
+// tests of two children are refused before either is shown, in the program and in the tool.
+TEST(SessionJobs, AComparisonTakesTwoTestsOfOneChildAndLogsEach)
+{
+    TempDatabase t;
+    const auto stored = [&t](const char* name, Date born, Date tested) {
+        TestRecord r = childWithEveryMeasure(8, 0);
+        r.person.NAMN = QString::fromUtf8(name);
+        r.person.BORNDATE = born;
+        r.person.TESTDATE = tested;
+        EXPECT_TRUE(SaveTest(t.db, r, true));
+        return r.person.ID;
+    };
+    const int older = stored("Kari Nordmann", {2005, 3, 1}, {2012, 5, 2});
+    const int newer = stored(" kari nordmann", {2005, 3, 1}, {2014, 5, 2});
+    const int other = stored("Kari Nordmann", {2005, 3, 2}, {2013, 5, 2});
+    const QString shown = QStringLiteral("SELECT COUNT(*) FROM LOGG WHERE HENDELSE = 'test vist' AND ID = %1");
+
+    Session session;
+    ASSERT_FALSE(OpenFolder(session, t.folder()));
+    session.test.person.NAMN = QStringLiteral("Under arbeid");
+    RecordingSink sink;
+    Comparison c;
+    ASSERT_FALSE(CompareStoredTests(session, newer, older, c));
+    EXPECT_EQ(c.earlier.id, older);
+    EXPECT_EQ(c.later.id, newer);
+    EXPECT_EQ(c.earlier.testAge.years, 7);
+    EXPECT_EQ(c.later.testAge.years, 9);
+    EXPECT_FALSE(c.earlier.ageGroup.isEmpty());
+    EXPECT_NE(c.earlier.ageGroup, c.later.ageGroup);
+    EXPECT_EQ(session.test.person.NAMN, QStringLiteral("Under arbeid"));
+    EXPECT_EQ(countOf(t.db, shown.arg(older)), 1);
+    EXPECT_EQ(countOf(t.db, shown.arg(newer)), 1);
+
+    const int rows = countOf(t.db, QStringLiteral("SELECT COUNT(*) FROM LOGG"));
+    for (const auto& [a, b] : {std::pair(older, other), std::pair(other, newer), std::pair(older, older)}) {
+        const Outcome refused = CompareStoredTests(session, a, b, c);
+        ASSERT_TRUE(refused);
+        EXPECT_EQ(refused->messages.front().icon, MessageIcon::Exclamation);
+        EXPECT_TRUE(refused->text().contains(a == b ? QStringLiteral("seg selv") : QStringLiteral("ikke av samme barn")))
+            << str(refused->text());
+    }
+    EXPECT_EQ(countOf(t.db, QStringLiteral("SELECT COUNT(*) FROM LOGG")), rows) << "nothing shown, nothing logged";
+    EXPECT_TRUE(sink.messages.isEmpty()) << str(sink.texts().join(u'\n'));
+
+    // The tool: the same lines, and the same refusal with status 1.
+    const CliRun same = runCli({QStringLiteral("compare"), t.folder(), QString::number(older), QString::number(newer)});
+    EXPECT_EQ(same.status, 0) << str(same.err);
+    EXPECT_EQ(same.out, ComparisonLines(c).join(u'\n') + u'\n');
+    const CliRun two = runCli({QStringLiteral("compare"), t.folder(), QString::number(older), QString::number(other)});
+    EXPECT_EQ(two.status, 1);
+    EXPECT_TRUE(two.err.contains(QStringLiteral("ikke av samme barn"))) << str(two.err);
+    EXPECT_TRUE(two.out.isEmpty());
 }
 
 } // namespace tavlo::test

@@ -1,0 +1,26 @@
+// compare: two tests of one child side by side, as the archive's comparison shows them.
+#include "cli/Cli.h"
+
+#include "session/Session.h"
+
+namespace tavlo::cli {
+
+int compare(QStringList args)
+{
+    bool first = false, second = false;
+    const int a = args.value(1).toInt(&first);
+    const int b = args.value(2).toInt(&second);
+    if (args.size() != 3 || !first || !second)
+        return usageFor("compare");
+    Session session;
+    if (!connectFolder(session, args[0]))
+        return kFailure;
+    Comparison comparison;
+    if (ShowIfFailed(CompareStoredTests(session, a, b, comparison)))
+        return kFailure;
+    for (const QString& line : ComparisonLines(comparison))
+        print(line);
+    return kSuccess;
+}
+
+} // namespace tavlo::cli
