@@ -38,7 +38,7 @@ std::optional<std::array<bool, kDomainCount>> parseDomains(const QString& value)
 
 bool needsGuiApplication(const QStringList& args)
 {
-    return args.value(0) == u"report" && args.contains(kPdfOption);
+    return (args.value(0) == u"report" || args.value(0) == u"compare") && args.contains(kPdfOption);
 }
 
 int report(QStringList args)

@@ -2,6 +2,7 @@
 
 #include "model/TestRecord.h"
 #include "paint/DrawReport.h"
+#include "report/Comparison.h"
 #include "report/Report.h"
 #include "vandrel/TextOut.h"
 
@@ -207,6 +208,90 @@ qreal DrawProfile(QPainter* painter, const Report& report, const QRectF& area, b
     drawNotes(painter, notes, g.notesTop + QFontMetricsF(fonts.text).height() + 4, chart, true);
     painter->restore();
     return g.bottom;
+}
+
+qreal DrawComparedProfile(QPainter* painter, const Comparison& comparison, const QRectF& area, bool printing)
+{
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    painter->setPen(Qt::black);
+    painter->setFont(CreateFittedFont(18, true, false, false,
+                                      printing ? QStringLiteral("Times New Roman") : QStringLiteral("Arial"), 300));
+    const int titleBottom =
+        DrawWrappedText(painter, int(area.top()) + 10, QStringLiteral("Profil"), int(area.left()), int(area.right()), true, 0) + 5;
+    const QRectF chart(area.left(), titleBottom, area.width(), std::max<qreal>(area.bottom() - titleBottom, 0));
+
+    const Fonts fonts = fontsFor(printing);
+    const Profile layout = LayoutOf(comparison.profile);
+    const QString before = ComparedTestLine(QStringLiteral("Før"), comparison.earlier);
+    const QString after = ComparedTestLine(QStringLiteral("Etter"), comparison.later);
+    // Two legend lines: which mark is which test, and which shape which kind of score.
+    const ProfileGeometry g = LayOutProfile(layout, chart, measure(painter, fonts, layout, {before, after, {}}, chart));
+    drawScale(painter, fonts, g, chart);
+
+    const QFontMetricsF small(fonts.small);
+    const auto markAt = [&](ProfileGroup group, const QPointF& at, bool earlier) {
+        if (!earlier) {
+            drawMark(painter, group, at);
+            return;
+        }
+        // Hollow and grey: the earlier test reads apart in black and white too.
+        painter->save();
+        painter->setOpacity(0.8);
+        painter->setPen(QPen(QColor(90, 90, 90), 1.2));
+        painter->setBrush(Qt::white);
+        painter->drawEllipse(at, kMark + 1, kMark + 1);
+        painter->restore();
+    };
+    for (size_t d = 0; d < comparison.profile.size(); ++d) {
+        const ComparedDomain& domain = comparison.profile[d];
+        const QRectF& group = g.groups[d];
+        if (d > 0) {
+            const qreal x = (g.groups[d - 1].right() + group.left()) / 2;
+            painter->setPen(QPen(QColor(150, 150, 150), 0.8, Qt::DashLine));
+            painter->drawLine(QLineF(x, group.top(), x, g.labelsTop));
+        }
+        painter->setPen(Qt::black);
+        painter->setFont(fonts.name);
+        DrawWrappedText(painter, int(group.top()), domain.name, int(group.left()), int(group.right()) + 1, true, 0);
+        const auto& at = g.points[d];
+        for (const bool earlier : {true, false}) {
+            painter->setPen(earlier ? QPen(QColor(90, 90, 90), 1.2, Qt::DashLine) : QPen(Qt::black, 1.2));
+            for (size_t i = 1; i < at.size(); ++i) {
+                const ComparedPoint& a = domain.points[i - 1];
+                const ComparedPoint& b = domain.points[i];
+                const auto& va = earlier ? a.earlier : a.later;
+                const auto& vb = earlier ? b.earlier : b.later;
+                if (va && vb && a.group == b.group)
+                    painter->drawLine(QLineF(at[i - 1].x(), g.yOf(*va), at[i].x(), g.yOf(*vb)));
+            }
+            for (size_t i = 0; i < at.size(); ++i) {
+                const auto& v = earlier ? domain.points[i].earlier : domain.points[i].later;
+                if (v)
+                    markAt(domain.points[i].group, QPointF(at[i].x(), g.yOf(*v)), earlier);
+            }
+        }
+        painter->setPen(Qt::black);
+        painter->setFont(fonts.small);
+        for (size_t i = 0; i < at.size(); ++i)
+            drawLabel(painter, small, domain.points[i].label, at[i].x(), g.labelsTop);
+    }
+    // The legend: the two tests, then the shapes.
+    const QFontMetricsF metrics(fonts.text);
+    painter->setFont(fonts.text);
+    qreal y = g.notesTop;
+    const qreal x = g.plot.left();
+    markAt(ProfileGroup::Measure, QPointF(x + kMark, y + metrics.height() / 2), true);
+    painter->setPen(Qt::black);
+    painter->drawText(QPointF(x + 3 * kMark, y + metrics.ascent()), before);
+    y += metrics.height() + 2;
+    markAt(ProfileGroup::Measure, QPointF(x + kMark, y + metrics.height() / 2), false);
+    painter->setPen(Qt::black);
+    painter->drawText(QPointF(x + 3 * kMark, y + metrics.ascent()), after);
+    y += metrics.height() + 2;
+    drawLegend(painter, fonts, x, y);
+    painter->restore();
+    return y + metrics.height();
 }
 
 qreal DrawProfile(QPainter* painter, const TestRecord& test, const QString& ageGroupDescription, const QRectF& area,

@@ -9,6 +9,7 @@ class QPainter;
 
 namespace tavlo {
 
+struct Comparison;
 struct Report;
 struct TestRecord;
 
@@ -19,5 +20,10 @@ qreal DrawProfile(QPainter* painter, const Report& report, const QRectF& area, b
 // says whether the norms may be used clinically).
 qreal DrawProfile(QPainter* painter, const TestRecord& test, const QString& ageGroupDescription, const QRectF& area,
                   bool printing);
+
+// Both tests of a comparison in one profile in area: the later test's marks as the report draws
+// them on a solid line, the earlier's hollow and grey on a dashed one, and a legend naming the
+// two tests. Returns the y below the last thing drawn.
+qreal DrawComparedProfile(QPainter* painter, const Comparison& comparison, const QRectF& area, bool printing);
 
 } // namespace tavlo

@@ -43,9 +43,9 @@ void drawRightAligned(QPainter* p, int x, int y, const QString& text)
     p->drawText(x - m.horizontalAdvance(text), y + m.ascent(), text);
 }
 
-// An isotropic 800 x 600 window on the printable area, origin top left: 800 units across a
-// portrait sheet, as many down as its proportions give.
-void setPageCoordinates(QPainter& p)
+} // namespace
+
+void SetPageCoordinates(QPainter& p)
 {
     const QPaintDevice* device = p.device();
     const double scale = std::min(device->width() / 800.0, device->height() / 600.0);
@@ -53,7 +53,7 @@ void setPageCoordinates(QPainter& p)
     p.setWindow(0, 0, 800, 600);
 }
 
-int pageBottom(const QPainter& p)
+int PageBottom(const QPainter& p)
 {
     return int(p.combinedTransform().inverted().map(QPointF(0, p.device()->height())).y());
 }
@@ -63,7 +63,7 @@ QPen rulePen()
     return QPen(Qt::black, 1, Qt::SolidLine);
 }
 
-int drawPageHeader(QPainter* p, int left, int right, int top)
+int DrawPageHeader(QPainter* p, int left, int right, int top)
 {
     p->setFont(CreateFittedFont(14, false, true, false, QStringLiteral("New Times Roman"), 220));
     DrawWrappedText(p, top, kProgramCaption, left, right + 100, true, 0);
@@ -74,6 +74,8 @@ int drawPageHeader(QPainter* p, int left, int right, int top)
     drawRightAligned(p, right, top, FormatDate(Today()));
     return 60;
 }
+
+namespace {
 
 int drawContinuationHeader(QPainter* p, const PersonStrip& strip, int left, int right, int top)
 {
@@ -102,9 +104,11 @@ int drawContinuationHeader(QPainter* p, const PersonStrip& strip, int left, int 
     return y1 + 3 * L + 10;
 }
 
-void drawPageFooter(QPainter* p, int left, int right, int page)
+} // namespace
+
+void DrawPageFooter(QPainter* p, int left, int right, int page)
 {
-    const int B = pageBottom(*p);
+    const int B = PageBottom(*p);
     p->setFont(pageFont(14, false, false));
     drawRightAligned(p, right, B - 30, QStringLiteral("Side %1").arg(page));
     p->setFont(pageFont(9, false, false));
@@ -113,15 +117,13 @@ void drawPageFooter(QPainter* p, int left, int right, int page)
     p->drawLine(left, B - 50, right, B - 50);
 }
 
-} // namespace
-
 bool DrawReportPages(QPainter& painter, const Report& report, const ReportChoice& chosen, const PageFlow& flow)
 {
     QPainter* p = &painter;
     int pageCounter = 0;
     bool pageFailed = false;
     const auto footer = [&](QPainter* on, int left, int right, int page) {
-        drawPageFooter(on, left, right, page);
+        DrawPageFooter(on, left, right, page);
         if (flow.pageDone)
             flow.pageDone();
     };
@@ -130,13 +132,13 @@ bool DrawReportPages(QPainter& painter, const Report& report, const ReportChoice
             pageFailed = true;
             return 0;
         }
-        setPageCoordinates(*on);
-        drawPageHeader(on, left, right, top);
+        SetPageCoordinates(*on);
+        DrawPageHeader(on, left, right, top);
         return drawContinuationHeader(on, report.strip, left, right, top + 20);
     };
 
-    setPageCoordinates(painter);
-    const int personTop = drawPageHeader(p, kLeft, kRight, 20) + 60;
+    SetPageCoordinates(painter);
+    const int personTop = DrawPageHeader(p, kLeft, kRight, 20) + 60;
     DrawPersonHeader(p, report.person, personTop, kLeft, kRight, true);
     footer(p, kLeft, kRight, ++pageCounter);
 
@@ -145,7 +147,7 @@ bool DrawReportPages(QPainter& painter, const Report& report, const ReportChoice
         if (pageFailed)
             return false;
         // The whole page down to a little above the footer rule, 50 units over the sheet's foot.
-        const QRectF area(kLeft, top, kRight - kLeft, pageBottom(painter) - 60 - top);
+        const QRectF area(kLeft, top, kRight - kLeft, PageBottom(painter) - 60 - top);
         painter.save();
         DrawProfile(p, report, area, true);
         painter.restore();
@@ -158,7 +160,7 @@ bool DrawReportPages(QPainter& painter, const Report& report, const ReportChoice
     if (pageFailed)
         return false;
     // Room for a wrapped row above the footer rule, which stands 50 units over the sheet's foot.
-    const PageBreaks breaks{&pageCounter, footer, startReportPage, std::min(1000, pageBottom(painter) - 120)};
+    const PageBreaks breaks{&pageCounter, footer, startReportPage, std::min(1000, PageBottom(painter) - 120)};
     DrawReport(p, report, y, kLeft, kRight, true, chosen.domains, &breaks);
     if (pageFailed)
         return false;
@@ -171,8 +173,8 @@ bool DrawReportPages(QPainter& painter, const Session& context, const ReportChoi
     return DrawReportPages(painter, BuildReport(context.test, context.norms.AgeGroupDescription), chosen, flow);
 }
 
-bool PrintReportPages(QPaintDevice& device, Session& context, const ReportChoice& chosen, const PageFlow& flow,
-                      const PrintTarget& target)
+bool PrintPages(QPaintDevice& device, const DrawPages& draw, const RecordPages& record, const PageFlow& flow,
+                const PrintTarget& target)
 {
     const auto stopped = [&] { return target.stopped && *target.stopped; };
     const auto abandon = [&] {
@@ -186,19 +188,19 @@ bool PrintReportPages(QPaintDevice& device, Session& context, const ReportChoice
         return false;
     }
     // On paper the pages leave the program as they are drawn: logged before the first.
-    if (!target.file && !RecordPrint(context, target.printerName)) {
+    if (!target.file && !record(target.printerName)) {
         abandon();
         painter.end();
         return false;
     }
-    const bool drawn = DrawReportPages(painter, context, chosen, flow);
+    const bool drawn = draw(painter, flow);
     if (drawn && !stopped()) {
         if (!painter.end())
             return false;
         if (!target.file)
             return true;
         // A file is logged once it is whole, just before it is put in place.
-        if (!RecordPrint(context, target.file->loggedName()))
+        if (!record(target.file->loggedName()))
             return false;
         if (const auto failure = target.file->commit()) {
             tell(*failure, MessageIcon::Exclamation);
@@ -213,9 +215,18 @@ bool PrintReportPages(QPaintDevice& device, Session& context, const ReportChoice
     return false;
 }
 
-bool PrintReportToPdf(Session& context, const ReportChoice& chosen, const QString& path)
+bool PrintReportPages(QPaintDevice& device, Session& context, const ReportChoice& chosen, const PageFlow& flow,
+                      const PrintTarget& target)
 {
-    OutputFile file(path, ProtectedFiles(context.db));
+    return PrintPages(
+        device, [&](QPainter& painter, const PageFlow& f) { return DrawReportPages(painter, context, chosen, f); },
+        [&](const QString& where) { return RecordPrint(context, where); }, flow, target);
+}
+
+bool PrintPagesToPdf(const QStringList& protectedFiles, const QString& path, const DrawPages& draw,
+                     const RecordPages& record)
+{
+    OutputFile file(path, protectedFiles);
     if (const auto failure = file.open()) {
         tell(*failure, MessageIcon::Exclamation);
         return false;
@@ -229,7 +240,15 @@ bool PrintReportToPdf(Session& context, const ReportChoice& chosen, const QStrin
     writer.setTitle(kProgramCaption);
     PrintTarget target;
     target.file = &file;
-    return PrintReportPages(writer, context, chosen, {[&] { return writer.newPage(); }, {}}, target);
+    return PrintPages(writer, draw, record, {[&] { return writer.newPage(); }, {}}, target);
+}
+
+bool PrintReportToPdf(Session& context, const ReportChoice& chosen, const QString& path)
+{
+    return PrintPagesToPdf(
+        ProtectedFiles(context.db), path,
+        [&](QPainter& painter, const PageFlow& flow) { return DrawReportPages(painter, context, chosen, flow); },
+        [&](const QString& where) { return RecordPrint(context, where); });
 }
 
 } // namespace tavlo

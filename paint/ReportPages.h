@@ -7,6 +7,7 @@
 #include "report/Report.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -47,6 +48,25 @@ struct PrintTarget {
 // goes with its OutputFile).
 bool PrintReportPages(QPaintDevice& device, Session& context, const ReportChoice& chosen, const PageFlow& flow,
                       const PrintTarget& target);
+
+// The same job for any pages: draw puts them on the painter, record logs where they went (the
+// printer, or the file as the log names it) and stops the job when it cannot.
+using DrawPages = std::function<bool(QPainter&, const PageFlow&)>;
+using RecordPages = std::function<bool(const QString& where)>;
+bool PrintPages(QPaintDevice& device, const DrawPages& draw, const RecordPages& record, const PageFlow& flow,
+                const PrintTarget& target);
+// Any pages into a PDF file at path as PrintReportToPdf writes the report's.
+bool PrintPagesToPdf(const QStringList& protectedFiles, const QString& path, const DrawPages& draw,
+                     const RecordPages& record);
+
+// The frame every printed page shares, in the 800-unit page coordinates (an isotropic 800 x 600
+// window on the printable area, origin top left, as many units down as the sheet gives): the
+// program's name, a rule and today's date at the top; the page number and the trademark line
+// over a rule at the foot.
+void SetPageCoordinates(QPainter& painter);
+int PageBottom(const QPainter& painter);
+int DrawPageHeader(QPainter* painter, int left, int right, int top); // the y under its rule
+void DrawPageFooter(QPainter* painter, int left, int right, int page);
 
 // The job "&Skriv ut" runs when the examiner chooses a PDF file, into a PDF file at path ("-":
 // standard output), without the printer choice or the cancel box: the same sheet, resolution

@@ -91,6 +91,8 @@ Comparison CompareTests(const TestRecord& first, const NormState& firstNorms, co
     const TestRecord& earlier = inOrder ? first : second;
     const TestRecord& later = inOrder ? second : first;
     Comparison c;
+    c.name = later.person.NAMN.trimmed();
+    c.born = later.person.BORNDATE;
     c.earlier = describe(earlier, inOrder ? firstNorms : secondNorms);
     c.later = describe(later, inOrder ? secondNorms : firstNorms);
 
@@ -130,6 +132,17 @@ Comparison CompareTests(const TestRecord& first, const NormState& firstNorms, co
         c.profile.push_back({d, (y ? y : x)->name, mergePoints(x ? x->points : none, y ? y->points : none)});
     }
     return c;
+}
+
+QString ComparisonTitle(const Comparison& comparison)
+{
+    return QStringLiteral("Sammenligning av to tester for ") + comparison.name;
+}
+
+QString ComparedTestLine(const QString& which, const ComparedTest& test)
+{
+    return QStringLiteral("%1: %2, testalder %3, normgruppe %4")
+        .arg(which, FormatDate(test.testDate), FormatTestAge(test.testAge), test.ageGroup);
 }
 
 QString ChangeText(const ComparisonRow& row)

@@ -62,6 +62,8 @@ struct ComparedDomain {
 };
 
 struct Comparison {
+    QString name; // the child's, as the later test spells it
+    Date born;
     ComparedTest earlier;
     ComparedTest later;
     std::array<ComparisonSection, kDomainCount> sections; // domains 1-6, rows only where both scored
@@ -70,6 +72,10 @@ struct Comparison {
 
 // The line under a table with a marked change.
 QString MarkedChangeNote();
+// The title over a comparison: "Sammenligning av to tester for " and the name.
+QString ComparisonTitle(const Comparison& comparison);
+// A test as the comparison's heading names it: "Før: 15.06.2011, testalder 7:3:3, normgruppe Ålder 7:0-7:5".
+QString ComparedTestLine(const QString& which, const ComparedTest& test);
 
 // The scores of two scored tests of one child, each with the norms' age group it was scored by;
 // the earlier is the one tested first (by test date, then number), whichever comes first here.

@@ -203,6 +203,14 @@ Outcome CompareStoredTests(Session& session, int firstId, int secondId, Comparis
     return std::nullopt;
 }
 
+bool RecordComparisonPrint(Session& session, const Comparison& comparison, const QString& where)
+{
+    // Both rows or neither: a print is either logged for both children's tests or not made.
+    Transaction transaction(session.db);
+    return LogAccess(session.db, AccessEvent::Printed, comparison.earlier.id, where)
+           && LogAccess(session.db, AccessEvent::Printed, comparison.later.id, where) && transaction.commit();
+}
+
 bool RecordPrint(Session& session, const QString& where)
 {
     return LogAccess(session.db, AccessEvent::Printed, session.test.person.ID, where);

@@ -86,6 +86,10 @@ bool FolderIsOnServer(const QString& folder);
 // of two children are refused before either is shown. The session's own test is untouched.
 Outcome CompareStoredTests(Session& session, int firstId, int secondId, Comparison& comparison);
 
+// Logs that a comparison left the program, once for each of its two tests; false after the
+// message, and the print is not to go out.
+bool RecordComparisonPrint(Session& session, const Comparison& comparison, const QString& where);
+
 // Logs that the session's test left the program on paper or as a file (where: the printer,
 // or the file as the log names it). false after the message: the print is then not to go out.
 bool RecordPrint(Session& session, const QString& where);

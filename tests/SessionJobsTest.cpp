@@ -2,6 +2,7 @@
 // the program has always said it, and a failed job changes neither the store nor the session.
 
 #include "Ages.h"
+#include "Pdf.h"
 #include "RecordingSink.h"
 #include "Rows.h"
 #include "Str.h"
@@ -250,6 +251,33 @@ TEST(SessionJobs, AComparisonTakesTwoTestsOfOneChildAndLogsEach)
     EXPECT_EQ(two.status, 1);
     EXPECT_TRUE(two.err.contains(QStringLiteral("ikke av samme barn"))) << str(two.err);
     EXPECT_TRUE(two.out.isEmpty());
+
+    // On paper: the title, both tests, every domain's table, then the profile on its own page;
+    // the print logged for each test.
+    QTemporaryDir out;
+    const QString pdf = out.filePath(QStringLiteral("sammenligning.pdf"));
+    const QString printed = QStringLiteral("SELECT COUNT(*) FROM LOGG WHERE HENDELSE = 'skrevet ut' AND ID = %1");
+    const CliRun paper = runCli({QStringLiteral("compare"), t.folder(), QString::number(newer), QString::number(older),
+                                 QStringLiteral("--pdf"), pdf});
+    ASSERT_EQ(paper.status, 0) << str(paper.err);
+    const int pages = pdfPages(pdf);
+    ASSERT_GE(pages, 2);
+    const QString first = pdfPageText(pdf, 1);
+    for (const QString& expected : {ComparisonTitle(c), ComparedTestLine(QStringLiteral("Før"), c.earlier),
+                                    ComparedTestLine(QStringLiteral("Etter"), c.later), c.sections[0].title}) {
+        EXPECT_TRUE(first.contains(expected.simplified())) << str(expected);
+    }
+    QString all;
+    for (int page = 1; page <= pages; ++page)
+        all += pdfPageText(pdf, page) + u' ';
+    for (const ComparisonSection& section : c.sections) {
+        EXPECT_TRUE(all.contains(section.title.simplified())) << str(section.title);
+        for (const ComparisonRow& row : section.rows)
+            EXPECT_TRUE(all.contains(row.label.simplified())) << str(row.label);
+    }
+    EXPECT_TRUE(pdfPageText(pdf, pages).contains(QStringLiteral("Profil")));
+    EXPECT_EQ(countOf(t.db, printed.arg(older)), 1);
+    EXPECT_EQ(countOf(t.db, printed.arg(newer)), 1);
 }
 
 } // namespace tavlo::test
