@@ -16,8 +16,11 @@ namespace tavlo {
 
 namespace {
 
-// About the text width of an A4 page with the writer's margins, in its 96 pixels an inch.
+// About the text width of an A4 page with the writer's margins, in its 96 pixels an inch. The
+// chart is painted a little wider, so that its labels stay legible on paper, and sharp at twice
+// the pixels.
 constexpr int kPictureWidth = 600;
+const QSize kPictureSize(760, 540);
 
 QByteArray png(const QImage& image)
 {
@@ -30,15 +33,27 @@ QByteArray png(const QImage& image)
 
 } // namespace
 
-QImage ProfileImage(const Report& report, const QSize& size)
+QImage ProfileImage(const Report& report, const QSize& size, qreal pixelRatio)
 {
-    QImage image(size, QImage::Format_RGB32);
+    QImage image(size * pixelRatio, QImage::Format_RGB32);
+    image.setDevicePixelRatio(pixelRatio);
     image.fill(Qt::white);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(Qt::black);
     DrawProfile(&p, report, QRectF(10, 10, size.width() - 20, size.height() - 20), false);
     return image;
+}
+
+TablesDocument ReportDocument(const Report& report, const ReportChoice& chosen)
+{
+    TablesDocument document = ReportTables(report, chosen, ReportPerson::Header);
+    // ReportTables puts the profile's section first.
+    if (chosen.profile) {
+        document.sections.front().png = png(ProfileImage(report, kPictureSize, 2));
+        document.sections.front().pngWidth = kPictureWidth;
+    }
+    return document;
 }
 
 void LayOutTables(const TablesDocument& document, QTextDocument& text)
@@ -67,12 +82,7 @@ bool WriteReportDocument(Session& context, const ReportChoice& chosen, const QSt
         tell(*failure, MessageIcon::Exclamation);
         return false;
     }
-    const Report report = BuildReport(context.test, context.norms.AgeGroupDescription);
-    TablesDocument document = ReportTables(report, chosen, ReportPerson::Header);
-    if (chosen.profile) {
-        document.sections.front().png = png(ProfileImage(report));
-        document.sections.front().pngWidth = kPictureWidth;
-    }
+    const TablesDocument document = ReportDocument(BuildReport(context.test, context.norms.AgeGroupDescription), chosen);
     // Qt's zip writer closes the device it is given; the file must stay open for its commit.
     QByteArray odt;
     QBuffer buffer(&odt);

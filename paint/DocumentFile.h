@@ -16,8 +16,13 @@ namespace tavlo {
 
 struct Session;
 
-// The profile as the results view paints it, on white; size in pixels.
-QImage ProfileImage(const Report& report, const QSize& size = QSize(1000, 700));
+// The profile as the results view paints it, on white; size in the painting's pixels, each
+// drawn as pixelRatio pixels of the image, for a picture that is shown smaller than it is.
+QImage ProfileImage(const Report& report, const QSize& size = QSize(1000, 700), qreal pixelRatio = 1);
+
+// The report as the document file holds it: the whole person header, the chosen domains, the
+// profile's picture when chosen.
+TablesDocument ReportDocument(const Report& report, const ReportChoice& chosen);
 
 // Any tables document laid out as Qt's text document, which WriteOdt writes.
 void LayOutTables(const TablesDocument& document, QTextDocument& text);

@@ -35,6 +35,7 @@ TablesDocument ReportTables(const Report& report, const ReportChoice& chosen, Re
         table.title = section.title;
         table.key = QString::number(section.domain);
         table.headings = ReportColumnHeadings();
+        table.numberColumns = {1, 2, 3}; // raw, scaled, percentile: right-aligned on the screen too
         for (const ReportRow& row : section.rows)
             table.rows.push_back(ReportRowCells(row));
         table.notes = section.notes;

@@ -1,5 +1,7 @@
 #include "report/TablesDocument.h"
 
+#include <algorithm>
+
 namespace tavlo {
 
 namespace {
@@ -9,11 +11,14 @@ QString escaped(const QString& text)
     return text.toHtmlEscaped();
 }
 
-QString cells(const QStringList& texts, const char* tag)
+QString cells(const QStringList& texts, const char* tag, const std::vector<int>& numberColumns)
 {
     QString html = QStringLiteral("<tr>");
-    for (const QString& text : texts)
-        html += QStringLiteral("<%1>%2</%1>").arg(QLatin1String(tag), escaped(text));
+    for (int c = 0; c < texts.size(); ++c) {
+        const bool number = std::find(numberColumns.begin(), numberColumns.end(), c) != numberColumns.end();
+        html += QStringLiteral("<%1%2>%3</%1>")
+                    .arg(QLatin1String(tag), number ? QStringLiteral(" align=\"right\"") : QString(), escaped(texts[c]));
+    }
     return html + QStringLiteral("</tr>\n");
 }
 
@@ -71,10 +76,11 @@ QString TablesHtml(const TablesDocument& document)
                         .arg(PngDataUrl(section.png), width, escaped(section.title));
         }
         if (!section.headings.isEmpty()) {
-            html += QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"4\">\n");
-            html += cells(section.headings, "th");
+            // Across the page, so that the tables of a document line up under each other.
+            html += QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"4\" width=\"100%\">\n");
+            html += cells(section.headings, "th", section.numberColumns);
             for (const QStringList& row : section.rows)
-                html += cells(row, "td");
+                html += cells(row, "td", section.numberColumns);
             html += QStringLiteral("</table>\n");
         }
         for (const QString& note : section.notes)

@@ -26,6 +26,7 @@ struct TablesSection {
     QString key;
     QStringList headings;          // the table's column headings; none: no table
     std::vector<QStringList> rows; // as many cells each as there are headings
+    std::vector<int> numberColumns; // the columns (from 0) set to the right, as numbers are
     QByteArray png;                // a picture in PNG under the title (a chart); empty: none
     int pngWidth = 0;              // the width it is shown at, in CSS pixels; 0: its own
     QStringList notes;             // under the table or the picture, one paragraph each
@@ -41,8 +42,8 @@ struct TablesDocument {
 // or line break in a cell becomes a blank. Titles, headings, notes and pictures are not lines.
 QStringList TabSeparatedLines(const TablesDocument& document);
 
-// The whole document as HTML, tables as <table> with <th> headings, a picture inline as a
-// data: URL. What a word processor takes from the clipboard, and what the OpenDocument writer
+// The whole document as HTML, tables as <table> across the page with <th> headings, a picture
+// inline as a data: URL. What a word processor takes from the clipboard, and what the OpenDocument writer
 // lays out.
 QString TablesHtml(const TablesDocument& document);
 

@@ -193,6 +193,8 @@ TEST_F(DocumentTest, CopyOfTheProfileIsAPictureOfTheChart)
     ASSERT_TRUE(data && data->hasImage());
     EXPECT_FALSE(data->hasHtml()) << "a picture, not a table";
     const QImage image = qvariant_cast<QImage>(data->imageData());
+    if (const QString shots = qEnvironmentVariable("TAVLO_SCREENSHOT_DIR"); !shots.isEmpty() && QDir().mkpath(shots))
+        image.save(shots + QStringLiteral("/profile-copied.png"));
     EXPECT_GE(image.width(), 600);
     EXPECT_GE(image.height(), 400);
     EXPECT_LE(image.width(), 2000);
@@ -295,9 +297,8 @@ TEST_F(DocumentTest, TheWindowsDocumentIsTheWholeReportLoggedOnce)
     if (const QString shots = qEnvironmentVariable("TAVLO_SCREENSHOT_DIR"); !shots.isEmpty()) {
         std::array<bool, kDomainCount> every;
         every.fill(true);
-        TablesDocument document = ReportTables(report(), ReportChoice(every, true), ReportPerson::Header);
         QTextDocument text;
-        LayOutTables(document, text);
+        LayOutTables(ReportDocument(report(), ReportChoice(every, true)), text);
         text.setTextWidth(800);
         QImage page(QSize(800, int(text.size().height())), QImage::Format_RGB32);
         page.fill(Qt::white);
