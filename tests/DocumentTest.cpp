@@ -263,6 +263,15 @@ TEST_F(DocumentTest, ARefusedTargetIsSaidAndLogsNothing)
     EXPECT_EQ(test::files::contentsOf(db.databasePath()).size(), database.size());
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{});
 
+    // A command line the tool cannot follow.
+    const QStringList base{QStringLiteral("report"), db.folder(), QString::number(id)};
+    test::expectRefused([&](const QStringList& args, const QByteArray&) { return runCli(base + args); },
+                        {{{QStringLiteral("--odt")}, {}, 2, QStringLiteral("usage:")},
+                         {{QStringLiteral("--odt"), QStringLiteral("-"), QStringLiteral("--pdf"), QStringLiteral("-")},
+                          {},
+                          2,
+                          QStringLiteral("Bare én av --pdf og --odt")}});
+
     // The window says the same in its message box.
     openResults(id);
     SetDocumentFileChooser([&](QWidget*) { return db.databasePath(); });
@@ -270,6 +279,21 @@ TEST_F(DocumentTest, ARefusedTargetIsSaidAndLogsNothing)
     ASSERT_EQ(sink.messages.size(), 1) << str(sink.texts().join(u'\n'));
     EXPECT_TRUE(sink.messages[0].text.contains(QFileInfo(db.databasePath()).fileName())) << str(sink.messages[0].text);
     EXPECT_EQ(logged(kDocumentLogged), 0);
+}
+
+// A log that cannot be written stops the document before it is put in place: an earlier file
+// there stays as it was, and nothing is left beside it.
+TEST_F(DocumentTest, ALogThatCannotBeWrittenStopsTheDocument)
+{
+    const int id = store(9, 0);
+    const QString path = dir.filePath(QStringLiteral("rapport.odt"));
+    test::files::writeFile(path, "tidligere");
+    db.exec(QStringLiteral("CREATE TRIGGER stengt BEFORE INSERT ON LOGG BEGIN SELECT RAISE(ABORT, 'loggen er stengt'); END"));
+    const test::CliRun run = runCli({QStringLiteral("report"), db.folder(), QString::number(id), QStringLiteral("--odt"), path});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains(QStringLiteral("Tilgangsloggen kunne ikke skrives"))) << str(run.err);
+    EXPECT_EQ(test::files::contentsOf(path), QByteArray("tidligere"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("rapport.odt")});
 }
 
 // "Lagre som dokument…" writes the whole report with the profile, by button and by Alt+D.
