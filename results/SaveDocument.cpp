@@ -22,12 +22,8 @@ std::function<QString(QWidget*)>& documentChooser()
 
 std::unique_ptr<QFileDialog> MakeDocumentFileDialog(QWidget* owner)
 {
-    auto dialog = std::make_unique<QFileDialog>(owner, QStringLiteral("TAVLO-II  Lagre som dokument"), QDir::currentPath(),
-                                                QStringLiteral("OpenDocument-tekst (*.odt)"));
-    dialog->setAcceptMode(QFileDialog::AcceptSave);
-    dialog->setFileMode(QFileDialog::AnyFile);
-    dialog->setDefaultSuffix(QStringLiteral("odt"));
-    return dialog;
+    return MakeSaveFileDialog(owner, QStringLiteral("TAVLO-II  Lagre som dokument"),
+                              QStringLiteral("OpenDocument-tekst (*.odt)"), QStringLiteral("odt"));
 }
 
 void SetDocumentFileChooser(std::function<QString(QWidget*)> chooser)

@@ -35,12 +35,7 @@
 #include <set>
 
 using namespace tavlo;
-using tavlo::test::CellTable;
-using tavlo::test::ReadDocument;
-using tavlo::test::RecordingSink;
-using tavlo::test::runCli;
-using tavlo::test::str;
-using tavlo::test::TempDatabase;
+using namespace tavlo::test;
 
 namespace {
 
