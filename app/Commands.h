@@ -31,6 +31,7 @@ enum CommandId : int {
     kAlt4 = 115,
     kAlt5 = 116,
     kAltE = 118,
+    kAltD = 119,
 };
 
 } // namespace tavlo

@@ -59,7 +59,7 @@ void MainWindow::createShortcuts()
     // The accelerator table: Alt+key sends its command id to the screen in front.
     const std::pair<int, CommandId> table[] = {
         {Qt::Key_1, kAlt1}, {Qt::Key_2, kAlt2}, {Qt::Key_3, kAlt3}, {Qt::Key_4, kAlt4}, {Qt::Key_5, kAlt5},
-        {Qt::Key_A, kAltA}, {Qt::Key_B, kAltB}, {Qt::Key_E, kAltE}, {Qt::Key_F, kAltF}, {Qt::Key_I, kAltI},
+        {Qt::Key_A, kAltA}, {Qt::Key_B, kAltB}, {Qt::Key_D, kAltD}, {Qt::Key_E, kAltE}, {Qt::Key_F, kAltF}, {Qt::Key_I, kAltI},
         {Qt::Key_K, kAltK}, {Qt::Key_L, kAltL}, {Qt::Key_N, kAltN}, {Qt::Key_O, kAltO}, {Qt::Key_R, kAltR},
         {Qt::Key_S, kAltS}, {Qt::Key_T, kAltT}, {Qt::Key_U, kAltU}, {Qt::Key_V, kAltV}, {Qt::Key_Tab, kAltTab},
     };

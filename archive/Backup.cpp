@@ -30,11 +30,8 @@ QString chooseWithDialog(QWidget* owner)
 
 std::unique_ptr<QFileDialog> MakeBackupFileDialog(QWidget* owner)
 {
-    auto dialog = std::make_unique<QFileDialog>(owner, QStringLiteral("TAVLO-II  Välj mapp att spara databasfilen i"),
-                                                QDir::currentPath(), QStringLiteral("Alla filer (*.*)"));
-    dialog->setAcceptMode(QFileDialog::AcceptSave);
-    dialog->setFileMode(QFileDialog::AnyFile);
-    dialog->setDefaultSuffix(QStringLiteral("mdb"));
+    auto dialog = MakeSaveFileDialog(owner, QStringLiteral("TAVLO-II  Välj mapp att spara databasfilen i"),
+                                     QStringLiteral("Alla filer (*.*)"), QStringLiteral("mdb"));
     dialog->selectFile(QStringLiteral("TAVLO-II_backup.mdb"));
     return dialog;
 }

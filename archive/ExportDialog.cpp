@@ -61,12 +61,8 @@ void openInEditor(const QString& path)
 
 std::unique_ptr<QFileDialog> MakeExportFileDialog(QWidget* owner)
 {
-    auto dialog = std::make_unique<QFileDialog>(owner, QStringLiteral("TAVLO-II  ") + LoadString(kStrSaveTextFile),
-                                                QDir::currentPath(), QStringLiteral("Alla filer (*.*)"));
-    dialog->setAcceptMode(QFileDialog::AcceptSave);
-    dialog->setFileMode(QFileDialog::AnyFile);
-    dialog->setDefaultSuffix(QStringLiteral("txt"));
-    return dialog;
+    return MakeSaveFileDialog(owner, QStringLiteral("TAVLO-II  ") + LoadString(kStrSaveTextFile),
+                              QStringLiteral("Alla filer (*.*)"), QStringLiteral("txt"));
 }
 
 void SetExportFileChooser(std::function<QString(QWidget*)> chooser)

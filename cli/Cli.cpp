@@ -1,5 +1,6 @@
 #include "cli/Cli.h"
 
+#include "report/TablesDocument.h"
 #include "resources/StringTable.h"
 #include "store/accounts/AccessLog.h"
 #include "store/connection/ConnectionString.h"
@@ -23,11 +24,7 @@ void print(const QString& line, FILE* to)
 
 QString tsvField(QString text)
 {
-    for (QChar& c : text) {
-        if (c == u'\t' || c == u'\n' || c == u'\r')
-            c = u' ';
-    }
-    return text;
+    return TabSeparatedField(std::move(text));
 }
 
 QString takeOption(QStringList& args, const QString& name)

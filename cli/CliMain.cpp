@@ -44,7 +44,7 @@ const Command kCommands[] = {
      score},
     {"import-norms", "FOLDER NORMS.csv [--groups GROUPS.csv]",
      "Leser inn normtabellen (og beskrivelsene av aldersgruppene) fra CSV-filer; alt eller ingenting.", importNorms},
-    {"report", "FOLDER ID [--domains 123456] [--pdf OUT.pdf [--profile]]",
+    {"report", "FOLDER ID [--domains 123456] [--pdf OUT.pdf] [--odt OUT.odt] [--profile]",
      "Regner ut resultatene for testperson ID som programmet gjør, og skriver resultatrapporten med én\n"
      "tabulatordelt linje per rad, domene for domene, slik resultatvinduet viser den:\n"
      "domene (1-6), deltest, råskåre, skalert skåre, persentil, type mål, kvalitativ beskrivelse.\n"
@@ -52,7 +52,10 @@ const Command kCommands[] = {
      "--pdf skriver også sidene \"Skriv ut\" skriver for de samme domenene til OUT.pdf, uten dialog\n"
      "og uten skjerm. Med - som filnavn skrives bare PDF-filen, til standard ut.\n"
      "--profile legger profilen (de skalerte skårene som diagram) på en egen side rett etter personsiden\n"
-     "i OUT.pdf, som \"Profil\" i \"Skriv ut\"; bare sammen med --pdf.\n"
+     "i OUT.pdf, som \"Profil\" i \"Skriv ut\"; bare sammen med --pdf eller --odt.\n"
+     "--odt skriver rapporten som et OpenDocument-tekstdokument (OUT.odt), som \"Lagre som dokument\":\n"
+     "personopplysningene, de samme domenene som tabeller med merknadene, og med --profile profilen\n"
+     "som bilde. Med - som filnavn skrives bare dokumentet, til standard ut.\n"
      "Meldinger skrives til stderr som MESSAGE<TAB>tekst.",
      report},
     {"compare", "FOLDER ID1 ID2 [--pdf OUT.pdf]",

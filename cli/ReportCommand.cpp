@@ -1,8 +1,10 @@
 // report: the result report of one test, as the results window shows it, and on request the
-// pages "&Skriv ut" prints, as a PDF file.
+// pages "&Skriv ut" prints, as a PDF file, or the report as a document file.
 #include "cli/Cli.h"
 
+#include "paint/DocumentFile.h"
 #include "paint/ReportPages.h"
+#include "report/ReportDocument.h"
 #include "report/Report.h"
 #include "session/Session.h"
 #include "store/files/OutputFile.h"
@@ -17,6 +19,7 @@ namespace {
 
 const QString kDomainsOption = QStringLiteral("--domains");
 const QString kPdfOption = QStringLiteral("--pdf");
+const QString kOdtOption = QStringLiteral("--odt");
 const QString kProfileOption = QStringLiteral("--profile");
 
 // "135": domains 1, 3 and 5. Each digit 1-6 at most once, in any order; nothing else.
@@ -38,24 +41,32 @@ std::optional<std::array<bool, kDomainCount>> parseDomains(const QString& value)
 
 bool needsGuiApplication(const QStringList& args)
 {
-    return (args.value(0) == u"report" || args.value(0) == u"compare") && args.contains(kPdfOption);
+    const bool document = args.contains(kPdfOption) || args.contains(kOdtOption);
+    return (args.value(0) == u"report" || args.value(0) == u"compare") && document;
 }
 
 int report(QStringList args)
 {
-    // The profile is a drawing: it has no lines of its own, only a page of the PDF file. Taken
-    // first, so that "--pdf --profile" lacks a file name instead of naming one "--profile".
+    // The profile is a drawing: it has no lines of its own, only a page of the PDF file or a
+    // picture in the document. Taken first, so that "--pdf --profile" lacks a file name instead
+    // of naming one "--profile".
     const bool profile = takeFlag(args, kProfileOption);
     const bool domainsGiven = args.contains(kDomainsOption);
     const QString domains = takeOption(args, kDomainsOption);
     const bool pdfGiven = args.contains(kPdfOption);
     const QString pdf = takeOption(args, kPdfOption);
+    const bool odtGiven = args.contains(kOdtOption);
+    const QString odt = takeOption(args, kOdtOption);
     bool numeric = false;
     const int id = args.value(1).toInt(&numeric);
-    if (args.size() != 2 || !numeric || (pdfGiven && pdf.isEmpty()))
+    if (args.size() != 2 || !numeric || (pdfGiven && pdf.isEmpty()) || (odtGiven && odt.isEmpty()))
         return usageFor("report");
-    if (profile && !pdfGiven) {
+    if (profile && !pdfGiven && !odtGiven) {
         print(QStringLiteral("--profile gjelder PDF-filen: oppgi også --pdf OUT.pdf."), stderr);
+        return usageFor("report");
+    }
+    if (pdfGiven && odtGiven && pdf == u"-" && odt == u"-") {
+        print(QStringLiteral("Bare én av --pdf og --odt kan skrive til standard ut (-)."), stderr);
         return usageFor("report");
     }
     std::array<bool, kDomainCount> chosen;
@@ -78,27 +89,25 @@ int report(QStringList args)
     if (!connectFolder(context, args[0]))
         return kFailure;
     // A file that may not be written is refused before the test is read or anything shown.
-    if (const auto refusal = pdfGiven ? RefuseOutputTarget(pdf, ProtectedFiles(context.db)) : std::nullopt) {
-        tell(*refusal, MessageIcon::Exclamation);
-        return kFailure;
+    for (const auto& [given, target] : {std::pair{pdfGiven, pdf}, std::pair{odtGiven, odt}}) {
+        if (const auto refusal = given ? RefuseOutputTarget(target, ProtectedFiles(context.db)) : std::nullopt) {
+            tell(*refusal, MessageIcon::Exclamation);
+            return kFailure;
+        }
     }
     if (ShowIfFailed(OpenAndScore(context, id)))
         return kFailure;
 
-    // "--pdf -" gives standard output to the PDF file alone.
-    const bool rows = !(pdfGiven && pdf == u"-");
-    const Report report = BuildReport(context.test, context.norms.AgeGroupDescription);
-    for (const ReportSection& section : report.sections) {
-        if (!rows || !chosen[size_t(section.domain - 1)])
-            continue;
-        for (const ReportRow& row : section.rows) {
-            print(QStringList{QString::number(section.domain), tsvField(row.Label), RawColumnText(row), ScaledColumnText(row),
-                              tsvField(PercentileColumnText(row)), tsvField(row.MeasureType), tsvField(row.Description)}
-                      .join(u'\t'));
-        }
+    // "--pdf -" or "--odt -" gives standard output to that file alone.
+    if (!(pdfGiven && pdf == u"-") && !(odtGiven && odt == u"-")) {
+        const Report report = BuildReport(context.test, context.norms.AgeGroupDescription);
+        for (const QString& line : TabSeparatedLines(ReportTables(report, ReportChoice(chosen), ReportPerson::Strip)))
+            print(line);
     }
     std::fflush(stdout);
     if (pdfGiven && !PrintReportToPdf(context, ReportChoice(chosen, profile), pdf))
+        return kFailure;
+    if (odtGiven && !WriteReportDocument(context, ReportChoice(chosen, profile), odt))
         return kFailure;
     return kSuccess;
 }

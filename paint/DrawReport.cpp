@@ -54,12 +54,13 @@ QFont CreateFittedFont(int height, bool bold, bool italic, bool underline, const
 
 void DrawColumnHeadings(QPainter* p, int x, int y)
 {
-    drawLeft(p, x, y, QStringLiteral("Deltest"));
-    drawRightAligned(p, x + 250, y, QStringLiteral("Råskårer"));
-    drawRightAligned(p, x + 350, y, QStringLiteral("Skalerte skårer"));
-    drawRightAligned(p, x + 412, y, QStringLiteral("Persentil"));
-    drawLeft(p, x + 425, y, QStringLiteral("Type mål"));
-    drawRightAligned(p, x + 625, y, QStringLiteral("Kvalitativ beskrivelse"));
+    const QStringList headings = ReportColumnHeadings();
+    drawLeft(p, x, y, headings[0]);
+    drawRightAligned(p, x + 250, y, headings[1]);
+    drawRightAligned(p, x + 350, y, headings[2]);
+    drawRightAligned(p, x + 412, y, headings[3]);
+    drawLeft(p, x + 425, y, headings[4]);
+    drawRightAligned(p, x + 625, y, headings[5]);
 }
 
 int DrawReport(QPainter* p, const Report& report, int top, int left, int right, bool printing,

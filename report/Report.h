@@ -7,6 +7,7 @@
 #include "report/PersonHeader.h"
 #include "report/Profile.h"
 #include "report/ReportRows.h"
+#include "report/TablesDocument.h"
 
 #include <QString>
 #include <QStringList>
@@ -15,13 +16,6 @@
 #include <vector>
 
 namespace tavlo {
-
-// A label (without its colon) and its value.
-struct LabelledValue {
-    QString label;
-    QString value;
-    friend bool operator==(const LabelledValue&, const LabelledValue&) = default;
-};
 
 // The person in short: over every printed page after the first, and over the results window.
 struct PersonStrip {

@@ -292,4 +292,15 @@ QString PercentileColumnText(const ReportRow& row)
     return row.PercentileShown != NOT_ENTERED ? row.PercentileText : QStringLiteral("-");
 }
 
+QStringList ReportColumnHeadings()
+{
+    return {QStringLiteral("Deltest"),   QStringLiteral("Råskårer"), QStringLiteral("Skalerte skårer"),
+            QStringLiteral("Persentil"), QStringLiteral("Type mål"), QStringLiteral("Kvalitativ beskrivelse")};
+}
+
+QStringList ReportRowCells(const ReportRow& row)
+{
+    return {row.Label, RawColumnText(row), ScaledColumnText(row), PercentileColumnText(row), row.MeasureType, row.Description};
+}
+
 } // namespace tavlo

@@ -6,6 +6,7 @@
 #include "model/TestRecord.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <vector>
@@ -49,6 +50,9 @@ bool NeedsCumulativeFootnote(const TestRecord& test, int domain);
 // the raw column "N/A*" for a computed score (-99), else the number; the scaled column "-"
 // for no score (-9), else the number; the percentile column "-" when not shown, else its text.
 QString RawColumnText(const ReportRow& row);
+// The six column headings over the rows, left to right, and a row's cells under them.
+QStringList ReportColumnHeadings();
+QStringList ReportRowCells(const ReportRow& row);
 QString ScaledColumnText(const ReportRow& row);
 QString PercentileColumnText(const ReportRow& row);
 

@@ -4,18 +4,25 @@
 #include "app/Commands.h"
 #include "app/Look.h"
 #include "paint/DrawProfile.h"
+#include "paint/DocumentFile.h"
 #include "paint/DrawReport.h"
 #include "report/Report.h"
+#include "report/ReportDocument.h"
+#include "results/SaveDocument.h"
 #include "resources/StringTable.h"
 #include "vandrel/TextOut.h"
 #include "vandrel/MessageSink.h"
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QWheelEvent>
 
 #include <cmath>
@@ -25,6 +32,15 @@ namespace tavlo {
 namespace {
 
 constexpr int kLineStep = 10;
+
+// The domains the view shows at an item of the domain list (0: all).
+std::array<bool, kDomainCount> shownDomains(int item)
+{
+    std::array<bool, kDomainCount> chosen{};
+    for (int d = 1; d <= kDomainCount; ++d)
+        chosen[size_t(d - 1)] = item == 0 || item == d;
+    return chosen;
+}
 
 } // namespace
 
@@ -149,10 +165,7 @@ void ReportView::paintEvent(QPaintEvent*)
         const QRectF area(10, top + 10, view.width() - 20, view.height() - 40);
         bottom = int(std::ceil(DrawProfile(&p, report, area, false)));
     } else {
-        std::array<bool, 6> chosen{};
-        for (int d = 1; d <= 6; ++d)
-            chosen[size_t(d - 1)] = m_domain == 0 || m_domain == d;
-        bottom = DrawReport(&p, report, top, 50, 600, false, chosen);
+        bottom = DrawReport(&p, report, top, 50, 600, false, shownDomains(m_domain));
     }
     const int lines = (bottom - top + 30) / kLineStep;
     if (lines != m_total) {
@@ -238,6 +251,11 @@ ResultsWindow::ResultsWindow(MainWindow& main)
     host().placeButton(kButton1, LoadString(kStrCancelButton), QRect(20, 520, 110, 40));
     host().placeButton(kButton2, LoadString(kStrChangeButton), QRect(140, 520, 110, 40));
     host().placeButton(kButton3, LoadString(kStrPrintButton), QRect(250, 520, 110, 40));
+    // Right of the three the window always had, in the row's free half.
+    host().placeButton(kButton4, QStringLiteral("&Kopier"), QRect(380, 520, 110, 40));
+    host().placeButton(kButton5, QStringLiteral("Lagre som &dokument…"), QRect(500, 520, 180, 40));
+    auto* copy = new QShortcut(QKeySequence::Copy, this);
+    connect(copy, &QShortcut::activated, this, &ResultsWindow::copyShown);
 
     m_ageGroups->addItems(ListAgeGroups(c.db, c.norms));
 
@@ -314,9 +332,35 @@ bool ResultsWindow::command(int id)
     case kAltU:
         host().runReportSelection();
         return true;
+    case kButton4:
+    case kAltK:
+        copyShown();
+        return true;
+    case kButton5:
+    case kAltD:
+        SaveReportDocument(c, this);
+        return true;
     default:
         return false;
     }
+}
+
+void ResultsWindow::copyShown()
+{
+    const AppContext& c = host().context();
+    const Report report = BuildReport(c.test, c.norms.AgeGroupDescription);
+    if (m_view->domain() == kProfileItem) {
+        QGuiApplication::clipboard()->setImage(ProfileImage(report));
+        return;
+    }
+    const TablesDocument document = ReportTables(report, ReportChoice(shownDomains(m_view->domain())), ReportPerson::Strip);
+    auto* data = new QMimeData;
+    data->setHtml(TablesHtml(document));
+    QString text;
+    for (const QString& line : TabSeparatedLines(document))
+        text += line + u'\n';
+    data->setText(text);
+    QGuiApplication::clipboard()->setMimeData(data);
 }
 
 void ResultsWindow::resizeEvent(QResizeEvent* event)
@@ -329,6 +373,10 @@ void ResultsWindow::resizeEvent(QResizeEvent* event)
         if (QPushButton* b = host().button(90 + i))
             b->setGeometry(20 + 120 * i, h - 43, 110, 40);
     }
+    if (QPushButton* b = host().button(kButton4))
+        b->setGeometry(380, h - 43, 110, 40);
+    if (QPushButton* b = host().button(kButton5))
+        b->setGeometry(500, h - 43, 180, 40);
     update();
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // The results window: the person strip, the age group and domain lists, and the report in
-// a scrolling view, with back, change and print.
+// a scrolling view, with back, change, print, copy and save as a document.
 
 #include "app/Screen.h"
 
@@ -61,6 +61,10 @@ public:
     ReportView* view() const { return m_view; }
     QComboBox* ageGroupList() const { return m_ageGroups; }
     QComboBox* domainList() const { return m_domains; }
+
+    // Puts the shown domains on the clipboard as a table (HTML and tab-separated lines), or
+    // the profile as a picture.
+    void copyShown();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -216,4 +216,9 @@ bool RecordPrint(Session& session, const QString& where)
     return LogAccess(session.db, AccessEvent::Printed, session.test.person.ID, where);
 }
 
+bool RecordDocument(Session& session, const QString& where)
+{
+    return LogAccess(session.db, AccessEvent::DocumentWritten, session.test.person.ID, where);
+}
+
 } // namespace tavlo

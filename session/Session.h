@@ -93,5 +93,7 @@ bool RecordComparisonPrint(Session& session, const Comparison& comparison, const
 // Logs that the session's test left the program on paper or as a file (where: the printer,
 // or the file as the log names it). false after the message: the print is then not to go out.
 bool RecordPrint(Session& session, const QString& where);
+// The same for the session's test written as a document file (where: the file as the log names it).
+bool RecordDocument(Session& session, const QString& where);
 
 } // namespace tavlo

@@ -74,6 +74,8 @@ QString AccessEventText(AccessEvent event)
         return QStringLiteral("liste vist");
     case AccessEvent::RolesIntroduced:
         return QStringLiteral("egne roller innført");
+    case AccessEvent::DocumentWritten:
+        return QStringLiteral("dokument skrevet");
     }
     return {};
 }

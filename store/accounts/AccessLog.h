@@ -1,6 +1,6 @@
 #pragma once
 // The access log: one row in table LOGG for every time someone logs in (or fails to), looks
-// at, stores, changes, deletes, prints or exports a test, backs up the database or imports
+// at, stores, changes, deletes, prints, exports or writes as a document a test, backs up the database or imports
 // norms. Rows are only ever added; nothing in the program changes or deletes them.
 
 #include <QString>
@@ -30,6 +30,7 @@ enum class AccessEvent {
     UserRemoved,
     Listed,
     RolesIntroduced,
+    DocumentWritten,
 };
 
 // The event as the log stores it ("innlogget", "test vist", ...).

@@ -1,0 +1,104 @@
+#include "paint/DocumentFile.h"
+
+#include "paint/DrawProfile.h"
+#include "report/ReportDocument.h"
+#include "session/Session.h"
+#include "store/files/OutputFile.h"
+#include "vandrel/MessageSink.h"
+
+#include <QBuffer>
+#include <QPainter>
+#include <QTextDocument>
+#include <QTextDocumentWriter>
+#include <QUrl>
+
+namespace tavlo {
+
+namespace {
+
+// About the text width of an A4 page with the writer's margins, in its 96 pixels an inch. The
+// chart is painted a little wider, so that its labels stay legible on paper, and sharp at twice
+// the pixels.
+constexpr int kPictureWidth = 600;
+const QSize kPictureSize(760, 540);
+
+QByteArray png(const QImage& image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+} // namespace
+
+QImage ProfileImage(const Report& report, const QSize& size, qreal pixelRatio)
+{
+    QImage image(size * pixelRatio, QImage::Format_RGB32);
+    image.setDevicePixelRatio(pixelRatio);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::black);
+    DrawProfile(&p, report, QRectF(10, 10, size.width() - 20, size.height() - 20), false);
+    return image;
+}
+
+TablesDocument ReportDocument(const Report& report, const ReportChoice& chosen)
+{
+    TablesDocument document = ReportTables(report, chosen, ReportPerson::Header);
+    // ReportTables puts the profile's section first.
+    if (chosen.profile) {
+        document.sections.front().png = png(ProfileImage(report, kPictureSize, 2));
+        document.sections.front().pngWidth = kPictureWidth;
+    }
+    return document;
+}
+
+void LayOutTables(const TablesDocument& document, QTextDocument& text)
+{
+    // The HTML names its pictures by data: URLs, which the document is handed beforehand
+    // rather than left to load.
+    for (const TablesSection& section : document.sections) {
+        if (!section.png.isEmpty())
+            text.addResource(QTextDocument::ImageResource, QUrl(PngDataUrl(section.png)), QImage::fromData(section.png));
+    }
+    text.setHtml(TablesHtml(document));
+}
+
+bool WriteOdt(const TablesDocument& document, QIODevice& device)
+{
+    QTextDocument text;
+    LayOutTables(document, text);
+    QTextDocumentWriter writer(&device, "odf");
+    return writer.write(&text);
+}
+
+bool WriteReportDocument(Session& context, const ReportChoice& chosen, const QString& path)
+{
+    OutputFile file(path, ProtectedFiles(context.db));
+    if (const auto failure = file.open()) {
+        tell(*failure, MessageIcon::Exclamation);
+        return false;
+    }
+    const TablesDocument document = ReportDocument(BuildReport(context.test, context.norms.AgeGroupDescription), chosen);
+    // Qt's zip writer closes the device it is given; the file must stay open for its commit.
+    QByteArray odt;
+    QBuffer buffer(&odt);
+    buffer.open(QIODevice::WriteOnly);
+    if (!WriteOdt(document, buffer) || file.device().write(odt) != odt.size()) {
+        tell(CannotWriteText(path, file.device().errorString()), MessageIcon::Exclamation);
+        return false;
+    }
+    // Logged once whole, just before it is put in place: a log that cannot be written stops it.
+    if (!RecordDocument(context, file.loggedName()))
+        return false;
+    if (const auto failure = file.commit()) {
+        tell(*failure, MessageIcon::Exclamation);
+        return false;
+    }
+    return true;
+}
+
+} // namespace tavlo
