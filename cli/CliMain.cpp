@@ -58,14 +58,15 @@ const Command kCommands[] = {
      "som bilde. Med - som filnavn skrives bare dokumentet, til standard ut.\n"
      "Meldinger skrives til stderr som MESSAGE<TAB>tekst.",
      report},
-    {"compare", "FOLDER ID1 ID2 [--pdf OUT.pdf]",
+    {"compare", "FOLDER ID1 ID2 [--pdf OUT.pdf] [--odt OUT.odt]",
      "Sammenligner to tester av samme barn (samme navn og fødselsdato) som arkivets \"Sammenlign\", og skriver\n"
      "én tabulatordelt linje for hver test: FØR eller ETTER, testpersonnummer, testdato, testalder,\n"
      "aldersgruppe; så én linje per deltest som begge testene har skåre på: domene (1-6), deltest,\n"
      "før, etter, endring (med fortegn; tom for et prosentbånd), * når endringen er 3 skalerte\n"
      "skårepoeng eller mer. Den eldste testen er FØR, i hvilken rekkefølge numrene enn gis.\n"
      "--pdf skriver også sammenligningen som sider (alle domener og profilen med begge testene) til\n"
-     "OUT.pdf; med - som filnavn bare PDF-filen, til standard ut.\n"
+     "OUT.pdf; --odt som OpenDocument-tekst til OUT.odt. Med - som filnavn skrives bare den filen,\n"
+     "til standard ut.\n"
      "Tester av to forskjellige barn avvises. Hver test som vises, føres i tilgangsloggen.",
      compare},
     {"list", "FOLDER [--sort KOLONNE] [--ascending|--descending]",

@@ -2,6 +2,7 @@
 #include "cli/Cli.h"
 
 #include "paint/ComparisonPages.h"
+#include "paint/DocumentFile.h"
 #include "session/Session.h"
 
 namespace tavlo::cli {
@@ -10,23 +11,31 @@ int compare(QStringList args)
 {
     const bool pdfGiven = args.contains(QStringLiteral("--pdf"));
     const QString pdf = takeOption(args, QStringLiteral("--pdf"));
+    const bool odtGiven = args.contains(QStringLiteral("--odt"));
+    const QString odt = takeOption(args, QStringLiteral("--odt"));
     bool first = false, second = false;
     const int a = args.value(1).toInt(&first);
     const int b = args.value(2).toInt(&second);
-    if (args.size() != 3 || !first || !second || (pdfGiven && pdf.isEmpty()))
+    if (args.size() != 3 || !first || !second || (pdfGiven && pdf.isEmpty()) || (odtGiven && odt.isEmpty()))
         return usageFor("compare");
+    if (pdf == u"-" && odt == u"-") {
+        print(QStringLiteral("Bare én av --pdf og --odt kan skrive til standard ut (-)."), stderr);
+        return usageFor("compare");
+    }
     Session session;
     if (!connectFolder(session, args[0]))
         return kFailure;
     Comparison comparison;
     if (ShowIfFailed(CompareStoredTests(session, a, b, comparison)))
         return kFailure;
-    // "--pdf -" gives standard output to the PDF file alone.
-    if (!(pdfGiven && pdf == u"-")) {
+    // "-" gives standard output to the file alone.
+    if (pdf != u"-" && odt != u"-") {
         for (const QString& line : ComparisonLines(comparison))
             print(line);
     }
     if (pdfGiven && !PrintComparisonToPdf(session, comparison, ComparisonChoice{}, pdf))
+        return kFailure;
+    if (odtGiven && !WriteComparisonDocument(session, comparison, odt))
         return kFailure;
     return kSuccess;
 }

@@ -1,6 +1,7 @@
 #include "paint/DocumentFile.h"
 
 #include "paint/DrawProfile.h"
+#include "report/ComparisonDocument.h"
 #include "report/ReportDocument.h"
 #include "session/Session.h"
 #include "store/files/OutputFile.h"
@@ -77,12 +78,53 @@ bool WriteOdt(const TablesDocument& document, QIODevice& device)
 
 bool WriteReportDocument(Session& context, const ReportChoice& chosen, const QString& path)
 {
-    OutputFile file(path, ProtectedFiles(context.db));
+    return WriteDocumentFile(
+        ProtectedFiles(context.db), path,
+        [&] { return ReportDocument(BuildReport(context.test, context.norms.AgeGroupDescription), chosen); },
+        [&](const QString& where) { return RecordDocument(context, where); });
+}
+
+QImage ComparedProfileImage(const Comparison& comparison, const QSize& size, qreal pixelRatio)
+{
+    QImage image(size * pixelRatio, QImage::Format_RGB32);
+    image.setDevicePixelRatio(pixelRatio);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::black);
+    DrawComparedProfile(&p, comparison, QRectF(10, 10, size.width() - 20, size.height() - 20), false);
+    return image;
+}
+
+TablesDocument ComparisonDocument(const Comparison& comparison, bool profile)
+{
+    TablesDocument document = ComparisonTables(comparison);
+    if (profile) {
+        TablesSection chart;
+        chart.title = QStringLiteral("Profil");
+        chart.png = png(ComparedProfileImage(comparison, kPictureSize + QSize(0, 60), 2));
+        chart.pngWidth = kPictureWidth;
+        document.sections.push_back(std::move(chart));
+    }
+    return document;
+}
+
+bool WriteComparisonDocument(Session& session, const Comparison& comparison, const QString& path)
+{
+    return WriteDocumentFile(
+        ProtectedFiles(session.db), path, [&] { return ComparisonDocument(comparison, true); },
+        [&](const QString& where) { return RecordComparisonDocument(session, comparison, where); });
+}
+
+bool WriteDocumentFile(const QStringList& protectedFiles, const QString& path,
+                       const std::function<TablesDocument()>& build, const std::function<bool(const QString&)>& record)
+{
+    OutputFile file(path, protectedFiles);
     if (const auto failure = file.open()) {
         tell(*failure, MessageIcon::Exclamation);
         return false;
     }
-    const TablesDocument document = ReportDocument(BuildReport(context.test, context.norms.AgeGroupDescription), chosen);
+    const TablesDocument document = build();
     // Qt's zip writer closes the device it is given; the file must stay open for its commit.
     QByteArray odt;
     QBuffer buffer(&odt);
@@ -92,7 +134,7 @@ bool WriteReportDocument(Session& context, const ReportChoice& chosen, const QSt
         return false;
     }
     // Logged once whole, just before it is put in place: a log that cannot be written stops it.
-    if (!RecordDocument(context, file.loggedName()))
+    if (!record(file.loggedName()))
         return false;
     if (const auto failure = file.commit()) {
         tell(*failure, MessageIcon::Exclamation);

@@ -3,11 +3,14 @@
 // tables with their notes, the profile as a picture. Written by Qt's own ODF writer, so that
 // the tool writes it without the windows' libraries.
 
+#include "report/Comparison.h"
 #include "report/Report.h"
 #include "report/TablesDocument.h"
 
 #include <QImage>
 #include <QSize>
+
+#include <functional>
 
 class QIODevice;
 class QTextDocument;
@@ -36,5 +39,18 @@ bool WriteOdt(const TablesDocument& document, QIODevice& device);
 // not a regular file. False after a message when it was not written (nothing is left behind).
 // Needs a QGuiApplication (the offscreen platform will do).
 bool WriteReportDocument(Session& context, const ReportChoice& chosen, const QString& path);
+
+// Two tests of one child in one chart, as ProfileImage paints one test's.
+QImage ComparedProfileImage(const Comparison& comparison, const QSize& size = QSize(1000, 760), qreal pixelRatio = 1);
+// The comparison as its document holds it: the two tests, every domain's table, the profile.
+TablesDocument ComparisonDocument(const Comparison& comparison, bool profile);
+// The comparison as a document at path, as WriteReportDocument writes the report's; logged for
+// each of its two tests.
+bool WriteComparisonDocument(Session& session, const Comparison& comparison, const QString& path);
+
+// The job under both: build the document, write it beside path, record it (false stops the
+// job), put it in place; false after a message, nothing left behind.
+bool WriteDocumentFile(const QStringList& protectedFiles, const QString& path,
+                       const std::function<TablesDocument()>& build, const std::function<bool(const QString&)>& record);
 
 } // namespace tavlo

@@ -203,12 +203,26 @@ Outcome CompareStoredTests(Session& session, int firstId, int secondId, Comparis
     return std::nullopt;
 }
 
+namespace {
+
+// Both rows or neither: the pages or the file go out logged for both tests, or not at all.
+bool logBothTests(Session& session, const Comparison& comparison, AccessEvent event, const QString& where)
+{
+    Transaction transaction(session.db);
+    return LogAccess(session.db, event, comparison.earlier.id, where)
+           && LogAccess(session.db, event, comparison.later.id, where) && transaction.commit();
+}
+
+} // namespace
+
 bool RecordComparisonPrint(Session& session, const Comparison& comparison, const QString& where)
 {
-    // Both rows or neither: a print is either logged for both children's tests or not made.
-    Transaction transaction(session.db);
-    return LogAccess(session.db, AccessEvent::Printed, comparison.earlier.id, where)
-           && LogAccess(session.db, AccessEvent::Printed, comparison.later.id, where) && transaction.commit();
+    return logBothTests(session, comparison, AccessEvent::Printed, where);
+}
+
+bool RecordComparisonDocument(Session& session, const Comparison& comparison, const QString& where)
+{
+    return logBothTests(session, comparison, AccessEvent::DocumentWritten, where);
 }
 
 bool RecordPrint(Session& session, const QString& where)

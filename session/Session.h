@@ -89,6 +89,8 @@ Outcome CompareStoredTests(Session& session, int firstId, int secondId, Comparis
 // Logs that a comparison left the program, once for each of its two tests; false after the
 // message, and the print is not to go out.
 bool RecordComparisonPrint(Session& session, const Comparison& comparison, const QString& where);
+// The same for a comparison written as a document.
+bool RecordComparisonDocument(Session& session, const Comparison& comparison, const QString& where);
 
 // Logs that the session's test left the program on paper or as a file (where: the printer,
 // or the file as the log names it). false after the message: the print is then not to go out.
