@@ -4,6 +4,7 @@
 #include "resources/StringTable.h"
 
 #include <algorithm>
+#include <tuple>
 
 namespace tavlo {
 
@@ -69,6 +70,28 @@ void ArchiveModel::showChildOf(int row)
     m_needle = SearchFold(m_list.row(m_child).NAMN);
     refilter(false);
     endResetModel();
+}
+
+Date ArchiveModel::testDateAt(int row) const
+{
+    return row >= 0 && row < rowCount() ? m_list.row(m_shown[size_t(row)]).TESTDATE : Date{};
+}
+
+std::vector<std::pair<int, Date>> ArchiveModel::childsOtherTests(int row) const
+{
+    std::vector<std::pair<int, Date>> others;
+    if (row < 0 || row >= rowCount())
+        return others;
+    const int listed = m_shown[size_t(row)];
+    for (const int i : m_order) {
+        if (i != listed && m_list.sameChild(i, listed))
+            others.push_back({m_list.row(i).ID, m_list.row(i).TESTDATE});
+    }
+    const auto key = [](const std::pair<int, Date>& t) {
+        return std::tuple(int(t.second.year), int(t.second.month), int(t.second.day), t.first);
+    };
+    std::sort(others.begin(), others.end(), [&](const auto& a, const auto& b) { return key(a) < key(b); });
+    return others;
 }
 
 void ArchiveModel::refilter(bool narrowing)

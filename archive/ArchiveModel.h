@@ -28,6 +28,9 @@ public:
     void setFilter(const QString& typed);
     // Shows the tests of the child of a shown row, and nothing else, until the filter changes.
     void showChildOf(int row);
+    // The other listed tests of the child of a shown row, oldest first: number and test date.
+    std::vector<std::pair<int, Date>> childsOtherTests(int row) const;
+    Date testDateAt(int row) const;
     bool showsOneChild() const { return m_child >= 0; }
 
     int rowCount(const QModelIndex& parent = {}) const override;

@@ -7,6 +7,7 @@
 #include "archive/Backup.h"
 #include "archive/ExportDialog.h"
 #include "resources/StringTable.h"
+#include "results/ComparisonWindow.h"
 #include "session/Session.h"
 #include "vandrel/MessageSink.h"
 
@@ -14,6 +15,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QHeaderView>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -85,6 +87,10 @@ ArchiveScreen::ArchiveScreen(MainWindow& main)
     main.hideButtons();
     for (const ButtonPlace& b : kButtons)
         main.placeButton(b.id, QString::fromUtf8(b.text), QRect(b.x, 520, 110, 40));
+    // Right of the five, which keep their places.
+    m_compare = new QPushButton(QStringLiteral("Sa&mmenlign"), this);
+    m_compare->setFont(MainFont());
+    connect(m_compare, &QPushButton::clicked, this, &ArchiveScreen::compareSelectedTest);
     main.setWindowTitle(QStringLiteral("TAVLO-II"));
 
     ClearScores(c.test);
@@ -134,6 +140,72 @@ void ArchiveScreen::setUpList()
     m_list->addAction(m_childAction);
     m_list->setContextMenuPolicy(Qt::ActionsContextMenu);
     connect(m_childAction, &QAction::triggered, this, &ArchiveScreen::showChildsTests);
+}
+
+namespace {
+
+ArchiveScreen::ComparisonChooser& comparisonChooser()
+{
+    static ArchiveScreen::ComparisonChooser chooser;
+    return chooser;
+}
+
+std::optional<int> askWhichTest(QWidget* owner, const QStringList& tests, int offered)
+{
+    bool chosen = false;
+    const QString item = QInputDialog::getItem(owner, QStringLiteral("%1  Sammenlign").arg(kProgramCaption),
+                                               QStringLiteral("Sammenlign med testen fra:"), tests, offered, false, &chosen);
+    if (!chosen)
+        return std::nullopt;
+    return int(tests.indexOf(item));
+}
+
+} // namespace
+
+void ArchiveScreen::SetComparisonChooser(ComparisonChooser chooser)
+{
+    comparisonChooser() = std::move(chooser);
+}
+
+void ArchiveScreen::compareSelectedTest()
+{
+    const std::optional<int> id = selectedId();
+    if (!id)
+        return;
+    const int row = m_model->rowOfId(*id);
+    const auto others = m_model->childsOtherTests(row);
+    if (others.empty()) {
+        tell(QStringLiteral("Barnet har ingen annen test å sammenligne med. To tester er av samme barn når navn og "
+                            "fødselsdato er like."),
+             MessageIcon::Information);
+        m_list->setFocus();
+        return;
+    }
+    // Offered: the latest test before the chosen one (oldest first, so the last such), or else
+    // the first after it.
+    const Date tested = m_model->testDateAt(row);
+    int offered = 0;
+    QStringList items;
+    for (size_t i = 0; i < others.size(); ++i) {
+        const auto& [other, date] = others[i];
+        items << QStringLiteral("%1 (nr. %2)").arg(FormatDate(date)).arg(other);
+        if (IsAfter(tested, date) || (date == tested && other < *id))
+            offered = int(i);
+    }
+    const auto& choose = comparisonChooser();
+    const std::optional<int> picked = choose ? choose(&main(), items, offered) : askWhichTest(&main(), items, offered);
+    if (!picked || *picked < 0 || *picked >= int(others.size())) {
+        m_list->setFocus();
+        return;
+    }
+    Comparison comparison;
+    if (ShowIfFailed(CompareStoredTests(context(), others[size_t(*picked)].first, *id, comparison))) {
+        m_list->setFocus();
+        return;
+    }
+    auto* window = new ComparisonWindow(context(), std::move(comparison), &main());
+    window->setWindowModality(Qt::ApplicationModal);
+    window->show();
 }
 
 void ArchiveScreen::showChildsTests()
@@ -346,6 +418,8 @@ void ArchiveScreen::layOut()
         if (QPushButton* button = main().button(b.id))
             button->setGeometry(b.x, h - 43, 110, 40);
     }
+    if (m_compare)
+        m_compare->setGeometry(620, h - 43, 110, 40);
 }
 
 void ArchiveScreen::resizeEvent(QResizeEvent* event)

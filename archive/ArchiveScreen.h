@@ -6,11 +6,13 @@
 
 #include <QFutureWatcher>
 
+#include <functional>
 #include <optional>
 
 class QAction;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QTreeView;
 
 namespace tavlo {
@@ -29,6 +31,13 @@ public:
     // "Vis &barnets tester" (Ctrl+B, and the list's context menu): the chosen test's child's
     // tests alone.
     QAction* childAction() const { return m_childAction; }
+    // "Sa&mmenlign": the chosen test beside another test of the same child.
+    QPushButton* compareButton() const { return m_compare; }
+
+    // Tests take over the question which test to compare with: the choices (oldest first) and
+    // the one offered; the index chosen, or nullopt when cancelled. Empty: the real question.
+    using ComparisonChooser = std::function<std::optional<int>(QWidget* owner, const QStringList& tests, int offered)>;
+    static void SetComparisonChooser(ComparisonChooser chooser);
     QLineEdit* searchField() const { return m_search; }
     // Whether the reading of the rows has ended, in rows or in a message.
     bool rowsArrived() const { return m_arrived; }
@@ -56,6 +65,7 @@ private:
     void showSelectedTest();
     void deleteSelectedTest();
     void showChildsTests();
+    void compareSelectedTest();
 
     QTreeView* m_list;
     ArchiveModel* m_model;
@@ -63,6 +73,7 @@ private:
     QLineEdit* m_search;
     QLabel* m_reading;
     QAction* m_childAction = nullptr;
+    QPushButton* m_compare = nullptr;
     QFutureWatcher<PersonListLoad> m_watcher;
     bool m_arrived = false;
 };

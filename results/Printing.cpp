@@ -86,13 +86,14 @@ void setUpPrinter(QPrinter& printer)
 
 // The pages of the job on the chosen printer; the job stops when *aborted turns true
 // between pages. See PrintReport.
-bool printPages(QPrinter& printer, Session& context, const ReportChoice& chosen, const bool* aborted)
+bool printPages(QPrinter& printer, const QStringList& protectedFiles, const DrawPages& draw, const RecordPages& record,
+                const bool* aborted)
 {
     // A PDF file is written beside its target and put in place when whole, as every file a
     // job writes is; the printer itself writes only the hidden file.
     std::optional<OutputFile> file;
     if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty()) {
-        file.emplace(printer.outputFileName(), ProtectedFiles(context.db));
+        file.emplace(printer.outputFileName(), protectedFiles);
         if (const auto failure = file->open()) {
             tell(*failure, MessageIcon::Exclamation);
             return false;
@@ -102,14 +103,14 @@ bool printPages(QPrinter& printer, Session& context, const ReportChoice& chosen,
     const PageFlow flow{[&] { return !*aborted && printer.newPage(); },
                         [] { QCoreApplication::processEvents(); }};
     // The unfinished file goes with its writer.
-    return PrintReportPages(printer, context, chosen, flow,
-                            {file ? &*file : nullptr, printer.printerName(), [&] { printer.abort(); }, aborted});
+    return PrintPages(printer, draw, record, flow,
+                      {file ? &*file : nullptr, printer.printerName(), [&] { printer.abort(); }, aborted});
 }
 
 } // namespace
 
-bool PrintReport(Session& context, const ReportChoice& chosen, QWidget* owner,
-                 const PrintSeams& seams)
+bool PrintPagesWithDialog(const QStringList& protectedFiles, const DrawPages& draw, const RecordPages& record,
+                          QWidget* owner, const PrintSeams& seams)
 {
     QPrinter printer(QPrinter::HighResolution);
     setUpPrinter(printer);
@@ -119,7 +120,16 @@ bool PrintReport(Session& context, const ReportChoice& chosen, QWidget* owner,
     bool aborted = false;
     PrintAbortBox box(owner, aborted);
     box.show();
-    return printPages(printer, context, chosen, &aborted);
+    return printPages(printer, protectedFiles, draw, record, &aborted);
+}
+
+bool PrintReport(Session& context, const ReportChoice& chosen, QWidget* owner,
+                 const PrintSeams& seams)
+{
+    return PrintPagesWithDialog(
+        ProtectedFiles(context.db),
+        [&](QPainter& painter, const PageFlow& flow) { return DrawReportPages(painter, context, chosen, flow); },
+        [&](const QString& where) { return RecordPrint(context, where); }, owner, seams);
 }
 
 std::unique_ptr<QPrintDialog> MakePrintDialog(QPrinter& printer, QWidget* owner)

@@ -67,6 +67,11 @@ private:
     QPushButton* m_cancel;
 };
 
+// Any pages through the printer choice and the cancel box, as "&Skriv ut" prints the report;
+// the same results as PrintReport.
+bool PrintPagesWithDialog(const QStringList& protectedFiles, const DrawPages& draw, const RecordPages& record,
+                          QWidget* owner, const PrintSeams& seams = {});
+
 // The whole job for the choice: the printer choice, a cancel box, page 1 with the person,
 // then the profile and the sections. True when the document was completed, and when the
 // examiner cancelled the printer choice (nothing is printed then); false when it could not

@@ -353,14 +353,7 @@ void ResultsWindow::copyShown()
         QGuiApplication::clipboard()->setImage(ProfileImage(report));
         return;
     }
-    const TablesDocument document = ReportTables(report, ReportChoice(shownDomains(m_view->domain())), ReportPerson::Strip);
-    auto* data = new QMimeData;
-    data->setHtml(TablesHtml(document));
-    QString text;
-    for (const QString& line : TabSeparatedLines(document))
-        text += line + u'\n';
-    data->setText(text);
-    QGuiApplication::clipboard()->setMimeData(data);
+    CopyTables(ReportTables(report, ReportChoice(shownDomains(m_view->domain())), ReportPerson::Strip));
 }
 
 void ResultsWindow::resizeEvent(QResizeEvent* event)

@@ -4,8 +4,22 @@
 #include "ArchiveFixture.h"
 #include "Str.h"
 
+#include "Documents.h"
+#include "Screenshots.h"
+#include "archive/ArchiveModel.h"
+#include "results/ComparisonWindow.h"
+#include "results/SaveDocument.h"
+
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
 
 using namespace tavlo;
 using namespace tavlo::test;
@@ -16,7 +30,7 @@ class ArchiveChild : public ArchiveFixture {
 protected:
     int storeChild(const char* name, Date born, Date tested)
     {
-        TestRecord t = childAged(7, 0);
+        TestRecord t = childWithEveryMeasure(7, 0);
         t.person.NAMN = u8(name);
         t.person.BORNDATE = born;
         t.person.TESTDATE = tested;
@@ -101,4 +115,102 @@ TEST_F(ArchiveChild, EachTestCountsItsChildsTestsWhichSortAndShowTogether)
     for (const auto& [id, tests] : counted())
         EXPECT_EQ(tests, id == kari1 || id == kari2 ? 2 : id == bo1 || id == bo2 || id == bo3 ? 3 : 1) << id;
     EXPECT_TRUE(sink.texts().join(u'\n').contains(u8("KARI NORDMANN"))) << str(sink.texts().join(u'\n'));
+}
+
+// "Sammenlign" offers the child's latest test before the chosen one, and shows both side by
+// side: each domain's table, the note on marked changes, the profile; copied as a table and
+// saved as a document. A child tested once is told there is nothing to compare.
+TEST_F(ArchiveChild, CompareOffersTheLatestEarlierTestAndShowsBothSideBySide)
+{
+    const Date born{2004, 8, 20};
+    const int first = storeChild("Kari Nordmann", born, {2011, 2, 1});
+    const int second = storeChild("Kari Nordmann", born, {2013, 2, 1});
+    const int third = storeChild("Kari Nordmann", born, {2015, 2, 1});
+    const int alone = storeChild("Per", born, {2014, 2, 1});
+    open();
+    EXPECT_EQ(screen()->compareButton()->text(), u8("Sa&mmenlign"));
+
+    struct Asked {
+        QStringList tests;
+        int offered = -1;
+    } asked;
+    ArchiveScreen::SetComparisonChooser([&](QWidget*, const QStringList& tests, int offered) -> std::optional<int> {
+        asked = {tests, offered};
+        return offered;
+    });
+    const auto chooseId = [&](int id) {
+        list()->setCurrentIndex(rows()->index(qobject_cast<ArchiveModel*>(rows())->rowOfId(id), 0));
+    };
+    const auto openWindows = [] {
+        QList<ComparisonWindow*> found;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* c = qobject_cast<ComparisonWindow*>(w); c && c->isVisible())
+                found << c;
+        }
+        return found;
+    };
+
+    // Which test is offered, for each chosen test: the latest before it, else the first after.
+    const std::pair<int, int> offers[] = {{second, 0}, {third, 1}, {first, 0}};
+    for (const auto& [chosen, offered] : offers) {
+        SCOPED_TRACE(chosen);
+        chooseId(chosen);
+        QTest::mouseClick(screen()->compareButton(), Qt::LeftButton);
+        EXPECT_EQ(asked.tests.size(), 2);
+        EXPECT_EQ(asked.offered, offered) << str(asked.tests.join(u", "));
+        const QList<ComparisonWindow*> windows = openWindows();
+        ASSERT_EQ(windows.size(), 1);
+        ComparisonWindow* window = windows.first();
+        const Comparison& c = window->comparison();
+        EXPECT_EQ(c.later.id, chosen == first ? second : chosen);
+        ASSERT_FALSE(c.sections[0].rows.empty());
+        // Every domain's table as the comparison has it, the note where a change is marked.
+        for (int d = 0; d < kDomainCount; ++d) {
+            window->domains()->setCurrentIndex(d);
+            const ComparisonSection& section = c.sections[size_t(d)];
+            ASSERT_EQ(window->table()->rowCount(), int(section.rows.size()));
+            for (int r = 0; r < int(section.rows.size()); ++r) {
+                EXPECT_EQ(window->table()->item(r, 0)->text(), section.rows[size_t(r)].label);
+                EXPECT_EQ(window->table()->item(r, 3)->text(), ChangeText(section.rows[size_t(r)]));
+            }
+            EXPECT_EQ(window->note()->text().contains(u8("standardavvik")), section.anyMarked());
+        }
+        // Copied: a table with the shown domain's rows.
+        window->domains()->setCurrentIndex(0);
+        QTest::mouseClick(window->copyButton(), Qt::LeftButton);
+        const ReadDocument copied = readHtml(QGuiApplication::clipboard()->mimeData()->html());
+        ASSERT_EQ(copied.tables.size(), 1u);
+        EXPECT_EQ(copied.tables[0].size(), c.sections[0].rows.size() + 1);
+        if (chosen == second)
+            saveScreenshot(*window, QStringLiteral("comparison-table"));
+        window->domains()->setCurrentIndex(ComparisonWindow::kProfileItem);
+        if (chosen == second)
+            saveScreenshot(*window, QStringLiteral("comparison-profile"));
+        QTest::mouseClick(window->copyButton(), Qt::LeftButton);
+        EXPECT_FALSE(QGuiApplication::clipboard()->image().isNull());
+        window->close();
+        QCoreApplication::processEvents();
+    }
+
+    // Saved as a document through the program's own button.
+    QTemporaryDir out;
+    const QString odt = out.filePath(QStringLiteral("kari.odt"));
+    SetDocumentFileChooser([&](QWidget*) { return odt; });
+    chooseId(third);
+    QTest::mouseClick(screen()->compareButton(), Qt::LeftButton);
+    ASSERT_EQ(openWindows().size(), 1);
+    QTest::mouseClick(openWindows().first()->documentButton(), Qt::LeftButton);
+    EXPECT_EQ(readOdt(odt).tables.size(), size_t(kDomainCount));
+    openWindows().first()->close();
+    SetDocumentFileChooser({});
+
+    sink.messages.clear();
+    chooseId(alone);
+    asked = {};
+    QTest::mouseClick(screen()->compareButton(), Qt::LeftButton);
+    EXPECT_EQ(asked.offered, -1) << "nothing to choose from";
+    ASSERT_EQ(sink.messages.size(), 1);
+    EXPECT_TRUE(sink.messages[0].text.startsWith(u8("Barnet har ingen annen test"))) << str(sink.messages[0].text);
+    EXPECT_TRUE(openWindows().isEmpty());
+    ArchiveScreen::SetComparisonChooser({});
 }
