@@ -32,9 +32,8 @@ QByteArray png(const QImage& image)
     return bytes;
 }
 
-} // namespace
-
-QImage ProfileImage(const Report& report, const QSize& size, qreal pixelRatio)
+// A chart on white, size in the painting's pixels, each drawn as pixelRatio pixels of the image.
+QImage chartImage(const QSize& size, qreal pixelRatio, const std::function<void(QPainter&, const QRectF&)>& draw)
 {
     QImage image(size * pixelRatio, QImage::Format_RGB32);
     image.setDevicePixelRatio(pixelRatio);
@@ -42,8 +41,15 @@ QImage ProfileImage(const Report& report, const QSize& size, qreal pixelRatio)
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(Qt::black);
-    DrawProfile(&p, report, QRectF(10, 10, size.width() - 20, size.height() - 20), false);
+    draw(p, QRectF(10, 10, size.width() - 20, size.height() - 20));
     return image;
+}
+
+} // namespace
+
+QImage ProfileImage(const Report& report, const QSize& size, qreal pixelRatio)
+{
+    return chartImage(size, pixelRatio, [&](QPainter& p, const QRectF& area) { DrawProfile(&p, report, area, false); });
 }
 
 TablesDocument ReportDocument(const Report& report, const ReportChoice& chosen)
@@ -86,14 +92,7 @@ bool WriteReportDocument(Session& context, const ReportChoice& chosen, const QSt
 
 QImage ComparedProfileImage(const Comparison& comparison, const QSize& size, qreal pixelRatio)
 {
-    QImage image(size * pixelRatio, QImage::Format_RGB32);
-    image.setDevicePixelRatio(pixelRatio);
-    image.fill(Qt::white);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(Qt::black);
-    DrawComparedProfile(&p, comparison, QRectF(10, 10, size.width() - 20, size.height() - 20), false);
-    return image;
+    return chartImage(size, pixelRatio, [&](QPainter& p, const QRectF& area) { DrawComparedProfile(&p, comparison, area, false); });
 }
 
 TablesDocument ComparisonDocument(const Comparison& comparison, bool profile)

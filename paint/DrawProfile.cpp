@@ -135,21 +135,26 @@ void drawLabel(QPainter* p, const QFontMetricsF& metrics, const QString& label, 
     p->restore();
 }
 
+// A domain's name over its columns; crowded domains read apart only with a divider between them.
+void drawDomainHeading(QPainter* p, const Fonts& fonts, const ProfileGeometry& g, size_t d, const QString& name)
+{
+    const QRectF& group = g.groups[d];
+    if (d > 0) {
+        const qreal x = (g.groups[d - 1].right() + group.left()) / 2;
+        p->setPen(QPen(QColor(150, 150, 150), 0.8, Qt::DashLine));
+        p->drawLine(QLineF(x, group.top(), x, g.labelsTop));
+    }
+    p->setPen(Qt::black);
+    p->setFont(fonts.name);
+    DrawWrappedText(p, int(group.top()), name, int(group.left()), int(group.right()) + 1, true, 0);
+}
+
 void drawDomains(QPainter* p, const Fonts& fonts, const Profile& profile, const ProfileGeometry& g)
 {
     const QFontMetricsF small(fonts.small);
     for (size_t d = 0; d < profile.domains.size(); ++d) {
         const ProfileDomain& domain = profile.domains[d];
-        const QRectF& group = g.groups[d];
-        // Crowded domains read apart only with a divider between them.
-        if (d > 0) {
-            const qreal x = (g.groups[d - 1].right() + group.left()) / 2;
-            p->setPen(QPen(QColor(150, 150, 150), 0.8, Qt::DashLine));
-            p->drawLine(QLineF(x, group.top(), x, g.labelsTop));
-        }
-        p->setPen(Qt::black);
-        p->setFont(fonts.name);
-        DrawWrappedText(p, int(group.top()), domain.name, int(group.left()), int(group.right()) + 1, true, 0);
+        drawDomainHeading(p, fonts, g, d, domain.name);
         const auto& at = g.points[d];
         p->setPen(QPen(Qt::black, 1.2));
         for (size_t i = 1; i < at.size(); ++i) {
@@ -181,19 +186,25 @@ void drawLegend(QPainter* p, const Fonts& fonts, qreal x, qreal y)
     }
 }
 
-} // namespace
-
-qreal DrawProfile(QPainter* painter, const Report& report, const QRectF& area, bool printing)
+// Headed like a domain section, so the page and the view say what they show; the chart goes
+// under the heading.
+QRectF titledChart(QPainter* painter, const QRectF& area, bool printing)
 {
-    painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
-    // Headed like a domain section, so the page and the view say what they show.
     painter->setPen(Qt::black);
     painter->setFont(CreateFittedFont(18, true, false, false,
                                       printing ? QStringLiteral("Times New Roman") : QStringLiteral("Arial"), 300));
     const int titleBottom =
         DrawWrappedText(painter, int(area.top()) + 10, QStringLiteral("Profil"), int(area.left()), int(area.right()), true, 0) + 5;
-    const QRectF chart(area.left(), titleBottom, area.width(), std::max<qreal>(area.bottom() - titleBottom, 0));
+    return QRectF(area.left(), titleBottom, area.width(), std::max<qreal>(area.bottom() - titleBottom, 0));
+}
+
+} // namespace
+
+qreal DrawProfile(QPainter* painter, const Report& report, const QRectF& area, bool printing)
+{
+    painter->save();
+    const QRectF chart = titledChart(painter, area, printing);
 
     const Fonts fonts = fontsFor(printing);
     const Profile& profile = report.profile;
@@ -213,13 +224,7 @@ qreal DrawProfile(QPainter* painter, const Report& report, const QRectF& area, b
 qreal DrawComparedProfile(QPainter* painter, const Comparison& comparison, const QRectF& area, bool printing)
 {
     painter->save();
-    painter->setRenderHint(QPainter::Antialiasing);
-    painter->setPen(Qt::black);
-    painter->setFont(CreateFittedFont(18, true, false, false,
-                                      printing ? QStringLiteral("Times New Roman") : QStringLiteral("Arial"), 300));
-    const int titleBottom =
-        DrawWrappedText(painter, int(area.top()) + 10, QStringLiteral("Profil"), int(area.left()), int(area.right()), true, 0) + 5;
-    const QRectF chart(area.left(), titleBottom, area.width(), std::max<qreal>(area.bottom() - titleBottom, 0));
+    const QRectF chart = titledChart(painter, area, printing);
 
     const Fonts fonts = fontsFor(printing);
     const Profile layout = LayoutOf(comparison.profile);
@@ -245,15 +250,7 @@ qreal DrawComparedProfile(QPainter* painter, const Comparison& comparison, const
     };
     for (size_t d = 0; d < comparison.profile.size(); ++d) {
         const ComparedDomain& domain = comparison.profile[d];
-        const QRectF& group = g.groups[d];
-        if (d > 0) {
-            const qreal x = (g.groups[d - 1].right() + group.left()) / 2;
-            painter->setPen(QPen(QColor(150, 150, 150), 0.8, Qt::DashLine));
-            painter->drawLine(QLineF(x, group.top(), x, g.labelsTop));
-        }
-        painter->setPen(Qt::black);
-        painter->setFont(fonts.name);
-        DrawWrappedText(painter, int(group.top()), domain.name, int(group.left()), int(group.right()) + 1, true, 0);
+        drawDomainHeading(painter, fonts, g, d, domain.name);
         const auto& at = g.points[d];
         for (const bool earlier : {true, false}) {
             painter->setPen(earlier ? QPen(QColor(90, 90, 90), 1.2, Qt::DashLine) : QPen(Qt::black, 1.2));
