@@ -61,4 +61,5 @@ TEST(ComparisonDocument, EveryDomainsChangesAsTablesWithTheMarksExplainedAndTheP
     const QString written = QStringLiteral("SELECT COUNT(*) FROM LOGG WHERE HENDELSE = 'dokument skrevet' AND ID = %1");
     EXPECT_EQ(countOf(t.db, written.arg(ids[0])), 1);
     EXPECT_EQ(countOf(t.db, written.arg(ids[1])), 1);
+    saveDocumentPicture(ComparisonDocument(c, true), QStringLiteral("comparison-document"));
 }

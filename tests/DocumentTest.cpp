@@ -319,16 +319,7 @@ TEST_F(DocumentTest, TheWindowsDocumentIsTheWholeReportLoggedOnce)
     if (const QString shots = qEnvironmentVariable("TAVLO_SCREENSHOT_DIR"); !shots.isEmpty()) {
         std::array<bool, kDomainCount> every;
         every.fill(true);
-        QTextDocument text;
-        LayOutTables(ReportDocument(report(), ReportChoice(every, true)), text);
-        text.setTextWidth(800);
-        QImage page(QSize(800, int(text.size().height())), QImage::Format_RGB32);
-        page.fill(Qt::white);
-        QPainter p(&page);
-        text.drawContents(&p);
-        p.end();
-        QDir().mkpath(shots);
-        page.save(shots + QStringLiteral("/document.png"));
+        saveDocumentPicture(ReportDocument(report(), ReportChoice(every, true)), QStringLiteral("document"));
         tavlo::test::saveScreenshot(w, QStringLiteral("results-with-copy-and-document"));
     }
 }

@@ -3,8 +3,12 @@
 // an OpenDocument file unpacked by unzip and read as XML, so that a writer's fault is not
 // mirrored by the same code reading it.
 
+#include "paint/DocumentFile.h"
 #include "report/ReportRows.h"
 
+#include <QDir>
+#include <QImage>
+#include <QPainter>
 #include <QProcess>
 #include <QStringList>
 #include <QTextCursor>
@@ -152,6 +156,24 @@ inline ReadDocument readOdt(const QString& path)
         }
     }
     return read;
+}
+
+// What a person sees of a document: laid out as the document file lays it out, 800 wide, as
+// PNG into TAVLO_SCREENSHOT_DIR when that is set.
+inline void saveDocumentPicture(const TablesDocument& document, const QString& name)
+{
+    const QString shots = qEnvironmentVariable("TAVLO_SCREENSHOT_DIR");
+    if (shots.isEmpty() || !QDir().mkpath(shots))
+        return;
+    QTextDocument text;
+    LayOutTables(document, text);
+    text.setTextWidth(800);
+    QImage page(QSize(800, int(text.size().height())), QImage::Format_RGB32);
+    page.fill(Qt::white);
+    QPainter p(&page);
+    text.drawContents(&p);
+    p.end();
+    page.save(QDir(shots).filePath(name + QStringLiteral(".png")));
 }
 
 } // namespace tavlo::test
