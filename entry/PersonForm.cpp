@@ -12,8 +12,10 @@
 #include "resources/StringTable.h"
 #include "vandrel/MessageSink.h"
 
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QRegularExpressionValidator>
 #include <QPainter>
 #include <QValidator>
 
@@ -105,6 +107,11 @@ bool isEditingKey(int key)
 
 // Whether the key may reach the field; the key code is the same for the main keyboard's
 // digits and the keypad's.
+bool isDateField(int field)
+{
+    return field == PersonForm::kTestDateField || field == PersonForm::kBornDateField;
+}
+
 bool keyPasses(int field, int key)
 {
     if (isEditingKey(key))
@@ -158,6 +165,9 @@ PersonForm::PersonForm(MainWindow& main)
     }
     field(kTestAgeField)->setReadOnly(true);
     field(kSexField)->setValidator(new UpperCase(field(kSexField)));
+    // What a paste may put in a date field: digits only, as typing does.
+    for (const int id : {kTestDateField, kBornDateField})
+        field(id)->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), field(id)));
     field(kHandednessField)->setValidator(new UpperCase(field(kHandednessField)));
 
     fillFromRecord();
@@ -264,8 +274,21 @@ bool PersonForm::eventFilter(QObject* watched, QEvent* event)
         return handleKey(id, static_cast<QKeyEvent*>(event));
     case QEvent::FocusIn:
         field(id)->selectAll();
+        // The press that brought the focus comes after it.
+        m_clickedInto = static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason ? id : -1;
+        break;
+    case QEvent::MouseButtonPress:
+        // A date is typed whole: the click into the field takes all of it, as Tab does, so
+        // that typing replaces it; a click in a field that has the focus places the caret.
+        if (isDateField(id) && m_clickedInto == id) {
+            m_clickedInto = -1;
+            field(id)->selectAll();
+            return true;
+        }
+        m_clickedInto = -1;
         break;
     case QEvent::FocusOut:
+        m_clickedInto = -1;
         if (id == kTestDateField || id == kBornDateField)
             showLiveTestAge();
         break;
@@ -277,13 +300,19 @@ bool PersonForm::eventFilter(QObject* watched, QEvent* event)
 
 bool PersonForm::handleKey(int id, QKeyEvent* key)
 {
-    // Alt belongs to the shortcuts.
-    if (key->modifiers() & Qt::AltModifier)
+    // Alt belongs to the shortcuts; Ctrl to the field's own editing (select all, copy, paste,
+    // undo), which the validators keep to what the field may hold.
+    if (key->modifiers() & (Qt::AltModifier | Qt::ControlModifier))
         return false;
     if (!keyPasses(id, key->key())) {
         Beep();
         return true;
     }
+    // A full date field takes a digit over the one after the caret, instead of refusing it.
+    QLineEdit* edit = field(id);
+    if (isDateField(id) && key->key() >= Qt::Key_0 && key->key() <= Qt::Key_9 && !edit->hasSelectedText()
+        && edit->text().size() >= edit->maxLength() && edit->cursorPosition() < edit->text().size())
+        edit->setSelection(edit->cursorPosition(), 1);
     const bool shift = key->modifiers() & Qt::ShiftModifier;
     switch (key->key()) {
     case Qt::Key_Tab:

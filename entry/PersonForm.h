@@ -60,6 +60,7 @@ private:
     std::array<QLineEdit*, kFieldCount> m_fields{};
     TypingGuard* m_typing = nullptr;
     bool m_closed = false;
+    int m_clickedInto = -1; // the field a mouse press is giving the focus to
     bool m_focusedOnce = false;
 };
 

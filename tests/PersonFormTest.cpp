@@ -5,6 +5,9 @@
 #include "app/GuiSink.h"
 #include "app/MainWindow.h"
 #include "entry/PersonForm.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
 #include "model/PersonText.h"
 
 #include <QDate>
@@ -524,4 +527,51 @@ TEST_F(PersonFormTest, CancelAsksFirstWhenSomethingWasTypedAndThenDropsTheTest)
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     EXPECT_TRUE(sink.messages.isEmpty()) << sink.texts().join(u'\n').toStdString();
     EXPECT_EQ(w.screenState(), 1);
+}
+
+// A date field is typed as a whole: a click into it takes its content as Tab does, typing
+// replaces it, Ctrl+A takes it again, a digit typed into a full field goes over the one after
+// the caret, and a paste holds digits only.
+TEST_F(PersonFormTest, AClickIntoADateFieldTakesItsContentAndTypingReplacesIt)
+{
+    open();
+    struct Case {
+        int field;
+        QString shown;
+    };
+    const Case cases[] = {{PersonForm::kBornDateField, QStringLiteral("00000000")},
+                          {PersonForm::kTestDateField, QStringLiteral("24032012")},
+                          {PersonForm::kBornDateField, QStringLiteral("15012004")}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.field);
+        f(c.field)->setText(c.shown);
+        f(0)->setFocus(); // the click comes from another field
+        QTest::mouseClick(f(c.field), Qt::LeftButton, {}, QPoint(f(c.field)->width() / 2, f(c.field)->height() / 2));
+        EXPECT_EQ(focused(), c.field);
+        EXPECT_EQ(f(c.field)->selectedText(), c.shown);
+        QTest::keyClicks(f(c.field), QStringLiteral("02052014"));
+        EXPECT_EQ(f(c.field)->text(), QStringLiteral("02052014"));
+
+        // Ctrl+A takes it all again; typing replaces it.
+        QTest::keyClick(f(c.field), Qt::Key_A, Qt::ControlModifier);
+        EXPECT_EQ(f(c.field)->selectedText(), QStringLiteral("02052014"));
+        QTest::keyClicks(f(c.field), QStringLiteral("11"));
+        EXPECT_EQ(f(c.field)->text(), QStringLiteral("11"));
+
+        // A full field with the caret in it: the digit goes over the next one.
+        f(c.field)->setText(QStringLiteral("01012010"));
+        f(c.field)->setCursorPosition(4);
+        QTest::keyClick(f(c.field), Qt::Key_1);
+        EXPECT_EQ(f(c.field)->text(), QStringLiteral("01011010"));
+
+        // A paste of anything but digits leaves the field as it was.
+        QGuiApplication::clipboard()->setText(QStringLiteral("1.2.2010"));
+        QTest::keyClick(f(c.field), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(f(c.field), Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(f(c.field)->text(), QStringLiteral("01011010"));
+        QGuiApplication::clipboard()->setText(QStringLiteral("01022010"));
+        QTest::keyClick(f(c.field), Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(f(c.field)->text(), QStringLiteral("01022010"));
+    }
+    EXPECT_EQ(beeps, 0);
 }
