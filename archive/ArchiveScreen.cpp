@@ -223,6 +223,7 @@ void ArchiveScreen::showChildsTests()
         m_search->setText(name);
     }
     m_model->showChildOf(row);
+    showNothingFound();
     choose(chosen, true);
 }
 
@@ -241,6 +242,7 @@ void ArchiveScreen::takeRows(PersonListLoad load)
     if (main().screen() != this)
         return;
     m_reading->hide();
+    showSortIndicator();
     if (load.failure)
         Show(*load.failure);
     // Every child's name and birth date: logged before they are shown.
@@ -279,6 +281,27 @@ void ArchiveScreen::choose(std::optional<int> id, bool firstOtherwise)
     m_list->setCurrentIndex(m_model->index(row, 0));
 }
 
+void ArchiveScreen::showNothingFound()
+{
+    // An empty list under a search says why, in place of the rows.
+    const bool nothing = m_arrived && m_model->rowCount() == 0 && !m_search->text().isEmpty();
+    m_reading->setText(nothing ? QStringLiteral("Ingen tester passer til søket") : QStringLiteral("Henter tester …"));
+    m_reading->adjustSize();
+    m_reading->setVisible(nothing || !m_arrived);
+}
+
+void ArchiveScreen::showSortIndicator()
+{
+    const AppContext& c = context();
+    // The person number has no column of its own: no indicator for the opening order.
+    const int column = c.archiveSortKey == kChildTestsSortKey ? ArchiveModel::kChildTestsColumn
+                       : c.archiveSortKey < kArchiveColumns  ? c.archiveSortKey
+                                                             : -1;
+    m_list->header()->setSortIndicatorShown(column >= 0);
+    if (column >= 0)
+        m_list->header()->setSortIndicator(column, c.archiveDescending ? Qt::DescendingOrder : Qt::AscendingOrder);
+}
+
 void ArchiveScreen::sortBy(int column)
 {
     AppContext& c = context();
@@ -287,6 +310,7 @@ void ArchiveScreen::sortBy(int column)
     c.archiveSortKey = ArchiveModel::sortKeyOf(column);
     c.archiveDescending = !c.archiveDescending;
     m_model->sortBy(c.archiveSortKey, c.archiveDescending);
+    showSortIndicator();
     choose(chosen, false);
 }
 
@@ -294,6 +318,7 @@ void ArchiveScreen::filter(const QString& typed)
 {
     const std::optional<int> chosen = chosenId();
     m_model->setFilter(typed);
+    showNothingFound();
     // Enter shows a row at once: the one chosen if it is still found, else the first found.
     choose(chosen, true);
 }

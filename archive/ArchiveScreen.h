@@ -39,6 +39,8 @@ public:
     using ComparisonChooser = std::function<std::optional<int>(QWidget* owner, const QStringList& tests, int offered)>;
     static void SetComparisonChooser(ComparisonChooser chooser);
     QLineEdit* searchField() const { return m_search; }
+    // Over the list: "Henter tester …" while the rows are read, then what an empty search says.
+    QLabel* listNotice() const { return m_reading; }
     // Whether the reading of the rows has ended, in rows or in a message.
     bool rowsArrived() const { return m_arrived; }
 
@@ -65,6 +67,8 @@ private:
     void showSelectedTest();
     void deleteSelectedTest();
     void showChildsTests();
+    void showNothingFound();
+    void showSortIndicator();
     void compareSelectedTest();
 
     QTreeView* m_list;

@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
@@ -213,4 +214,29 @@ TEST_F(ArchiveChild, CompareOffersTheLatestEarlierTestAndShowsBothSideBySide)
     EXPECT_TRUE(sink.messages[0].text.startsWith(u8("Barnet har ingen annen test"))) << str(sink.messages[0].text);
     EXPECT_TRUE(openWindows().isEmpty());
     ArchiveScreen::SetComparisonChooser({});
+}
+
+// The sorted column shows which way it sorts; a search that finds nothing says so.
+TEST_F(ArchiveChild, TheSortedColumnIsMarkedAndAnEmptySearchSaysSo)
+{
+    storeChild("Anne", {2005, 1, 1}, {2012, 1, 1});
+    storeChild("Bo", {2006, 1, 1}, {2013, 1, 1});
+    open();
+    QHeaderView* header = list()->header();
+    EXPECT_FALSE(header->isSortIndicatorShown()) << "opening order: by number, which has no column";
+    for (const int column : {0, 2, ArchiveModel::kChildTestsColumn}) {
+        SCOPED_TRACE(column);
+        clickHeader(column);
+        ASSERT_TRUE(header->isSortIndicatorShown());
+        EXPECT_EQ(header->sortIndicatorSection(), column);
+        EXPECT_EQ(header->sortIndicatorOrder() == Qt::DescendingOrder, ctx.archiveDescending);
+    }
+    EXPECT_FALSE(screen()->listNotice()->isVisible());
+    QTest::keyClicks(screen()->searchField(), QStringLiteral("zzz"));
+    EXPECT_EQ(rows()->rowCount(), 0);
+    EXPECT_TRUE(screen()->listNotice()->isVisible());
+    EXPECT_EQ(screen()->listNotice()->text(), u8("Ingen tester passer til søket"));
+    screen()->searchField()->clear();
+    EXPECT_EQ(rows()->rowCount(), 2);
+    EXPECT_FALSE(screen()->listNotice()->isVisible());
 }
