@@ -44,10 +44,20 @@ Outcome NoteReadOnlyDatabase(Session& session)
     return Failure(ReadOnlyNotice(session.readOnlyDatabase), MessageIcon::Exclamation);
 }
 
+namespace {
+
+// As the results show a test: the age group from the test age, then the scoring run.
+void scoreTest(Database& db, NormState& norms, TestRecord& test)
+{
+    SelectAgeGroup(db, norms, test);
+    ScoreTest(db, norms, test);
+}
+
+} // namespace
+
 void ScoreCurrentTest(Session& session)
 {
-    SelectAgeGroup(session.db, session.norms, session.test);
-    ScoreTest(session.db, session.norms, session.test);
+    scoreTest(session.db, session.norms, session.test);
 }
 
 Outcome ReadStoredTest(Session& session, int id)
@@ -156,15 +166,15 @@ bool BackupIsTheServers(const Session& session)
 
 Outcome BackUp(Session& session, const QString& target)
 {
-    if (const auto failure = BackUpDatabaseFile(session.db, target)) {
-        // The server's notice informs; any other reason is the copy's failure.
-        if (*failure == ServerBackupNotice())
-            return Failure(*failure, MessageIcon::Information);
-        Failure shown(*failure, MessageIcon::Information);
-        shown.messages.front().caption = QStringLiteral("Error");
-        return shown;
-    }
-    return std::nullopt;
+    // A store that is not a file has nothing to copy: the notice informs.
+    if (session.db.databaseFile().isEmpty())
+        return Failure(ServerBackupNotice(), MessageIcon::Information);
+    const std::optional<QString> failure = BackUpDatabaseFile(session.db, target);
+    if (!failure)
+        return std::nullopt;
+    Failure shown(*failure, MessageIcon::Information);
+    shown.messages.front().caption = QStringLiteral("Error");
+    return shown;
 }
 
 Outcome CompareStoredTests(Session& session, int firstId, int secondId, Comparison& comparison)
@@ -196,8 +206,7 @@ Outcome CompareStoredTests(Session& session, int firstId, int secondId, Comparis
         norms[i].CurrentNormGroup = session.norms.CurrentNormGroup;
         if (!OpenTest(session.db, tests[i], ids[i]))
             return kept.failureOr(QStringLiteral("Testen kunne ikke leses."));
-        SelectAgeGroup(session.db, norms[i], tests[i]);
-        ScoreTest(session.db, norms[i], tests[i]);
+        scoreTest(session.db, norms[i], tests[i]);
     }
     comparison = CompareTests(tests[0], norms[0], tests[1], norms[1]);
     return std::nullopt;
