@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace tavlo {
 
 struct AppContext : Session {
@@ -15,6 +17,16 @@ struct AppContext : Session {
     int archiveSortKey = 9;
     bool archiveDescending = true;
     int archiveLastIndex = 0;
+
+    // Where the archive stood when it showed a test: going back from the results finds the
+    // same search (or child), chosen test and scroll. A fresh visit starts without it.
+    struct ArchivePlace {
+        QString search;
+        int childOf = 0; // the person number whose child's tests alone were shown, or 0
+        int chosen = 0;
+        int scroll = 0;
+    };
+    std::optional<ArchivePlace> archivePlace;
 };
 
 } // namespace tavlo

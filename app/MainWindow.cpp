@@ -129,6 +129,8 @@ void MainWindow::setScreen(Screen* screen)
 
 void MainWindow::showStartScreen()
 {
+    // The archive's place is kept for the way back from a test shown from it, not beyond.
+    m_context.archivePlace.reset();
     placeCentred();
     setScreen(new StartScreen(*this));
 }

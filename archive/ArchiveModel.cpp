@@ -72,6 +72,11 @@ void ArchiveModel::showChildOf(int row)
     endResetModel();
 }
 
+int ArchiveModel::childId() const
+{
+    return m_child >= 0 ? m_list.row(m_child).ID : 0;
+}
+
 Date ArchiveModel::testDateAt(int row) const
 {
     return row >= 0 && row < rowCount() ? m_list.row(m_shown[size_t(row)]).TESTDATE : Date{};

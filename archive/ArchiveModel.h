@@ -32,6 +32,8 @@ public:
     std::vector<std::pair<int, Date>> childsOtherTests(int row) const;
     Date testDateAt(int row) const;
     bool showsOneChild() const { return m_child >= 0; }
+    // The person number of the test whose child's tests are shown, or 0.
+    int childId() const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

@@ -21,11 +21,13 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTreeView>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
+#include <utility>
 
 namespace tavlo {
 
@@ -70,6 +72,7 @@ ArchiveScreen::ArchiveScreen(MainWindow& main)
     setGeometry(main.rect());
 
     setUpList();
+    m_place = std::exchange(c.archivePlace, std::nullopt);
     m_searchLabel->setFont(MainFont());
     m_searchLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_searchLabel->setBuddy(m_search);
@@ -79,6 +82,12 @@ ArchiveScreen::ArchiveScreen(MainWindow& main)
     m_search->installEventFilter(this);
     connect(m_search, &QLineEdit::textChanged, this, &ArchiveScreen::filter);
     setTabOrder(m_search, m_list);
+    if (m_place) {
+        // Filters the rows as they arrive, as text typed while they are read does.
+        const QSignalBlocker quiet(m_search);
+        m_search->setText(m_place->search);
+        m_model->setFilter(m_place->search);
+    }
     m_reading->setFont(SecondFont());
     m_reading->move(8, 6);
     m_reading->adjustSize();
@@ -249,7 +258,8 @@ void ArchiveScreen::takeRows(PersonListLoad load)
     if (load.read && !ShowIfFailed(RecordListShown(context(), int(load.list.size())))) {
         AppContext& c = context();
         m_model->setList(std::move(load.list), c.archiveSortKey, c.archiveDescending);
-        if (m_model->wholeCount() > 0) {
+        if (returnToPlace()) {
+        } else if (m_model->wholeCount() > 0) {
             c.archiveLastIndex = std::clamp(c.archiveLastIndex, 0, m_model->wholeCount() - 1);
             // Text typed while the rows were read has filtered them already.
             const int row = std::max(m_model->rowOfWholeIndex(c.archiveLastIndex), 0);
@@ -368,8 +378,47 @@ void ArchiveScreen::showSelectedTest()
         m_list->setFocus();
         return;
     }
+    rememberPlace();
     main().hideButtons();
     main().showResults();
+}
+
+void ArchiveScreen::rememberPlace()
+{
+    AppContext::ArchivePlace place;
+    place.search = m_search->text();
+    if (m_model->showsOneChild())
+        place.childOf = m_model->childId();
+    place.chosen = chosenId().value_or(0);
+    place.scroll = m_list->verticalScrollBar()->value();
+    context().archivePlace = std::move(place);
+}
+
+bool ArchiveScreen::returnToPlace()
+{
+    const std::optional<AppContext::ArchivePlace> place = std::exchange(m_place, std::nullopt);
+    if (!place)
+        return false;
+    // Text typed while the rows were read is newer than the place.
+    if (m_search->text() != place->search)
+        return false;
+    if (place->childOf) {
+        // The child's view as it was; gone with its test (deleted elsewhere), the search stays.
+        const int row = m_model->rowOfId(place->childOf);
+        if (row >= 0)
+            m_model->showChildOf(row);
+    }
+    showNothingFound();
+    const int row = m_model->rowOfId(place->chosen);
+    if (row >= 0)
+        m_list->setCurrentIndex(m_model->index(row, 0));
+    // The rows must be laid out before the scroll bar takes a value beyond the first page.
+    m_list->doItemsLayout();
+    m_list->verticalScrollBar()->setValue(place->scroll);
+    // A chosen row that has moved (tests added or deleted meanwhile) is brought into view.
+    if (row >= 0)
+        m_list->scrollTo(m_model->index(row, 0));
+    return true;
 }
 
 void ArchiveScreen::deleteSelectedTest()

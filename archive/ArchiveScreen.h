@@ -1,6 +1,7 @@
 #pragma once
 // The list of stored tests: sort, search, show, delete, export, back up.
 
+#include "app/AppContext.h"
 #include "app/Screen.h"
 #include "store/tables/PersonList.h"
 
@@ -17,7 +18,6 @@ class QTreeView;
 
 namespace tavlo {
 
-struct AppContext;
 class ArchiveModel;
 
 class ArchiveScreen : public Screen {
@@ -70,6 +70,9 @@ private:
     void showNothingFound();
     void showSortIndicator();
     void compareSelectedTest();
+    // Search, child, chosen test and scroll as they were when a test was shown from here.
+    void rememberPlace();
+    bool returnToPlace();
 
     QTreeView* m_list;
     ArchiveModel* m_model;
@@ -80,6 +83,9 @@ private:
     QPushButton* m_compare = nullptr;
     QFutureWatcher<PersonListLoad> m_watcher;
     bool m_arrived = false;
+    // The place to go back to once the rows have arrived (taken from the session at once, so
+    // that it serves one return only).
+    std::optional<AppContext::ArchivePlace> m_place;
 };
 
 } // namespace tavlo

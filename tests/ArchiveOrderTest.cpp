@@ -2,9 +2,12 @@
 // across re-sorts, and the search field.
 #include "ArchiveFixture.h"
 
+#include <QAction>
+#include <QScrollBar>
 #include <QSet>
 
 #include <algorithm>
+#include <functional>
 
 using namespace tavlo;
 using namespace tavlo::test;
@@ -244,13 +247,93 @@ TEST_F(ArchiveOrderTest, EscapeClearsTheSearchAndEnterShowsTheRowChosenAmongThos
     EXPECT_EQ(ctx.test.person.ID, kari);
     EXPECT_EQ(ctx.archiveLastIndex, 2) << "its place in the whole list";
 
-    // Back in the archive: no search, the same person chosen.
+    // Back in the archive: the same search, the same person chosen among those found.
     w.sendCommand(90);
     ASSERT_EQ(w.screenState(), 4);
     waitForRows();
-    EXPECT_TRUE(searchField()->text().isEmpty());
-    EXPECT_EQ(selectedRows(), QList<int>{2});
-    EXPECT_EQ(idAt(2), kari);
+    EXPECT_EQ(searchField()->text(), u8("ø"));
+    EXPECT_EQ(column(0), names({"Øyvind", "Kari Øyen"}));
+    EXPECT_EQ(selectedRows(), QList<int>{1});
+    EXPECT_EQ(idAt(1), kari);
     QTest::keyClick(list(), Qt::Key_Escape);
     EXPECT_EQ(w.screenState(), 1) << "Escape on the list goes back, as ever";
+}
+
+TEST_F(ArchiveOrderTest, GoingBackFromAShownTestFindsTheArchiveAsItWasAndAFreshVisitStartsAfresh)
+{
+    // Twenty children tested three times each: more rows than the list shows.
+    for (int i = 1; i <= 60; ++i) {
+        const int child = (i * 37) % 61 % 20;
+        store({QStringLiteral("Barn %1").arg(child).toUtf8().constData(), i % 3 ? "Per" : "Kari"},
+              {2012, 1 + i % 12, 1 + i % 28}, {2005, 1 + child % 12, 1 + child});
+    }
+    open();
+    ASSERT_EQ(rows()->rowCount(), 60);
+
+    // How the examiner leaves the list before showing a test.
+    struct Case {
+        const char* what;
+        std::function<void()> arrange;
+    };
+    const Case cases[] = {
+        {"sorted by name, scrolled down", [&] { sortBy(0, false); }},
+        {"sorted by date, a search typed", [&] {
+             sortBy(2, true);
+             QTest::keyClicks(searchField(), u8("kari"));
+         }},
+        {"one child's tests", [&] {
+             clickRow(7);
+             screen()->childAction()->trigger();
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.arrange();
+        // A row past the first page, scrolled to the top of the list: where the view would
+        // not put it by itself.
+        const int row = rows()->rowCount() * 2 / 3;
+        ASSERT_GT(row, 0);
+        clickRow(row);
+        list()->scrollTo(rows()->index(row, 0), QAbstractItemView::PositionAtTop);
+        const QStringList before = column(0);
+        const int chosen = idAt(row);
+        const QString search = searchField()->text();
+        const int scroll = list()->verticalScrollBar()->value();
+        const bool child = qobject_cast<ArchiveModel*>(rows())->showsOneChild();
+
+        QTest::keyClick(list(), Qt::Key_Return);
+        ASSERT_EQ(w.screenState(), 6);
+        w.sendCommand(90);
+        ASSERT_EQ(w.screenState(), 4);
+        waitForRows();
+
+        EXPECT_EQ(searchField()->text(), search);
+        EXPECT_EQ(column(0), before);
+        EXPECT_EQ(qobject_cast<ArchiveModel*>(rows())->showsOneChild(), child);
+        ASSERT_EQ(selectedRows().size(), 1);
+        EXPECT_EQ(idAt(selectedRows().first()), chosen);
+        EXPECT_EQ(list()->verticalScrollBar()->value(), scroll);
+        EXPECT_TRUE(list()->viewport()->rect().contains(list()->visualRect(rows()->index(selectedRows().first(), 0))));
+        EXPECT_TRUE(list()->header()->isSortIndicatorShown());
+        EXPECT_EQ(list()->header()->sortIndicatorSection(), ctx.archiveSortKey);
+        searchField()->clear();
+    }
+    EXPECT_GT(list()->verticalScrollBar()->maximum(), 0);
+
+    // A test shown, then changed and the change given up: the way leads through the start
+    // screen, and the archive opened from there is the whole list from the top.
+    QTest::keyClicks(searchField(), u8("kari"));
+    clickRow(3);
+    QTest::keyClick(list(), Qt::Key_Return);
+    w.sendCommand(91);
+    ASSERT_EQ(w.screenState(), 2);
+    w.sendCommand(90);
+    ASSERT_EQ(w.screenState(), 1);
+    w.sendCommand(92);
+    ASSERT_EQ(w.screenState(), 4);
+    waitForRows();
+    EXPECT_TRUE(searchField()->text().isEmpty());
+    EXPECT_EQ(rows()->rowCount(), 60);
+    EXPECT_EQ(list()->verticalScrollBar()->value(), 0);
+    EXPECT_TRUE(sink.messages.isEmpty()) << sink.texts().join(u'\n').toStdString();
 }
