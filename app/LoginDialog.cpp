@@ -11,6 +11,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <utility>
+
 namespace tavlo {
 
 namespace {
@@ -64,6 +66,12 @@ LoginDialog::LoginDialog(Database& db, QWidget* parent)
     m_password->setGeometry(170, 100, 200, 23);
     m_newPassword->setGeometry(170, 165, 200, 23);
     m_confirm->setGeometry(170, 200, 200, 23);
+    // Each field is named by the label beside it, without its colon, for a screen reader.
+    for (const auto& [label, edit] : {std::pair{m_userLabel, m_user}, std::pair{m_passwordLabel, m_password},
+                                      std::pair{m_newLabel, m_newPassword}, std::pair{m_confirmLabel, m_confirm}}) {
+        label->setBuddy(edit);
+        edit->setAccessibleName(label->text().chopped(1));
+    }
 
     m_ok = new QPushButton(QStringLiteral("&OK"), this);
     m_ok->setDefault(true);

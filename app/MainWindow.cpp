@@ -28,7 +28,8 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
     setWindowTitle(QStringLiteral("TAVLO-II"));
     setObjectName(QStringLiteral("APPLIKATION"));
     UseProgramLook(this);
-    setFocusPolicy(Qt::StrongFocus);
+    // Takes the keys when no control has the focus, but is no stop of its own for Tab.
+    setFocusPolicy(Qt::ClickFocus);
     placeCentred();
 
     for (int i = 0; i < 5; ++i) {

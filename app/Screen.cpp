@@ -1,6 +1,11 @@
 #include "app/Screen.h"
 
+#include "app/Commands.h"
 #include "app/MainWindow.h"
+
+#include <QPushButton>
+
+#include <algorithm>
 
 namespace tavlo {
 
@@ -10,6 +15,30 @@ Screen::Screen(MainWindow& main)
     , m_host(main)
 {
     setGeometry(main.rect());
+}
+
+void Screen::orderTabs(const QList<QWidget*>& controls)
+{
+    QList<QWidget*> buttons;
+    for (int id = kButton1; id <= kButton5; ++id) {
+        if (QPushButton* b = m_host.button(id); b && !b->isHidden())
+            buttons << b;
+    }
+    for (QPushButton* b : findChildren<QPushButton*>()) {
+        if (!b->isHidden())
+            buttons << b;
+    }
+    const auto place = [this](const QWidget* w) {
+        const QPoint at = w->mapTo(&m_main, QPoint());
+        return std::pair(at.y(), at.x());
+    };
+    std::stable_sort(buttons.begin(), buttons.end(), [&](QWidget* a, QWidget* b) { return place(a) < place(b); });
+    QWidget* previous = nullptr;
+    for (QWidget* w : controls + buttons) {
+        if (previous)
+            setTabOrder(previous, w);
+        previous = w;
+    }
 }
 
 } // namespace tavlo

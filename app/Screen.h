@@ -43,6 +43,9 @@ public:
 
 protected:
     MainWindow& main() const { return m_main; }
+    // Tab goes through the controls in the order given, then through the shown buttons, the
+    // window's and the screen's own, as they are read: row by row, left to right.
+    void orderTabs(const QList<QWidget*>& controls);
     // The same window, as far as a screen needs it; parentWidget() is it as a widget.
     ScreenHost& host() const { return m_host; }
 

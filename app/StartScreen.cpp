@@ -24,6 +24,7 @@ StartScreen::StartScreen(MainWindow& main)
     // Labelled like the other screens' fourth button, but not offered here.
     main.button(93)->setText(QStringLiteral("&Inställningar"));
     main.button(94)->setText(QStringLiteral(" "));
+    orderTabs({});
 }
 
 QString StartScreen::NoticeText()

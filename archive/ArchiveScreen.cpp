@@ -81,7 +81,6 @@ ArchiveScreen::ArchiveScreen(MainWindow& main)
     m_search->setClearButtonEnabled(true);
     m_search->installEventFilter(this);
     connect(m_search, &QLineEdit::textChanged, this, &ArchiveScreen::filter);
-    setTabOrder(m_search, m_list);
     if (m_place) {
         // Filters the rows as they arrive, as text typed while they are read does.
         const QSignalBlocker quiet(m_search);
@@ -105,6 +104,7 @@ ArchiveScreen::ArchiveScreen(MainWindow& main)
     ClearScores(c.test);
 
     layOut();
+    orderTabs({m_search, m_list});
     m_list->setFocus();
     update();
 }
@@ -117,6 +117,7 @@ AppContext& ArchiveScreen::context() const
 void ArchiveScreen::setUpList()
 {
     m_list->setModel(m_model);
+    m_list->setAccessibleName(LoadString(kStrEarlierTests));
     m_list->setFont(SecondFont());
     m_list->setRootIsDecorated(false);
     m_list->setItemsExpandable(false);

@@ -77,6 +77,14 @@ CardGridDialog::CardGridDialog(TestRecord& test, QWidget* parent)
             edit->setGeometry(at.x() + 30 * ((k - 1) % 4), at.y() + 20 + 25 * ((k - 1) / 4), 28, 23);
             edit->setHidden(!shown);
             edit->setEnabled(enabled);
+            // The grid is seen, not read: each cell says where it stands.
+            edit->setAccessibleName(QStringLiteral("%1, rad %2, kolonne %3")
+                                        .arg(CardBlockName(block))
+                                        .arg((k - 1) / 4 + 1)
+                                        .arg((k - 1) % 4 + 1));
+            if (enabled)
+                edit->setAccessibleDescription(
+                    QStringLiteral("Kortets nummer, 1 til %1.").arg(CardRuleOf(block, m_years).highestCard));
             const int value = m_test.grid.cell(n);
             const QString text = value == NOT_ENTERED ? QString() : QString::number(value);
             // A stored value too long to type is shown whole, so that OK refuses it rather

@@ -163,6 +163,7 @@ PersonForm::PersonForm(MainWindow& main)
         edit->installEventFilter(this);
         m_fields[size_t(id)] = edit;
     }
+    describeFields();
     field(kTestAgeField)->setReadOnly(true);
     field(kSexField)->setValidator(new UpperCase(field(kSexField)));
     // What a paste may put in a date field: digits only, as typing does.
@@ -172,6 +173,24 @@ PersonForm::PersonForm(MainWindow& main)
 
     fillFromRecord();
     m_typing = new TypingGuard(this);
+    orderTabs({m_fields.begin(), m_fields.end()});
+}
+
+void PersonForm::describeFields()
+{
+    // The labels, formats and marks are painted, so a screen reader finds none of them: each
+    // field says its label, and what the painted hint and mark beside it say.
+    const auto hint = [](int id) { return LoadString(id).remove(u'(').remove(u')'); };
+    const QString mandatory = QStringLiteral("Må fylles inn.");
+    for (int id = 0; id < kFieldCount; ++id)
+        field(id)->setAccessibleName(LoadString(kFields[id].labelId));
+    for (const int id : {kNameField, kTestLeaderField, kSexField})
+        field(id)->setAccessibleDescription(mandatory);
+    for (const int id : {kTestDateField, kBornDateField})
+        field(id)->setAccessibleDescription(hint(kStrDateFormat) + u' ' + mandatory);
+    field(kTestAgeField)->setAccessibleDescription(hint(kStrAgeFormat));
+    field(kSexField)->setAccessibleDescription(hint(kStrSexCodes) + u' ' + mandatory);
+    field(kHandednessField)->setAccessibleDescription(hint(kStrHandCodes));
 }
 
 QLineEdit* PersonForm::field(int id) const

@@ -20,6 +20,8 @@ class PersonForm : public Screen {
     Q_OBJECT
 public:
     static constexpr int kFieldCount = 15;
+    static constexpr int kNameField = 0;
+    static constexpr int kTestLeaderField = 8;
     static constexpr int kTestDateField = 10;
     static constexpr int kBornDateField = 11;
     static constexpr int kTestAgeField = 12;
@@ -39,6 +41,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void describeFields();
     void fillFromRecord();
     void fillFromKelmo();
     // 1 to go on, 0 to stay with the focus where the user must look.

@@ -56,6 +56,8 @@ RawScoreDialog::RawScoreDialog(AppContext& context, QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_scroll);
     m_scroll->setFrameShape(QFrame::NoFrame);
+    // The fields scroll the page as the focus moves; the area itself is no stop for Tab.
+    m_scroll->setFocusPolicy(Qt::NoFocus);
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_scroll->setWidgetResizable(false);
     m_scroll->viewport()->installEventFilter(this);
@@ -105,7 +107,12 @@ RawScoreDialog::RawScoreDialog(AppContext& context, QWidget* parent)
         edit->setEnabled(FieldEnabled(row, years));
         edit->installEventFilter(this);
         m_fields[size_t(row - 1)] = edit;
-        labelRow(LoadString(m->labelId), 24);
+        QLabel* label = labelRow(LoadString(m->labelId), 24);
+        label->setBuddy(edit);
+        edit->setAccessibleName(label->text());
+        edit->setAccessibleDescription(edit->isEnabled()
+                                           ? QStringLiteral("Råskår fra 0 til %1.").arg(RawScoreLimit(m->key, years))
+                                           : QStringLiteral("Brukes ikke ved barnets alder."));
         y += kRow;
         previous = m;
     }

@@ -95,6 +95,8 @@ ComparisonWindow::ComparisonWindow(Session& session, Comparison comparison, QWid
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setAccessibleName(QStringLiteral("Sammenligning"));
+    // The arrows move through the rows; Tab leaves the table instead of trapping the focus.
+    m_table->setTabKeyNavigation(false);
     m_note->setWordWrap(true);
     auto* tablePage = new QWidget(this);
     auto* tableLayout = new QVBoxLayout(tablePage);
@@ -112,7 +114,13 @@ ComparisonWindow::ComparisonWindow(Session& session, Comparison comparison, QWid
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(title);
     layout->addWidget(tests);
-    layout->addWidget(m_domains);
+    // Labelled, so that a screen reader says what the list chooses.
+    auto* domainLabel = new QLabel(QStringLiteral("Domene:"), this);
+    domainLabel->setBuddy(m_domains);
+    auto* domainRow = new QHBoxLayout;
+    domainRow->addWidget(domainLabel);
+    domainRow->addWidget(m_domains, 1);
+    layout->addLayout(domainRow);
     layout->addWidget(m_pages, 1);
     layout->addLayout(buttons);
 

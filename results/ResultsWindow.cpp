@@ -18,6 +18,7 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMimeData>
 #include <QPainter>
 #include <QPushButton>
@@ -263,7 +264,21 @@ ResultsWindow::ResultsWindow(MainWindow& main)
         m_domains->addItem(LoadString(id));
     m_domains->addItem(QStringLiteral("Profil"));
     m_domains->setCurrentIndex(0);
-    connect(m_domains, &QComboBox::currentIndexChanged, this, [this](int index) { m_view->setDomain(index); });
+    connect(m_domains, &QComboBox::currentIndexChanged, this, [this](int index) {
+        m_view->setDomain(index);
+        describeView();
+    });
+    // Labels over the lists, which a screen reader reads with them.
+    for (const auto& [list, text] : {std::pair(m_ageGroups, LoadString(kStrNormGroup)), std::pair(m_domains, QStringLiteral("Domener"))}) {
+        auto* label = new QLabel(text, this);
+        label->setFont(MainFont());
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        label->move(list->x(), 88);
+        label->adjustSize();
+        label->setBuddy(list);
+        list->setAccessibleName(text);
+    }
+    describeView();
 
     // The closed list shows the description of the group the child is compared with.
     m_ageGroups->setCurrentIndex(std::max(0, m_ageGroups->findText(c.norms.CurrentAgeGroup)));
@@ -278,6 +293,7 @@ ResultsWindow::ResultsWindow(MainWindow& main)
         (backwards ? static_cast<QWidget*>(m_domains) : m_ageGroups->isEnabled() ? m_ageGroups : m_domains)->setFocus();
     });
     m_domains->installEventFilter(this);
+    orderTabs({m_view, m_ageGroups, m_domains});
     m_view->setFocus();
     resizeEvent(nullptr);
 }
@@ -356,6 +372,30 @@ void ResultsWindow::copyShown()
     CopyTables(ReportTables(report, ReportChoice(shownDomains(m_view->domain())), ReportPerson::Strip));
 }
 
+void ResultsWindow::describeView()
+{
+    // The report is drawn, so a screen reader gets the shown domains' tables as text; for the
+    // profile, which is a picture, the numbers it is drawn from.
+    const AppContext& c = host().context();
+    const Report report = BuildReport(c.test, c.norms.AgeGroupDescription);
+    QStringList person;
+    const auto say = [&person](const LabelledValue& item) {
+        if (!item.value.isEmpty())
+            person << item.label + QStringLiteral(": ") + item.value;
+    };
+    say(report.strip.name);
+    for (const LabelledValue& item : report.strip.particulars)
+        say(item);
+    say(report.strip.other);
+    const int item = m_view->domain() == kProfileItem ? 0 : m_view->domain();
+    QStringList lines = TabSeparatedLines(ReportTables(report, ReportChoice(shownDomains(item)), ReportPerson::Strip));
+    for (QString& line : lines)
+        line.replace(u'\t', QStringLiteral(", "));
+    m_view->setAccessibleName(QStringLiteral("Resultatrapport, %1").arg(m_domains->currentText()));
+    lines.prepend(person.join(QStringLiteral(", ")));
+    m_view->setAccessibleDescription(lines.join(u'\n'));
+}
+
 void ResultsWindow::resizeEvent(QResizeEvent* event)
 {
     if (event)
@@ -398,9 +438,6 @@ void ResultsWindow::paintEvent(QPaintEvent*)
     strip(h + 27, person.particulars);
     strip(2 * h + 30, {person.other});
     p.drawPixmap(0, height() - 33, BannerPicture());
-    p.setFont(MainFont());
-    p.drawText(20, 88 + QFontMetrics(MainFont()).ascent(), LoadString(kStrNormGroup));
-    p.drawText(170, 88 + QFontMetrics(MainFont()).ascent(), QStringLiteral("Domener"));
     // The closed age group list is too narrow for its description, and the description says
     // whether the norms may be used clinically: it stands in full beside the lists as well.
     p.setFont(WindowsFont(QStringLiteral("Arial"), 13));

@@ -74,6 +74,7 @@ protected:
 
 private:
     void close();
+    void describeView();
 
     ReportView* m_view;
     QComboBox* m_ageGroups;

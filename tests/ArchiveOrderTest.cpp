@@ -265,7 +265,7 @@ TEST_F(ArchiveOrderTest, GoingBackFromAShownTestFindsTheArchiveAsItWasAndAFreshV
     for (int i = 1; i <= 60; ++i) {
         const int child = (i * 37) % 61 % 20;
         store({QStringLiteral("Barn %1").arg(child).toUtf8().constData(), i % 3 ? "Per" : "Kari"},
-              {2012, 1 + i % 12, 1 + i % 28}, {2005, 1 + child % 12, 1 + child});
+              {2012, int16_t(1 + i % 12), int16_t(1 + i % 28)}, {2005, int16_t(1 + child % 12), int16_t(1 + child)});
     }
     open();
     ASSERT_EQ(rows()->rowCount(), 60);

@@ -103,8 +103,9 @@ protected:
         const Report r = report();
         for (const auto& line : r.person.lines) {
             for (const HeaderItem& item : line) {
-                if (!item.value.isEmpty())
+                if (!item.value.isEmpty()) {
                     EXPECT_TRUE(all.contains(item.value)) << str(item.value);
+                }
             }
         }
         EXPECT_TRUE(all.contains(QStringLiteral("provisoriske normer, ikke for klinisk bruk"))) << str(all);
@@ -119,8 +120,9 @@ protected:
         EXPECT_EQ(read.images, profile ? 1 : 0);
         const QStringList pictures = test::zipMembers(path).filter(QRegularExpression(QStringLiteral("^Pictures/.")));
         ASSERT_EQ(pictures.size(), profile ? 1 : 0);
-        if (profile)
+        if (profile) {
             EXPECT_TRUE(test::unzipped(path, pictures[0]).startsWith("\x89PNG"));
+        }
         if (HasFailure())
             ADD_FAILURE() << str(read.paragraphs.join(u'\n'));
     }

@@ -44,13 +44,26 @@ inline bool takesTab(const QWidget* w)
     return w && w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus) != 0;
 }
 
+// What a screen reader says a control is called. On Linux a combo box's name is its current
+// entry, and what it is for comes from the label it is labelled by.
+inline QString spokenName(QAccessibleInterface* node)
+{
+    if (node->role() == QAccessible::ComboBox) {
+        for (const auto& [label, relation] : node->relations(QAccessible::Label)) {
+            QString text = label->text(QAccessible::Name).remove(u'&');
+            return text.endsWith(u':') ? text.chopped(1) : text;
+        }
+    }
+    return node->text(QAccessible::Name);
+}
+
 inline void collectControls(QAccessibleInterface* node, QList<Control>& out)
 {
     if (!node || node->state().invisible)
         return;
     QWidget* widget = qobject_cast<QWidget*>(node->object());
     if (operated(node->role()) || takesTab(widget))
-        out << Control{node->role(), node->text(QAccessible::Name), node->text(QAccessible::Description), widget};
+        out << Control{node->role(), spokenName(node), node->text(QAccessible::Description), widget};
     // Rows, cells and a combo box's entries are what a control holds, not controls of their own.
     if (operated(node->role()))
         return;
@@ -72,7 +85,7 @@ inline QList<Control> controlsOf(QWidget* window)
 inline QString accessibleName(QWidget* w)
 {
     QAccessibleInterface* node = QAccessible::queryAccessibleInterface(w);
-    return node ? node->text(QAccessible::Name) : QString();
+    return node ? detail::spokenName(node) : QString();
 }
 
 // The names of the controls Tab reaches, from `first` once round the window's focus chain.
