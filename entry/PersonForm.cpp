@@ -180,7 +180,7 @@ void PersonForm::describeFields()
 {
     // The labels, formats and marks are painted, so a screen reader finds none of them: each
     // field says its label, and what the painted hint and mark beside it say.
-    const auto hint = [](int id) { return LoadString(id).remove(u'(').remove(u')'); };
+    const auto hint = [](int id) { return LoadString(id).remove(u'(').remove(u')') + u'.'; };
     const QString mandatory = QStringLiteral("Må fylles inn.");
     for (int id = 0; id < kFieldCount; ++id)
         field(id)->setAccessibleName(LoadString(kFields[id].labelId));
