@@ -5,10 +5,13 @@
 #include <QGuiApplication>
 #include <QIcon>
 #include <QScreen>
+#include <QApplication>
 #include <QWidget>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QProxyStyle>
+#include <QStyleOption>
 #include <QWindow>
 
 namespace tavlo {
@@ -34,8 +37,55 @@ QIcon ProgramIcon()
     return icon;
 }
 
+namespace {
+
+// The platform style's focus mark is a thin light blue line that all but vanishes on the
+// lilac: the control with the focus gets a dark ring as well.
+class FocusRingStyle : public QProxyStyle {
+public:
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget) const override
+    {
+        QProxyStyle::drawPrimitive(element, option, painter, widget);
+        // A list's or view's frame; the line edit's panel (its frame is drawn inside it).
+        if (element == PE_PanelLineEdit || (element == PE_Frame && widget && widget->hasFocus()))
+            ring(option, painter);
+    }
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override
+    {
+        QProxyStyle::drawControl(element, option, painter, widget);
+        if (element == CE_PushButton)
+            ring(option, painter);
+    }
+    void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,
+                            const QWidget* widget) const override
+    {
+        QProxyStyle::drawComplexControl(control, option, painter, widget);
+        if (control == CC_ComboBox)
+            ring(option, painter);
+    }
+
+private:
+    static void ring(const QStyleOption* option, QPainter* painter)
+    {
+        if (!(option->state & State_HasFocus) || !(option->state & State_Enabled))
+            return;
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing, false);
+        painter->setPen(QPen(kFocusRing, 2));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRect(QRectF(option->rect).adjusted(1, 1, -1, -1));
+        painter->restore();
+    }
+};
+
+} // namespace
+
 void UseProgramLook(QWidget* widget)
 {
+    if (qApp && !dynamic_cast<FocusRingStyle*>(QApplication::style()))
+        QApplication::setStyle(new FocusRingStyle);
     if (widget->isWindow())
         widget->setWindowIcon(ProgramIcon());
     widget->setFont(MainFont());

@@ -15,6 +15,9 @@ class QWidget;
 namespace tavlo {
 
 inline const QColor kLilac(191, 175, 208);
+// The ring round the control that has the focus: dark enough to stand out on the lilac and on
+// a white field alike.
+inline const QColor kFocusRing(32, 24, 96);
 
 QFont MainFont();   // "MS Sans Serif", height 16: buttons, fields, dialogs
 QFont SecondFont(); // "Arial", height 16: the archive list

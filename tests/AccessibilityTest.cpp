@@ -2,9 +2,12 @@
 // with the format or range the screen shows beside it, and Tab going the way the screen is read.
 
 #include "Accessibility.h"
+#include "Screenshots.h"
 #include "ArchiveFixture.h"
 #include "Str.h"
 
+#include "app/Commands.h"
+#include "app/Look.h"
 #include "app/LoginDialog.h"
 #include "app/NewDatabaseDialog.h"
 #include "archive/ExportDialog.h"
@@ -20,6 +23,7 @@
 #include <QComboBox>
 #include <QPushButton>
 
+#include <cmath>
 #include <functional>
 #include <memory>
 
@@ -183,8 +187,10 @@ TEST_F(AccessibilityTest, EveryControlOfEveryScreenIsNamedOnceInNorwegianAndTabF
             EXPECT_TRUE(it->description.contains(description)) << str(name) << ": " << str(it->description);
         }
         if (!look.tabs.isEmpty()) {
-            EXPECT_EQ(tabbed(first, look.tabs.size() + 1), look.tabs + look.tabs.mid(0, 1));
+            EXPECT_EQ(tabbed(first, look.tabs.size() + 2), look.tabs + look.tabs.mid(0, 2));
         }
+        // Where the focus stands, for a person to judge whether it is plain to see.
+        saveScreenshot(*window, QStringLiteral("focus-%1").arg(QString::fromLatin1(look.screen).replace(u' ', u'-')));
         dialog.reset();
     }
 }
@@ -232,4 +238,84 @@ TEST_F(AccessibilityTest, TabWalksTheLongFormsDownTheirRowsThroughEveryFieldThat
     ASSERT_GT(cells.size(), 16);
     cells << u8("OK") << u8("Avbryt");
     EXPECT_EQ(tabbed(grid.focusWidget(), cells.size() + 1), cells + cells.mid(0, 1));
+}
+
+namespace {
+
+// WCAG's relative luminance and contrast ratio.
+double luminance(QColor c)
+{
+    const auto channel = [](int v) {
+        const double s = v / 255.0;
+        return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(c.red()) + 0.7152 * channel(c.green()) + 0.0722 * channel(c.blue());
+}
+
+double contrast(QColor a, QColor b)
+{
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// Pixels that stand out 3:1 (what a focus mark needs) both on the lilac and in a white field.
+int standingOut(QWidget* control)
+{
+    const QImage image = control->grab().toImage();
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            count += contrast(c, kLilac) >= 3 && contrast(c, Qt::white) >= 3;
+        }
+    }
+    return count;
+}
+
+} // namespace
+
+TEST_F(AccessibilityTest, TheControlWithTheFocusIsRingedPlainlyOnTheLilac)
+{
+    TestRecord stored = childWithEveryMeasure(7, 0);
+    ASSERT_TRUE(SaveTest(ctx.db, stored, true));
+    ctx.test = stored;
+    w.show();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+
+    struct Kind {
+        const char* what;
+        std::function<std::pair<QWidget*, QWidget*>()> open; // the control, and one to leave it for
+    };
+    const Kind kinds[] = {
+        {"field", [&] {
+             w.showPersonForm();
+             return std::pair<QWidget*, QWidget*>(w.screen()->findChildren<QLineEdit*>().value(1), w.button(kButton2));
+         }},
+        {"button", [&] { return std::pair<QWidget*, QWidget*>(w.button(kButton2), w.screen()->findChildren<QLineEdit*>().value(1)); }},
+        {"list", [&] {
+             w.showArchive();
+             waitForRows();
+             return std::pair<QWidget*, QWidget*>(list(), screen()->searchField());
+         }},
+        {"drop-down list", [&] {
+             EXPECT_FALSE(ReadStoredTest(ctx, stored.person.ID));
+             w.showResults();
+             auto* results = qobject_cast<ResultsWindow*>(w.screen());
+             return std::pair<QWidget*, QWidget*>(results->domainList(), results->view());
+         }},
+    };
+    for (const Kind& kind : kinds) {
+        SCOPED_TRACE(kind.what);
+        const auto [control, other] = kind.open();
+        ASSERT_NE(control, nullptr);
+        ASSERT_NE(other, nullptr);
+        other->setFocus(Qt::TabFocusReason);
+        const int plain = standingOut(control);
+        control->setFocus(Qt::TabFocusReason);
+        ASSERT_TRUE(control->hasFocus());
+        // The ring goes round the whole control.
+        EXPECT_GE(standingOut(control) - plain, 2 * (control->width() + control->height()) - 8)
+            << control->width() << " x " << control->height();
+    }
 }
