@@ -37,7 +37,10 @@ SingleInstance::SingleInstance(const QString& folder, QObject* parent)
     QDir().mkpath(folder);
     // A lock left by a killed process is taken over at once, whatever its age.
     m_lock.setStaleLockTime(0);
+#ifdef Q_OS_WIN
+    // A pipe any user could open otherwise; a socket file is kept by its folder's rights.
     m_server.setSocketOptions(QLocalServer::UserAccessOption);
+#endif
     connect(&m_server, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* socket = m_server.nextPendingConnection()) {
             connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
