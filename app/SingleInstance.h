@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QString>
 
+class QLocalSocket;
 class QWidget;
 
 namespace tavlo {
@@ -32,7 +33,7 @@ signals:
     void comeForwardAsked();
 
 private:
-    void answer(class QLocalSocket* socket);
+    void answer(QLocalSocket* socket);
 
     QLockFile m_lock;
     QLocalServer m_server;

@@ -1,6 +1,5 @@
 // One running program per user: the lock, the socket beside it, and what the running program
 // does when a later start asks it to come to the front.
-#include "Str.h"
 #include "app/SingleInstance.h"
 
 #include <QApplication>
@@ -21,7 +20,6 @@
 #include <unistd.h>
 
 using namespace tavlo;
-using tavlo::test::str;
 
 namespace {
 
@@ -81,18 +79,6 @@ TEST(SingleInstance, ALaterStartIsRefusedAndTheRunningOneHearsItsRequest)
         EXPECT_TRUE(askFromLaterStart(later.serverName())) << "every later start is answered";
         EXPECT_EQ(asked, 2);
     }
-}
-
-TEST(SingleInstance, EachUsersRuntimeFolderHasItsOwnProgram)
-{
-    QTemporaryDir mine;
-    QTemporaryDir theirs;
-    SingleInstance a(mine.path());
-    SingleInstance b(theirs.path());
-    EXPECT_NE(a.serverName(), b.serverName());
-    EXPECT_TRUE(a.serverName().startsWith(mine.path())) << str(a.serverName());
-    ASSERT_TRUE(a.claim());
-    EXPECT_TRUE(b.claim());
 }
 
 // A program that hangs, or answers something else, never keeps the later start waiting.
