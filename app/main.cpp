@@ -4,11 +4,10 @@
 #include "app/Look.h"
 #include "app/MainWindow.h"
 #include "app/QtLanguage.h"
+#include "app/SingleInstance.h"
 #include "app/StartUp.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QLockFile>
 #include <QStandardPaths>
 
 int main(int argc, char** argv)
@@ -19,16 +18,19 @@ int main(int argc, char** argv)
     QApplication::setWindowIcon(tavlo::ProgramIcon());
     tavlo::UseNorwegianQtDialogs();
 
-    // A second start while one runs ends at once, silently; a lock left by a crash is taken over.
-    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    QDir().mkpath(runtime);
-    QLockFile lock(runtime + QStringLiteral("/TAVLO-II.lock"));
-    lock.setStaleLockTime(0);
-    if (!lock.tryLock(0))
+    // A second start while one runs ends at once, silently, after asking the running one to
+    // come to the front; a lock left by a crash is taken over.
+    tavlo::SingleInstance instance(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation));
+    if (!instance.claim()) {
+        tavlo::AskToComeForward(instance.serverName());
         return 0;
+    }
 
     tavlo::AppContext context;
     tavlo::MainWindow window(context);
+    // Also while the login or a message of the start-up is open.
+    QObject::connect(&instance, &tavlo::SingleInstance::comeForwardAsked, &window,
+                     [&window] { tavlo::BringToFront(&window); });
     tavlo::GuiSink sink(&window);
     tavlo::setMessageSink(&sink);
     if (!tavlo::RunStartUp(&window, context)) {

@@ -14,6 +14,7 @@
 
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
 #include <QPainter>
@@ -162,8 +163,19 @@ PersonForm::PersonForm(MainWindow& main)
         edit->setMaxLength(def.maxChars);
         edit->installEventFilter(this);
         m_fields[size_t(id)] = edit;
+        // Typing past the limit, or a paste that would, is cut by the field: never unseen.
+        if (def.text)
+            connect(edit, &QLineEdit::inputRejected, this, [this, id] { tellTextNotTaken(id); });
     }
     describeFields();
+    m_notice = new QLabel(this);
+    m_notice->setGeometry(105, 448, 600, 40);
+    m_notice->setFont(MainFont());
+    m_notice->setWordWrap(true);
+    QPalette warning = m_notice->palette();
+    warning.setColor(QPalette::WindowText, QColor(160, 0, 0));
+    m_notice->setPalette(warning);
+    m_notice->hide();
     field(kTestAgeField)->setReadOnly(true);
     field(kSexField)->setValidator(new UpperCase(field(kSexField)));
     // What a paste may put in a date field: digits only, as typing does.
@@ -282,6 +294,17 @@ void PersonForm::showLiveTestAge()
     field(kTestAgeField)->setText(shownTestAge(testText, bornText));
 }
 
+void PersonForm::tellTextNotTaken(int id)
+{
+    Beep();
+    m_notice->setText(QStringLiteral("Feltet \"%1\" kan ha høyst %2 tegn. Resten av det du skrev eller limte inn, "
+                                     "ble ikke tatt med.")
+                          .arg(LoadString(kFields[id].labelId))
+                          .arg(kFields[id].maxChars));
+    m_notice->show();
+    m_noticeField = id;
+}
+
 bool PersonForm::eventFilter(QObject* watched, QEvent* event)
 {
     const auto it = std::find(m_fields.begin(), m_fields.end(), watched);
@@ -292,6 +315,11 @@ bool PersonForm::eventFilter(QObject* watched, QEvent* event)
     case QEvent::KeyPress:
         return handleKey(id, static_cast<QKeyEvent*>(event));
     case QEvent::FocusIn:
+        // The notice speaks of one field: it stays while that field is worked on.
+        if (id != m_noticeField) {
+            m_notice->hide();
+            m_noticeField = -1;
+        }
         field(id)->selectAll();
         // The press that brought the focus comes after it.
         m_clickedInto = static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason ? id : -1;

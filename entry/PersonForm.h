@@ -8,6 +8,7 @@
 #include <array>
 
 class QKeyEvent;
+class QLabel;
 class QLineEdit;
 
 namespace tavlo {
@@ -34,6 +35,8 @@ public:
 
     // Field 0-14, or nullptr.
     QLineEdit* field(int id) const;
+    // Under the fields: what a text field did not take of what was typed or pasted into it.
+    QLabel* notice() const { return m_notice; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -53,6 +56,7 @@ private:
     void moveFocus(int from, bool forward);
     void focusField(int id);
     void showLiveTestAge();
+    void tellTextNotTaken(int id);
 
     PersonalData& person() const;
 
@@ -62,6 +66,8 @@ private:
 
     std::array<QLineEdit*, kFieldCount> m_fields{};
     TypingGuard* m_typing = nullptr;
+    QLabel* m_notice = nullptr;
+    int m_noticeField = -1;
     bool m_closed = false;
     int m_clickedInto = -1; // the field a mouse press is giving the focus to
     bool m_focusedOnce = false;

@@ -1,6 +1,6 @@
 // The libraries each program is linked against, as the dynamic loader reads them: the tool
-// draws its PDF pages with QtGui alone and never loads the windows' QtWidgets or the printer's
-// QtPrintSupport.
+// draws its PDF pages with QtGui alone and never loads the windows' QtWidgets, the printer's
+// QtPrintSupport or the program's QtNetwork (its one-instance socket).
 #include "Str.h"
 
 #include <QProcess>
@@ -46,10 +46,11 @@ TEST(Linking, EachProgramLoadsItsQtModulesAndNoOthers)
     const Case cases[] = {
         {TAVLO_CLI_PATH,
          {QStringLiteral("libQt6Core"), QStringLiteral("libQt6Gui"), QStringLiteral("libvandrel")},
-         {QStringLiteral("libQt6Widgets"), QStringLiteral("libQt6PrintSupport"), QStringLiteral("libQt6Concurrent")}},
+         {QStringLiteral("libQt6Widgets"), QStringLiteral("libQt6PrintSupport"), QStringLiteral("libQt6Concurrent"),
+          QStringLiteral("libQt6Network")}},
         {TAVLO_APP_PATH,
          {QStringLiteral("libQt6Core"), QStringLiteral("libQt6Gui"), QStringLiteral("libQt6Widgets"),
-          QStringLiteral("libQt6PrintSupport"), QStringLiteral("libvandrel")},
+          QStringLiteral("libQt6PrintSupport"), QStringLiteral("libQt6Network"), QStringLiteral("libvandrel")},
          {}},
     };
     for (const Case& c : cases) {

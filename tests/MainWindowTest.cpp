@@ -1,4 +1,5 @@
 #include "Ages.h"
+#include "Program.h"
 #include "RecordingSink.h"
 #include "Screenshots.h"
 #include "TempDatabase.h"
@@ -9,7 +10,6 @@
 #include "store/tables/TestStore.h"
 #include "app/StartScreen.h"
 #include "resources/StringTable.h"
-#include "vandrel/vandrel.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -177,9 +177,7 @@ TEST(Program, ASecondInstanceEndsAtOnceAndAStaleLockIsTakenOver)
 {
     TempDatabase db;
     db.db.DbDisconnect();
-    ASSERT_EQ(cDoSetRegistryValue("SOFTWARE\\Brenmark Rezod\\TAVLO-II", "DatabaseFolder",
-                                  (db.folder() + u'/').toUtf8().constData()),
-              1);
+    ASSERT_TRUE(tavlo::test::pointProgramAt(db.folder()));
     // The first instance waits at its login dialog.
     QProcess first;
     first.setProcessChannelMode(QProcess::MergedChannels);

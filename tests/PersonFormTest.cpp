@@ -2,6 +2,7 @@
 #include "RecordingSink.h"
 #include "Screenshots.h"
 #include "Str.h"
+#include "Typing.h"
 #include "app/GuiSink.h"
 #include "app/MainWindow.h"
 #include "entry/PersonForm.h"
@@ -12,12 +13,14 @@
 
 #include <QDate>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <set>
 #include <tuple>
 
 #include <gtest/gtest.h>
@@ -405,6 +408,75 @@ TEST_F(PersonFormTest, RememberedTextTooLongToStoreComesInWholeAndIsRefused)
     EXPECT_EQ(focused(), 5);
     EXPECT_EQ(ctx.test.person.HOMELANGUAGE, QStringLiteral("samisk"));
     EXPECT_TRUE(ctx.test.person.SKOLA.isEmpty());
+}
+
+// Typed or pasted, a text field takes what it can hold and says when it did not take the rest;
+// what the record gets is what the field shows.
+TEST_F(PersonFormTest, TextPastAFieldsLimitIsRefusedVisiblyAndNeverStoredCutUnseen)
+{
+    struct Field {
+        int id;
+        const char* label;
+        int limit;
+        QString PersonalData::*text;
+    };
+    const Field fields[] = {
+        {0, "Navn", 49, &PersonalData::NAMN},          {1, "Adresse", 49, &PersonalData::ADRESS},
+        {2, "Telefon", 20, &PersonalData::TELEFON},    {3, "Nasjonalitet", 20, &PersonalData::NATIONALITET},
+        {4, "Førstespråk", 20, &PersonalData::HOMELANGUAGE}, {5, "Skole", 49, &PersonalData::SKOLA},
+        {6, "Skoleår", 49, &PersonalData::KLASS},      {7, "Testet sted", 49, &PersonalData::TESTAD_VID},
+        {8, "Testleder", 49, &PersonalData::TESTLEDARE}, {9, "Annet", 49, &PersonalData::OTHER},
+    };
+    // Two bytes in UTF-8 for æ ø å, three for €: a limit in bytes would cut sooner.
+    const QString letters = QStringLiteral("Åse Ødegård-Bø € æøå ");
+    const auto longText = [&](int size) {
+        QString text;
+        while (text.size() < size)
+            text += letters;
+        return text.left(size);
+    };
+    open();
+    typeValid();
+    for (const Field& field : fields) {
+        for (const int size : std::set<int>{48, 49, 50, 80, field.limit - 1, field.limit, field.limit + 1}) {
+            for (const bool pasted : {false, true}) {
+                SCOPED_TRACE(QStringLiteral("%1, %2 characters %3")
+                                 .arg(QLatin1String(field.label))
+                                 .arg(size)
+                                 .arg(pasted ? "pasted" : "typed")
+                                 .toStdString());
+                const QString text = longText(size);
+                f(field.id == 0 ? 1 : 0)->setFocus(); // a notice of another field goes
+                type(field.id, {});
+                ASSERT_FALSE(form->notice()->isVisible());
+                const int beepsBefore = beeps;
+                if (pasted) {
+                    QGuiApplication::clipboard()->setText(text);
+                    QTest::keyClick(f(field.id), Qt::Key_V, Qt::ControlModifier);
+                } else {
+                    tavlo::test::typeText(f(field.id), text);
+                }
+                const bool tooLong = size > field.limit;
+                EXPECT_EQ(f(field.id)->text(), text.left(field.limit));
+                EXPECT_EQ(form->notice()->isVisible(), tooLong);
+                if (tooLong) {
+                    EXPECT_EQ(form->notice()->text(),
+                              QStringLiteral("Feltet \"%1\" kan ha høyst %2 tegn. Resten av det du skrev eller limte "
+                                             "inn, ble ikke tatt med.")
+                                  .arg(QString::fromUtf8(field.label))
+                                  .arg(field.limit));
+                    EXPECT_GT(beeps, beepsBefore);
+                }
+                sink.messages.clear();
+                clickFortsett();
+                ASSERT_TRUE(accepted()) << str(sink.texts().join(u'\n'));
+                const QString stored = ctx.test.person.*field.text;
+                EXPECT_EQ(stored, f(field.id)->text());
+                EXPECT_TRUE(stored == text || tooLong) << "cut unseen: " << str(stored);
+            }
+        }
+    }
+    tavlo::test::saveScreenshot(w, QStringLiteral("person-form-text-not-taken"));
 }
 
 TEST_F(PersonFormTest, SexAndHandednessBecomeCodesAndLetters)

@@ -3,6 +3,7 @@
 // they are skipped.
 #include "Ages.h"
 #include "MessageBoxes.h"
+#include "Program.h"
 #include "RecordingSink.h"
 #include "Screenshots.h"
 #include "TempDatabase.h"
@@ -52,13 +53,48 @@ QString missingWindowManager()
     return framed ? QString() : QStringLiteral("the X display has no window manager that frames windows");
 }
 
+// An X client's answer (xdotool, xprop), its first line; empty when it failed.
+QString askX(const QString& tool, const QStringList& arguments)
+{
+    QProcess p;
+    p.start(tool, arguments);
+    if (!p.waitForFinished(kWait) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+        ADD_FAILURE() << tool.toStdString() << " " << arguments.join(u' ').toStdString() << ": "
+                      << p.readAllStandardError().toStdString();
+        return {};
+    }
+    return QString::fromUtf8(p.readAllStandardOutput()).section(u'\n', 0, 0).trimmed();
+}
+
 // Real input through the X server, to whichever window has the keyboard focus.
 void xdotool(const QStringList& arguments)
 {
-    QProcess p;
-    p.start(QStringLiteral("xdotool"), arguments);
-    ASSERT_TRUE(p.waitForFinished(kWait)) << "xdotool did not finish";
-    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    askX(QStringLiteral("xdotool"), arguments);
+}
+
+// What the window manager says of a window: minimised (hidden) or not, and whether it is the
+// one the keyboard goes to.
+bool minimised(const QString& window)
+{
+    return askX(QStringLiteral("xprop"), {QStringLiteral("-id"), window, QStringLiteral("_NET_WM_STATE")})
+        .contains(QStringLiteral("_NET_WM_STATE_HIDDEN"));
+}
+
+bool active(const QString& window)
+{
+    return askX(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")}) == window;
+}
+
+// Whether the window manager stacks window over other ("_NET_CLIENT_LIST_STACKING(WINDOW):
+// window id # 0x400007, 0x600009", bottom first).
+bool stackedOver(const QString& window, WId other)
+{
+    const QString list = askX(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_CLIENT_LIST_STACKING")});
+    QList<WId> order;
+    for (const QString& id : list.section(u'#', 1).split(u',', Qt::SkipEmptyParts))
+        order << id.trimmed().toULongLong(nullptr, 16);
+    const qsizetype at = order.indexOf(WId(window.toULongLong()));
+    return at >= 0 && at > order.indexOf(other);
 }
 
 std::string str(const QRect& r)
@@ -227,4 +263,67 @@ TEST_F(UnderWindowManager, ClosingTheWindowOverTypedWorkAsksInFrontAndNeiKeepsIt
     EXPECT_TRUE(inFront) << "the question is behind the window";
     EXPECT_TRUE(w.isVisible()) << "Nei keeps the program open";
     EXPECT_EQ(name->text(), QStringLiteral("Barn Olsen")) << "and what was typed";
+}
+
+// The program minimised or behind another window, at its login or logged in: a second start
+// ends at once, as it always did, and the program's window is back in front with the keyboard.
+TEST_F(UnderWindowManager, ASecondStartBringsTheMinimisedProgramBackToTheFront)
+{
+    const auto xdo = [](std::initializer_list<const char*> arguments) {
+        QStringList list;
+        for (const char* a : arguments)
+            list << QString::fromUtf8(a);
+        return list;
+    };
+    struct Case {
+        const char* name;
+        bool loggedIn;
+        bool minimise; // else only behind the other window
+    };
+    for (const Case& c : {Case{"minimised at the login", false, true}, Case{"minimised, logged in", true, true},
+                          Case{"behind another window, logged in", true, false}}) {
+        SCOPED_TRACE(c.name);
+        TempDatabase db; // user "demo", password "demo123"
+        db.db.DbDisconnect();
+        ASSERT_TRUE(tavlo::test::pointProgramAt(db.folder()));
+        tavlo::test::ProgramProcess first;
+        ASSERT_TRUE(first->waitForStarted());
+        QString window = askX(QStringLiteral("xdotool"), xdo({"search", "--sync", "--onlyvisible", "--pid"}) << first.pid());
+        ASSERT_FALSE(window.isEmpty()) << first->readAll().toStdString();
+        if (c.loggedIn) {
+            xdotool(xdo({"windowactivate", "--sync"}) << window);
+            xdotool(xdo({"type", "--delay", "0", "demo"}));
+            xdotool(xdo({"key", "Tab"}));
+            xdotool(xdo({"type", "--delay", "0", "demo123"}));
+            xdotool(xdo({"key", "Return"}));
+            window = askX(QStringLiteral("xdotool"),
+                          xdo({"search", "--sync", "--all", "--onlyvisible", "--pid"}) << first.pid()
+                              << QStringLiteral("--name") << QStringLiteral("^TAVLO-II$"));
+            ASSERT_FALSE(window.isEmpty()) << first->readAll().toStdString();
+        }
+        QWidget other; // another program's window, over the program's and with the keyboard
+        other.resize(300, 200);
+        other.show();
+        other.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&other, kWait));
+        if (c.minimise) {
+            xdotool(xdo({"windowminimize", "--sync"}) << window);
+            ASSERT_TRUE(QTest::qWaitFor([&] { return minimised(window); }, kWait));
+        } else {
+            other.raise();
+            ASSERT_TRUE(QTest::qWaitFor([&] { return stackedOver(QString::number(other.winId()), window.toULongLong()); }, kWait));
+        }
+        ASSERT_FALSE(active(window));
+
+        tavlo::test::ProgramProcess second;
+        ASSERT_TRUE(second->waitForFinished(kWait)) << "the second start did not end";
+        EXPECT_EQ(second->exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(second->exitCode(), 0);
+        EXPECT_TRUE(second->readAll().isEmpty()) << "it ends silently";
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return !minimised(window) && active(window) && stackedOver(window, other.winId()); }, kWait))
+            << "minimised: " << minimised(window) << ", active: " << active(window)
+            << ", in front: " << stackedOver(window, other.winId());
+        EXPECT_EQ(first->state(), QProcess::Running) << "the first one runs on";
+    }
 }

@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev libgtest-dev
   qt6-tools-dev qt6-l10n-tools qt6-translations-l10n qt6-svg-dev
   unixodbc-dev odbcinst libsqliteodbc sqlite3 libsqlite3-dev libssl-dev
-  xvfb xauth xdotool openbox fonts-liberation2 poppler-utils unzip
+  xvfb xauth xdotool x11-utils openbox fonts-liberation2 poppler-utils unzip
   dbus-daemon at-spi2-core python3-pyatspi
   postgresql odbc-postgresql
   dpkg-dev file desktop-file-utils appstream groff-base lintian

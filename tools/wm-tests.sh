@@ -6,7 +6,7 @@ set -uo pipefail
 program=${1:?usage: wm-tests.sh <test program> [arguments]}
 shift
 
-for tool in Xvfb openbox xdotool; do
+for tool in Xvfb openbox xdotool xprop; do
   if ! command -v "$tool" >/dev/null; then
     echo "$tool is not installed: the window manager tests are skipped (tools/deps.sh installs it)"
     exit 77
