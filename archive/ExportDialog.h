@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QFileDialog;
 class QProgressDialog;
@@ -39,18 +40,24 @@ public:
     QPushButton* okButton() const { return m_ok; }
     QPushButton* cancelButton() const { return m_cancel; }
 
-    // Chooses the file, writes it and opens it; closes the dialog unless writing failed.
+    // Chooses the file, writes it and opens it; closes the dialog unless writing failed. Tests
+    // Windows-1252 cannot hold are named, with the offer to write the file in UTF-8 instead.
     void exportToChosenFile();
 
+    // The file written and the number of tests in it, once the dialog wrote one.
+    const std::optional<std::pair<QString, int>>& written() const { return m_written; }
+
 private:
-    ExportDone exportWithProgress(const QString& path);
+    ExportDone exportWithProgress(const QString& path, ExportEncoding encoding);
 
     AppContext& m_context;
     QPushButton* m_ok;
     QPushButton* m_cancel;
+    std::optional<std::pair<QString, int>> m_written;
 };
 
 // The modal export dialog, owned by owner; on OK asks for the file, writes it and opens it.
-void ExportDialog(AppContext& context, QWidget* owner);
+// The file and its number of tests, when one was written; the dialog itself says nothing of it.
+std::optional<std::pair<QString, int>> ExportDialog(AppContext& context, QWidget* owner);
 
 } // namespace tavlo
