@@ -415,7 +415,7 @@ bool ArchiveScreen::command(int id)
     case kButton3:
     case kAltE:
         if (const auto written = ExportDialog(c, &main()))
-            tell(ExportWrittenText(written->first, written->second)); // as the backup confirms its copy
+            tell(ExportWrittenText(written->path, written->tests)); // as the backup confirms its copy
         if (!c.startDirectory.isEmpty())
             QDir::setCurrent(c.startDirectory);
         m_list->setFocus();

@@ -157,7 +157,7 @@ void ExportDataDialog::exportToChosenFile()
     }
     if (ShowIfFailed(done.failure))
         return; // OK may be pressed again
-    m_written = std::pair(path, done.result.tests);
+    m_written = WrittenExport{path, done.result.tests};
     const auto& open = exportOpener();
     if (open)
         open(path);
@@ -166,7 +166,7 @@ void ExportDataDialog::exportToChosenFile()
     accept();
 }
 
-std::optional<std::pair<QString, int>> ExportDialog(AppContext& context, QWidget* owner)
+std::optional<WrittenExport> ExportDialog(AppContext& context, QWidget* owner)
 {
     ExportDataDialog dialog(context, owner);
     if (const auto& run = exportRunner())

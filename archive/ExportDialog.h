@@ -22,6 +22,12 @@ std::unique_ptr<QFileDialog> MakeExportFileDialog(QWidget* owner);
 
 class ExportDataDialog;
 
+// An export the dialog wrote: the file and the number of tests in it.
+struct WrittenExport {
+    QString path;
+    int tests = 0;
+};
+
 // Tests take these over; an empty function restores the real one.
 // The chosen export file, empty when the choice was cancelled.
 void SetExportFileChooser(std::function<QString(QWidget* owner)> chooser);
@@ -44,8 +50,8 @@ public:
     // Windows-1252 cannot hold are named, with the offer to write the file in UTF-8 instead.
     void exportToChosenFile();
 
-    // The file written and the number of tests in it, once the dialog wrote one.
-    const std::optional<std::pair<QString, int>>& written() const { return m_written; }
+    // Once the dialog wrote one.
+    const std::optional<WrittenExport>& written() const { return m_written; }
 
 private:
     ExportDone exportWithProgress(const QString& path, ExportEncoding encoding);
@@ -53,11 +59,11 @@ private:
     AppContext& m_context;
     QPushButton* m_ok;
     QPushButton* m_cancel;
-    std::optional<std::pair<QString, int>> m_written;
+    std::optional<WrittenExport> m_written;
 };
 
 // The modal export dialog, owned by owner; on OK asks for the file, writes it and opens it.
-// The file and its number of tests, when one was written; the dialog itself says nothing of it.
-std::optional<std::pair<QString, int>> ExportDialog(AppContext& context, QWidget* owner);
+// The export, when one was written; the dialog itself says nothing of it.
+std::optional<WrittenExport> ExportDialog(AppContext& context, QWidget* owner);
 
 } // namespace tavlo

@@ -49,34 +49,32 @@ void appendAge(QByteArray& line, const TestRecord& test)
     appendFormatted(line, "%d.%d.%d", age.years, age.months, age.days);
 }
 
-// The text in Windows-1252; false when it holds a character the file cannot carry.
-bool appendText(QByteArray& line, const QString& text)
+// Printable ASCII and Latin-1, nearly every text: in Windows-1252 each its own byte.
+bool plainLatin1(const QString& text)
 {
-    // Printable ASCII and Latin-1, nearly every text, are their own byte.
-    for (const QChar c : text) {
+    return std::all_of(text.begin(), text.end(), [](QChar c) {
         const char16_t u = c.unicode();
-        if ((u >= 0x20 && u < 0x7F) || (u >= 0xA0 && u <= 0xFF))
-            continue;
-        const QList<uint> characters = text.toUcs4();
-        if (!std::all_of(characters.begin(), characters.end(), [](uint k) { return IsWindows1252Char(k); }))
-            return false;
-        line += ToWindows1252(text);
-        return true;
-    }
-    line += text.toLatin1();
-    return true;
+        return (u >= 0x20 && u < 0x7F) || (u >= 0xA0 && u <= 0xFF);
+    });
 }
 
-// Whether the export may write the text in some encoding: only what a person's text may hold.
-bool writableText(const QString& text)
+bool everyCharacter(const QString& text, bool (*passes)(char32_t))
 {
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        if ((u >= 0x20 && u < 0x7F) || (u >= 0xA0 && u <= 0xFF))
-            continue;
-        const QList<uint> characters = text.toUcs4();
-        return std::all_of(characters.begin(), characters.end(), [](uint k) { return IsPersonTextChar(k); });
-    }
+    if (plainLatin1(text))
+        return true;
+    const QList<uint> characters = text.toUcs4();
+    return std::all_of(characters.begin(), characters.end(), [passes](uint c) { return passes(c); });
+}
+
+// The text in Windows-1252; false when it holds a character the code page lacks.
+bool appendText(QByteArray& line, const QString& text)
+{
+    if (plainLatin1(text))
+        line += text.toLatin1();
+    else if (everyCharacter(text, IsWindows1252Char))
+        line += ToWindows1252(text);
+    else
+        return false;
     return true;
 }
 
@@ -111,8 +109,7 @@ QStringList misfitFields(const PersonalData& p)
 {
     QStringList labels;
     for (const auto& [labelId, text] : PersonTextFields(p)) {
-        const QList<uint> characters = text->toUcs4();
-        if (!std::all_of(characters.begin(), characters.end(), [](uint k) { return IsWindows1252Char(k); }))
+        if (!everyCharacter(*text, IsWindows1252Char))
             labels.append(LoadString(labelId));
     }
     return labels;
@@ -127,7 +124,7 @@ LineFit personLine(const TestRecord& test, QByteArray& line, ExportEncoding enco
     line.truncate(0);
     LineFit fit = LineFit::Fits;
     const auto text = [&](const QString& value) {
-        if (BeginsLikeFormula(value) || !writableText(value))
+        if (BeginsLikeFormula(value) || !everyCharacter(value, IsPersonTextChar))
             fit = LineFit::Refused;
         else if (encoding == ExportEncoding::Utf8)
             line += value.toUtf8();
