@@ -198,7 +198,9 @@ TEST(Utf8Import, ReadsUtf8ByItsMarkOrWhenToldAndRefusesBrokenUtf8NamingTheLine)
     TempDatabase target;
     const QByteArray decomposed = withField(utf8, 2, "NAMN", QStringLiteral("A\u030Anund").toUtf8());
     ASSERT_EQ(ImportTests(target.db, decomposed).outcome, ImportOutcome::Stored) << str(sink.texts().join(u'\n'));
-    EXPECT_EQ(personTexts(target.db).begin()->second.value(0), QStringLiteral("Ånund"));
+    const auto stored = personTexts(target.db);
+    ASSERT_FALSE(stored.empty());
+    EXPECT_EQ(stored.begin()->second.value(0), QStringLiteral("Ånund"));
 }
 
 class Utf8ExportDialog : public ArchiveFixture {
