@@ -29,9 +29,9 @@ const std::pair<char32_t, unsigned char>* findHigh(char32_t c)
     return it == std::end(kHighPunctuation) ? nullptr : it;
 }
 
-// A character a message can show as itself; others (controls, direction marks, joiners,
-// lone combining marks, separators) would vanish or rearrange the message, so go by code.
-bool visible(char32_t c)
+} // namespace
+
+bool IsVisibleChar(char32_t c)
 {
     switch (QChar::category(c)) {
     case QChar::Mark_NonSpacing:
@@ -50,8 +50,6 @@ bool visible(char32_t c)
         return true;
     }
 }
-
-} // namespace
 
 bool IsWindows1252Char(char32_t c)
 {
@@ -114,7 +112,7 @@ std::optional<QString> CheckPersonText(const QString& label, const QString& text
 {
     for (const char32_t c : text.toUcs4()) {
         if (!IsPersonTextChar(c)) {
-            const QString shown = visible(c) ? QString::fromUcs4(&c, 1)
+            const QString shown = IsVisibleChar(c) ? QString::fromUcs4(&c, 1)
                                              : QStringLiteral("U+%1").arg(uint(c), 4, 16, QLatin1Char('0')).toUpper();
             return QStringLiteral("Feltet \"%1\" inneholder tegnet \"%2\", som ikke kan lagres. "
                                   "Fjern eller erstatt tegnet.")

@@ -21,6 +21,9 @@ bool IsWindows1252Char(char32_t c);
 // Latin script's extensions (č đ ŋ š ŧ ž, Vietnamese, ...). Combining marks are not: a text
 // is NFC-normalised first, and a mark left over has no letter of its own.
 bool IsPersonTextChar(char32_t c);
+// A character a message can show as itself; others (controls, direction marks, joiners,
+// lone combining marks, separators) would vanish or rearrange the message, so go by code.
+bool IsVisibleChar(char32_t c);
 // The text as it is checked and stored: composed (NFC), so "a" and a combining acute become "á".
 QString NormalizedPersonText(const QString& text);
 // Windows-1252 bytes of a text whose characters all pass IsWindows1252Char.

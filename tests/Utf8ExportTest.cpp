@@ -151,6 +151,7 @@ TEST(Utf8Import, ReadsUtf8ByItsMarkOrWhenToldAndRefusesBrokenUtf8NamingTheLine)
     plain.person.NAMN = QStringLiteral("Åse Ødegård");
     ASSERT_TRUE(SaveTest(source.db, plain, true));
     storeMixed(source.db);
+    ASSERT_EQ(personTexts(source.db).size(), 3u) << "the cases below change lines 2 to 4";
     const QByteArray utf8 = exportedAs(source.db, ExportEncoding::Utf8);
     const QByteArray bare = utf8.mid(kMark.size());
 

@@ -92,7 +92,7 @@ std::optional<QString> unwritableText(const PersonalData& p)
         for (const char32_t c : text->toUcs4()) {
             if (IsPersonTextChar(c))
                 continue;
-            const QString shown = c < 0x20 || c == 0x7F
+            const QString shown = !IsVisibleChar(c)
                                       ? QStringLiteral("U+%1").arg(uint(c), 4, 16, QLatin1Char('0'))
                                       : QStringLiteral("\"%1\"").arg(QString::fromUcs4(&c, 1));
             return QStringLiteral("Testperson nummer %1 kan ikke eksporteres: feltet \"%2\" inneholder tegnet %3, "
