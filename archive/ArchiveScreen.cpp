@@ -464,7 +464,8 @@ bool ArchiveScreen::command(int id)
         return true;
     case kButton3:
     case kAltE:
-        ExportDialog(c, &main());
+        if (const auto written = ExportDialog(c, &main()))
+            tell(ExportWrittenText(written->path, written->tests)); // as the backup confirms its copy
         if (!c.startDirectory.isEmpty())
             QDir::setCurrent(c.startDirectory);
         m_list->setFocus();

@@ -46,6 +46,9 @@ std::function<void(QProgressDialog&)>& progressWatcher()
     return watcher;
 }
 
+// A box shows this many of the tests Windows-1252 cannot hold; the tool names them all.
+constexpr int kMisfitsShown = 10;
+
 QString chooseWithDialog(QWidget* owner)
 {
     return ChosenFile(*MakeExportFileDialog(owner));
@@ -109,7 +112,7 @@ ExportDataDialog::ExportDataDialog(AppContext& context, QWidget* owner)
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-ExportDone ExportDataDialog::exportWithProgress(const QString& path)
+ExportDone ExportDataDialog::exportWithProgress(const QString& path, ExportEncoding encoding)
 {
     QProgressDialog progress(QStringLiteral("Eksporterer tester …"), QStringLiteral("&Avbryt"), 0, 0, this);
     progress.setWindowTitle(QStringLiteral("TAVLO-II"));
@@ -124,7 +127,7 @@ ExportDone ExportDataDialog::exportWithProgress(const QString& path)
         if (const auto& watch = progressWatcher())
             watch(progress);
         return !progress.wasCanceled();
-    });
+    }, encoding);
 }
 
 void ExportDataDialog::exportToChosenFile()
@@ -135,13 +138,26 @@ void ExportDataDialog::exportToChosenFile()
         reject();
         return;
     }
-    const ExportDone done = exportWithProgress(path);
+    ExportDone done = exportWithProgress(path, ExportEncoding::Windows1252);
+    if (done.result.outcome == ExportOutcome::NeedsUtf8) {
+        // No means nothing written, as if the save dialog had been cancelled.
+        const QString offer = MisfitsText(done.result.misfits, kMisfitsShown)
+                              + QStringLiteral("\n\nVil du lagre eksportfilen i UTF-8 i stedet? Da beholdes alle tegn, "
+                                               "men et program som bare leser Windows-1252, viser dem feil. "
+                                               "Velger du Nei, lagres ingenting.");
+        if (!askYesNo(offer)) {
+            reject();
+            return;
+        }
+        done = exportWithProgress(path, ExportEncoding::Utf8);
+    }
     if (done.result.outcome == ExportOutcome::Cancelled) {
         reject();
         return;
     }
     if (ShowIfFailed(done.failure))
         return; // OK may be pressed again
+    m_written = WrittenExport{path, done.result.tests};
     const auto& open = exportOpener();
     if (open)
         open(path);
@@ -150,13 +166,14 @@ void ExportDataDialog::exportToChosenFile()
     accept();
 }
 
-void ExportDialog(AppContext& context, QWidget* owner)
+std::optional<WrittenExport> ExportDialog(AppContext& context, QWidget* owner)
 {
     ExportDataDialog dialog(context, owner);
     if (const auto& run = exportRunner())
         run(dialog);
     else
         dialog.exec();
+    return dialog.written();
 }
 
 } // namespace tavlo

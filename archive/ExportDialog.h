@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QFileDialog;
 class QProgressDialog;
@@ -20,6 +21,12 @@ struct AppContext;
 std::unique_ptr<QFileDialog> MakeExportFileDialog(QWidget* owner);
 
 class ExportDataDialog;
+
+// An export the dialog wrote: the file and the number of tests in it.
+struct WrittenExport {
+    QString path;
+    int tests = 0;
+};
 
 // Tests take these over; an empty function restores the real one.
 // The chosen export file, empty when the choice was cancelled.
@@ -39,18 +46,24 @@ public:
     QPushButton* okButton() const { return m_ok; }
     QPushButton* cancelButton() const { return m_cancel; }
 
-    // Chooses the file, writes it and opens it; closes the dialog unless writing failed.
+    // Chooses the file, writes it and opens it; closes the dialog unless writing failed. Tests
+    // Windows-1252 cannot hold are named, with the offer to write the file in UTF-8 instead.
     void exportToChosenFile();
 
+    // Once the dialog wrote one.
+    const std::optional<WrittenExport>& written() const { return m_written; }
+
 private:
-    ExportDone exportWithProgress(const QString& path);
+    ExportDone exportWithProgress(const QString& path, ExportEncoding encoding);
 
     AppContext& m_context;
     QPushButton* m_ok;
     QPushButton* m_cancel;
+    std::optional<WrittenExport> m_written;
 };
 
 // The modal export dialog, owned by owner; on OK asks for the file, writes it and opens it.
-void ExportDialog(AppContext& context, QWidget* owner);
+// The export, when one was written; the dialog itself says nothing of it.
+std::optional<WrittenExport> ExportDialog(AppContext& context, QWidget* owner);
 
 } // namespace tavlo

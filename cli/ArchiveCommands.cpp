@@ -62,14 +62,22 @@ int list(QStringList args)
 
 int exportTests(QStringList args)
 {
+    const bool utf8 = takeFlag(args, QStringLiteral("--utf8"));
     if (args.size() != 2)
         return usageFor("export");
     Session session;
     if (!connectFolder(session, args[0]))
         return kFailure;
-    const ExportDone done = ExportTests(session, args[1]);
+    const ExportDone done = ExportTests(session, args[1], {}, utf8 ? ExportEncoding::Utf8 : ExportEncoding::Windows1252);
     if (!done.failure)
         return kSuccess;
+    if (done.result.outcome == ExportOutcome::NeedsUtf8) {
+        tell(MisfitsText(done.result.misfits)
+                 + QStringLiteral("\n\nIngen fil er skrevet. Med --utf8 skrives eksportfilen i UTF-8, som holder "
+                                  "alle tegnene."),
+             MessageIcon::Exclamation);
+        return kFailure;
+    }
     // The program's dialog leads with its own text; here the reason, which names the file, comes first.
     if (done.result.outcome == ExportOutcome::WriteFailed)
         tell(done.result.message, done.failure->messages.front().icon);

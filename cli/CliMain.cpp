@@ -77,11 +77,13 @@ const Command kCommands[] = {
      "tekster sorteres i norsk rekkefølge som i arkivet. Med --sort alene stigende; uten valg ID synkende,\n"
      "som når arkivet åpnes.",
      list},
-    {"export", "FOLDER OUT.txt",
+    {"export", "FOLDER OUT.txt [--utf8]",
      "Eksporterer bakgrunnsinformasjon og råskårer for alle testpersoner til OUT.txt, byte for byte som\n"
      "programmets \"Eksporter data\" (tabulatordelt, Windows-1252, CR LF). En fil som ikke blir hel,\n"
      "blir ikke liggende; en tidligere fil med samme navn står da urørt. Med - som filnavn skrives\n"
-     "eksporten til standard ut. Databasens egne filer og det som ikke er en vanlig fil, skrives aldri over.",
+     "eksporten til standard ut. Databasens egne filer og det som ikke er en vanlig fil, skrives aldri over.\n"
+     "Har en test tegn som Windows-1252 ikke har (samiske bokstaver som č ŋ ŧ), skrives ingen fil, og\n"
+     "testene og feltene nevnes; --utf8 skriver da filen i UTF-8 med byte-order mark, ellers lik.",
      exportTests},
     {"backup", "FOLDER OUT",
      "Lagrer en sikkerhetskopi av databasefilen i FOLDER som OUT, som programmets \"Sikkerhetskopier\"\n"
@@ -89,8 +91,9 @@ const Command kCommands[] = {
      "aldri over.\n"
      "En database på en databaseserver sikkerhetskopieres med serverens eget verktøy (pg_dump).",
      backup},
-    {"import", "FOLDER IN.txt",
+    {"import", "FOLDER IN.txt [--utf8]",
      "Leser inn en fil slik eksporten skriver den, og lagrer hver linje som en test; alt eller ingenting.\n"
+     "Filen leses som UTF-8 når den begynner med byte-order mark, eller med --utf8; ellers som Windows-1252.\n"
      "Numrene i filen beholdes når ingen av dem er gitt ut i databasen fra før (flytting av et arkiv),\n"
      "og det høyeste gir plass til minst en million nye numre etter seg; ellers får testene nye numre,\n"
      "og hver test skrives som GAMMELT<TAB>NYTT.\n"

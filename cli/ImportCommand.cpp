@@ -6,12 +6,13 @@ namespace tavlo::cli {
 
 int importTests(QStringList args)
 {
+    const bool utf8 = takeFlag(args, QStringLiteral("--utf8"));
     if (args.size() != 2)
         return usageFor("import");
     Session session;
     if (!connectFolder(session, args[0]))
         return kFailure;
-    const ImportResult result = ImportTestsFrom(session, args[1]);
+    const ImportResult result = ImportTestsFrom(session, args[1], utf8 ? ImportEncoding::Utf8 : ImportEncoding::ByMark);
     if (result.outcome != ImportOutcome::Stored) {
         print(result.message, stderr);
         return kFailure;

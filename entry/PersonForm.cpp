@@ -391,7 +391,7 @@ int PersonForm::acceptPersonForm()
     // Name, address ... tested at, test leader, other: in the order of the ids.
     for (int id = 0; id <= 9; ++id) {
         const FieldDef& def = kFields[id];
-        const QString text = field(id)->text();
+        const QString text = NormalizedPersonText(field(id)->text());
         if (id == 0 && text.isEmpty())
             return refuse(id, QStringLiteral("Testpersonens navn må fylles inn!"));
         if (id == 8 && text.isEmpty())

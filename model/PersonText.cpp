@@ -29,9 +29,9 @@ const std::pair<char32_t, unsigned char>* findHigh(char32_t c)
     return it == std::end(kHighPunctuation) ? nullptr : it;
 }
 
-// A character a message can show as itself; others (controls, direction marks, joiners,
-// lone combining marks, separators) would vanish or rearrange the message, so go by code.
-bool visible(char32_t c)
+} // namespace
+
+bool IsVisibleChar(char32_t c)
 {
     switch (QChar::category(c)) {
     case QChar::Mark_NonSpacing:
@@ -50,8 +50,6 @@ bool visible(char32_t c)
         return true;
     }
 }
-
-} // namespace
 
 bool IsWindows1252Char(char32_t c)
 {
@@ -77,6 +75,25 @@ QByteArray ToWindows1252(const QString& text)
     return out;
 }
 
+bool IsPersonTextChar(char32_t c)
+{
+    if (IsWindows1252Char(c))
+        return true;
+    // Latin Extended-A and -B, Latin Extended Additional: letters only, all of them assigned.
+    const bool latinBlock = (c >= 0x0100 && c <= 0x024F) || (c >= 0x1E00 && c <= 0x1EFF);
+    return latinBlock && QChar::isLetter(c);
+}
+
+QString NormalizedPersonText(const QString& text)
+{
+    // Nearly every text is ASCII and Latin-1, and already composed.
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x0300)
+            return text.normalized(QString::NormalizationForm_C);
+    }
+    return text;
+}
+
 char32_t FromWindows1252(unsigned char byte)
 {
     if (byte < 0x80 || byte >= 0xA0)
@@ -94,8 +111,8 @@ bool BeginsLikeFormula(QStringView text)
 std::optional<QString> CheckPersonText(const QString& label, const QString& text)
 {
     for (const char32_t c : text.toUcs4()) {
-        if (!IsWindows1252Char(c)) {
-            const QString shown = visible(c) ? QString::fromUcs4(&c, 1)
+        if (!IsPersonTextChar(c)) {
+            const QString shown = IsVisibleChar(c) ? QString::fromUcs4(&c, 1)
                                              : QStringLiteral("U+%1").arg(uint(c), 4, 16, QLatin1Char('0')).toUpper();
             return QStringLiteral("Feltet \"%1\" inneholder tegnet \"%2\", som ikke kan lagres. "
                                   "Fjern eller erstatt tegnet.")
@@ -114,16 +131,19 @@ std::optional<QString> CheckPersonText(const QString& label, const QString& text
     return std::nullopt;
 }
 
-std::optional<QString> CheckPersonTexts(const PersonalData& person)
+std::array<std::pair<int, const QString*>, 10> PersonTextFields(const PersonalData& person)
 {
-    // Labels of the person form (string ids), in its order.
-    const std::pair<int, const QString*> fields[] = {
+    return {{
         {17, &person.NAMN},        {18, &person.ADRESS},       {19, &person.TELEFON},
         {20, &person.NATIONALITET}, {21, &person.HOMELANGUAGE}, {22, &person.SKOLA},
         {324, &person.KLASS},      {23, &person.TESTAD_VID},   {24, &person.TESTLEDARE},
         {30, &person.OTHER},
-    };
-    for (const auto& [labelId, text] : fields) {
+    }};
+}
+
+std::optional<QString> CheckPersonTexts(const PersonalData& person)
+{
+    for (const auto& [labelId, text] : PersonTextFields(person)) {
         if (auto refusal = CheckPersonText(LoadString(labelId), *text))
             return refusal;
     }

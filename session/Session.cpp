@@ -140,17 +140,17 @@ Outcome RecordListShown(Session& session, int tests)
     return kept.failureOr(QStringLiteral("Tilgangsloggen kunne ikke skrives."));
 }
 
-ExportDone ExportTests(Session& session, const QString& path, const ExportProgress& progress)
+ExportDone ExportTests(Session& session, const QString& path, const ExportProgress& progress, ExportEncoding encoding)
 {
-    ExportDone done{WriteExportFile(session.db, path, progress), std::nullopt};
+    ExportDone done{WriteExportFile(session.db, path, progress, encoding), std::nullopt};
     if (const auto notice = ExportFailureNotice(done.result))
         done.failure = Failure(notice->text, notice->icon);
     return done;
 }
 
-ImportResult ImportTestsFrom(Session& session, const QString& path)
+ImportResult ImportTestsFrom(Session& session, const QString& path, ImportEncoding encoding)
 {
-    return ImportExportFile(session.db, path);
+    return ImportExportFile(session.db, path, encoding);
 }
 
 bool FolderIsOnServer(const QString& folder)

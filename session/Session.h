@@ -69,10 +69,11 @@ struct ExportDone {
     ExportResult result;
     Outcome failure;
 };
-ExportDone ExportTests(Session& session, const QString& path, const ExportProgress& progress = {});
+ExportDone ExportTests(Session& session, const QString& path, const ExportProgress& progress = {},
+                       ExportEncoding encoding = ExportEncoding::Windows1252);
 
 // An export file read back and stored, all or nothing (store/files/ImportFile.h).
-ImportResult ImportTestsFrom(Session& session, const QString& path);
+ImportResult ImportTestsFrom(Session& session, const QString& path, ImportEncoding encoding = ImportEncoding::ByMark);
 
 // A checked copy of the database file at target ("-": standard output), logged when whole.
 // A server's database is not copied: its failure then is the notice that says how.

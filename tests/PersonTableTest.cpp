@@ -96,8 +96,9 @@ TEST(PersonTable, TextsThatCannotBeStoredAreRefusedBeforeTheDatabase)
         {QStringLiteral("+Ola"), formula},
         {QStringLiteral("-Ola"), formula},
         {QStringLiteral("@Ola"), formula},
-        {QStringLiteral("Łukasz"), QStringLiteral("Feltet \"Navn\" inneholder tegnet \"Ł\", som ikke kan lagres. "
-                                                  "Fjern eller erstatt tegnet.")},
+        // Latin letters are stored (Ł, č, ŋ); another script's are not.
+        {QStringLiteral("Дмитрий"), QStringLiteral("Feltet \"Navn\" inneholder tegnet \"Д\", som ikke kan lagres. "
+                                                   "Fjern eller erstatt tegnet.")},
         {QStringLiteral("Tab\there"), QStringLiteral("Feltet \"Navn\" inneholder tegnet \"U+0009\", som ikke kan lagres. "
                                                      "Fjern eller erstatt tegnet.")},
         {QStringLiteral("😀"), QStringLiteral("Feltet \"Navn\" inneholder tegnet \"😀\", som ikke kan lagres. "

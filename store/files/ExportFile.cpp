@@ -6,6 +6,7 @@
 #include "model/PersonText.h"
 #include "resources/StringTable.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -48,45 +49,50 @@ void appendAge(QByteArray& line, const TestRecord& test)
     appendFormatted(line, "%d.%d.%d", age.years, age.months, age.days);
 }
 
-// The text in Windows-1252; false when it holds a character the file cannot carry.
+// Printable ASCII and Latin-1, nearly every text: in Windows-1252 each its own byte.
+bool plainLatin1(const QString& text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) {
+        const char16_t u = c.unicode();
+        return (u >= 0x20 && u < 0x7F) || (u >= 0xA0 && u <= 0xFF);
+    });
+}
+
+bool everyCharacter(const QString& text, bool (*passes)(char32_t))
+{
+    if (plainLatin1(text))
+        return true;
+    const QList<uint> characters = text.toUcs4();
+    return std::all_of(characters.begin(), characters.end(), [passes](uint c) { return passes(c); });
+}
+
+// The text in Windows-1252; false when it holds a character the code page lacks.
 bool appendText(QByteArray& line, const QString& text)
 {
-    // Printable ASCII and Latin-1, nearly every text, are their own byte.
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        if ((u >= 0x20 && u < 0x7F) || (u >= 0xA0 && u <= 0xFF))
-            continue;
-        const QList<uint> characters = text.toUcs4();
-        if (!std::all_of(characters.begin(), characters.end(), [](uint k) { return IsWindows1252Char(k); }))
-            return false;
+    if (plainLatin1(text))
+        line += text.toLatin1();
+    else if (everyCharacter(text, IsWindows1252Char))
         line += ToWindows1252(text);
-        return true;
-    }
-    line += text.toLatin1();
+    else
+        return false;
     return true;
 }
 
 // A tab or line break (possible only through other tools) would shift every later column,
-// a character outside the code page would become '?', and a formula would run in the
-// spreadsheet that opens the file: refused, naming person and field.
+// a character no person's text may hold could not be read back, and a formula would run in
+// the spreadsheet that opens the file: refused, naming person and field.
 std::optional<QString> unwritableText(const PersonalData& p)
 {
-    // Labels of the person form (string ids).
-    const std::pair<int, const QString*> fields[] = {
-        {17, &p.NAMN},         {18, &p.ADRESS}, {19, &p.TELEFON},    {20, &p.NATIONALITET},
-        {21, &p.HOMELANGUAGE}, {22, &p.SKOLA},  {324, &p.KLASS},     {23, &p.TESTAD_VID},
-        {24, &p.TESTLEDARE},   {30, &p.OTHER},
-    };
-    for (const auto& [labelId, text] : fields) {
+    for (const auto& [labelId, text] : PersonTextFields(p)) {
         if (BeginsLikeFormula(*text))
             return QStringLiteral("Testperson nummer %1 kan ikke eksporteres: feltet \"%2\" begynner med \"%3\", "
                                   "som et regneark leser som starten på en formel. Rett feltet og eksporter på nytt.")
                 .arg(p.ID)
                 .arg(LoadString(labelId), text->front());
         for (const char32_t c : text->toUcs4()) {
-            if (IsWindows1252Char(c))
+            if (IsPersonTextChar(c))
                 continue;
-            const QString shown = c < 0x20 || c == 0x7F
+            const QString shown = !IsVisibleChar(c)
                                       ? QStringLiteral("U+%1").arg(uint(c), 4, 16, QLatin1Char('0'))
                                       : QStringLiteral("\"%1\"").arg(QString::fromUcs4(&c, 1));
             return QStringLiteral("Testperson nummer %1 kan ikke eksporteres: feltet \"%2\" inneholder tegnet %3, "
@@ -98,14 +104,32 @@ std::optional<QString> unwritableText(const PersonalData& p)
     return std::nullopt;
 }
 
-// The test's line into line; false when a stored text cannot be written.
-bool personLine(const TestRecord& test, QByteArray& line)
+// The labels of the fields holding a letter Windows-1252 lacks.
+QStringList misfitFields(const PersonalData& p)
+{
+    QStringList labels;
+    for (const auto& [labelId, text] : PersonTextFields(p)) {
+        if (!everyCharacter(*text, IsWindows1252Char))
+            labels.append(LoadString(labelId));
+    }
+    return labels;
+}
+
+enum class LineFit { Fits, NeedsUtf8, Refused };
+
+// The test's line into line, its texts in the encoding.
+LineFit personLine(const TestRecord& test, QByteArray& line, ExportEncoding encoding)
 {
     const PersonalData& p = test.person;
     line.truncate(0);
-    bool written = true;
+    LineFit fit = LineFit::Fits;
     const auto text = [&](const QString& value) {
-        written = written && !BeginsLikeFormula(value) && appendText(line, value);
+        if (BeginsLikeFormula(value) || !everyCharacter(value, IsPersonTextChar))
+            fit = LineFit::Refused;
+        else if (encoding == ExportEncoding::Utf8)
+            line += value.toUtf8();
+        else if (!appendText(line, value) && fit == LineFit::Fits)
+            fit = LineFit::NeedsUtf8;
         line += '\t';
     };
     appendNumber(line, p.ID);
@@ -133,7 +157,7 @@ bool personLine(const TestRecord& test, QByteArray& line)
         line += '\t';
     }
     line += "\r\n";
-    return written;
+    return fit;
 }
 
 } // namespace
@@ -173,7 +197,8 @@ QStringList ExportColumnNames()
     return names;
 }
 
-ExportResult ExportAll(Database& db, QIODevice& out, const ExportProgress& progress, int chunkSize)
+ExportResult ExportAll(Database& db, QIODevice& out, const ExportProgress& progress, int chunkSize,
+                       ExportEncoding encoding)
 {
     const auto write = [&out](const QByteArray& line) { return out.write(line) == line.size(); };
     const auto writeFailure = [&out] {
@@ -182,22 +207,38 @@ ExportResult ExportAll(Database& db, QIODevice& out, const ExportProgress& progr
                             reason.isEmpty() ? QStringLiteral("Filen tok ikke imot dataene.") : reason};
     };
 
-    QByteArray header;
+    // The mark tells editors and the import which of the two encodings they read.
+    QByteArray header = encoding == ExportEncoding::Utf8 ? QByteArray("\xEF\xBB\xBF") : QByteArray();
     for (const QString& name : ExportColumnNames())
         header += name.toLatin1() + '\t';
     if (!write(header + "\r\n"))
         return writeFailure();
 
     std::optional<ExportResult> stopped;
+    std::vector<ExportMisfit> misfits;
+    int tests = 0;
     QByteArray line;
     line.reserve(2048);
     const BulkReadResult read = readEveryTest(
         db,
         [&](TestRecord& test) {
-            if (!personLine(test, line))
+            switch (personLine(test, line, encoding)) {
+            case LineFit::Refused:
                 stopped = ExportResult{ExportOutcome::Refused, unwritableText(test.person).value_or(QString())};
-            else if (!write(line))
-                stopped = writeFailure();
+                break;
+            case LineFit::NeedsUtf8:
+                misfits.push_back({test.person.ID, misfitFields(test.person)});
+                break;
+            case LineFit::Fits:
+                // Once a test does not fit, the file is no export: the rest are only looked at.
+                if (!misfits.empty())
+                    break;
+                if (!write(line))
+                    stopped = writeFailure();
+                else
+                    ++tests;
+                break;
+            }
             return !stopped;
         },
         [&](int written, int total) {
@@ -210,10 +251,41 @@ ExportResult ExportAll(Database& db, QIODevice& out, const ExportProgress& progr
         return *stopped;
     if (read.outcome == BulkRead::Failed)
         return {ExportOutcome::ReadFailed, read.error};
-    return {};
+    if (!misfits.empty()) {
+        ExportResult result{ExportOutcome::NeedsUtf8, MisfitsText(misfits)};
+        result.misfits = std::move(misfits);
+        return result;
+    }
+    ExportResult result;
+    result.tests = tests;
+    return result;
 }
 
-ExportResult WriteExportFile(Database& db, const QString& path, const ExportProgress& progress)
+QString MisfitsText(const std::vector<ExportMisfit>& misfits, int limit)
+{
+    QString text = QStringLiteral("Eksportfilen skrives i tegnsettet Windows-1252, og disse testene har tegn som "
+                                  "det ikke har:");
+    const int shown = limit < 0 ? int(misfits.size()) : std::min(limit, int(misfits.size()));
+    for (int i = 0; i < shown; ++i) {
+        QStringList quoted;
+        for (const QString& field : misfits[size_t(i)].fields)
+            quoted.append(u'"' + field + u'"');
+        text += QStringLiteral("\nTestperson nummer %1: %2").arg(misfits[size_t(i)].id).arg(quoted.join(QStringLiteral(", ")));
+    }
+    if (shown < int(misfits.size()))
+        text += QStringLiteral("\n… og %1 tester til.").arg(int(misfits.size()) - shown);
+    return text;
+}
+
+QString ExportWrittenText(const QString& path, int tests)
+{
+    return QStringLiteral("Eksporten er lagret i %1: %2 tester.")
+        .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()))
+        .arg(tests);
+}
+
+ExportResult WriteExportFile(Database& db, const QString& path, const ExportProgress& progress,
+                             ExportEncoding encoding)
 {
     const QStringList protectedFiles = ProtectedFiles(db);
     if (auto refusal = RefuseOutputTarget(path, protectedFiles))
@@ -229,7 +301,7 @@ ExportResult WriteExportFile(Database& db, const QString& path, const ExportProg
     OutputFile file(path, protectedFiles);
     if (auto failure = file.open(permissions))
         return {ExportOutcome::WriteFailed, *failure};
-    ExportResult result = ExportAll(db, file.device(), progress);
+    ExportResult result = ExportAll(db, file.device(), progress, kTestsPerChunk, encoding);
     if (result.outcome != ExportOutcome::Written)
         return result; // not committed: the earlier file stays
     if (!file.device().flush())
@@ -254,6 +326,7 @@ std::optional<ExportNotice> ExportFailureNotice(const ExportResult& result)
                                 + (result.message.isEmpty() ? QString() : QStringLiteral("\n\n") + result.message),
                             MessageIcon::None};
     case ExportOutcome::Refused:
+    case ExportOutcome::NeedsUtf8:
         return ExportNotice{result.message, MessageIcon::Exclamation};
     case ExportOutcome::ReadFailed:
         return ExportNotice{result.message, MessageIcon::Stop};

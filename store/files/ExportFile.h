@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <vector>
 #include <optional>
 
 class QIODevice;
@@ -23,14 +24,33 @@ inline constexpr int kExportFirstCellColumn = kExportFirstScoreColumn + kMeasure
 // for a missing date.
 void AppendExportDate(QByteArray& line, const Date& date);
 
-enum class ExportOutcome { Written, Cancelled, WriteFailed, Refused, ReadFailed };
+// Windows-1252 is the file's own code page; UTF-8 (after a byte-order mark) holds what it cannot.
+enum class ExportEncoding { Windows1252, Utf8 };
+
+// NeedsUtf8: some stored texts have letters Windows-1252 lacks; nothing was written.
+enum class ExportOutcome { Written, Cancelled, WriteFailed, Refused, ReadFailed, NeedsUtf8 };
+
+// A test whose texts Windows-1252 cannot hold: its number and the labels of those fields.
+struct ExportMisfit {
+    int id = 0;
+    QStringList fields;
+};
 
 struct ExportResult {
     ExportOutcome outcome = ExportOutcome::Written;
     // For Refused, the refusal naming person and field; for ReadFailed, the driver's text;
-    // for WriteFailed, the device's reason.
+    // for WriteFailed, the device's reason; for NeedsUtf8, the tests and fields (MisfitsText).
     QString message;
+    int tests = 0; // the lines written after the header
+    std::vector<ExportMisfit> misfits = {}; // NeedsUtf8: every such test, in number order
 };
+
+// The tests and fields Windows-1252 cannot hold, one test a line, at most limit tests named.
+QString MisfitsText(const std::vector<ExportMisfit>& misfits, int limit = -1);
+
+// What the program says of a written export: the file's full path, shown natively, and the
+// number of tests in it.
+QString ExportWrittenText(const QString& path, int tests);
 
 // What the program tells the examiner of an export that was not written, with its icon;
 // nothing for Written and Cancelled.
@@ -45,16 +65,19 @@ std::optional<ExportNotice> ExportFailureNotice(const ExportResult& result);
 using ExportProgress = std::function<bool(int written, int total)>;
 
 // Writes the header line and one line per test person, in ascending number order, each
-// field followed by a tab, lines ending in CR LF, texts in Windows-1252. A stored text the
-// file cannot carry (a tab, a line break, a character outside the code page) or that begins
-// like a spreadsheet formula is refused.
+// field followed by a tab, lines ending in CR LF, texts in the encoding. A stored text the
+// file cannot carry in any encoding (a tab, a line break, a character a person's text may
+// not hold) or that begins like a spreadsheet formula is refused. In Windows-1252, a test
+// with letters outside the code page is never turned into '?': every such test is named
+// (NeedsUtf8), and what was written then is no export.
 // Shows nothing.
 ExportResult ExportAll(Database& db, QIODevice& out, const ExportProgress& progress = {},
-                       int chunkSize = kTestsPerChunk);
+                       int chunkSize = kTestsPerChunk, ExportEncoding encoding = ExportEncoding::Windows1252);
 
 // ExportAll into the file at path, which is replaced only by a whole export, logged in the
 // access log: anything but Written leaves an earlier file as it was and no other file behind.
 // A log row that cannot be written is a ReadFailed with its message.
-ExportResult WriteExportFile(Database& db, const QString& path, const ExportProgress& progress = {});
+ExportResult WriteExportFile(Database& db, const QString& path, const ExportProgress& progress = {},
+                             ExportEncoding encoding = ExportEncoding::Windows1252);
 
 } // namespace tavlo

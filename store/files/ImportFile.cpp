@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QHash>
 #include <QSet>
+#include <QStringDecoder>
 
 #include <algorithm>
 #include <charconv>
@@ -37,9 +38,17 @@ QString at(int line, const QString& field)
     return QStringLiteral("Linje %1, felt %2: ").arg(line).arg(field);
 }
 
+bool validUtf8(QByteArrayView bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString ignored = decoder(bytes);
+    return !decoder.hasError();
+}
+
 // The fields of a line without its CR LF, each of which must end in a tab; nullopt and why
-// when the line is not 188 such fields of Windows-1252 text.
-std::optional<QString> splitFields(QByteArrayView line, int lineNo, const QStringList& names,
+// when the line is not 188 such fields of text in the file's encoding. A tab, CR or LF byte is
+// never part of a longer UTF-8 sequence, so the same split serves both encodings.
+std::optional<QString> splitFields(QByteArrayView line, int lineNo, const QStringList& names, bool utf8,
                                    std::vector<QByteArrayView>& fields)
 {
     fields.clear();
@@ -48,11 +57,15 @@ std::optional<QString> splitFields(QByteArrayView line, int lineNo, const QStrin
     for (qsizetype i = 0; i < line.size(); ++i) {
         const auto byte = static_cast<unsigned char>(line[i]);
         if (byte == '\t') {
+            if (utf8 && !validUtf8(line.sliced(start, i - start)))
+                return at(lineNo, current())
+                       + QStringLiteral("feltet er ikke gyldig UTF-8, tegnsettet filen er merket med. Lagre filen "
+                                        "på nytt som UTF-8.");
             fields.push_back(line.sliced(start, i - start));
             start = i + 1;
         } else if (byte == '\r' || byte == '\n') {
             return at(lineNo, current()) + QStringLiteral("feltet har et linjeskift. Bare CR LF skal avslutte en linje, etter alle de 188 feltene.");
-        } else if (FromWindows1252(byte) == 0) {
+        } else if (!utf8 && FromWindows1252(byte) == 0) {
             return at(lineNo, current())
                    + QStringLiteral("byten 0x%1 er ikke et tegn i Windows-1252, tegnsettet en eksportfil er skrevet i.")
                          .arg(QString::number(byte, 16).toUpper().rightJustified(2, u'0'));
@@ -70,10 +83,10 @@ std::optional<QString> splitFields(QByteArrayView line, int lineNo, const QStrin
     return std::nullopt;
 }
 
-std::optional<QString> checkHeader(QByteArrayView line, const QStringList& names)
+std::optional<QString> checkHeader(QByteArrayView line, const QStringList& names, bool utf8)
 {
     std::vector<QByteArrayView> fields;
-    if (auto fault = splitFields(line, 1, names, fields))
+    if (auto fault = splitFields(line, 1, names, utf8, fields))
         return QStringLiteral("Filen er ikke en eksportfil. ") + *fault;
     for (qsizetype i = 0; i < names.size(); ++i) {
         if (fields[size_t(i)] != names[i].toLatin1())
@@ -119,8 +132,14 @@ QString fromWindows1252(QByteArrayView bytes)
     return text;
 }
 
+// A field's text in the file's encoding (checked by splitFields).
+QString fieldText(QByteArrayView bytes, bool utf8)
+{
+    return utf8 ? QString::fromUtf8(bytes) : fromWindows1252(bytes);
+}
+
 // The scores and cells of a line into test; whether any of them has a value.
-std::optional<QString> readScores(const std::vector<QByteArrayView>& f, int lineNo, const QStringList& names,
+std::optional<QString> readScores(const std::vector<QByteArrayView>& f, int lineNo, const QStringList& names, bool utf8,
                                   TestRecord& test, bool& anyValue)
 {
     anyValue = false;
@@ -133,7 +152,7 @@ std::optional<QString> readScores(const std::vector<QByteArrayView>& f, int line
         const auto n = number(field);
         if (!n)
             return at(lineNo, names[column])
-                   + QStringLiteral("\"%1\" er ikke et helt tall. Et felt uten verdi skal være tomt.").arg(fromWindows1252(field));
+                   + QStringLiteral("\"%1\" er ikke et helt tall. Et felt uten verdi skal være tomt.").arg(fieldText(field, utf8));
         into = *n;
         anyValue = true;
         return std::nullopt;
@@ -151,11 +170,11 @@ std::optional<QString> readScores(const std::vector<QByteArrayView>& f, int line
 
 // The person of a line, checked as the person form checks what is typed; the age column is
 // derived and not read.
-std::optional<QString> readPerson(const std::vector<QByteArrayView>& f, int lineNo, const QStringList& names,
+std::optional<QString> readPerson(const std::vector<QByteArrayView>& f, int lineNo, const QStringList& names, bool utf8,
                                   PersonalData& p)
 {
     const auto fault = [&](int column, const QString& why) {
-        return at(lineNo, names[column]) + why.arg(fromWindows1252(f[size_t(column)]));
+        return at(lineNo, names[column]) + why.arg(fieldText(f[size_t(column)], utf8));
     };
     p = PersonalData{};
     const auto id = number(f[0]);
@@ -167,7 +186,7 @@ std::optional<QString> readPerson(const std::vector<QByteArrayView>& f, int line
         {6, &p.SKOLA}, {7, &p.KLASS},  {8, &p.TESTAD_VID}, {9, &p.TESTLEDARE},   {15, &p.OTHER},
     };
     for (const auto& [column, text] : texts) {
-        *text = fromWindows1252(f[size_t(column)]);
+        *text = NormalizedPersonText(fieldText(f[size_t(column)], utf8));
         if (const auto refusal = CheckPersonText(names[column], *text))
             return at(lineNo, names[column]) + *refusal;
     }
@@ -187,7 +206,7 @@ std::optional<QString> readPerson(const std::vector<QByteArrayView>& f, int line
     }
     if (BornAfterTest(p.TESTDATE, p.BORNDATE))
         return at(lineNo, names[11])
-               + QStringLiteral("fødselsdatoen %1 er etter testdatoen %2.").arg(fromWindows1252(f[11]), fromWindows1252(f[10]));
+               + QStringLiteral("fødselsdatoen %1 er etter testdatoen %2.").arg(fieldText(f[11], utf8), fieldText(f[10], utf8));
     // The form's letters G and J, and none, V, H, A and O.
     for (const auto& [column, into, first, last, why] :
          {std::tuple{13, &p.SEX, 1, 2, QStringLiteral("\"%1\" er ikke en kjønnskode: 1 er gutt, 2 er jente.")},
@@ -204,12 +223,12 @@ std::optional<QString> readPerson(const std::vector<QByteArrayView>& f, int line
 
 // One line's fields into test (person, scores, grid), each value one the entry dialogs could
 // have stored at the test's age.
-std::optional<QString> readTest(const std::vector<QByteArrayView>& f, int lineNo, const QStringList& names,
+std::optional<QString> readTest(const std::vector<QByteArrayView>& f, int lineNo, const QStringList& names, bool utf8,
                                 TestRecord& test, bool& anyValue)
 {
-    if (auto fault = readPerson(f, lineNo, names, test.person))
+    if (auto fault = readPerson(f, lineNo, names, utf8, test.person))
         return fault;
-    if (auto fault = readScores(f, lineNo, names, test, anyValue))
+    if (auto fault = readScores(f, lineNo, names, utf8, test, anyValue))
         return fault;
     if (const auto refusal = CheckStoredEntries(test)) {
         const int column = refusal->measure ? kExportFirstScoreColumn + measureInfo(*refusal->measure).column - 1
@@ -222,6 +241,7 @@ std::optional<QString> readTest(const std::vector<QByteArrayView>& f, int lineNo
 struct Lines {
     std::vector<QByteArrayView> lines;
     bool lastEnded = true; // whether the last line ends in CR LF
+    bool utf8 = false;
 };
 
 Lines splitLines(QByteArrayView file)
@@ -244,7 +264,7 @@ Lines splitLines(QByteArrayView file)
 // Every line checked before anything is stored; the numbers of the file in its order.
 std::optional<QString> checkLines(const Lines& file, const QStringList& names, std::vector<int>& ids)
 {
-    if (auto fault = checkHeader(file.lines.front(), names))
+    if (auto fault = checkHeader(file.lines.front(), names, file.utf8))
         return fault;
     std::vector<QByteArrayView> fields;
     QHash<int, int> lineOfId;
@@ -252,9 +272,9 @@ std::optional<QString> checkLines(const Lines& file, const QStringList& names, s
     bool anyValue = false;
     for (size_t i = 1; i < file.lines.size(); ++i) {
         const int lineNo = int(i) + 1;
-        if (auto fault = splitFields(file.lines[i], lineNo, names, fields))
+        if (auto fault = splitFields(file.lines[i], lineNo, names, file.utf8, fields))
             return fault;
-        if (auto fault = readTest(fields, lineNo, names, test, anyValue))
+        if (auto fault = readTest(fields, lineNo, names, file.utf8, test, anyValue))
             return fault;
         const int id = test.person.ID;
         if (lineOfId.contains(id))
@@ -337,8 +357,8 @@ ImportResult storeLines(Database& db, const Lines& file, const QStringList& name
     TestRecord test;
     bool anyValue = false;
     for (size_t i = 1; i < file.lines.size(); ++i) {
-        splitFields(file.lines[i], int(i) + 1, names, fields);
-        readTest(fields, int(i) + 1, names, test, anyValue);
+        splitFields(file.lines[i], int(i) + 1, names, file.utf8, fields);
+        readTest(fields, int(i) + 1, names, file.utf8, test, anyValue);
         const int old = test.person.ID;
         if (renumber)
             test.person.ID = next++;
@@ -356,12 +376,17 @@ ImportResult storeLines(Database& db, const Lines& file, const QStringList& name
 
 } // namespace
 
-ImportResult ImportTests(Database& db, QByteArrayView file)
+ImportResult ImportTests(Database& db, QByteArrayView file, ImportEncoding encoding)
 {
+    const QByteArrayView mark("\xEF\xBB\xBF");
+    const bool marked = file.startsWith(mark);
+    if (marked)
+        file = file.sliced(mark.size());
     if (file.isEmpty())
         return refused(QStringLiteral("Filen er tom; en eksportfil har minst overskriftslinjen."));
     const QStringList names = ExportColumnNames();
-    const Lines lines = splitLines(file);
+    Lines lines = splitLines(file);
+    lines.utf8 = marked || encoding == ImportEncoding::Utf8;
     std::vector<int> ids;
     if (auto fault = checkLines(lines, names, ids))
         return refused(*fault);
@@ -370,13 +395,13 @@ ImportResult ImportTests(Database& db, QByteArrayView file)
     return storeLines(db, lines, names, ids);
 }
 
-ImportResult ImportExportFile(Database& db, const QString& path)
+ImportResult ImportExportFile(Database& db, const QString& path, ImportEncoding encoding)
 {
     QString error;
     const auto bytes = ReadInputFile(path, kImportFileLimit, &error);
     if (!bytes)
         return {ImportOutcome::Failed, true, {}, error};
-    return ImportTests(db, *bytes);
+    return ImportTests(db, *bytes, encoding);
 }
 
 } // namespace tavlo
