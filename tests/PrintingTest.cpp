@@ -419,8 +419,9 @@ TEST_F(PrintedReport, TheProfileHasItsOwnPageAfterThePersonPage)
                                             [](const QLineF& a, const QLineF& b) { return a.y1() < b.y1(); });
     EXPECT_GT(footer.y1(), 1050);
     for (const auto& t : pages[1].texts) {
-        if (t.text != QStringLiteral("Side 2") && t.text != LoadString(37))
+        if (t.text != QStringLiteral("Side 2") && t.text != LoadString(37)) {
             EXPECT_LT(t.at.y(), footer.y1()) << t.text.toStdString();
+        }
     }
 
     // A profile page that does not start ends the job there.

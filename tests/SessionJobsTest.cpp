@@ -161,8 +161,9 @@ TEST(SessionJobs, AJobThatFailsReturnsWhyAndChangesNothing)
             EXPECT_EQ(session.test.person.NAMN, before.person.NAMN);
             EXPECT_EQ(session.testIsNew, wasNew);
         }
-        if (!c.leftBehind.isEmpty())
+        if (!c.leftBehind.isEmpty()) {
             EXPECT_FALSE(QFile::exists(c.leftBehind));
+        }
         EXPECT_EQ(QDir(out.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{});
     }
 }
