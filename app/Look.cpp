@@ -232,6 +232,24 @@ void drawCards(QPainter& p, QPointF origin, double cell, double turn, int seed)
 
 } // namespace
 
+namespace {
+
+const QString kLogo = QStringLiteral("TAVLO-II");
+const QRect kBannerLogoBox(480, 0, 300, 33);
+const QRect kStartLogoBox(30, 70, 420, 100);
+
+QFont bannerLogoFont()
+{
+    return WindowsFont(QStringLiteral("Arial"), 20, true);
+}
+
+QRect logoIn(const QRect& box, const QFont& font, Qt::Alignment alignment)
+{
+    return QFontMetrics(font).boundingRect(box, int(alignment | Qt::AlignVCenter), kLogo);
+}
+
+} // namespace
+
 const QPixmap& StartPicture()
 {
     static const QPixmap picture = [] {
@@ -257,13 +275,24 @@ const QPixmap& StartPicture()
         drawCards(p, QPointF(300, 215), 30, -12, 3);
         p.setPen(Qt::white);
         p.setFont(WindowsFont(QStringLiteral("Arial"), 78, true));
-        p.drawText(QRect(30, 70, 420, 100), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("TAVLO-II"));
+        p.drawText(kStartLogoBox, Qt::AlignLeft | Qt::AlignVCenter, kLogo);
         p.setFont(WindowsFont(QStringLiteral("Arial"), 22));
         p.drawText(QRect(34, 165, 420, 40), Qt::AlignLeft | Qt::AlignVCenter,
                    QStringLiteral("Nevropsykologisk testbatteri for barn"));
         return pm;
     }();
     return picture;
+}
+
+
+QRect BannerLogoRect()
+{
+    return logoIn(kBannerLogoBox, bannerLogoFont(), Qt::AlignRight);
+}
+
+QRect StartLogoRect()
+{
+    return logoIn(kStartLogoBox, WindowsFont(QStringLiteral("Arial"), 78, true), Qt::AlignLeft).translated(0, -30);
 }
 
 const QPixmap& BannerPicture(bool tiles)
@@ -283,8 +312,8 @@ const QPixmap& BannerPicture(bool tiles)
             p.drawRoundedRect(QRectF(400 + i * 19, 12 + (i % 2) * 8, 14, 14), 3, 3);
         }
         p.setPen(Qt::white);
-        p.setFont(WindowsFont(QStringLiteral("Arial"), 20, true));
-        p.drawText(QRect(480, 0, 300, 54), Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("TAVLO-II"));
+        p.setFont(bannerLogoFont());
+        p.drawText(kBannerLogoBox, Qt::AlignRight | Qt::AlignVCenter, kLogo);
         return pm;
     };
     static const QPixmap withTiles = draw(true);

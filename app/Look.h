@@ -45,5 +45,10 @@ void CentreOnScreen(QWidget* window);
 const QPixmap& StartPicture();
 // tiles: the row of small squares in the band's middle; off where buttons stand over it.
 const QPixmap& BannerPicture(bool tiles = true);
+// Where the program's name stands in the banner: within its top 33 rows, which the results
+// window leaves in view at the foot of the window.
+QRect BannerLogoRect();
+// Where it stands, large, in the start picture drawn at (0, -30).
+QRect StartLogoRect();
 
 } // namespace tavlo

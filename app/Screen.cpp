@@ -25,7 +25,7 @@ void Screen::orderTabs(const QList<QWidget*>& controls)
             buttons << b;
     }
     for (QPushButton* b : findChildren<QPushButton*>()) {
-        if (!b->isHidden())
+        if (!b->isHidden() && !controls.contains(b))
             buttons << b;
     }
     const auto place = [this](const QWidget* w) {

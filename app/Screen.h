@@ -40,6 +40,8 @@ public:
     virtual int state() const = 0; // a ScreenState
     // true when the screen handles the id; an id it does not handle is ignored.
     virtual bool command(int id) = 0;
+    // Where the screen shows the program's name, in its own coordinates.
+    virtual QRect logoArea() const = 0;
 
 protected:
     MainWindow& main() const { return m_main; }

@@ -27,6 +27,11 @@ StartScreen::StartScreen(MainWindow& main)
     orderTabs({});
 }
 
+QRect StartScreen::logoArea() const
+{
+    return StartLogoRect();
+}
+
 QString StartScreen::NoticeText()
 {
     return LoadString(kStrTrademark) + u' ' + LoadString(kStrCopyright) + QString::asprintf("%s/%d", "May 13 2014", int(cDoDllVersion()))

@@ -10,6 +10,7 @@ class StartScreen : public Screen {
 public:
     explicit StartScreen(MainWindow& main);
     int state() const override { return kStartScreen; }
+    QRect logoArea() const override;
     bool command(int id) override;
 
     // The notice under the buttons, ending with the version tail.

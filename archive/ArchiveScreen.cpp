@@ -55,6 +55,7 @@ constexpr int kSearchWidth = 260;
 constexpr int kSearchHeight = 24;
 constexpr int kSearchTop = 62;
 constexpr int kSearchLabelWidth = 40;
+constexpr int kCompareWidth = 110;
 
 } // namespace
 
@@ -95,7 +96,6 @@ ArchiveScreen::ArchiveScreen(MainWindow& main)
     main.hideButtons();
     for (const ButtonPlace& b : kButtons)
         main.placeButton(b.id, QString::fromUtf8(b.text), QRect(b.x, 520, 110, 40));
-    // Right of the five, which keep their places.
     m_compare = new QPushButton(QStringLiteral("Sa&mmenlign"), this);
     m_compare->setFont(MainFont());
     connect(m_compare, &QPushButton::clicked, this, &ArchiveScreen::compareSelectedTest);
@@ -104,7 +104,7 @@ ArchiveScreen::ArchiveScreen(MainWindow& main)
     ClearScores(c.test);
 
     layOut();
-    orderTabs({m_search, m_list});
+    orderTabs({m_compare, m_search, m_list});
     m_list->setFocus();
     update();
 }
@@ -494,8 +494,10 @@ void ArchiveScreen::layOut()
         if (QPushButton* button = main().button(b.id))
             button->setGeometry(b.x, h - 43, 110, 40);
     }
+    // In the strip above the list, beside the search: the row of buttons below stands over
+    // the banner, whose name the button would hide.
     if (m_compare)
-        m_compare->setGeometry(620, h - 43, 110, 40);
+        m_compare->setGeometry(m_searchLabel->x() - 8 - kCompareWidth, kSearchTop - 2, kCompareWidth, kSearchHeight + 4);
 }
 
 void ArchiveScreen::resizeEvent(QResizeEvent* event)
@@ -508,6 +510,11 @@ void ArchiveScreen::showEvent(QShowEvent* event)
 {
     Screen::showEvent(event);
     m_list->setFocus();
+}
+
+QRect ArchiveScreen::logoArea() const
+{
+    return BannerLogoRect().translated(0, height() - BannerPicture(false).height());
 }
 
 void ArchiveScreen::paintEvent(QPaintEvent*)

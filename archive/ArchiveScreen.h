@@ -25,6 +25,7 @@ class ArchiveScreen : public Screen {
 public:
     explicit ArchiveScreen(MainWindow& main);
     int state() const override { return kArchiveList; }
+    QRect logoArea() const override;
     bool command(int id) override;
 
     QTreeView* list() const { return m_list; }

@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
 #include <QPainter>
+#include <QPushButton>
 #include <QValidator>
 
 #include <algorithm>
@@ -139,6 +140,18 @@ QString shownTestAge(const QString& testText, const QString& bornText)
     return testDate && bornDate ? FormatTestAge(ComputeTestAge(*testDate, *bornDate)) : QString();
 }
 
+// At 600 high the buttons stand at 520 and the banner at 533; a window a little shorter keeps
+// them at its foot rather than cut them off.
+int buttonTop(int height)
+{
+    return height - 80;
+}
+
+int bannerTop(int height)
+{
+    return height - 67;
+}
+
 // Text whose top-left corner is at (x, y).
 void drawAt(QPainter& p, int x, int y, const QString& text)
 {
@@ -152,8 +165,8 @@ PersonForm::PersonForm(MainWindow& main)
     , m_context(main.context())
 {
     main.hideButtons();
-    main.placeButton(kButton1, LoadString(kStrCancelButton), QRect(20, 520, 120, 40));
-    main.placeButton(kButton2, LoadString(kStrContinueButton), QRect(150, 520, 120, 40));
+    main.placeButton(kButton1, LoadString(kStrCancelButton), QRect(20, buttonTop(height()), 120, 40));
+    main.placeButton(kButton2, LoadString(kStrContinueButton), QRect(150, buttonTop(height()), 120, 40));
 
     for (int id = 0; id < kFieldCount; ++id) {
         const FieldDef& def = kFields[id];
@@ -506,6 +519,21 @@ bool PersonForm::command(int id)
     }
 }
 
+QRect PersonForm::logoArea() const
+{
+    return BannerLogoRect().translated(0, bannerTop(height()));
+}
+
+void PersonForm::resizeEvent(QResizeEvent* event)
+{
+    Screen::resizeEvent(event);
+    const int top = buttonTop(height());
+    for (const int id : {kButton1, kButton2}) {
+        if (QPushButton* b = main().button(id))
+            b->move(b->x(), top);
+    }
+}
+
 void PersonForm::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
@@ -535,7 +563,7 @@ void PersonForm::paintEvent(QPaintEvent*)
         drawAt(p, at.x(), at.y(), mark);
     drawAt(p, 100 + p.fontMetrics().horizontalAdvance(mark), 425, LoadString(kStrMandatoryInformation));
 
-    p.drawPixmap(0, 533, BannerPicture());
+    p.drawPixmap(0, bannerTop(height()), BannerPicture());
 }
 
 } // namespace tavlo

@@ -31,6 +31,7 @@ public:
 
     explicit PersonForm(MainWindow& main);
     int state() const override { return kPersonForm; }
+    QRect logoArea() const override;
     bool command(int id) override;
 
     // Field 0-14, or nullptr.
@@ -41,6 +42,7 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

@@ -34,6 +34,12 @@ namespace {
 
 constexpr int kLineStep = 10;
 
+// The banner's top 33 rows show at the foot of the window, the rest below it.
+int bannerTop(int height)
+{
+    return height - 33;
+}
+
 // The domains the view shows at an item of the domain list (0: all).
 std::array<bool, kDomainCount> shownDomains(int item)
 {
@@ -413,6 +419,11 @@ void ResultsWindow::resizeEvent(QResizeEvent* event)
     update();
 }
 
+QRect ResultsWindow::logoArea() const
+{
+    return BannerLogoRect().translated(0, bannerTop(height()));
+}
+
 void ResultsWindow::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
@@ -437,7 +448,7 @@ void ResultsWindow::paintEvent(QPaintEvent*)
     strip(24, {person.name});
     strip(h + 27, person.particulars);
     strip(2 * h + 30, {person.other});
-    p.drawPixmap(0, height() - 33, BannerPicture());
+    p.drawPixmap(0, bannerTop(height()), BannerPicture());
     // The closed age group list is too narrow for its description, and the description says
     // whether the norms may be used clinically: it stands in full beside the lists as well.
     p.setFont(WindowsFont(QStringLiteral("Arial"), 13));

@@ -56,6 +56,7 @@ public:
     explicit ResultsWindow(MainWindow& main);
     ~ResultsWindow() override;
     int state() const override { return kResultsWindow; }
+    QRect logoArea() const override;
     bool command(int id) override;
 
     ReportView* view() const { return m_view; }

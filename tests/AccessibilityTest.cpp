@@ -144,10 +144,10 @@ TEST_F(AccessibilityTest, EveryControlOfEveryScreenIsNamedOnceInNorwegianAndTabF
          [&] {
              w.showArchive();
              waitForRows();
-             return std::pair<QWidget*, QWidget*>(&w, screen()->searchField());
+             return std::pair<QWidget*, QWidget*>(&w, screen()->compareButton());
          },
-         {u8("Søk"), shown(kStrEarlierTests), u8("Tilbake"), u8("Vis resultat"), u8("Slett"), u8("Eksporter data"),
-          u8("Sikkerhetskopier"), u8("Sammenlign")},
+         {u8("Sammenlign"), u8("Søk"), shown(kStrEarlierTests), u8("Tilbake"), u8("Vis resultat"), u8("Slett"),
+          u8("Eksporter data"), u8("Sikkerhetskopier")},
          {}},
         {"comparison",
          [&] {
