@@ -5,7 +5,9 @@
 #include <QGuiApplication>
 #include <QIcon>
 #include <QScreen>
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QWidget>
 #include <QLinearGradient>
 #include <QPainter>
@@ -99,6 +101,31 @@ void UseProgramLook(QWidget* widget)
     lilac.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(109, 109, 109));
     widget->setPalette(lilac);
     widget->setAutoFillBackground(true);
+}
+
+int ClosedTextWidth(const QComboBox* list)
+{
+    QStyleOptionComboBox option;
+    option.initFrom(list);
+    option.editable = list->isEditable();
+    return list->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, list).width();
+}
+
+void ShowWholeTexts(QComboBox* list)
+{
+    const auto fit = [list] {
+        const QFontMetrics metrics(list->font());
+        int widest = 0;
+        for (int i = 0; i < list->count(); ++i)
+            widest = std::max(widest, metrics.horizontalAdvance(list->itemText(i)));
+        // Room for the entry's margins and the open list's scroll bar.
+        list->view()->setMinimumWidth(widest + 2 * list->view()->frameWidth() + 40);
+        const QString shown = list->currentText();
+        list->setToolTip(metrics.horizontalAdvance(shown) > ClosedTextWidth(list) ? shown : QString());
+    };
+    fit();
+    QObject::connect(list, &QComboBox::currentIndexChanged, list, fit);
+    QObject::connect(list->model(), &QAbstractItemModel::rowsInserted, list, fit);
 }
 
 QRect AvailableArea(const QWidget* window)

@@ -10,6 +10,7 @@
 #include <QPixmap>
 #include <QRect>
 
+class QComboBox;
 class QWidget;
 
 namespace tavlo {
@@ -30,6 +31,12 @@ QIcon ProgramIcon();
 // The program's look on a window or dialog: its icon, the main font, the lilac behind
 // everything (buttons included), and greyed text that stays legible on it.
 void UseProgramLook(QWidget* widget);
+
+// A drop-down list of the Part's width shows every entry whole: its open list as wide as the
+// longest, and the closed list's entry, where cut, whole in the tool tip.
+void ShowWholeTexts(QComboBox* list);
+// The width of the closed list's text area.
+int ClosedTextWidth(const QComboBox* list);
 
 // Where a window stands in the screen's available area.
 enum class Spot { Centre, Top }; // Top: at the top, centred across

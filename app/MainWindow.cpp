@@ -17,6 +17,7 @@
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QShortcut>
 
 namespace tavlo {
@@ -24,16 +25,26 @@ namespace tavlo {
 MainWindow::MainWindow(AppContext& context, QWidget* parent)
     : QWidget(parent)
     , m_context(context)
+    , m_pageArea(new QScrollArea(this))
+    , m_page(new QWidget)
 {
     setWindowTitle(QStringLiteral("TAVLO-II"));
     setObjectName(QStringLiteral("APPLIKATION"));
     UseProgramLook(this);
     // Takes the keys when no control has the focus, but is no stop of its own for Tab.
     setFocusPolicy(Qt::ClickFocus);
+    m_pageArea->setFrameShape(QFrame::NoFrame);
+    m_pageArea->setWidgetResizable(true);
+    m_pageArea->setFocusPolicy(Qt::NoFocus);
+    // The window's lilac shows through.
+    m_pageArea->viewport()->setAutoFillBackground(false);
+    m_page->setAutoFillBackground(false);
+    m_pageArea->setWidget(m_page);
+    m_page->installEventFilter(this);
     placeCentred();
 
     for (int i = 0; i < 5; ++i) {
-        auto* b = new QPushButton(this);
+        auto* b = new QPushButton(m_page);
         b->setFont(MainFont());
         b->hide();
         const int id = kButton1 + i;
@@ -121,7 +132,10 @@ void MainWindow::setScreen(Screen* screen)
     }
     m_screen = screen;
     if (screen) {
-        screen->setGeometry(rect());
+        // Smaller than the screen's layout needs, the window scrolls rather than cut it.
+        m_page->setMinimumSize(screen->minimumSize());
+        m_page->resize(m_pageArea->viewport()->size().expandedTo(screen->minimumSize()));
+        screen->setGeometry(m_page->rect());
         screen->show();
         screen->lower();
     }
@@ -188,8 +202,14 @@ void MainWindow::keyPressEvent(QKeyEvent* event)
 void MainWindow::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    if (m_screen)
-        m_screen->setGeometry(rect());
+    m_pageArea->setGeometry(rect());
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_page && event->type() == QEvent::Resize && m_screen)
+        m_screen->setGeometry(m_page->rect());
+    return QWidget::eventFilter(watched, event);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

@@ -13,6 +13,7 @@
 #include <memory>
 
 class QPushButton;
+class QScrollArea;
 
 namespace tavlo {
 
@@ -54,15 +55,23 @@ public:
     // 800 x 600, centred on the screen.
     void placeCentred();
 
+    // What the screens and the shared buttons stand on: the window's inside, or more where
+    // the window is smaller than the screen in front needs, which then scrolls.
+    QWidget* page() const { return m_page; }
+    QScrollArea* pageArea() const { return m_pageArea; }
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void createShortcuts();
 
     AppContext& m_context;
+    QScrollArea* m_pageArea;
+    QWidget* m_page;
     std::array<QPushButton*, 5> m_buttons{};
     QPointer<Screen> m_screen;
     std::function<int()> m_rawScoreEntry;

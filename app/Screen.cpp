@@ -10,11 +10,13 @@
 namespace tavlo {
 
 Screen::Screen(MainWindow& main)
-    : QWidget(&main)
+    : QWidget(main.page())
     , m_main(main)
     , m_host(main)
 {
-    setGeometry(main.rect());
+    // The layout's design size; screens that follow the window's size need less.
+    setMinimumSize(800, 600);
+    setGeometry(main.page()->rect());
 }
 
 void Screen::orderTabs(const QList<QWidget*>& controls)

@@ -15,6 +15,9 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QHeaderView>
+#include <QHelpEvent>
+#include <QStyledItemDelegate>
+#include <QToolTip>
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
@@ -57,6 +60,25 @@ constexpr int kSearchTop = 62;
 constexpr int kSearchLabelWidth = 40;
 constexpr int kCompareWidth = 110;
 
+// The Part's column widths cut a long name or school short: the cell's whole text shows as
+// its tool tip, where it is cut.
+class WholeTextTips : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override
+    {
+        if (event->type() != QEvent::ToolTip)
+            return QStyledItemDelegate::helpEvent(event, view, option, index);
+        const QString text = index.data().toString();
+        if (sizeHint(option, index).width() > view->visualRect(index).width())
+            QToolTip::showText(event->globalPos(), text, view->viewport(), view->visualRect(index));
+        else
+            QToolTip::hideText();
+        return true;
+    }
+};
+
 } // namespace
 
 ArchiveScreen::ArchiveScreen(MainWindow& main)
@@ -70,7 +92,8 @@ ArchiveScreen::ArchiveScreen(MainWindow& main)
     AppContext& c = context();
     // The results window leaves the main window taller; the archive is always 800 x 600.
     main.placeCentred();
-    setGeometry(main.rect());
+    setMinimumSize(800, 480);
+    setGeometry(main.page()->rect());
 
     setUpList();
     m_place = std::exchange(c.archivePlace, std::nullopt);
@@ -117,6 +140,7 @@ AppContext& ArchiveScreen::context() const
 void ArchiveScreen::setUpList()
 {
     m_list->setModel(m_model);
+    m_list->setItemDelegate(new WholeTextTips(m_list));
     m_list->setAccessibleName(LoadString(kStrEarlierTests));
     m_list->setFont(SecondFont());
     m_list->setRootIsDecorated(false);

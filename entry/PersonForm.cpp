@@ -164,6 +164,9 @@ PersonForm::PersonForm(MainWindow& main)
     : Screen(main)
     , m_context(main.context())
 {
+    // The buttons and the banner keep to the window's foot, down to just below the fields.
+    setMinimumSize(800, 570);
+    setGeometry(main.page()->rect());
     main.hideButtons();
     main.placeButton(kButton1, LoadString(kStrCancelButton), QRect(20, buttonTop(height()), 120, 40));
     main.placeButton(kButton2, LoadString(kStrContinueButton), QRect(150, buttonTop(height()), 120, 40));

@@ -83,6 +83,7 @@ ComparisonWindow::ComparisonWindow(Session& session, Comparison comparison, QWid
         m_domains->addItem(section.title);
     m_domains->addItem(QStringLiteral("Profil"));
     m_domains->setAccessibleName(QStringLiteral("Domene"));
+    ShowWholeTexts(m_domains);
 
     m_table->setColumnCount(5);
     m_table->setHorizontalHeaderLabels({QStringLiteral("Deltest"), QStringLiteral("Før (%1)").arg(FormatDate(m_comparison.earlier.testDate)),

@@ -240,10 +240,11 @@ ResultsWindow::ResultsWindow(MainWindow& main)
     : Screen(main)
 {
     AppContext& c = host().context();
-    QWidget* window = parentWidget();
+    QWidget* window = this->window();
+    setMinimumSize(800, 480);
     // 800 wide, as tall as the screen allows, at the top.
     PlaceOnScreen(window, QSize(800, std::max(480, AvailableArea(window).height() - 40)), Spot::Top);
-    setGeometry(window->rect());
+    setGeometry(parentWidget()->rect());
 
     m_view = new ReportView(c, this);
     m_view->setGeometry(20, 140, 770, 390);
@@ -290,8 +291,10 @@ ResultsWindow::ResultsWindow(MainWindow& main)
     m_ageGroups->setCurrentIndex(std::max(0, m_ageGroups->findText(c.norms.CurrentAgeGroup)));
     m_ageGroups->addItem(c.norms.AgeGroupDescription);
     m_ageGroups->setCurrentIndex(m_ageGroups->count() - 1);
-    m_ageGroups->setToolTip(c.norms.AgeGroupDescription);
     m_ageGroups->setEnabled(false);
+    for (QComboBox* list : {m_ageGroups, m_domains})
+        ShowWholeTexts(list);
+    m_ageGroups->setAccessibleDescription(c.norms.AgeGroupDescription);
 
     // Tab walks view → age groups → domains → view (the age group list is disabled, so the
     // domains come next).

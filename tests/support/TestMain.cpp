@@ -20,12 +20,16 @@ using TestApplication = QCoreApplication;
 
 #ifdef TAVLO_GUI_TESTS
 // Qt's offscreen screen is 800 x 800: too narrow for an 800-wide window with its frame, which
-// would be shrunk to fit. This one is wider and as tall. The file is readable by all: a test
+// would be shrunk to fit. This one is wider and as tall, unless TAVLO_TEST_SCREEN gives the
+// size (WIDTHxHEIGHT) of a screen to try the windows on. The file is readable by all: a test
 // that re-runs itself as another user hands the platform down.
 void useWiderOffscreenScreen(QTemporaryFile& config)
 {
+    const QList<QByteArray> size = qgetenv("TAVLO_TEST_SCREEN").split('x');
+    const QByteArray width = size.size() == 2 ? size[0] : "1024", height = size.size() == 2 ? size[1] : "800";
     if (qgetenv("QT_QPA_PLATFORM") == "offscreen" && config.open()
-        && config.write(R"({"screens": [{"name": "offscreen", "width": 1024, "height": 800}]})") > 0 && config.flush()
+        && config.write(R"({"screens": [{"name": "offscreen", "width": )" + width + R"(, "height": )" + height + "}]}") > 0
+        && config.flush()
         && config.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther))
         qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + config.fileName().toUtf8());
 }
