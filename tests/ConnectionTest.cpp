@@ -135,7 +135,7 @@ TEST(ConnectionTemplate, TheProgramsCarryNoServerAccount)
         QFile binary(QString::fromUtf8(path));
         ASSERT_TRUE(binary.open(QIODevice::ReadOnly)) << path;
         const QByteArray bytes = binary.readAll();
-        for (const QByteArray key : {QByteArray("PWD="), QByteArray("UID=")}) {
+        for (const QByteArray& key : {QByteArray("PWD="), QByteArray("UID=")}) {
             for (qsizetype at = bytes.indexOf(key); at >= 0; at = bytes.indexOf(key, at + 1))
                 EXPECT_EQ(bytes.at(at + key.size()), '%') << path << ": " << bytes.mid(at, 24).toStdString();
         }

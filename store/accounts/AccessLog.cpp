@@ -90,8 +90,7 @@ QString SystemAccountName()
 
 namespace {
 
-// The row, or the message that it could not be written.
-std::optional<QString> writeRow(Database& db, AccessEvent event, int person, const QString& note, const QString& user)
+ChainedRow rowOf(const Database& db, AccessEvent event, int person, const QString& note, const QString& user)
 {
     ChainedRow row;
     row.time = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
@@ -101,7 +100,13 @@ std::optional<QString> writeRow(Database& db, AccessEvent event, int person, con
     row.person = person > 0 ? QString::number(person) : QString();
     row.program = programName().left(kProgramWidth);
     row.note = note.left(kNoteWidth);
-    if (const auto failure = AppendLogRow(db, row))
+    return row;
+}
+
+// The row, or the message that it could not be written.
+std::optional<QString> writeRow(Database& db, AccessEvent event, int person, const QString& note, const QString& user)
+{
+    if (const auto failure = AppendLogRow(db, rowOf(db, event, person, note, user)))
         return AccessLogFailure(db, *failure);
     return std::nullopt;
 }
@@ -114,6 +119,30 @@ bool LogAccess(Database& db, AccessEvent event, int person, const QString& note,
     if (failure)
         db.tellUser(*failure, MessageIcon::Stop);
     return !failure;
+}
+
+AccessLogBatch::AccessLogBatch(Database& db)
+    : m_db(db)
+    , m_appender(db)
+{
+}
+
+bool AccessLogBatch::log(AccessEvent event, int person, const QString& note)
+{
+    if (const auto failure = m_appender.append(rowOf(m_db, event, person, note, {}))) {
+        m_db.tellUser(AccessLogFailure(m_db, *failure), MessageIcon::Stop);
+        return false;
+    }
+    return true;
+}
+
+bool AccessLogBatch::finish()
+{
+    if (const auto failure = m_appender.finish()) {
+        m_db.tellUser(AccessLogFailure(m_db, *failure), MessageIcon::Stop);
+        return false;
+    }
+    return true;
 }
 
 bool LogAccessQuietly(Database& db, AccessEvent event, int person, const QString& note, QString* error)

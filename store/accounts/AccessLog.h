@@ -3,6 +3,8 @@
 // at, stores, changes, deletes, prints, exports or writes as a document a test, backs up the database or imports
 // norms. Rows are only ever added; nothing in the program changes or deletes them.
 
+#include "store/accounts/LogChain.h"
+
 #include <QString>
 
 #include <functional>
@@ -48,6 +50,20 @@ QString AccessLogFailure(const Database& db, const QString& reason);
 // with the change it records. false after the message "Tilgangsloggen kunne ikke skrives ..."
 // with the store's reason: the caller must then leave the action undone.
 bool LogAccess(Database& db, AccessEvent event, int person = 0, const QString& note = {}, const QString& user = {});
+
+// LogAccess for many rows of one job inside its transaction (an import writes one per test):
+// the log's head is read and written once. Each log() as LogAccess; finish() ends the rows,
+// before the caller commits.
+class AccessLogBatch {
+public:
+    explicit AccessLogBatch(Database& db);
+    bool log(AccessEvent event, int person, const QString& note);
+    bool finish();
+
+private:
+    Database& m_db;
+    LogAppender m_appender;
+};
 
 // LogAccess for a job that reports its own failure: the message goes into error instead.
 bool LogAccessQuietly(Database& db, AccessEvent event, int person, const QString& note, QString* error);

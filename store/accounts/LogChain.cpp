@@ -102,43 +102,87 @@ QByteArray LogRowDigest(const QByteArray& previous, const ChainedRow& row)
     return hash.result().toHex();
 }
 
-std::optional<QString> AppendLogRow(Database& db, ChainedRow row)
-{
-    Transaction transaction(db);
-    if (!transaction.started())
-        return db.diagnostic();
-    if (isServer(db)) {
-        Statement lock(db);
-        if (!lock.execDirect(QLatin1String(kServerChainLock)))
-            return lock.errorText();
+struct LogAppender::State {
+    explicit State(Database& db)
+        : db(db)
+        , insert(db)
+    {
     }
-    QString error;
-    auto head = readHead(db, &error);
-    if (!head)
-        return error;
-    // Past a row another tool put at the end, which the chain then shows.
-    Statement highest(db);
-    if (!highest.execDirect(QStringLiteral("SELECT MAX(LOPENR) FROM LOGG")) || highest.fetch() != Fetch::Row)
-        return highest.errorText();
-    row.number = std::max(head->number, highest.getText(1).toLongLong()) + 1;
-    highest.closeCursor();
-    head->digest = LogRowDigest(head->digest, row);
-    head->number = row.number;
+    Database& db;
+    Statement insert;
+    std::optional<Head> head;
+    bool changed = false;
+};
 
-    Statement insert(db);
+LogAppender::LogAppender(Database& db)
+    : m(std::make_unique<State>(db))
+{
+}
+
+LogAppender::~LogAppender() = default;
+
+std::optional<QString> LogAppender::append(ChainedRow row)
+{
+    Database& db = m->db;
+    if (!m->head) {
+        if (isServer(db)) {
+            Statement lock(db);
+            if (!lock.execDirect(QLatin1String(kServerChainLock)))
+                return lock.errorText();
+        }
+        QString error;
+        auto head = readHead(db, &error);
+        if (!head)
+            return error;
+        // Past a row another tool put at the end, which the chain then shows.
+        Statement highest(db);
+        if (!highest.execDirect(QStringLiteral("SELECT MAX(LOPENR) FROM LOGG")) || highest.fetch() != Fetch::Row)
+            return highest.errorText();
+        head->number = std::max(head->number, highest.getText(1).toLongLong());
+        if (!m->insert.prepare(QStringLiteral("INSERT INTO LOGG (%1, KJEDE) VALUES (?, ?, ?, ?, ?, ?, ?, ?)").arg(kRowColumns)))
+            return m->insert.errorText();
+        m->head = std::move(head);
+    }
+    Head& head = *m->head;
+    row.number = head.number + 1;
+    const QByteArray digest = LogRowDigest(head.digest, row);
+    Statement& insert = m->insert;
     const bool inserted =
-        insert.prepare(QStringLiteral("INSERT INTO LOGG (%1, KJEDE) VALUES (?, ?, ?, ?, ?, ?, ?, ?)").arg(kRowColumns))
-        && insert.bindInt(1, int(row.number)) && insert.bindText(2, row.time) && insert.bindText(3, row.user)
-        && insert.bindText(4, row.event) && (row.person.isEmpty() ? insert.bindNull(5) : insert.bindInt(5, row.person.toInt()))
+        insert.clearParameters() && insert.bindInt(1, int(row.number)) && insert.bindText(2, row.time)
+        && insert.bindText(3, row.user) && insert.bindText(4, row.event)
+        && (row.person.isEmpty() ? insert.bindNull(5) : insert.bindInt(5, row.person.toInt()))
         && insert.bindText(6, row.program) && bindText(insert, 7, row.note)
-        && insert.bindText(8, QString::fromLatin1(head->digest)) && insert.execute();
+        && insert.bindText(8, QString::fromLatin1(digest)) && insert.execute();
     if (!inserted)
         return insert.errorText();
     // A trigger can make the database drop a row without a word.
     if (insert.rowCount() != 1)
         return QStringLiteral("Databasen tok ikke imot raden i tilgangsloggen (en utløser i databasen holdt den tilbake).");
-    if (!setHead(db, *head, &error))
+    head.digest = digest;
+    head.number = row.number;
+    m->changed = true;
+    return std::nullopt;
+}
+
+std::optional<QString> LogAppender::finish()
+{
+    QString error;
+    if (m->changed && !setHead(m->db, *m->head, &error))
         return error;
+    m->changed = false;
+    return std::nullopt;
+}
+
+std::optional<QString> AppendLogRow(Database& db, ChainedRow row)
+{
+    Transaction transaction(db);
+    if (!transaction.started())
+        return db.diagnostic();
+    LogAppender appender(db);
+    if (auto failure = appender.append(std::move(row)))
+        return failure;
+    if (auto failure = appender.finish())
+        return failure;
     if (!transaction.commit())
         return db.diagnostic();
     return std::nullopt;

@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 namespace tavlo {
@@ -32,6 +33,24 @@ QByteArray LogRowDigest(const QByteArray& previous, const ChainedRow& row);
 // Adds row at the end of the chain, numbering it, in a transaction of its own or the
 // caller's: nothing is written unless row and head both are. nullopt, or the store's reason.
 std::optional<QString> AppendLogRow(Database& db, ChainedRow row);
+
+// Adds many rows inside the caller's transaction: the head is read once, the row statement
+// prepared once, and the head written once by finish(). The rows and the head come out as
+// AppendLogRow would leave them row by row; nothing counts until finish() and the commit.
+class LogAppender {
+public:
+    explicit LogAppender(Database& db);
+    ~LogAppender();
+    LogAppender(const LogAppender&) = delete;
+    LogAppender& operator=(const LogAppender&) = delete;
+
+    std::optional<QString> append(ChainedRow row);
+    std::optional<QString> finish();
+
+private:
+    struct State;
+    std::unique_ptr<State> m;
+};
 
 struct LogVerdict {
     bool whole = false;

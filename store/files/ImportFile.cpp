@@ -356,19 +356,23 @@ ImportResult storeLines(Database& db, const Lines& file, const QStringList& name
     std::vector<QByteArrayView> fields;
     TestRecord test;
     bool anyValue = false;
+    // Thousands of rows: each statement is compiled once and bound again for every test.
+    PersonInserter persons(db);
+    ScoreInserter scores(db);
+    AccessLogBatch log(db);
     for (size_t i = 1; i < file.lines.size(); ++i) {
         splitFields(file.lines[i], int(i) + 1, names, file.utf8, fields);
         readTest(fields, int(i) + 1, names, file.utf8, test, anyValue);
         const int old = test.person.ID;
         if (renumber)
             test.person.ID = next++;
-        if (!InsertPersonWithId(db, test.person)
-            || (anyValue && (!InsertTestData(db, test) || !InsertTestDataMF(db, test)))
-            || !LogAccess(db, AccessEvent::Imported, test.person.ID,
-                          QStringLiteral("nummer %1 i filen").arg(old)))
+        if (!persons.insert(test.person) || (anyValue && !scores.insert(test))
+            || !log.log(AccessEvent::Imported, test.person.ID, QStringLiteral("nummer %1 i filen").arg(old)))
             return failed(QStringLiteral("Linje %1 (testperson nummer %2) kan ikke lagres: ").arg(i + 1).arg(old));
         result.numbers.emplace_back(old, test.person.ID);
     }
+    if (!log.finish())
+        return failed(QStringLiteral("Testene kan ikke lagres: "));
     if ((result.numbersKept && ReservePersonNumbers(db, 0) < 0) || !transaction.commit())
         return failed(QStringLiteral("Testene kan ikke lagres: "));
     return result;

@@ -150,13 +150,25 @@ QString PersonNumbersExhaustedText()
         .arg(std::numeric_limits<int>::max());
 }
 
-int InsertPersonWithId(Database& db, const PersonalData& person)
+PersonInserter::PersonInserter(Database& db)
+    : m_insert(db)
 {
-    Statement s(db);
-    if (!s.prepare(QStringLiteral("INSERT INTO TESTPERSON (ID, NAMN, ADRESS, TELEFON, NATIONALITET, HOMELANGUAGE,  SKOLA, TESTAD_VID, TESTLEDARE, SEX, AGE, TESTDATE, BORNDATE, HANDEDNESS, KLASS, OTHER)  VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"))
-        || !s.bindInt(1, person.ID) || !bindPersonValues(s, person, 2) || !s.execute())
+}
+
+int PersonInserter::insert(const PersonalData& person)
+{
+    Statement& s = m_insert;
+    if (!m_prepared
+        && !(m_prepared = s.prepare(QStringLiteral("INSERT INTO TESTPERSON (ID, NAMN, ADRESS, TELEFON, NATIONALITET, HOMELANGUAGE,  SKOLA, TESTAD_VID, TESTLEDARE, SEX, AGE, TESTDATE, BORNDATE, HANDEDNESS, KLASS, OTHER)  VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"))))
+        return s.report();
+    if (!s.clearParameters() || !s.bindInt(1, person.ID) || !bindPersonValues(s, person, 2) || !s.execute())
         return s.report();
     return 1;
+}
+
+int InsertPersonWithId(Database& db, const PersonalData& person)
+{
+    return PersonInserter(db).insert(person);
 }
 
 int DoInsertPD(Database& db, PersonalData& person)

@@ -33,6 +33,16 @@ inline constexpr int kPersonNumberReserve = 1000000;
 int DoInsertPD(Database& db, PersonalData& person);
 // Inserts person as a row under its own ID (no new number). 1, or 0 after a message.
 int InsertPersonWithId(Database& db, const PersonalData& person);
+// The same for many persons, through one statement prepared at the first.
+class PersonInserter {
+public:
+    explicit PersonInserter(Database& db);
+    int insert(const PersonalData& person);
+
+private:
+    Statement m_insert;
+    bool m_prepared = false;
+};
 // Writes person over the row with its ID. 1, or 0 after a message. rowsTouched, when given,
 // receives how many rows the update changed.
 int UpdatePerson(Database& db, const PersonalData& person, long* rowsTouched = nullptr);

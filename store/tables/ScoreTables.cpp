@@ -70,20 +70,32 @@ int readRow(Database& db, const ScoreTable& t, TestRecord& test)
     return 1;
 }
 
-int insertRow(Database& db, const ScoreTable& t, const TestRecord& test)
+bool prepareInsert(Statement& s, const ScoreTable& t)
 {
-    Statement s(db);
     QStringList markers;
     for (qsizetype i = 0; i <= t.columns.size(); ++i)
         markers.append(QStringLiteral("?"));
-    bool ok = s.prepare(QStringLiteral("INSERT INTO %1 (%2, %3) VALUES (%4)")
-                            .arg(t.table, t.key, t.columns.join(QStringLiteral(", ")), markers.join(QStringLiteral(", "))))
-              && s.bindInt(1, test.person.ID);
+    return s.prepare(QStringLiteral("INSERT INTO %1 (%2, %3) VALUES (%4)")
+                         .arg(t.table, t.key, t.columns.join(QStringLiteral(", ")), markers.join(QStringLiteral(", "))));
+}
+
+// The row through a statement prepared by prepareInsert.
+int insertPrepared(Statement& s, const ScoreTable& t, const TestRecord& test)
+{
+    bool ok = s.clearParameters() && s.bindInt(1, test.person.ID);
     for (int i = 0; ok && i < t.columns.size(); ++i)
         ok = s.bindInt(i + 2, t.get(test, i));
     if (!ok || !s.execute())
         return s.report();
     return 1;
+}
+
+int insertRow(Database& db, const ScoreTable& t, const TestRecord& test)
+{
+    Statement s(db);
+    if (!prepareInsert(s, t))
+        return s.report();
+    return insertPrepared(s, t, test);
 }
 
 int updateRow(Database& db, const ScoreTable& t, const TestRecord& test, long* rowsTouched)
@@ -132,6 +144,24 @@ int InsertTestData(Database& db, const TestRecord& test)
 int InsertTestDataMF(Database& db, const TestRecord& test)
 {
     return insertRow(db, gridTable(), test);
+}
+
+ScoreInserter::ScoreInserter(Database& db)
+    : m_measures(db)
+    , m_grid(db)
+{
+}
+
+int ScoreInserter::insert(const TestRecord& test)
+{
+    if (!m_prepared) {
+        if (!prepareInsert(m_measures, measuresTable()))
+            return m_measures.report();
+        if (!prepareInsert(m_grid, gridTable()))
+            return m_grid.report();
+        m_prepared = true;
+    }
+    return insertPrepared(m_measures, measuresTable(), test) && insertPrepared(m_grid, gridTable(), test);
 }
 
 int UpdateTestData(Database& db, const TestRecord& test, long* rowsTouched)

@@ -16,6 +16,17 @@ int ReadTestDataMF(Database& db, TestRecord& test);
 // rowsTouched, when given, says how many rows it changed.
 int InsertTestData(Database& db, const TestRecord& test);
 int InsertTestDataMF(Database& db, const TestRecord& test);
+// Both rows of many tests, through two statements prepared at the first.
+class ScoreInserter {
+public:
+    explicit ScoreInserter(Database& db);
+    int insert(const TestRecord& test);
+
+private:
+    Statement m_measures;
+    Statement m_grid;
+    bool m_prepared = false;
+};
 int UpdateTestData(Database& db, const TestRecord& test, long* rowsTouched = nullptr);
 int UpdateTestDataMF(Database& db, const TestRecord& test, long* rowsTouched = nullptr);
 int DeleteTestData(Database& db, int id);

@@ -1,0 +1,224 @@
+// bench-scale: the import figures. The program reads the bench database's own export file
+// into an empty database; beside it, on the same rows in the same run:
+// - the sqlite3 tool's .import of the three tables' rows as TSV, in one transaction;
+// - the same per-test work through SQLite's C API: the line split, the three rows inserted
+//   and the access log's chained row, statements prepared once, one transaction.
+#include "ScaleBench.h"
+
+#include "store/accounts/AccessLog.h"
+#include "store/accounts/LogChain.h"
+#include "store/connection/Database.h"
+#include "store/connection/Workgroup.h"
+#include "store/creation/NewDatabase.h"
+#include "store/files/ExportFile.h"
+#include "store/files/ImportFile.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <sqlite3.h>
+
+namespace tavlo::bench {
+
+namespace {
+
+bool emptyDatabase(const QString& folder)
+{
+    QString message;
+    return CreateDatabase(folder, QStringLiteral("bench"), QStringLiteral("bench1"), &message) == CreateResult::Created;
+}
+
+bool connect(Database& db, const QString& folder)
+{
+    return db.DbConnect(QStringLiteral("TAVLO-II"), {}, {}, QDir(folder).filePath(kDatabaseFileName),
+                        QDir(folder).filePath(kWorkgroupFileName));
+}
+
+double programImport(const QString& file, const QString& folder, QString* note)
+{
+    Database db;
+    if (!emptyDatabase(folder) || !connect(db, folder)) {
+        *note = QStringLiteral("no database");
+        return 0;
+    }
+    const qint64 start = nowNs();
+    const ImportResult result = ImportExportFile(db, file);
+    const double seconds = secondsSince(start);
+    *note = result.outcome == ImportOutcome::Imported ? QStringLiteral("%1 tests").arg(result.numbers.size())
+                                                      : QStringLiteral("import failed: %1").arg(result.message);
+    return seconds;
+}
+
+// The three tables of the bench database as TSV files, as .import reads them (not measured).
+bool writeTables(const BenchDatabase& bench, const QString& dir)
+{
+    for (const char* table : {"TESTPERSON", "TESTDATA_TAVLO", "TESTDATA_TAVLO_MF"}) {
+        QProcess dump;
+        dump.setStandardOutputFile(QDir(dir).filePath(QString::fromLatin1(table) + QStringLiteral(".tsv")));
+        dump.start(QStringLiteral("sqlite3"), {QStringLiteral("-separator"), QStringLiteral("\t"), bench.databasePath,
+                                               QStringLiteral("SELECT * FROM %1").arg(QString::fromLatin1(table))});
+        if (!dump.waitForFinished(-1) || dump.exitCode() != 0)
+            return false;
+    }
+    return true;
+}
+
+double sqliteToolImport(const QString& dir, const QString& folder)
+{
+    if (!emptyDatabase(folder))
+        return 0;
+    QString script = QStringLiteral(".mode tabs\nBEGIN;\n");
+    for (const char* table : {"TESTPERSON", "TESTDATA_TAVLO", "TESTDATA_TAVLO_MF"})
+        script += QStringLiteral(".import '%1' %2\n")
+                      .arg(QDir(dir).filePath(QString::fromLatin1(table) + QStringLiteral(".tsv")), QString::fromLatin1(table));
+    script += QStringLiteral("COMMIT;\n");
+    QProcess tool;
+    const qint64 start = nowNs();
+    tool.start(QStringLiteral("sqlite3"), {QDir(folder).filePath(kDatabaseFileName)});
+    tool.write(script.toUtf8());
+    tool.closeWriteChannel();
+    tool.waitForFinished(-1);
+    return tool.exitCode() == 0 ? secondsSince(start) : 0;
+}
+
+// The same work as the program's import, written straight against SQLite: each line split
+// at its tabs, its texts decoded, the person, score and grid rows and a chained log row
+// inserted through statements prepared once, the log's head written at the end.
+double sqliteSameWork(const QString& file, const QString& folder, QString* note)
+{
+    if (!emptyDatabase(folder))
+        return 0;
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray bytes = in.readAll();
+    sqlite3* db = nullptr;
+    const QByteArray path = QFile::encodeName(QDir(folder).filePath(kDatabaseFileName));
+    const qint64 start = nowNs();
+    if (sqlite3_open(path.constData(), &db) != SQLITE_OK)
+        return 0;
+    sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    const auto markers = [](int count) {
+        QByteArray m = "?";
+        for (int i = 1; i < count; ++i)
+            m += ",?";
+        return m;
+    };
+    sqlite3_stmt* person = nullptr;
+    sqlite3_stmt* scores = nullptr;
+    sqlite3_stmt* grid = nullptr;
+    sqlite3_stmt* log = nullptr;
+    sqlite3_prepare_v2(db,
+                       "INSERT INTO TESTPERSON (ID, NAMN, ADRESS, TELEFON, NATIONALITET, HOMELANGUAGE, SKOLA, KLASS, "
+                       "TESTAD_VID, TESTLEDARE, TESTDATE, BORNDATE, SEX, HANDEDNESS, OTHER) VALUES (" + markers(15) + ")",
+                       -1, &person, nullptr);
+    sqlite3_prepare_v2(db, "INSERT INTO TESTDATA_TAVLO VALUES (" + markers(1 + kMeasureCount) + ")", -1, &scores, nullptr);
+    sqlite3_prepare_v2(db, "INSERT INTO TESTDATA_TAVLO_MF VALUES (" + markers(1 + kGridCellCount) + ")", -1, &grid, nullptr);
+    sqlite3_prepare_v2(db,
+                       "INSERT INTO LOGG (LOPENR, TIDSPUNKT, BRUKER, HENDELSE, ID, PROGRAM, MERKNAD, KJEDE) VALUES "
+                       "(?,?,?,?,?,?,?,?)",
+                       -1, &log, nullptr);
+    QByteArray digest;
+    qint64 number = 0;
+    int tests = 0;
+    const QList<QByteArray> lines = bytes.split('\n');
+    for (qsizetype l = 1; l < lines.size(); ++l) {
+        const QByteArray line = lines[l].endsWith('\r') ? lines[l].chopped(1) : lines[l];
+        if (line.isEmpty())
+            continue;
+        const QList<QByteArray> f = line.split('\t');
+        const int id = f.value(0).toInt();
+        sqlite3_bind_int(person, 1, id);
+        // Name to "Annet": the texts, decoded from the file's code page as the program does.
+        for (int c = 1; c <= 9; ++c)
+            sqlite3_bind_text(person, c + 1, QString::fromLatin1(f.value(c)).toUtf8().constData(), -1, SQLITE_TRANSIENT);
+        // The dates are ISO already, as the table keeps them.
+        for (int c = 10; c <= 11; ++c)
+            sqlite3_bind_text(person, c + 1, f.value(c).constData(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_int(person, 13, f.value(13).toInt());
+        sqlite3_bind_int(person, 14, f.value(14).toInt());
+        sqlite3_bind_text(person, 15, QString::fromLatin1(f.value(15)).toUtf8().constData(), -1, SQLITE_TRANSIENT);
+        sqlite3_step(person);
+        sqlite3_reset(person);
+        sqlite3_bind_int(scores, 1, id);
+        for (int m = 0; m < kMeasureCount; ++m) {
+            const QByteArray v = f.value(16 + m);
+            sqlite3_bind_int(scores, m + 2, v.isEmpty() ? NOT_ENTERED : v.toInt());
+        }
+        sqlite3_step(scores);
+        sqlite3_reset(scores);
+        sqlite3_bind_int(grid, 1, id);
+        for (int n = 0; n < kGridCellCount; ++n) {
+            const QByteArray v = f.value(16 + kMeasureCount + n);
+            sqlite3_bind_int(grid, n + 2, v.isEmpty() ? NOT_ENTERED : v.toInt());
+        }
+        sqlite3_step(grid);
+        sqlite3_reset(grid);
+        ChainedRow row;
+        row.number = ++number;
+        row.time = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
+        row.user = QStringLiteral("bench");
+        row.event = AccessEventText(AccessEvent::Imported);
+        row.person = QString::number(id);
+        row.program = QStringLiteral("bench-scale");
+        row.note = QStringLiteral("nummer %1 i filen").arg(id);
+        digest = LogRowDigest(digest, row);
+        sqlite3_bind_int64(log, 1, row.number);
+        sqlite3_bind_text(log, 2, row.time.toUtf8().constData(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(log, 3, "bench", -1, SQLITE_STATIC);
+        sqlite3_bind_text(log, 4, row.event.toUtf8().constData(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_int(log, 5, id);
+        sqlite3_bind_text(log, 6, "bench-scale", -1, SQLITE_STATIC);
+        sqlite3_bind_text(log, 7, row.note.toUtf8().constData(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(log, 8, digest.constData(), -1, SQLITE_TRANSIENT);
+        sqlite3_step(log);
+        sqlite3_reset(log);
+        ++tests;
+    }
+    const QByteArray head = "UPDATE LOGGHODE SET LOPENR = " + QByteArray::number(number) + ", KJEDE = '" + digest + "'";
+    sqlite3_exec(db, head.constData(), nullptr, nullptr, nullptr);
+    for (sqlite3_stmt* s : {person, scores, grid, log})
+        sqlite3_finalize(s);
+    const bool done = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_close(db);
+    const double seconds = secondsSince(start);
+    *note = QStringLiteral("%1 tests").arg(tests);
+    return done ? seconds : 0;
+}
+
+} // namespace
+
+std::vector<Figure> importFigures(const BenchDatabase& bench)
+{
+    std::vector<Figure> figures;
+    QTemporaryDir work;
+    const QString file = work.filePath(QStringLiteral("eksport.txt"));
+    {
+        Database db;
+        if (!connect(db, bench.folder) || WriteExportFile(db, file).outcome != ExportOutcome::Written)
+            return figures;
+    }
+    if (!writeTables(bench, work.path()))
+        return figures;
+    // Alternating, twice each, the best of each kept: the machine's noise falls on both.
+    double program = 1e9, tool = 1e9, same = 1e9;
+    QString programNote, sameNote;
+    for (int round = 0; round < 2; ++round) {
+        const QString tag = QString::number(round);
+        program = std::min(program, programImport(file, work.filePath(QStringLiteral("program") + tag), &programNote));
+        tool = std::min(tool, sqliteToolImport(work.path(), work.filePath(QStringLiteral("tool") + tag)));
+        same = std::min(same, sqliteSameWork(file, work.filePath(QStringLiteral("same") + tag), &sameNote));
+    }
+    const QString tests = QString::number(bench.tests);
+    figures.push_back({QStringLiteral("import %1 tests into an empty database").arg(tests), program, same,
+                       QStringLiteral("C API, the same per-test work, prepared once"), QStringLiteral("s"),
+                       programNote + QStringLiteral(" / ") + sameNote});
+    figures.push_back({QStringLiteral("import %1 tests into an empty database").arg(tests), program, tool,
+                       QStringLiteral("sqlite3 .import of the three tables in one transaction")});
+    return figures;
+}
+
+} // namespace tavlo::bench
