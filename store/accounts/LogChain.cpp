@@ -148,7 +148,7 @@ std::optional<QString> LogAppender::append(ChainedRow row)
     const QByteArray digest = LogRowDigest(head.digest, row);
     Statement& insert = m->insert;
     const bool inserted =
-        insert.clearParameters() && insert.bindInt(1, int(row.number)) && insert.bindText(2, row.time)
+        (insert.startRow(), true) && insert.bindInt(1, int(row.number)) && insert.bindText(2, row.time)
         && insert.bindText(3, row.user) && insert.bindText(4, row.event)
         && (row.person.isEmpty() ? insert.bindNull(5) : insert.bindInt(5, row.person.toInt()))
         && insert.bindText(6, row.program) && bindText(insert, 7, row.note)

@@ -245,6 +245,9 @@ public:
     // Unbinds every parameter and frees its buffer, before binding the next row of a
     // statement prepared once and run many times.
     bool clearParameters();
+    // Frees the values bound for the row before, for a statement whose every parameter is
+    // bound again before its next execute: each new binding replaces the old in place.
+    void startRow();
     bool execute();
     // An UPDATE or DELETE that touches no row is a success.
     bool execDirect(const QString& sql);

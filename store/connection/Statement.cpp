@@ -93,6 +93,14 @@ bool Statement::clearParameters()
     return cleared;
 }
 
+void Statement::startRow()
+{
+    m_ints.clear();
+    m_texts.clear();
+    m_dates.clear();
+    m_indicators.clear();
+}
+
 bool Statement::execute()
 {
     if (!m_stmt)

@@ -161,7 +161,8 @@ int PersonInserter::insert(const PersonalData& person)
     if (!m_prepared
         && !(m_prepared = s.prepare(QStringLiteral("INSERT INTO TESTPERSON (ID, NAMN, ADRESS, TELEFON, NATIONALITET, HOMELANGUAGE,  SKOLA, TESTAD_VID, TESTLEDARE, SEX, AGE, TESTDATE, BORNDATE, HANDEDNESS, KLASS, OTHER)  VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"))))
         return s.report();
-    if (!s.clearParameters() || !s.bindInt(1, person.ID) || !bindPersonValues(s, person, 2) || !s.execute())
+    s.startRow();
+    if (!s.bindInt(1, person.ID) || !bindPersonValues(s, person, 2) || !s.execute())
         return s.report();
     return 1;
 }

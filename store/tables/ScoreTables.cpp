@@ -82,7 +82,8 @@ bool prepareInsert(Statement& s, const ScoreTable& t)
 // The row through a statement prepared by prepareInsert.
 int insertPrepared(Statement& s, const ScoreTable& t, const TestRecord& test)
 {
-    bool ok = s.clearParameters() && s.bindInt(1, test.person.ID);
+    s.startRow();
+    bool ok = s.bindInt(1, test.person.ID);
     for (int i = 0; ok && i < t.columns.size(); ++i)
         ok = s.bindInt(i + 2, t.get(test, i));
     if (!ok || !s.execute())
