@@ -305,15 +305,27 @@ TEST(DatabaseFailure, EachStoreIsReadAsItReports)
     }
 }
 
-TEST(Connection, EveryKindOfDamagedDatabaseEndsEveryJobOfTheToolWithTheSentenceFirst)
+namespace {
+
+QList<Damage> damagesTheToolMeets()
 {
     QList<Damage> kinds = tavlo::test::damagedDatabases();
     kinds.append(tavlo::test::missingDatabase());
-    for (const Damage& damage : kinds) {
-        SCOPED_TRACE(damage.name.toStdString());
-        expectCliRefuses(damage);
-    }
+    return kinds;
 }
+
+// One case per kind of damage, each running every job of the tool.
+class DamagedForTheTool : public ::testing::TestWithParam<Damage> {};
+
+} // namespace
+
+TEST_P(DamagedForTheTool, EndsEveryJobOfTheToolWithTheSentenceFirst)
+{
+    expectCliRefuses(GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryKind, DamagedForTheTool, ::testing::ValuesIn(damagesTheToolMeets()),
+                         [](const auto& info) { return tavlo::test::damageCaseName(info.param); });
 
 TEST(Connection, UnreadableDatabaseEndsTheCommandsCleanly)
 {

@@ -146,6 +146,14 @@ Damage missingDatabase()
             [](TempDatabase& t) { ASSERT_TRUE(QFile::remove(t.databasePath())); }};
 }
 
+std::string damageCaseName(const Damage& damage)
+{
+    std::string name;
+    for (const QChar c : damage.name)
+        name += c.isLetterOrNumber() && c.unicode() < 128 ? char(c.unicode()) : '_';
+    return name;
+}
+
 void applyDamage(TempDatabase& t, const Damage& damage)
 {
     t.db.DbDisconnect();

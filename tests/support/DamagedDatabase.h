@@ -9,6 +9,8 @@
 #include <QString>
 
 #include <functional>
+#include <ostream>
+#include <string>
 
 namespace tavlo::test {
 
@@ -30,6 +32,14 @@ Damage unreadableDatabase();
 // No database file beside Virod.mdw. The tool's alone: the program looks for the file before it
 // connects, and offers the file choice.
 Damage missingDatabase();
+
+inline void PrintTo(const Damage& damage, std::ostream* os)
+{
+    *os << damage.name.toStdString();
+}
+
+// A name for the damage as a case of a parameterised test: letters, digits and '_' only.
+std::string damageCaseName(const Damage& damage);
 
 void applyDamage(TempDatabase& t, const Damage& damage);
 

@@ -38,11 +38,17 @@ slope and level.
 python3 tools/normgen/generate.py           rewrites data/ in place
 python3 tools/normgen/generate.py --check   regenerates into a temporary
     folder, verifies every invariant and fixed value, and compares with data/
+python3 tools/normgen/generate.py --check --parts M --part N
+    the same check in M + 1 parts that together do all of it: part 0
+    regenerates every file but the band thresholds and verifies every
+    invariant and fixed value of data/; parts 1..M each regenerate the band
+    thresholds of every M-th classifier and compare them with data/
 """
 
 import argparse
 import bisect
 import csv
+import functools
 import math
 import sys
 import tempfile
@@ -578,6 +584,9 @@ def classify(rule, ts, raw):
     return None
 
 
+# The fits try the same points again and again: across the grid of precisions,
+# and for both fixed columns where their raw ranges agree.
+@functools.lru_cache(maxsize=None)
 def model_thresholds(rule, band_set, n, p, phi):
     pmf = beta_binomial(n, p, phi)
     if rule == "K4":
@@ -643,9 +652,9 @@ def fit_band_model(key, band_set, rule, youngest, oldest):
     return lambda age: logistic_p(age, youngest[2], p0, oldest[2], p1)
 
 
-def band_rows():
+def band_rows(classifiers=CLASSIFIERS):
     rows = []
-    for key, band_set, rule, first, last in CLASSIFIERS:
+    for key, band_set, rule, first, last in classifiers:
         groups = groups_of_years(first, last)
         columns = fixed_band_columns(key, rule)
         table = {g: ts for gs, ts, _ in columns for g in gs}
@@ -827,7 +836,11 @@ def write_csv(path, header, rows):
     path.parent.mkdir(parents=True, exist_ok=True)
     with open(path, "w", encoding="utf-8", newline="") as f:
         for row in [header] + rows:
-            f.write(",".join(field(v) for v in row) + "\n")
+            f.write(csv_line(row) + "\n")
+
+
+def csv_line(row):
+    return ",".join(field(v) for v in row)
 
 
 FILE_NAMES = ["raw_maxima.csv", "tables/scale_lists.csv", "tables/classifiers.csv",
@@ -835,9 +848,9 @@ FILE_NAMES = ["raw_maxima.csv", "tables/scale_lists.csv", "tables/classifiers.cs
               "tables/delay.csv", "tables/bands.csv"]
 
 
-def files():
+def files(with_bands=True):
     """Relative path under data/ -> (header, rows)."""
-    return {
+    built = {
         "raw_maxima.csv": (["CODE"] + MAXIMA_COLUMNS, [[c] + m for c, m in RAW_MAXIMA]),
         "tables/scale_lists.csv": (
             ["BAND", "POSITION", "DELSKALA", "RAWKEY", "DIRECTION"],
@@ -852,13 +865,18 @@ def files():
             ["NORMGRUPP", "DELSKALA", "DELGRUPP"] + ["S%d" % k for k in range(1, 20)], norm_rows()),
         "tables/combined.csv": (["TABLE", "ROW"] + ["C%d" % k for k in range(9)], combined_rows()),
         "tables/delay.csv": (["BOUND", "Y7", "Y8", "Y9", "Y10", "Y11", "Y12"], [list(r) for r in DELAY]),
-        "tables/bands.csv": (["RAWKEY", "DELGRUPP"] + ["T%d" % k for k in range(7)], band_rows()),
     }
+    if with_bands:
+        built["tables/bands.csv"] = (BANDS_HEADER, band_rows())
+    return built
 
 
-def generate(data_dir):
-    built = files()
-    assert list(built) == FILE_NAMES
+BANDS_HEADER = ["RAWKEY", "DELGRUPP"] + ["T%d" % k for k in range(7)]
+
+
+def generate(data_dir, with_bands=True):
+    built = files(with_bands)
+    assert list(built) == (FILE_NAMES if with_bands else FILE_NAMES[:-1])
     for rel, (header, rows) in built.items():
         write_csv(data_dir / rel, header, rows)
 
@@ -1047,7 +1065,7 @@ def band_of_ranges(ranges, raw):
 
 def check_bands(data_dir):
     header, rows = read_csv(data_dir / "tables/bands.csv")
-    expect(header == ["RAWKEY", "DELGRUPP"] + ["T%d" % k for k in range(7)], "bands", "header")
+    expect(header == BANDS_HEADER, "bands", "header")
     by_key = {}
     for i, row in enumerate(rows):
         by_key.setdefault(row[0], []).append((i + 2, row[1], ints(row[2:])))
@@ -1112,27 +1130,62 @@ def check(data_dir):
     check_bands(data_dir)
 
 
-def compare(fresh, committed):
-    for rel in FILE_NAMES:
-        a, b = fresh / rel, committed / rel
-        if not b.exists():
-            raise CheckFailed("data/%s: missing" % rel)
-        new = a.read_text(encoding="utf-8").split("\n")
-        old = b.read_text(encoding="utf-8").split("\n")
-        for i, (x, y) in enumerate(zip(new, old)):
-            if x != y:
-                raise CheckFailed("data/%s line %d: differs from the regenerated %s" % (rel, i + 1, x[:60]))
-        if len(new) != len(old):
-            raise CheckFailed("data/%s: %d lines, regenerated %d" % (rel, len(old), len(new)))
+def committed_lines(committed, rel):
+    """(line number, text) of every line of data/rel."""
+    path = committed / rel
+    if not path.exists():
+        raise CheckFailed("data/%s: missing" % rel)
+    return list(enumerate(path.read_text(encoding="utf-8").split("\n"), 1))
+
+
+def compare_lines(rel, new, old):
+    for x, (number, y) in zip(new, old):
+        if x != y:
+            raise CheckFailed("data/%s line %d: differs from the regenerated %s" % (rel, number, x[:60]))
+    if len(new) != len(old):
+        raise CheckFailed("data/%s: %d lines, regenerated %d" % (rel, len(old), len(new)))
+
+
+def compare(fresh, committed, names=FILE_NAMES):
+    for rel in names:
+        old = committed_lines(committed, rel)
+        compare_lines(rel, (fresh / rel).read_text(encoding="utf-8").split("\n"), old)
+
+
+def check_part(part, parts, committed):
+    """One of the parts of --check: together they regenerate, verify and compare all of it."""
+    if part == 0:
+        # The invariants are checked on data/ itself: the other parts show that its band
+        # thresholds are the regenerated ones, and this part the rest.
+        with tempfile.TemporaryDirectory() as tmp:
+            fresh = Path(tmp) / "data"
+            generate(fresh, with_bands=False)
+            compare(fresh, committed, FILE_NAMES[:-1])
+        check(committed)
+        return
+    classifiers = CLASSIFIERS[part - 1::parts]
+    keys = {c[0] for c in classifiers}
+    rel = "tables/bands.csv"
+    old = [(number, line) for number, line in committed_lines(committed, rel)[1:]
+           if line and next(csv.reader([line]))[0] in keys]
+    compare_lines(rel + " (%s)" % ", ".join(sorted(keys)), [csv_line(row) for row in band_rows(classifiers)], old)
 
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--check", action="store_true",
                         help="regenerate into a temporary folder, verify, and compare with data/")
+    parser.add_argument("--parts", type=int, default=0, help="split --check into this many parts and a part 0")
+    parser.add_argument("--part", type=int, help="the part of --check to run, 0..PARTS")
     args = parser.parse_args()
+    if args.part is not None and not (args.check and 0 <= args.part <= args.parts):
+        parser.error("--part N needs --check and --parts M with 0 <= N <= M")
     data_dir = ROOT / "data"
     try:
+        if args.part is not None:
+            check_part(args.part, args.parts, data_dir)
+            print("OK: part %d of 0..%d of the check holds" % (args.part, args.parts))
+            return 0
         if not args.check:
             generate(data_dir)
             check(data_dir)
