@@ -152,5 +152,7 @@ int main(int argc, char** argv)
         print(exportFigures(db));
     if (only.isEmpty() || only == u"archive")
         print(archiveFigures(db));
+    if (only.isEmpty() || only == u"list")
+        print(listFigures(db));
     return 0;
 }

@@ -31,5 +31,6 @@ qint64 nowNs();
 std::vector<Figure> scoringFigures(const BenchDatabase& db); // scoring run, rescoring, backup
 std::vector<Figure> exportFigures(const BenchDatabase& db);  // export
 std::vector<Figure> archiveFigures(const BenchDatabase& db); // archive open, sorts, memory
+std::vector<Figure> listFigures(const BenchDatabase& db);    // list at 10k, 50k, 200k tests
 
 } // namespace tavlo::bench
