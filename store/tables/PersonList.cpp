@@ -38,7 +38,7 @@ int dateValue(const Date& date)
 }
 
 // The distinct texts of a column and each row's place among them. The rows of a repeating
-// column share one string per text (see the constructor): keyed by where its characters lie,
+// column share one string per text when read (ReadPersonList): keyed by where its characters lie,
 // a text is found without hashing it. Two copies of one text are merely counted twice.
 struct Distinct {
     std::vector<QString> texts;
@@ -70,20 +70,6 @@ PersonList::PersonList(std::vector<PersonListRow> rows)
     // Row order is ID order: sort() breaks ties by row index.
     if (!std::is_sorted(m_rows.begin(), m_rows.end(), [](auto& a, auto& b) { return a.ID < b.ID; }))
         std::sort(m_rows.begin(), m_rows.end(), [](auto& a, auto& b) { return a.ID < b.ID; });
-
-    // Names are nearly all different; the other columns repeat a few schools, test leaders
-    // and the like thousands of times: those are kept once each.
-    for (size_t c = 1; c < std::size(kTextFields); ++c) {
-        QSet<QString> kept;
-        for (PersonListRow& row : m_rows) {
-            QString& text = row.*kTextFields[c];
-            const auto it = kept.constFind(text);
-            if (it == kept.cend())
-                kept.insert(text);
-            else
-                text = *it;
-        }
-    }
 }
 
 const std::vector<int>& PersonList::ranks(int textColumn) const
@@ -277,7 +263,21 @@ std::optional<PersonList> ReadPersonList(Database& db)
         if (count.execDirect(QStringLiteral("SELECT COUNT(*) FROM TESTPERSON")) && count.fetch() == Fetch::Row)
             rows.reserve(size_t(std::max(count.getInt(1).value_or(0), 0)));
     }
-    if (!ListPersons(db, kPersonSortKeys - 1, false, [&rows](const PersonListRow& row) { rows.push_back(row); }))
+    // Names are nearly all different; the other columns repeat a few schools, test leaders
+    // and the like thousands of times: those are kept once each, as each row comes.
+    std::array<QSet<QString>, std::size(kTextFields)> kept;
+    const auto keep = [&](const PersonListRow& read) {
+        PersonListRow& row = rows.emplace_back(read);
+        for (size_t c = 1; c < std::size(kTextFields); ++c) {
+            QString& text = row.*kTextFields[c];
+            const auto it = kept[c].constFind(text);
+            if (it == kept[c].cend())
+                kept[c].insert(text);
+            else
+                text = *it;
+        }
+    };
+    if (!ListPersons(db, kPersonSortKeys - 1, false, keep))
         return std::nullopt;
     return PersonList(std::move(rows));
 }
