@@ -298,9 +298,11 @@ namespace {
 // would be held twice.
 bool connectToRead(Database& db, const QString& connectionString)
 {
-    const bool sqlite = !SqliteDatabaseFile(connectionString).isEmpty();
+    QString reading = connectionString;
+    if (!SqliteDatabaseFile(connectionString).isEmpty())
+        reading += reading.endsWith(u';') ? QStringLiteral("StepAPI=1") : QStringLiteral(";StepAPI=1");
     // The program's connection has probed the tables already.
-    return db.connectWith(sqlite ? connectionString + QStringLiteral(";StepAPI=1") : connectionString, /*probe*/ false);
+    return db.connectWith(reading, /*probe*/ false);
 }
 
 } // namespace
