@@ -266,7 +266,12 @@ void ArchiveScreen::startReading()
     // A whole clinic's archive takes longer to read than the window may stand still: the
     // rows are read on a connection of their own in another thread.
     connect(&m_watcher, &QFutureWatcherBase::finished, this, [this] { takeRows(m_watcher.future().takeResult()); });
-    m_watcher.setFuture(QtConcurrent::run(LoadPersonList, context().db.connectionString()));
+    m_watcher.setFuture(
+        QtConcurrent::run([connection = context().db.connectionString(), sortKey = context().archiveSortKey] {
+            PersonListLoad load = LoadPersonList(connection);
+            load.list.prepareFor(sortKey);
+            return load;
+        }));
 }
 
 void ArchiveScreen::takeRows(PersonListLoad load)

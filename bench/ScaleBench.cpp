@@ -154,5 +154,7 @@ int main(int argc, char** argv)
         print(archiveFigures(db));
     if (only.isEmpty() || only == u"import")
         print(importFigures(db));
+    if (only.isEmpty() || only == u"list")
+        print(listFigures(db));
     return 0;
 }

@@ -32,5 +32,6 @@ std::vector<Figure> scoringFigures(const BenchDatabase& db); // scoring run, res
 std::vector<Figure> exportFigures(const BenchDatabase& db);  // export
 std::vector<Figure> archiveFigures(const BenchDatabase& db); // archive open, sorts, memory
 std::vector<Figure> importFigures(const BenchDatabase& db);  // import into an empty database
+std::vector<Figure> listFigures(const BenchDatabase& db);    // list at 10k, 50k, 200k tests
 
 } // namespace tavlo::bench

@@ -4,6 +4,7 @@
 #include "resources/StringTable.h"
 #include "store/tables/PersonList.h"
 
+#include <cstdio>
 #include <vector>
 
 namespace tavlo::cli {
@@ -46,17 +47,23 @@ int list(QStringList args)
     Session session;
     if (!connectFolder(session, args[0]))
         return kFailure;
-    // Read and sorted as the archive reads and sorts them (store/tables/PersonList.h).
-    PersonList persons;
-    if (ShowIfFailed(ListTests(session, persons)))
+    // Ordered as the archive orders them (store/tables/PersonList.h), and held as the bytes
+    // to print until the list is logged: the database is not kept waiting on whoever reads.
+    QByteArray printed;
+    QString line;
+    const auto printRow = [&](const PersonListRow& row) {
+        line.resize(0);
+        line += QString::number(row.ID);
+        for (int c = 0; c < kArchiveColumns; ++c) {
+            line += u'\t';
+            line += tsvField(ArchiveCellText(row, c));
+        }
+        printed += line.toUtf8();
+        printed += '\n';
+    };
+    if (ShowIfFailed(ListTestsInOrder(session, sortKey, down, printRow)))
         return kFailure;
-    for (const int i : persons.sorted(sortKey, down)) {
-        const PersonListRow& row = persons.row(i);
-        QStringList line{QString::number(row.ID)};
-        for (int c = 0; c < kArchiveColumns; ++c)
-            line << tsvField(ArchiveCellText(row, c));
-        print(line.join(u'\t'));
-    }
+    std::fwrite(printed.constData(), 1, size_t(printed.size()), stdout);
     return kSuccess;
 }
 

@@ -75,9 +75,38 @@ std::optional<Date> ParseTypedDate(QStringView text)
     return splitReordered(*reordered);
 }
 
-QString FormatDate(const Date& date)
+namespace {
+
+// As printf's %0*d writes value: zeros before it up to width, a minus sign counted in it.
+void appendPadded(QString& text, int value, int width)
 {
-    return QString::asprintf("%02d.%02d.%04d", date.day, date.month, date.year);
+    if (value < 0) {
+        text += u'-';
+        --width;
+    }
+    char16_t digits[12];
+    int n = 0;
+    for (unsigned rest = value < 0 ? 0u - unsigned(value) : unsigned(value); rest || n == 0; rest /= 10)
+        digits[n++] = char16_t(u'0' + rest % 10);
+    for (int pad = width - n; pad > 0; --pad)
+        text += u'0';
+    while (n > 0)
+        text += QChar(digits[--n]);
+}
+
+} // namespace
+
+QString FormatDate(const Date& date, char16_t separator)
+{
+    // Without a format string: a whole archive's dates are written at a time.
+    QString text;
+    text.reserve(10);
+    appendPadded(text, date.day, 2);
+    text += QChar(separator);
+    appendPadded(text, date.month, 2);
+    text += QChar(separator);
+    appendPadded(text, date.year, 4);
+    return text;
 }
 
 QString FormatTypedDate(const Date& date)

@@ -40,7 +40,8 @@ std::optional<Date> ParseTypedDate(QStringView text);
 // The same reading without the calendar check, for the live test age while typing.
 std::optional<Date> ReadTypedDate(QStringView text);
 
-QString FormatDate(const Date& date);      // "24.03.2012"
+// "24.03.2012"; another separator than the point between the parts ("24-03-2012") for a list.
+QString FormatDate(const Date& date, char16_t separator = u'.');
 QString FormatTypedDate(const Date& date); // "24032012"
 QString FormatTestAge(const TestAge& age); // "7:3:12"
 

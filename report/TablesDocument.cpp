@@ -26,8 +26,12 @@ QString cells(const QStringList& texts, const char* tag, const std::vector<int>&
 
 QString TabSeparatedField(QString text)
 {
+    // A text without them stays shared, not copied: a whole archive is listed this way.
+    const auto breaks = [](QChar c) { return c == u'\t' || c == u'\n' || c == u'\r'; };
+    if (std::none_of(text.cbegin(), text.cend(), breaks))
+        return text;
     for (QChar& c : text) {
-        if (c == u'\t' || c == u'\n' || c == u'\r')
+        if (breaks(c))
             c = u' ';
     }
     return text;

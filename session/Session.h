@@ -60,6 +60,12 @@ Outcome DeleteStoredTest(Session& session, int id);
 
 // Every stored test, read on the session's connection and logged as shown.
 Outcome ListTests(Session& session, PersonList& list);
+// Every stored test to each, in the order of a sort key of ListPersons as the archive orders
+// them, read on a connection of its own; in number order one row at a time, nothing kept.
+// The list is logged when each has had every row: show nothing of it before this returns
+// without failure.
+Outcome ListTestsInOrder(Session& session, int sortKey, bool descending,
+                         const std::function<void(const PersonListRow&)>& each);
 // The list read elsewhere (LoadPersonList, off the GUI thread) is about to be shown.
 Outcome RecordListShown(Session& session, int tests);
 

@@ -7,6 +7,8 @@
 #include "Documents.h"
 #include "Screenshots.h"
 #include "archive/ArchiveModel.h"
+#include "model/NorwegianText.h"
+#include "store/tables/PersonList.h"
 #include "results/ComparisonWindow.h"
 #include "results/SaveDocument.h"
 
@@ -21,6 +23,8 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
+
+#include <functional>
 
 using namespace tavlo;
 using namespace tavlo::test;
@@ -49,7 +53,95 @@ protected:
     }
 };
 
+// Every answer of a list, in words: each order both ways, what each needle finds, each row's
+// count of its child's tests, and those counts after a test is forgotten.
+using Question = std::function<QString(PersonList&)>;
+
+std::vector<Question> everyQuestion()
+{
+    std::vector<Question> questions;
+    for (int key = 0; key <= kChildTestsSortKey; ++key) {
+        for (const bool descending : {false, true}) {
+            questions.push_back([=](PersonList& list) {
+                QStringList ids;
+                for (const int i : list.sorted(key, descending))
+                    ids << QString::number(list.row(i).ID);
+                return QStringLiteral("sort %1%2: %3").arg(key).arg(descending ? " desc" : "").arg(ids.join(u' '));
+            });
+        }
+    }
+    for (const char* typed : {"åse", "skole 1", "notat", "leder b", "x"}) {
+        questions.push_back([=](PersonList& list) {
+            QStringList ids;
+            for (int i = 0; i < list.size(); ++i) {
+                if (list.matches(i, SearchFold(u8(typed))))
+                    ids << QString::number(list.row(i).ID);
+            }
+            return QStringLiteral("search %1: %2").arg(u8(typed), ids.join(u' '));
+        });
+    }
+    questions.push_back([](PersonList& list) {
+        QStringList counts;
+        for (int i = 0; i < list.size(); ++i)
+            counts << QString::number(list.testsOfChild(i));
+        return QStringLiteral("tests: ") + counts.join(u' ');
+    });
+    questions.push_back([](PersonList& list) {
+        list.forgetTest(0);
+        QStringList counts;
+        for (int i = 0; i < list.size(); ++i)
+            counts << QString::number(list.testsOfChild(i)) + (list.sameChild(0, i) ? QStringLiteral("*") : QString());
+        return QStringLiteral("after forgetting: ") + counts.join(u' ');
+    });
+    return questions;
+}
+
+PersonList sampleList()
+{
+    const char* names[] = {"Åse", "ærlig", "åse ", "Ola", "ola", "Øyvind", "Åse", "Anne"};
+    std::vector<PersonListRow> rows;
+    for (int i = 0; i < int(std::size(names)); ++i) {
+        PersonListRow row;
+        row.ID = 20 - i; // read in any order
+        row.NAMN = u8(names[i]);
+        // Equal texts each in a string of its own, as the driver reads them.
+        row.TESTLEDARE = QStringLiteral("Leder ") + QChar(u'A' + i % 3);
+        row.SKOLA = QStringLiteral("Skole %1").arg(i % 2);
+        row.OTHER = i % 3 ? QStringLiteral("Notat") : QString();
+        row.NATIONALITET = QStringLiteral("Norsk");
+        row.HOMELANGUAGE = i % 2 ? QStringLiteral("Samisk") : QStringLiteral("norsk");
+        row.BORNDATE = {2005, 6, int16_t(1 + i % 2)};
+        row.TESTDATE = {int16_t(2012 + i % 3), 1, 1};
+        row.SEX = i % 3;
+        rows.push_back(row);
+    }
+    return PersonList(std::move(rows));
+}
+
 } // namespace
+
+TEST(ArchiveList, AnswersEveryQuestionAsAFreshListWhateverItWasAskedBefore)
+{
+    // A list builds what a question needs at its first asking: what one question built must
+    // not change another's answer.
+    const std::vector<Question> questions = everyQuestion();
+    std::vector<QString> fresh;
+    for (const Question& ask : questions) {
+        PersonList list = sampleList();
+        fresh.push_back(ask(list));
+    }
+    for (size_t first = 0; first < questions.size(); ++first) {
+        PersonList list = sampleList();
+        const QString firstAnswer = questions[first](list);
+        EXPECT_EQ(firstAnswer, fresh[first]);
+        if (first + 1 == questions.size())
+            continue; // the counts it changed are its answer
+        for (size_t q = 0; q + 1 < questions.size(); ++q) { // the forgetting last: it changes the list
+            if (q != first)
+                EXPECT_EQ(questions[q](list), fresh[q]) << "after: " << str(firstAnswer);
+        }
+    }
+}
 
 TEST_F(ArchiveChild, EachTestCountsItsChildsTestsWhichSortAndShowTogether)
 {

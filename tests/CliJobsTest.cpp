@@ -20,6 +20,7 @@
 #include "results/ResultsWindow.h"
 #include "resources/StringTable.h"
 #include "scoring/Scoring.h"
+#include "store/accounts/AccessLog.h"
 #include "store/connection/ConnectionString.h"
 #include "store/files/DatabaseBackup.h"
 #include "store/files/ExportFile.h"
@@ -546,6 +547,45 @@ TEST_F(CliList, AnEmptyArchiveListsNothingAndATabInATextKeepsTheLineWhole)
     const QStringList fields = run.outLines()[0].split(u'\t');
     ASSERT_EQ(fields.size(), 10);
     EXPECT_EQ(fields[4], QStringLiteral("to linjer her"));
+}
+
+TEST_F(CliList, PrintsNothingTheLogDoesNotHoldAndLogsHowManyItPrinted)
+{
+    // Each order its own way: number order comes straight from the database, the others are
+    // sorted first.
+    for (int i = 0; i < 3; ++i) {
+        TestRecord r = tavlo::test::childAged(7, i);
+        r.person.NAMN = QStringLiteral("Barn %1").arg(i);
+        ASSERT_TRUE(SaveTest(t.db, r, true));
+    }
+    const struct {
+        const char* what;
+        QStringList options;
+    } orders[] = {
+        {"as the archive opens", {}},
+        {"by number, ascending", {QStringLiteral("--sort"), QStringLiteral("ID"), QStringLiteral("--ascending")}},
+        {"by name", {QStringLiteral("--sort"), QStringLiteral("NAMN")}},
+        {"by birth date", {QStringLiteral("--sort"), QStringLiteral("BORNDATE"), QStringLiteral("--descending")}},
+    };
+    QString error;
+    for (const auto& order : orders) {
+        SCOPED_TRACE(order.what);
+        t.exec(QStringLiteral(
+            "CREATE TRIGGER stengt BEFORE INSERT ON LOGG BEGIN SELECT RAISE(ABORT, 'loggen er stengt'); END"));
+        ToolRun run = list(order.options);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_TRUE(run.out.isEmpty()) << str(run.out);
+        EXPECT_TRUE(run.errText().contains(QStringLiteral("loggen er stengt"))) << str(run.errText());
+        t.exec(QStringLiteral("DROP TRIGGER stengt"));
+
+        run = list(order.options);
+        ASSERT_EQ(run.status, 0) << str(run.errText());
+        EXPECT_EQ(run.outLines().size(), 3);
+        const auto logged = ReadAccessLog(t.db, {}, &error);
+        ASSERT_TRUE(logged && !logged->empty()) << str(error);
+        EXPECT_EQ(logged->back().event, QStringLiteral("liste vist"));
+        EXPECT_EQ(logged->back().note, QStringLiteral("3 tester"));
+    }
 }
 
 // ---- export -------------------------------------------------------------------------------

@@ -123,3 +123,21 @@ TEST(DateFormats, DisplayTypedAndAge)
     for (const Date& date : {d(1, 1, 2000), d(29, 2, 2012), d(31, 12, 2016)})
         EXPECT_EQ(ParseTypedDate(FormatTypedDate(date)), date);
 }
+
+TEST(DateFormats, EveryPartPaddedAsPrintfPadsIt)
+{
+    const struct {
+        Date date;
+        char16_t separator;
+        const char* text;
+    } cases[] = {
+        {{2012, 3, 24}, u'.', "24.03.2012"},
+        {{2014, 3, 5}, u'-', "05-03-2014"},
+        {{0, 0, 0}, u'-', "00-00-0000"},
+        {{987, 12, 31}, u'.', "31.12.0987"},
+        {{12345, 10, 1}, u'-', "01-10-12345"},
+        {{-5, -1, 100}, u'.', "100.-1.-005"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FormatDate(c.date, c.separator), QString::fromUtf8(c.text)) << c.text;
+}

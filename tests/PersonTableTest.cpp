@@ -235,3 +235,42 @@ TEST(PersonTable, SortKeyOutsideTheListSortsByName)
     EXPECT_STREQ(PersonSortColumn(10), "NAMN");
     EXPECT_STREQ(PersonSortColumn(9), "ID");
 }
+
+TEST(PersonTable, TextsOfEveryLengthAndNoTextReadWhole)
+{
+    // The driver hands a text over in pieces of 255 bytes: every length around one piece and
+    // beyond, a two-byte letter across the cut, an empty text and none at all.
+    const QString aa = QStringLiteral("å");
+    const struct {
+        const char* what;
+        QString stored; // null: SQL NULL
+    } cases[] = {
+        {"empty", QStringLiteral("")},
+        {"none", QString()},
+        {"254 bytes", QString(254, u'x')},
+        {"255 bytes", QString(255, u'x')},
+        {"256 bytes", QString(256, u'x')},
+        {"a letter across the cut", QString(254, u'x') + aa + QStringLiteral("yz")},
+        {"three pieces of letters", QString(300, QChar(u'å'))},
+    };
+    TempDatabase t;
+    RecordingSink sink;
+    PersonalData p = person(QStringLiteral("Kari"), {2012, 3, 24}, {2004, 2, 29}, 1);
+    ASSERT_EQ(DoInsertPD(t.db, p), 1);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Statement s(t.db);
+        if (c.stored.isNull())
+            ASSERT_TRUE(s.execDirect(QStringLiteral("UPDATE TESTPERSON SET OTHER = NULL")));
+        else
+            ASSERT_TRUE(s.prepare(QStringLiteral("UPDATE TESTPERSON SET OTHER = ?")) && s.bindText(1, c.stored) && s.execute());
+        PersonalData read;
+        ASSERT_EQ(ReadPerson(t.db, read, p.ID), 1);
+        EXPECT_EQ(read.OTHER, c.stored);
+        EXPECT_EQ(read.OTHER.isEmpty(), c.stored.isEmpty());
+        const std::vector<PersonListRow> listed = list(t.db, 9, false);
+        ASSERT_EQ(listed.size(), 1u);
+        EXPECT_EQ(listed[0].OTHER, c.stored);
+    }
+    EXPECT_TRUE(sink.messages.isEmpty());
+}

@@ -6,7 +6,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgtest-dev
   qt6-tools-dev qt6-l10n-tools qt6-translations-l10n qt6-svg-dev
-  unixodbc-dev odbcinst libsqliteodbc sqlite3 libsqlite3-dev libssl-dev
+  unixodbc-dev odbcinst libsqliteodbc sqlite3 libsqlite3-dev time libssl-dev
   xvfb xauth xdotool x11-utils openbox fonts-liberation2 poppler-utils unzip
   dbus-daemon at-spi2-core python3-pyatspi
   postgresql odbc-postgresql

@@ -1,6 +1,7 @@
 #include "store/connection/Database.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace tavlo {
 
@@ -160,7 +161,30 @@ std::optional<int> Statement::getInt(int column, bool* ok)
 
 QString Statement::getText(int column, bool* ok)
 {
-    return QString::fromUtf8(getBytes(column, ok));
+    // The usual text, in one piece, goes straight from the driver's buffer into the QString.
+    char buffer[256];
+    SQLLEN indicator = 0;
+    const SQLRETURN rc = m_stmt ? SQLGetData(m_stmt, SQLUSMALLINT(column), SQL_C_CHAR, buffer, sizeof buffer, &indicator)
+                                : SQL_ERROR;
+    if (rc == SQL_SUCCESS) {
+        if (ok)
+            *ok = true;
+        if (indicator == SQL_NULL_DATA || indicator == SQL_NO_TOTAL || indicator >= SQLLEN(sizeof buffer))
+            return indicator == SQL_NULL_DATA ? QString() : QString::fromUtf8(buffer, qsizetype(std::strlen(buffer)));
+        return QString::fromUtf8(buffer, qsizetype(indicator));
+    }
+    if (rc == SQL_NO_DATA || !succeeded(rc)) {
+        if (ok)
+            *ok = rc == SQL_NO_DATA;
+        return {};
+    }
+    // Longer: the first piece is read already, the rest follows as getBytes reads it.
+    QByteArray bytes(buffer, qsizetype(sizeof buffer - 1));
+    bool restOk = true;
+    bytes += getBytes(column, &restOk);
+    if (ok)
+        *ok = restOk;
+    return QString::fromUtf8(bytes);
 }
 
 QByteArray Statement::getBytes(int column, bool* ok)

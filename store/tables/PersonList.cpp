@@ -3,8 +3,10 @@
 #include "model/NorwegianText.h"
 #include "model/SameChild.h"
 #include "resources/StringTable.h"
+#include "store/connection/ConnectionString.h"
 
 #include <QHash>
+#include <QSet>
 
 #include <algorithm>
 #include <cstdint>
@@ -35,6 +37,31 @@ int dateValue(const Date& date)
     return date.year * 10000 + date.month * 100 + date.day;
 }
 
+// The distinct texts of a column and each row's place among them. The rows of a repeating
+// column share one string per text when read (ReadPersonList): keyed by where its characters lie,
+// a text is found without hashing it. Two copies of one text are merely counted twice.
+struct Distinct {
+    std::vector<QString> texts;
+    std::vector<int> of;
+};
+
+Distinct distinctTexts(const std::vector<PersonListRow>& rows, QString PersonListRow::* field)
+{
+    Distinct d;
+    d.of.resize(rows.size());
+    QHash<const QChar*, int> index;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const QString& text = rows[i].*field;
+        auto it = index.constFind(text.constData());
+        if (it == index.cend()) {
+            it = index.insert(text.constData(), int(d.texts.size()));
+            d.texts.push_back(text);
+        }
+        d.of[i] = *it;
+    }
+    return d;
+}
+
 } // namespace
 
 PersonList::PersonList(std::vector<PersonListRow> rows)
@@ -43,47 +70,34 @@ PersonList::PersonList(std::vector<PersonListRow> rows)
     // Row order is ID order: sort() breaks ties by row index.
     if (!std::is_sorted(m_rows.begin(), m_rows.end(), [](auto& a, auto& b) { return a.ID < b.ID; }))
         std::sort(m_rows.begin(), m_rows.end(), [](auto& a, auto& b) { return a.ID < b.ID; });
-    m_rows.shrink_to_fit();
+}
+
+const std::vector<int>& PersonList::ranks(int textColumn) const
+{
+    std::vector<int>& ranks = m_ranks[size_t(textColumn)];
+    if (ranks.size() == m_rows.size())
+        return ranks;
     const size_t n = m_rows.size();
-
-    // Names are nearly all different; the other columns repeat a few schools, test leaders
-    // and the like thousands of times: those are keyed, folded and kept once each.
-    std::vector<QString> names(n);
-    for (size_t i = 0; i < n; ++i)
-        names[i] = m_rows[i].NAMN;
-    m_ranks[0] = NorwegianRanks(names);
-    std::array<std::vector<QString>, std::size(kTextFields)> folded;
-    for (size_t c = 1; c < std::size(kTextFields); ++c) {
-        QHash<QString, int> index;
-        std::vector<QString> distinct;
-        std::vector<int> of(n);
-        for (size_t i = 0; i < n; ++i) {
-            QString& text = m_rows[i].*kTextFields[c];
-            auto it = index.constFind(text);
-            if (it == index.cend()) {
-                it = index.insert(text, int(distinct.size()));
-                distinct.push_back(text);
-            } else {
-                text = it.key();
-            }
-            of[i] = *it;
-        }
-        const std::vector<int> ranks = NorwegianRanks(distinct);
-        m_ranks[c].resize(n);
+    if (textColumn == 0) {
+        std::vector<QString> names(n);
         for (size_t i = 0; i < n; ++i)
-            m_ranks[c][i] = ranks[size_t(of[i])];
-        if (c == kLeader || c == kOther || c == kSchool) {
-            folded[c].resize(n);
-            for (QString& text : distinct)
-                text = SearchFold(text);
-            for (size_t i = 0; i < n; ++i)
-                folded[c][i] = distinct[size_t(of[i])];
-        }
+            names[i] = m_rows[i].NAMN;
+        ranks = NorwegianRanks(names);
+        return ranks;
     }
-    m_searched.reserve(n);
+    const Distinct d = distinctTexts(m_rows, kTextFields[textColumn]);
+    const std::vector<int> distinctRanks = NorwegianRanks(d.texts);
+    ranks.resize(n);
     for (size_t i = 0; i < n; ++i)
-        m_searched.push_back({SearchFold(m_rows[i].NAMN), folded[kLeader][i], folded[kSchool][i], folded[kOther][i]});
+        ranks[i] = distinctRanks[size_t(d.of[i])];
+    return ranks;
+}
 
+const std::vector<int>& PersonList::childTests() const
+{
+    if (m_childTests.size() == m_rows.size())
+        return m_childTests;
+    const size_t n = m_rows.size();
     m_childKeys.resize(n);
     QHash<QString, int> tests;
     for (size_t i = 0; i < n; ++i) {
@@ -91,6 +105,19 @@ PersonList::PersonList(std::vector<PersonListRow> rows)
         if (!m_childKeys[i].isEmpty())
             ++tests[m_childKeys[i]];
     }
+    m_childTests.resize(n);
+    for (size_t i = 0; i < n; ++i)
+        m_childTests[i] = m_childKeys[i].isEmpty() ? 1 : tests.value(m_childKeys[i]);
+    return m_childTests;
+}
+
+const std::vector<int>& PersonList::childRank() const
+{
+    if (m_childRank.size() == m_rows.size())
+        return m_childRank;
+    childTests();
+    const std::vector<int>& names = ranks(0);
+    const size_t n = m_rows.size();
     // A child's tests stand together under the first place its name takes: "Åse" and "åse "
     // are one child, whose two spellings may rank apart.
     QHash<QString, int> firstRank;
@@ -99,21 +126,19 @@ PersonList::PersonList(std::vector<PersonListRow> rows)
             continue;
         auto it = firstRank.find(m_childKeys[i]);
         if (it == firstRank.end())
-            firstRank.insert(m_childKeys[i], m_ranks[0][i]);
+            firstRank.insert(m_childKeys[i], names[i]);
         else
-            *it = std::min(*it, m_ranks[0][i]);
+            *it = std::min(*it, names[i]);
     }
-    m_childTests.resize(n);
     m_childRank.resize(n);
-    for (size_t i = 0; i < n; ++i) {
-        const bool known = !m_childKeys[i].isEmpty();
-        m_childTests[i] = known ? tests.value(m_childKeys[i]) : 1;
-        m_childRank[i] = known ? firstRank.value(m_childKeys[i]) : m_ranks[0][i];
-    }
+    for (size_t i = 0; i < n; ++i)
+        m_childRank[i] = m_childKeys[i].isEmpty() ? names[i] : firstRank.value(m_childKeys[i]);
+    return m_childRank;
 }
 
 void PersonList::forgetTest(int index)
 {
+    childTests();
     for (size_t i = 0; i < m_rows.size(); ++i) {
         if (int(i) != index && sameChild(index, int(i)))
             --m_childTests[i];
@@ -122,6 +147,7 @@ void PersonList::forgetTest(int index)
 
 bool PersonList::sameChild(int index, int other) const
 {
+    childTests();
     const QString& key = m_childKeys[size_t(index)];
     return !key.isEmpty() && key == m_childKeys[size_t(other)];
 }
@@ -129,9 +155,11 @@ bool PersonList::sameChild(int index, int other) const
 void PersonList::sort(std::vector<int>& rows, int sortKey, bool descending) const
 {
     if (sortKey == kChildTestsSortKey) {
-        const auto order = [this](int i) {
+        const std::vector<int>& tests = childTests();
+        const std::vector<int>& rank = childRank();
+        const auto order = [&](int i) {
             const PersonListRow& row = m_rows[size_t(i)];
-            return std::tuple(m_childTests[size_t(i)], m_childRank[size_t(i)], dateValue(row.BORNDATE),
+            return std::tuple(tests[size_t(i)], rank[size_t(i)], dateValue(row.BORNDATE),
                               dateValue(row.TESTDATE), i);
         };
         std::sort(rows.begin(), rows.end(), [&](int a, int b) { return order(a) < order(b); });
@@ -141,10 +169,11 @@ void PersonList::sort(std::vector<int>& rows, int sortKey, bool descending) cons
     }
     const int key = sortKey >= 0 && sortKey < kPersonSortKeys ? sortKey : 0;
     const int text = textColumn(key);
+    const std::vector<int>* textRanks = text >= 0 ? &ranks(text) : nullptr;
     const auto value = [&](int i) {
         const PersonListRow& row = m_rows[size_t(i)];
-        if (text >= 0)
-            return m_ranks[size_t(text)][size_t(i)];
+        if (textRanks)
+            return (*textRanks)[size_t(i)];
         switch (key) {
         case 2:
             return dateValue(row.TESTDATE);
@@ -176,6 +205,22 @@ std::vector<int> PersonList::sorted(int sortKey, bool descending) const
 
 bool PersonList::matches(int index, QStringView needle) const
 {
+    if (m_searched.size() != m_rows.size()) {
+        const size_t n = m_rows.size();
+        // The repeating columns are folded once per distinct text.
+        std::array<std::vector<QString>, std::size(kTextFields)> folded;
+        for (const size_t c : {kLeader, kOther, kSchool}) {
+            Distinct d = distinctTexts(m_rows, kTextFields[c]);
+            for (QString& text : d.texts)
+                text = SearchFold(text);
+            folded[c].resize(n);
+            for (size_t i = 0; i < n; ++i)
+                folded[c][i] = d.texts[size_t(d.of[i])];
+        }
+        m_searched.reserve(n);
+        for (size_t i = 0; i < n; ++i)
+            m_searched.push_back({SearchFold(m_rows[i].NAMN), folded[kLeader][i], folded[kSchool][i], folded[kOther][i]});
+    }
     const Searched& s = m_searched[size_t(index)];
     return s.name.contains(needle) || s.leader.contains(needle) || s.school.contains(needle)
            || s.other.contains(needle);
@@ -183,9 +228,7 @@ bool PersonList::matches(int index, QStringView needle) const
 
 QString ArchiveCellText(const PersonListRow& row, int column)
 {
-    const auto listDate = [](const Date& date) {
-        return QString::asprintf("%02d-%02d-%04d", int(date.day), int(date.month), int(date.year));
-    };
+    const auto listDate = [](const Date& date) { return FormatDate(date, u'-'); };
     switch (column) {
     case 0:
         return row.NAMN;
@@ -213,18 +256,63 @@ QString ArchiveCellText(const PersonListRow& row, int column)
 std::optional<PersonList> ReadPersonList(Database& db)
 {
     std::vector<PersonListRow> rows;
-    if (!ListPersons(db, kPersonSortKeys - 1, false, [&rows](const PersonListRow& row) { rows.push_back(row); }))
+    // Room for every row at once: grown row by row, the list would stand in memory twice
+    // while it moves. Only a guess: others may store tests meanwhile.
+    {
+        Statement count(db);
+        if (count.execDirect(QStringLiteral("SELECT COUNT(*) FROM TESTPERSON")) && count.fetch() == Fetch::Row)
+            rows.reserve(size_t(std::max(count.getInt(1).value_or(0), 0)));
+    }
+    // Names are nearly all different; the other columns repeat a few schools, test leaders
+    // and the like thousands of times: those are kept once each, as each row comes.
+    std::array<QSet<QString>, std::size(kTextFields)> kept;
+    const auto keep = [&](const PersonListRow& read) {
+        PersonListRow& row = rows.emplace_back(read);
+        for (size_t c = 1; c < std::size(kTextFields); ++c) {
+            QString& text = row.*kTextFields[c];
+            const auto it = kept[c].constFind(text);
+            if (it == kept[c].cend())
+                kept[c].insert(text);
+            else
+                text = *it;
+        }
+    };
+    if (!ListPersons(db, kPersonSortKeys - 1, false, keep))
         return std::nullopt;
     return PersonList(std::move(rows));
 }
+
+void PersonList::prepareFor(int sortKey) const
+{
+    childTests();
+    if (sortKey == kChildTestsSortKey)
+        childRank();
+    else if (const int text = textColumn(sortKey); text >= 0)
+        ranks(text);
+}
+
+namespace {
+
+// A connection that only reads the list. The SQLite driver copies a whole result into
+// strings of its own before the first row unless told to step through it: the list's rows
+// would be held twice.
+bool connectToRead(Database& db, const QString& connectionString)
+{
+    QString reading = connectionString;
+    if (!SqliteDatabaseFile(connectionString).isEmpty())
+        reading += reading.endsWith(u';') ? QStringLiteral("StepAPI=1") : QStringLiteral(";StepAPI=1");
+    // The program's connection has probed the tables already.
+    return db.connectWith(reading, /*probe*/ false);
+}
+
+} // namespace
 
 PersonListLoad LoadPersonList(const QString& connectionString)
 {
     PersonListLoad load;
     Database db;
     const KeptFailures kept(db);
-    // The program's connection has probed the tables already.
-    if (db.connectWith(connectionString, /*probe*/ false)) {
+    if (connectToRead(db, connectionString)) {
         if (auto list = ReadPersonList(db)) {
             load.list = std::move(*list);
             load.read = true;
@@ -232,6 +320,21 @@ PersonListLoad LoadPersonList(const QString& connectionString)
     }
     load.failure = kept.failure();
     return load;
+}
+
+std::variant<int, Failure> ReadPersonsInNumberOrder(const QString& connectionString, bool descending,
+                                                    const std::function<void(const PersonListRow&)>& each)
+{
+    Database db;
+    const KeptFailures kept(db);
+    int persons = 0;
+    if (connectToRead(db, connectionString)
+        && ListPersons(db, kPersonSortKeys - 1, descending, [&](const PersonListRow& row) {
+               ++persons;
+               each(row);
+           }))
+        return persons;
+    return kept.failureOr(QStringLiteral("Testene kunne ikke leses."));
 }
 
 } // namespace tavlo

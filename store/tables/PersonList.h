@@ -11,6 +11,7 @@
 
 #include <array>
 #include <optional>
+#include <variant>
 #include <vector>
 
 namespace tavlo {
@@ -36,23 +37,33 @@ public:
     bool matches(int index, QStringView needle) const;
 
     // How many listed tests are of the child of a row (model/SameChild.h), itself included.
-    int testsOfChild(int index) const { return m_childTests[size_t(index)]; }
+    int testsOfChild(int index) const { return childTests()[size_t(index)]; }
     // Whether two rows are tests of one child.
     bool sameChild(int index, int other) const;
     // A row's test was deleted: its child has one test fewer. The row itself stays.
     void forgetTest(int index);
+    // Builds now what the archive shows at once, the children's tests and the order of
+    // sortKey: the thread that read the list does it, so that the window does not wait.
+    void prepareFor(int sortKey) const;
 
 private:
     struct Searched {
         QString name, leader, school, other;
     };
+    const std::vector<int>& ranks(int textColumn) const;
+    const std::vector<int>& childTests() const;
+    const std::vector<int>& childRank() const;
+
     std::vector<PersonListRow> m_rows;
-    // Per text column (see textColumn in the .cpp), each row's place in Norwegian order.
-    std::array<std::vector<int>, 6> m_ranks;
-    std::vector<Searched> m_searched;
-    std::vector<int> m_childTests;
-    std::vector<QString> m_childKeys;
-    std::vector<int> m_childRank; // where the child's tests stand among the names
+    // The rest is built at its first use, since a job needs only some of it (the command
+    // line's list none): the ranks of a text column when it is sorted (indexed as
+    // textColumn in the .cpp), the searched texts when a search is typed, the children's
+    // tests when they are shown. A list is used by one thread at a time.
+    mutable std::array<std::vector<int>, 6> m_ranks;
+    mutable std::vector<Searched> m_searched;
+    mutable std::vector<int> m_childTests;
+    mutable std::vector<QString> m_childKeys;
+    mutable std::vector<int> m_childRank; // where the child's tests stand among the names
 };
 
 // The sort key of the archive's count of a child's tests: by that count, each child's tests
@@ -81,5 +92,10 @@ std::optional<PersonList> ReadPersonList(Database& db);
 // Reads every person on a connection of its own to the store of connectionString: safe to
 // run off the GUI thread, which shows the messages afterwards.
 PersonListLoad LoadPersonList(const QString& connectionString);
+
+// As LoadPersonList, but each person to each as it is read, in number order, nothing kept;
+// how many there were, or the failure.
+std::variant<int, Failure> ReadPersonsInNumberOrder(const QString& connectionString, bool descending,
+                                                    const std::function<void(const PersonListRow&)>& each);
 
 } // namespace tavlo
