@@ -137,8 +137,9 @@ TEST(ArchiveList, AnswersEveryQuestionAsAFreshListWhateverItWasAskedBefore)
         if (first + 1 == questions.size())
             continue; // the counts it changed are its answer
         for (size_t q = 0; q + 1 < questions.size(); ++q) { // the forgetting last: it changes the list
-            if (q != first)
+            if (q != first) {
                 EXPECT_EQ(questions[q](list), fresh[q]) << "after: " << str(firstAnswer);
+            }
         }
     }
 }

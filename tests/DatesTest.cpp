@@ -88,8 +88,9 @@ TEST(TypedDate, AcceptedExactlyWhenTheTypedDayMonthAndYearExist)
                 const bool exists = year >= 1000 && QDate::isValid(year, month, day);
                 const auto parsed = ParseTypedDate(typed);
                 ASSERT_EQ(parsed.has_value(), exists) << typed.toStdString();
-                if (parsed)
+                if (parsed) {
                     ASSERT_EQ(*parsed, d(day, month, year)) << typed.toStdString();
+                }
             }
         }
     }
