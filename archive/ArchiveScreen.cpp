@@ -288,8 +288,7 @@ void ArchiveScreen::takeRows(PersonListLoad load)
     if (load.read && !ShowIfFailed(RecordListShown(context(), int(load.list.size())))) {
         AppContext& c = context();
         m_model->setList(std::move(load.list), c.archiveSortKey, c.archiveDescending);
-        if (returnToPlace()) {
-        } else if (m_model->wholeCount() > 0) {
+        if (!returnToPlace() && m_model->wholeCount() > 0) {
             c.archiveLastIndex = std::clamp(c.archiveLastIndex, 0, m_model->wholeCount() - 1);
             // Text typed while the rows were read has filtered them already.
             const int row = std::max(m_model->rowOfWholeIndex(c.archiveLastIndex), 0);

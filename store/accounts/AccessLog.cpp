@@ -129,20 +129,19 @@ AccessLogBatch::AccessLogBatch(Database& db)
 
 bool AccessLogBatch::log(AccessEvent event, int person, const QString& note)
 {
-    if (const auto failure = m_appender.append(rowOf(m_db, event, person, note, {}))) {
-        m_db.tellUser(AccessLogFailure(m_db, *failure), MessageIcon::Stop);
-        return false;
-    }
-    return true;
+    return told(m_appender.append(rowOf(m_db, event, person, note, {})));
 }
 
 bool AccessLogBatch::finish()
 {
-    if (const auto failure = m_appender.finish()) {
+    return told(m_appender.finish());
+}
+
+bool AccessLogBatch::told(const std::optional<QString>& failure)
+{
+    if (failure)
         m_db.tellUser(AccessLogFailure(m_db, *failure), MessageIcon::Stop);
-        return false;
-    }
-    return true;
+    return !failure;
 }
 
 bool LogAccessQuietly(Database& db, AccessEvent event, int person, const QString& note, QString* error)

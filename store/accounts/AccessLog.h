@@ -61,6 +61,9 @@ public:
     bool finish();
 
 private:
+    // true when nothing failed; otherwise says so, as LogAccess does.
+    bool told(const std::optional<QString>& failure);
+
     Database& m_db;
     LogAppender m_appender;
 };

@@ -147,8 +147,9 @@ std::optional<QString> LogAppender::append(ChainedRow row)
     row.number = head.number + 1;
     const QByteArray digest = LogRowDigest(head.digest, row);
     Statement& insert = m->insert;
+    insert.startRow();
     const bool inserted =
-        (insert.startRow(), true) && insert.bindInt(1, int(row.number)) && insert.bindText(2, row.time)
+        insert.bindInt(1, int(row.number)) && insert.bindText(2, row.time)
         && insert.bindText(3, row.user) && insert.bindText(4, row.event)
         && (row.person.isEmpty() ? insert.bindNull(5) : insert.bindInt(5, row.person.toInt()))
         && insert.bindText(6, row.program) && bindText(insert, 7, row.note)

@@ -87,10 +87,7 @@ bool Statement::clearParameters()
     if (!m_stmt)
         return false;
     const bool cleared = succeeded(SQLFreeStmt(m_stmt, SQL_RESET_PARAMS));
-    m_ints.clear();
-    m_texts.clear();
-    m_dates.clear();
-    m_indicators.clear();
+    startRow();
     return cleared;
 }
 
