@@ -133,6 +133,59 @@ TEST_F(DamagedImport, ALineTheDatabaseRefusesUndoesTheLinesBeforeIt)
 }
 
 
+// A large file goes to the store many rows to a statement. Whichever table refuses a row, in
+// the first statement, a middle one or the short last one, the message still names that
+// row's own line, and nothing of the file stays, its log rows included.
+TEST_F(DamagedImport, ARowRefusedAmongManyStillNamesItsOwnLine)
+{
+    RecordingSink sink;
+    TempDatabase many;
+    {
+        Transaction transaction(many.db);
+        for (int n = 1; n <= 100; ++n)
+            tavlo::test::storeFixed(many.db, storableTest(100 + n),
+                                    n % 9 == 0 ? tavlo::test::Rows::None : tavlo::test::Rows::All);
+        ASSERT_TRUE(transaction.commit());
+    }
+    const QByteArray large = exported(many.db);
+    const auto logRows = [this] {
+        Statement s(target.db);
+        return s.execDirect(QStringLiteral("SELECT COUNT(*) FROM LOGG")) && s.fetch() == Fetch::Row ? s.getInt(1).value_or(-1)
+                                                                                                   : -1;
+    };
+    const int logBefore = logRows();
+    const struct {
+        const char* table;
+        const char* column;
+        int n; // the test's place in the file: its line is n + 1
+        const char* action;
+        const char* why;
+    } cases[] = {
+        {"TESTPERSON", "ID", 1, "RAISE(ABORT, 'stoppet')", "stoppet"},
+        {"TESTDATA_TAVLO", "PERSONALDATA_ID", 50, "RAISE(ABORT, 'stoppet')", "stoppet"},
+        {"TESTDATA_TAVLO_MF", "MF_ID", 100, "RAISE(ABORT, 'stoppet')", "stoppet"},
+        {"LOGG", "ID", 64, "RAISE(ABORT, 'stoppet')", "stoppet"},
+        {"LOGG", "ID", 70, "RAISE(IGNORE)", "utløser"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.table) + " at " + std::to_string(c.n));
+        target.exec(QStringLiteral("CREATE TRIGGER stop BEFORE INSERT ON %1 WHEN NEW.%2 = %3 BEGIN SELECT %4; END")
+                        .arg(QLatin1String(c.table), QLatin1String(c.column))
+                        .arg(100 + c.n)
+                        .arg(QLatin1String(c.action)));
+        expectNothingStored(large,
+                            QStringLiteral("Linje %1 (testperson nummer %2) kan ikke lagres:").arg(c.n + 1).arg(100 + c.n),
+                            QString::fromUtf8(c.why));
+        EXPECT_EQ(logRows(), logBefore);
+        target.exec(QStringLiteral("DROP TRIGGER stop"));
+    }
+    const ImportResult stored = ImportTests(target.db, large);
+    ASSERT_EQ(stored.outcome, ImportOutcome::Stored) << stored.message.toStdString();
+    EXPECT_EQ(logRows(), logBefore + 100);
+    EXPECT_TRUE(sink.messages.isEmpty());
+}
+
+
 namespace {
 
 // The same on either store: a refused value stops the file before anything is written.

@@ -121,9 +121,9 @@ bool LogAccess(Database& db, AccessEvent event, int person, const QString& note,
     return !failure;
 }
 
-AccessLogBatch::AccessLogBatch(Database& db)
+AccessLogBatch::AccessLogBatch(Database& db, int rowsPerStatement)
     : m_db(db)
-    , m_appender(db)
+    , m_appender(db, rowsPerStatement)
 {
 }
 

@@ -56,7 +56,7 @@ bool LogAccess(Database& db, AccessEvent event, int person = 0, const QString& n
 // before the caller commits.
 class AccessLogBatch {
 public:
-    explicit AccessLogBatch(Database& db);
+    explicit AccessLogBatch(Database& db, int rowsPerStatement = 1);
     bool log(AccessEvent event, int person, const QString& note);
     bool finish();
 

@@ -1,5 +1,6 @@
 #include "store/accounts/LogChain.h"
 
+#include "store/connection/BatchInsert.h"
 #include "store/connection/Database.h"
 
 #include <QCryptographicHash>
@@ -102,20 +103,45 @@ QByteArray LogRowDigest(const QByteArray& previous, const ChainedRow& row)
     return hash.result().toHex();
 }
 
+// A row with its digest, as the statement writes it.
+struct DigestedRow {
+    ChainedRow row;
+    QByteArray digest;
+};
+
 struct LogAppender::State {
-    explicit State(Database& db)
+    State(Database& db, int rowsPerStatement)
         : db(db)
-        , insert(db)
+        , rows(db, QStringLiteral("INSERT INTO LOGG (%1, KJEDE) VALUES").arg(kRowColumns), 8, rowsPerStatement,
+               [](Statement& insert, const DigestedRow& r, int n) {
+                   const ChainedRow& row = r.row;
+                   return insert.bindInt(n, int(row.number)) && insert.bindText(n + 1, row.time)
+                          && insert.bindText(n + 2, row.user) && insert.bindText(n + 3, row.event)
+                          && (row.person.isEmpty() ? insert.bindNull(n + 4) : insert.bindInt(n + 4, row.person.toInt()))
+                          && insert.bindText(n + 5, row.program) && bindText(insert, n + 6, row.note)
+                          && insert.bindText(n + 7, QString::fromLatin1(r.digest));
+               })
     {
     }
+    // nullopt when the rows last written all stood.
+    std::optional<QString> written(bool ok)
+    {
+        if (!ok)
+            return rows.errorText();
+        // A trigger can make the database drop a row without a word.
+        if (rows.rowCount() != rows.written())
+            return QStringLiteral("Databasen tok ikke imot raden i tilgangsloggen (en utløser i databasen holdt den tilbake).");
+        return std::nullopt;
+    }
+
     Database& db;
-    Statement insert;
+    BatchInsert<DigestedRow> rows;
     std::optional<Head> head;
     bool changed = false;
 };
 
-LogAppender::LogAppender(Database& db)
-    : m(std::make_unique<State>(db))
+LogAppender::LogAppender(Database& db, int rowsPerStatement)
+    : m(std::make_unique<State>(db, rowsPerStatement))
 {
 }
 
@@ -139,36 +165,30 @@ std::optional<QString> LogAppender::append(ChainedRow row)
         if (!highest.execDirect(QStringLiteral("SELECT MAX(LOPENR) FROM LOGG")) || highest.fetch() != Fetch::Row)
             return highest.errorText();
         head->number = std::max(head->number, highest.getText(1).toLongLong());
-        if (!m->insert.prepare(QStringLiteral("INSERT INTO LOGG (%1, KJEDE) VALUES (?, ?, ?, ?, ?, ?, ?, ?)").arg(kRowColumns)))
-            return m->insert.errorText();
         m->head = std::move(head);
     }
     Head& head = *m->head;
     row.number = head.number + 1;
-    const QByteArray digest = LogRowDigest(head.digest, row);
-    Statement& insert = m->insert;
-    insert.startRow();
-    const bool inserted =
-        insert.bindInt(1, int(row.number)) && insert.bindText(2, row.time)
-        && insert.bindText(3, row.user) && insert.bindText(4, row.event)
-        && (row.person.isEmpty() ? insert.bindNull(5) : insert.bindInt(5, row.person.toInt()))
-        && insert.bindText(6, row.program) && bindText(insert, 7, row.note)
-        && insert.bindText(8, QString::fromLatin1(digest)) && insert.execute();
-    if (!inserted)
-        return insert.errorText();
-    // A trigger can make the database drop a row without a word.
-    if (insert.rowCount() != 1)
-        return QStringLiteral("Databasen tok ikke imot raden i tilgangsloggen (en utløser i databasen holdt den tilbake).");
+    QByteArray digest = LogRowDigest(head.digest, row);
     head.digest = digest;
     head.number = row.number;
     m->changed = true;
-    return std::nullopt;
+    const bool ok = m->rows.add(DigestedRow{std::move(row), std::move(digest)});
+    // A queued row is written, and checked, with the rows after it.
+    if (ok && m->rows.waiting() > 0)
+        return std::nullopt;
+    return m->written(ok);
 }
 
 std::optional<QString> LogAppender::finish()
 {
+    if (!m->changed)
+        return std::nullopt;
+    const bool ok = m->rows.flush();
+    if (auto failure = m->written(ok))
+        return failure;
     QString error;
-    if (m->changed && !setHead(m->db, *m->head, &error))
+    if (!setHead(m->db, *m->head, &error))
         return error;
     m->changed = false;
     return std::nullopt;

@@ -34,12 +34,13 @@ QByteArray LogRowDigest(const QByteArray& previous, const ChainedRow& row);
 // caller's: nothing is written unless row and head both are. nullopt, or the store's reason.
 std::optional<QString> AppendLogRow(Database& db, ChainedRow row);
 
-// Adds many rows inside the caller's transaction: the head is read once, the row statement
-// prepared once, and the head written once by finish(). The rows and the head come out as
-// AppendLogRow would leave them row by row; nothing counts until finish() and the commit.
+// Adds many rows inside the caller's transaction: the head is read once, the rows written
+// rowsPerStatement to a statement, and the head written once by finish(). The rows and the
+// head come out as AppendLogRow would leave them row by row; nothing counts until finish()
+// and the commit, and a failure may surface at a later append() or at finish().
 class LogAppender {
 public:
-    explicit LogAppender(Database& db);
+    explicit LogAppender(Database& db, int rowsPerStatement = 1);
     ~LogAppender();
     LogAppender(const LogAppender&) = delete;
     LogAppender& operator=(const LogAppender&) = delete;

@@ -314,7 +314,14 @@ std::optional<bool> anyInUse(Database& db, const std::vector<int>& ids, int last
     return false;
 }
 
-ImportResult storeLines(Database& db, const Lines& file, const QStringList& names, const std::vector<int>& ids)
+// Tests written to one statement by a fast import. A failed one says only that one of its
+// rows failed: the import is then run again row by row, to name the line and its reason.
+constexpr int kRowsPerStatement = 32;
+
+// rowsPerStatement 1 writes each test before reading the next. writeFailed, when given, says
+// whether a write of rows failed (not the transaction or the numbers around them).
+ImportResult storeLines(Database& db, const Lines& file, const QStringList& names, const std::vector<int>& ids,
+                        int rowsPerStatement, bool* writeFailed = nullptr)
 {
     const KeptFailures kept(db);
     const auto failed = [&kept](const QString& what) {
@@ -356,10 +363,14 @@ ImportResult storeLines(Database& db, const Lines& file, const QStringList& name
     std::vector<QByteArrayView> fields;
     TestRecord test;
     bool anyValue = false;
-    // Thousands of rows: each statement is compiled once and bound again for every test.
-    PersonInserter persons(db);
-    ScoreInserter scores(db);
-    AccessLogBatch log(db);
+    PersonInserter persons(db, rowsPerStatement);
+    ScoreInserter scores(db, rowsPerStatement);
+    AccessLogBatch log(db, rowsPerStatement);
+    const auto writeFailure = [&](const QString& what) {
+        if (writeFailed)
+            *writeFailed = true;
+        return failed(what);
+    };
     for (size_t i = 1; i < file.lines.size(); ++i) {
         splitFields(file.lines[i], int(i) + 1, names, file.utf8, fields);
         readTest(fields, int(i) + 1, names, file.utf8, test, anyValue);
@@ -368,11 +379,11 @@ ImportResult storeLines(Database& db, const Lines& file, const QStringList& name
             test.person.ID = next++;
         if (!persons.insert(test.person) || (anyValue && !scores.insert(test))
             || !log.log(AccessEvent::Imported, test.person.ID, QStringLiteral("nummer %1 i filen").arg(old)))
-            return failed(QStringLiteral("Linje %1 (testperson nummer %2) kan ikke lagres: ").arg(i + 1).arg(old));
+            return writeFailure(QStringLiteral("Linje %1 (testperson nummer %2) kan ikke lagres: ").arg(i + 1).arg(old));
         result.numbers.emplace_back(old, test.person.ID);
     }
-    if (!log.finish())
-        return failed(QStringLiteral("Testene kan ikke lagres: "));
+    if (!persons.flush() || !scores.flush() || !log.finish())
+        return writeFailure(QStringLiteral("Testene kan ikke lagres: "));
     if ((result.numbersKept && ReservePersonNumbers(db, 0) < 0) || !transaction.commit())
         return failed(QStringLiteral("Testene kan ikke lagres: "));
     return result;
@@ -396,7 +407,12 @@ ImportResult ImportTests(Database& db, QByteArrayView file, ImportEncoding encod
         return refused(*fault);
     if (ids.empty())
         return {};
-    return storeLines(db, lines, names, ids);
+    bool writeFailed = false;
+    ImportResult result = storeLines(db, lines, names, ids, kRowsPerStatement, &writeFailed);
+    // Nothing of the failed run stands (one transaction): the second run starts afresh.
+    if (writeFailed)
+        result = storeLines(db, lines, names, ids, 1);
+    return result;
 }
 
 ImportResult ImportExportFile(Database& db, const QString& path, ImportEncoding encoding)

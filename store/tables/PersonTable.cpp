@@ -150,21 +150,24 @@ QString PersonNumbersExhaustedText()
         .arg(std::numeric_limits<int>::max());
 }
 
-PersonInserter::PersonInserter(Database& db)
-    : m_insert(db)
+PersonInserter::PersonInserter(Database& db, int rowsPerStatement)
+    : m_rows(db,
+             QStringLiteral("INSERT INTO TESTPERSON (ID, NAMN, ADRESS, TELEFON, NATIONALITET, HOMELANGUAGE,  SKOLA, TESTAD_VID, TESTLEDARE, SEX, AGE, TESTDATE, BORNDATE, HANDEDNESS, KLASS, OTHER)  VALUES"),
+             16, rowsPerStatement,
+             [](Statement& s, const PersonalData& person, int first) {
+                 return s.bindInt(first, person.ID) && bindPersonValues(s, person, first + 1);
+             })
 {
 }
 
 int PersonInserter::insert(const PersonalData& person)
 {
-    Statement& s = m_insert;
-    if (!m_prepared
-        && !(m_prepared = s.prepare(QStringLiteral("INSERT INTO TESTPERSON (ID, NAMN, ADRESS, TELEFON, NATIONALITET, HOMELANGUAGE,  SKOLA, TESTAD_VID, TESTLEDARE, SEX, AGE, TESTDATE, BORNDATE, HANDEDNESS, KLASS, OTHER)  VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"))))
-        return s.report();
-    s.startRow();
-    if (!s.bindInt(1, person.ID) || !bindPersonValues(s, person, 2) || !s.execute())
-        return s.report();
-    return 1;
+    return m_rows.add(person) ? 1 : m_rows.report();
+}
+
+int PersonInserter::flush()
+{
+    return m_rows.flush() ? 1 : m_rows.report();
 }
 
 int InsertPersonWithId(Database& db, const PersonalData& person)

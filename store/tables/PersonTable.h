@@ -2,6 +2,7 @@
 // The table TESTPERSON: one row per test person, keyed by its number ID.
 
 #include "model/TestRecord.h"
+#include "store/connection/BatchInsert.h"
 #include "store/connection/Database.h"
 
 #include <functional>
@@ -33,15 +34,16 @@ inline constexpr int kPersonNumberReserve = 1000000;
 int DoInsertPD(Database& db, PersonalData& person);
 // Inserts person as a row under its own ID (no new number). 1, or 0 after a message.
 int InsertPersonWithId(Database& db, const PersonalData& person);
-// The same for many persons, through one statement prepared at the first.
+// The same for many persons, rowsPerStatement to a statement: insert() may only queue the
+// row, and flush() writes what waits. 1, or 0 after a message.
 class PersonInserter {
 public:
-    explicit PersonInserter(Database& db);
+    explicit PersonInserter(Database& db, int rowsPerStatement = 1);
     int insert(const PersonalData& person);
+    int flush();
 
 private:
-    Statement m_insert;
-    bool m_prepared = false;
+    BatchInsert<PersonalData> m_rows;
 };
 // Writes person over the row with its ID. 1, or 0 after a message. rowsTouched, when given,
 // receives how many rows the update changed.

@@ -70,33 +70,26 @@ int readRow(Database& db, const ScoreTable& t, TestRecord& test)
     return 1;
 }
 
-bool prepareInsert(Statement& s, const ScoreTable& t)
+QString insertHead(const ScoreTable& t)
 {
-    QStringList markers;
-    for (qsizetype i = 0; i <= t.columns.size(); ++i)
-        markers.append(QStringLiteral("?"));
-    return s.prepare(QStringLiteral("INSERT INTO %1 (%2, %3) VALUES (%4)")
-                         .arg(t.table, t.key, t.columns.join(QStringLiteral(", ")), markers.join(QStringLiteral(", "))));
+    return QStringLiteral("INSERT INTO %1 (%2, %3) VALUES").arg(t.table, t.key, t.columns.join(QStringLiteral(", ")));
 }
 
-// The row through a statement prepared by prepareInsert.
-int insertPrepared(Statement& s, const ScoreTable& t, const TestRecord& test)
+BatchInsert<TestRecord> batchInsert(Database& db, const ScoreTable& t, int rowsPerStatement)
 {
-    s.startRow();
-    bool ok = s.bindInt(1, test.person.ID);
-    for (int i = 0; ok && i < t.columns.size(); ++i)
-        ok = s.bindInt(i + 2, t.get(test, i));
-    if (!ok || !s.execute())
-        return s.report();
-    return 1;
+    return BatchInsert<TestRecord>(db, insertHead(t), int(t.columns.size()) + 1, rowsPerStatement,
+                                   [&t](Statement& s, const TestRecord& test, int first) {
+                                       bool ok = s.bindInt(first, test.person.ID);
+                                       for (int i = 0; ok && i < t.columns.size(); ++i)
+                                           ok = s.bindInt(first + 1 + i, t.get(test, i));
+                                       return ok;
+                                   });
 }
 
 int insertRow(Database& db, const ScoreTable& t, const TestRecord& test)
 {
-    Statement s(db);
-    if (!prepareInsert(s, t))
-        return s.report();
-    return insertPrepared(s, t, test);
+    BatchInsert<TestRecord> row = batchInsert(db, t, 1);
+    return row.add(test) ? 1 : row.report();
 }
 
 int updateRow(Database& db, const ScoreTable& t, const TestRecord& test, long* rowsTouched)
@@ -147,22 +140,24 @@ int InsertTestDataMF(Database& db, const TestRecord& test)
     return insertRow(db, gridTable(), test);
 }
 
-ScoreInserter::ScoreInserter(Database& db)
-    : m_measures(db)
-    , m_grid(db)
+ScoreInserter::ScoreInserter(Database& db, int rowsPerStatement)
+    : m_measures(batchInsert(db, measuresTable(), rowsPerStatement))
+    , m_grid(batchInsert(db, gridTable(), rowsPerStatement))
 {
 }
 
 int ScoreInserter::insert(const TestRecord& test)
 {
-    if (!m_prepared) {
-        if (!prepareInsert(m_measures, measuresTable()))
-            return m_measures.report();
-        if (!prepareInsert(m_grid, gridTable()))
-            return m_grid.report();
-        m_prepared = true;
-    }
-    return insertPrepared(m_measures, measuresTable(), test) && insertPrepared(m_grid, gridTable(), test);
+    if (!m_measures.add(test))
+        return m_measures.report();
+    return m_grid.add(test) ? 1 : m_grid.report();
+}
+
+int ScoreInserter::flush()
+{
+    if (!m_measures.flush())
+        return m_measures.report();
+    return m_grid.flush() ? 1 : m_grid.report();
 }
 
 int UpdateTestData(Database& db, const TestRecord& test, long* rowsTouched)

@@ -3,6 +3,7 @@
 // one row each per test person, keyed by the person's ID.
 
 #include "model/TestRecord.h"
+#include "store/connection/BatchInsert.h"
 #include "store/connection/Database.h"
 
 namespace tavlo {
@@ -16,16 +17,17 @@ int ReadTestDataMF(Database& db, TestRecord& test);
 // rowsTouched, when given, says how many rows it changed.
 int InsertTestData(Database& db, const TestRecord& test);
 int InsertTestDataMF(Database& db, const TestRecord& test);
-// Both rows of many tests, through two statements prepared at the first.
+// Both rows of many tests, rowsPerStatement to a statement: insert() may only queue the
+// rows, and flush() writes what waits. 1, or 0 after a message.
 class ScoreInserter {
 public:
-    explicit ScoreInserter(Database& db);
+    explicit ScoreInserter(Database& db, int rowsPerStatement = 1);
     int insert(const TestRecord& test);
+    int flush();
 
 private:
-    Statement m_measures;
-    Statement m_grid;
-    bool m_prepared = false;
+    BatchInsert<TestRecord> m_measures;
+    BatchInsert<TestRecord> m_grid;
 };
 int UpdateTestData(Database& db, const TestRecord& test, long* rowsTouched = nullptr);
 int UpdateTestDataMF(Database& db, const TestRecord& test, long* rowsTouched = nullptr);
