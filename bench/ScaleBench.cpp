@@ -1,5 +1,6 @@
 // Makes (or reuses) a database of 50,000 tests and prints every figure beside its reference.
-//   cmake --build build --target bench-scale && build/bench/bench-scale [FOLDER] [--only AREA]
+//   cmake --build build --target bench-scale && build/bench/bench-scale [FOLDER] [--only AREA] [--tests N]
+//   [--postgres STATE_FILE of tools/test-postgres.sh: the import into the server as well]
 #include "ScaleBench.h"
 
 #include "model/TestRecord.h"
@@ -132,15 +133,27 @@ int main(int argc, char** argv)
         only = args.at(at + 1);
         args.remove(at, 2);
     }
+    int tests = kTests;
+    if (const qsizetype at = args.indexOf(QStringLiteral("--tests")); at >= 0 && at + 1 < args.size()) {
+        tests = std::max(args.at(at + 1).toInt(), 100);
+        args.remove(at, 2);
+    }
+    QString postgres;
+    if (const qsizetype at = args.indexOf(QStringLiteral("--postgres")); at >= 0 && at + 1 < args.size()) {
+        postgres = args.at(at + 1);
+        args.remove(at, 2);
+    }
     BenchDatabase db;
-    db.folder = args.value(0, QDir::temp().filePath(QStringLiteral("tavlo-bench-50k")));
+    db.folder = args.value(0, QDir::temp().filePath(tests % 1000 == 0 ? QStringLiteral("tavlo-bench-%1k").arg(tests / 1000)
+                                                                       : QStringLiteral("tavlo-bench-%1").arg(tests)));
     db.databasePath = QDir(db.folder).filePath(kDatabaseFileName);
-    db.tests = kTests;
+    db.tests = tests;
+    db.postgresState = postgres;
     if (!QFileInfo::exists(db.databasePath)) {
-        std::printf("Making %d tests in %s ...\n", kTests, qPrintable(db.folder));
+        std::printf("Making %d tests in %s ...\n", tests, qPrintable(db.folder));
         QString message;
         if (CreateDatabase(db.folder, QStringLiteral("bench"), QStringLiteral("bench1"), &message) != CreateResult::Created
-            || !fill(db.databasePath, kTests)) {
+            || !fill(db.databasePath, tests)) {
             std::fprintf(stderr, "%s\n", qPrintable(message));
             return 1;
         }

@@ -12,6 +12,7 @@ struct BenchDatabase {
     QString folder;       // holds TAVLO-II.mdb and Virod.mdw
     QString databasePath; // the SQLite file itself
     int tests = 0;        // persons stored, IDs 1..tests with a few gaps
+    QString postgresState; // tools/test-postgres.sh's state file, or empty: no server figures
 };
 
 // One line of the table: the program's time, the reference's on the same file in the same

@@ -20,6 +20,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <map>
+
 #include <sqlite3.h>
 
 namespace tavlo::bench {
@@ -85,13 +87,14 @@ double programImport(const QString& file, const QString& folder, QString* note)
     return seconds;
 }
 
-// The three tables of the bench database as TSV files, as .import reads them (not measured).
-bool writeTables(const BenchDatabase& bench, const QString& dir)
+// The three tables of the bench database as TSV files (not measured): as .import reads them,
+// or with NULL as \\N, as psql's \\copy reads it.
+bool writeTables(const BenchDatabase& bench, const QString& dir, const QString& nullValue = {})
 {
     for (const char* table : {"TESTPERSON", "TESTDATA_TAVLO", "TESTDATA_TAVLO_MF"}) {
         QProcess dump;
         dump.setStandardOutputFile(QDir(dir).filePath(QString::fromLatin1(table) + QStringLiteral(".tsv")));
-        dump.start(QStringLiteral("sqlite3"), {QStringLiteral("-separator"), QStringLiteral("\t"), bench.databasePath,
+        dump.start(QStringLiteral("sqlite3"), {QStringLiteral("-nullvalue"), nullValue, QStringLiteral("-separator"), QStringLiteral("\t"), bench.databasePath,
                                                QStringLiteral("SELECT * FROM %1").arg(QString::fromLatin1(table))});
         if (!dump.waitForFinished(-1) || dump.exitCode() != 0)
             return false;
@@ -222,6 +225,88 @@ double sqliteSameWork(const QString& file, const QString& folder, QString* note)
     return done ? seconds : 0;
 }
 
+std::map<QString, QString> readState(const QString& path)
+{
+    std::map<QString, QString> state;
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : file.readAll().split('\n'))
+            state[QString::fromUtf8(line).section(u'=', 0, 0)] = QString::fromUtf8(line).section(u'=', 1);
+    }
+    return state;
+}
+
+// The server's database as init-db left it, as its administrator: no tests, the counter at 0.
+bool emptyServer(Database& db)
+{
+    for (const char* sql : {"DELETE FROM TESTPERSON", "DELETE FROM TESTDATA_TAVLO", "DELETE FROM TESTDATA_TAVLO_MF",
+                            "UPDATE TESTPERSON_COUNTER SET LAST_ID = 0"}) {
+        Statement s(db);
+        if (!s.execDirect(QLatin1String(sql))) {
+            std::fprintf(stderr, "%s: %s\n", sql, qPrintable(s.diagnostic()));
+            return false;
+        }
+    }
+    return true;
+}
+
+// psql's \copy of the three tables' rows in one transaction: the fastest a client loads them.
+double serverCopy(const std::map<QString, QString>& state, const QString& dir, Database& db)
+{
+    if (!emptyServer(db))
+        return 0;
+    const QString server = state.at(QStringLiteral("SERVER"));
+    QString script = QStringLiteral("BEGIN;\n");
+    for (const char* table : {"TESTPERSON", "TESTDATA_TAVLO", "TESTDATA_TAVLO_MF"})
+        script += QStringLiteral("\\copy %1 FROM '%2'\n")
+                      .arg(QString::fromLatin1(table), QDir(dir).filePath(QString::fromLatin1(table) + QStringLiteral(".tsv")));
+    script += QStringLiteral("COMMIT;\n");
+    QProcess psql;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("PGPASSFILE"), state.at(QStringLiteral("PGPASSFILE")));
+    psql.setProcessEnvironment(env);
+    const qint64 start = nowNs();
+    psql.start(QStringLiteral("psql"), {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"),
+                                        QStringLiteral("-h"), server.section(u';', 0, 0).section(u'=', 1),
+                                        QStringLiteral("-p"), server.section(u';', 1, 1).section(u'=', 1),
+                                        QStringLiteral("-U"), state.at(QStringLiteral("ADMIN")), QStringLiteral("-d"), QStringLiteral("tavlo")});
+    psql.write(script.toUtf8());
+    psql.closeWriteChannel();
+    psql.waitForFinished(-1);
+    if (psql.exitCode() != 0)
+        std::fprintf(stderr, "%s\n", psql.readAllStandardError().constData());
+    return psql.exitCode() == 0 ? secondsSince(start) : 0;
+}
+
+// The program's import and psql's \copy into the server of tools/test-postgres.sh.
+std::vector<Figure> serverFigures(const BenchDatabase& bench, const QString& file, const QString& dir)
+{
+    const auto state = readState(bench.postgresState);
+    if (!state.count(QStringLiteral("FOLDER")))
+        return {{QStringLiteral("import into PostgreSQL: no state file %1").arg(bench.postgresState), 0, 0, {}}};
+    const QString folder = state.at(QStringLiteral("FOLDER"));
+    Database db;
+    if (db.DbConnect(QStringLiteral("TAVLO-II"), state.at(QStringLiteral("ADMIN")), state.at(QStringLiteral("ADMIN_PASSWORD")),
+                     QDir(folder).filePath(kDatabaseFileName), QDir(folder).filePath(kWorkgroupFileName))
+        != 1)
+        return {};
+    double program = 1e9, copy = 1e9;
+    QString note;
+    for (int round = 0; round < 2; ++round) {
+        if (!emptyServer(db))
+            return {};
+        const qint64 start = nowNs();
+        const ImportResult result = ImportExportFile(db, file);
+        program = std::min(program, secondsSince(start));
+        note = result.outcome == ImportOutcome::Stored ? QStringLiteral("%1 tests").arg(result.numbers.size())
+                                                         : QStringLiteral("import failed: %1").arg(result.message);
+        copy = std::min(copy, serverCopy(state, dir, db));
+    }
+    emptyServer(db);
+    return {{QStringLiteral("import %1 tests into PostgreSQL").arg(bench.tests), program, copy,
+             QStringLiteral("psql \\copy of the three tables in one transaction"), QStringLiteral("s"), note}};
+}
+
 } // namespace
 
 std::vector<Figure> importFigures(const BenchDatabase& bench)
@@ -252,6 +337,13 @@ std::vector<Figure> importFigures(const BenchDatabase& bench)
                        programNote + QStringLiteral(" / ") + sameNote});
     figures.push_back({QStringLiteral("import %1 tests into an empty database").arg(tests), program, tool,
                        QStringLiteral("sqlite3 .import of the three tables in one transaction"), QStringLiteral("s"), {}});
+    if (!bench.postgresState.isEmpty()) {
+        const QString copies = work.filePath(QStringLiteral("copy"));
+        if (!QDir().mkpath(copies) || !writeTables(bench, copies, QStringLiteral("\\N")))
+            return figures;
+        const std::vector<Figure> server = serverFigures(bench, file, copies);
+        figures.insert(figures.end(), server.begin(), server.end());
+    }
     return figures;
 }
 

@@ -8,6 +8,7 @@
 #include "RecordingSink.h"
 #include "TempDatabase.h"
 #include "store/files/ExportFile.h"
+#include "store/accounts/LogChain.h"
 #include "store/files/ImportFile.h"
 #include "store/creation/NewDatabase.h"
 #include "store/tables/PersonTable.h"
@@ -254,14 +255,21 @@ TEST(Import, ANumberOnceGivenOutIsNotKept)
     EXPECT_TRUE(sink.messages.isEmpty()) << sink.texts().join(u'\n').toStdString();
 }
 
-// The same move into a PostgreSQL database, when one is given (see PostgresTest.cpp).
-TEST(ImportPostgres, MovesTheFixedArchiveByteForByte)
+// The same moves into a PostgreSQL database, when one is given (see PostgresTest.cpp): the
+// fixed archive, and a large one that goes to the server many rows to a statement.
+TEST(ImportPostgres, MovesTheFixedAndALargeArchiveByteForByte)
 {
     const QString connectionTemplate = qEnvironmentVariable("TAVLO_TEST_POSTGRES_TEMPLATE");
     if (connectionTemplate.isEmpty())
         GTEST_SKIP() << "TAVLO_TEST_POSTGRES_TEMPLATE is not set";
     RecordingSink sink;
-    const QByteArray file = storableArchiveFile();
+    TempDatabase largeSource;
+    makeLargeArchive(largeSource);
+    const struct {
+        const char* what;
+        QByteArray file;
+        int next;
+    } archives[] = {{"fixed", storableArchiveFile(), 1001}, {"large", exported(largeSource.db), 3 * 1500 + 1500 % 7}};
 
     QTemporaryDir dir;
     const QString workgroup = dir.filePath(kWorkgroupFileName);
@@ -271,15 +279,22 @@ TEST(ImportPostgres, MovesTheFixedArchiveByteForByte)
     ASSERT_EQ(db.DbConnect(QStringLiteral("TAVLO-II"), account.user, account.password,
                            dir.filePath(kDatabaseFileName), workgroup),
               1);
-    for (const char* sql : {"DELETE FROM TESTPERSON", "DELETE FROM TESTDATA_TAVLO", "DELETE FROM TESTDATA_TAVLO_MF",
-                            "UPDATE TESTPERSON_COUNTER SET LAST_ID = 0"}) {
-        Statement s(db);
-        ASSERT_TRUE(s.execDirect(QLatin1String(sql))) << s.diagnostic().toStdString();
+    for (const auto& archive : archives) {
+        SCOPED_TRACE(archive.what);
+        for (const char* sql : {"DELETE FROM TESTPERSON", "DELETE FROM TESTDATA_TAVLO", "DELETE FROM TESTDATA_TAVLO_MF",
+                                "UPDATE TESTPERSON_COUNTER SET LAST_ID = 0"}) {
+            Statement s(db);
+            ASSERT_TRUE(s.execDirect(QLatin1String(sql))) << s.diagnostic().toStdString();
+        }
+        const ImportResult result = ImportTests(db, archive.file);
+        ASSERT_EQ(result.outcome, ImportOutcome::Stored) << result.message.toStdString();
+        EXPECT_TRUE(result.numbersKept);
+        EXPECT_TRUE(exported(db) == archive.file);
+        EXPECT_EQ(NextPersonId(db), archive.next);
     }
-    const ImportResult result = ImportTests(db, file);
-    ASSERT_EQ(result.outcome, ImportOutcome::Stored) << result.message.toStdString();
-    EXPECT_TRUE(result.numbersKept);
-    EXPECT_EQ(exported(db), file);
-    EXPECT_EQ(NextPersonId(db), 1001);
+    QString error;
+    const auto verdict = VerifyAccessLog(db, &error);
+    ASSERT_TRUE(verdict) << error.toStdString();
+    EXPECT_TRUE(verdict->whole) << verdict->text.toStdString();
     EXPECT_TRUE(sink.messages.isEmpty()) << sink.texts().join(u'\n').toStdString();
 }

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <memory>
@@ -29,6 +30,9 @@ inline QString MultiRowInsertSql(const QString& head, int columns, int rows)
     return head + QLatin1Char(' ') + groups.join(QStringLiteral(", "));
 }
 
+// psqlODBC drops the connection when a statement has more than 8192 parameters (measured).
+inline constexpr int kMostParametersPerStatement = 4000;
+
 template <typename Row>
 class BatchInsert {
 public:
@@ -39,7 +43,7 @@ public:
         : m_db(db)
         , m_head(std::move(head))
         , m_columns(columns)
-        , m_rowsPerStatement(std::max(rowsPerStatement, 1))
+        , m_rowsPerStatement(std::clamp(rowsPerStatement, 1, std::max(kMostParametersPerStatement / columns, 1)))
         , m_bind(std::move(bind))
     {
     }
