@@ -9,6 +9,7 @@ namespace tavlo::cli {
 
 int compare(QStringList args)
 {
+    const bool header = takeFlag(args, kHeaderOption);
     const bool pdfGiven = args.contains(QStringLiteral("--pdf"));
     const QString pdf = takeOption(args, QStringLiteral("--pdf"));
     const bool odtGiven = args.contains(QStringLiteral("--odt"));
@@ -30,6 +31,8 @@ int compare(QStringList args)
         return kFailure;
     // "-" gives standard output to the file alone.
     if (pdf != u"-" && odt != u"-") {
+        if (header)
+            printHeader("compare");
         for (const QString& line : ComparisonLines(comparison))
             print(line);
     }

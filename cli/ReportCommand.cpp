@@ -51,6 +51,7 @@ int report(QStringList args)
     // picture in the document. Taken first, so that "--pdf --profile" lacks a file name instead
     // of naming one "--profile".
     const bool profile = takeFlag(args, kProfileOption);
+    const bool header = takeFlag(args, kHeaderOption);
     const bool domainsGiven = args.contains(kDomainsOption);
     const QString domains = takeOption(args, kDomainsOption);
     const bool pdfGiven = args.contains(kPdfOption);
@@ -101,6 +102,8 @@ int report(QStringList args)
     // "--pdf -" or "--odt -" gives standard output to that file alone.
     if (!(pdfGiven && pdf == u"-") && !(odtGiven && odt == u"-")) {
         const Report report = BuildReport(context.test, context.norms.AgeGroupDescription);
+        if (header)
+            printHeader("report");
         for (const QString& line : TabSeparatedLines(ReportTables(report, ReportChoice(chosen), ReportPerson::Strip)))
             print(line);
     }

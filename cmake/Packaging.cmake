@@ -2,6 +2,20 @@
 # through their run path, so the system's library path stays untouched.
 include(GNUInstallDirs)
 
+# Who publishes the program, and where it lives on the web: the package's copyright file, its
+# control fields and the AppStream data all say the same.
+set(TAVLO_PUBLISHER "Brenmark Rezod" CACHE STRING "The publisher who holds the rights to TAVLO-II")
+# A placeholder address until the project has one.
+set(TAVLO_HOMEPAGE "https://tavlo.example.org" CACHE STRING "The project's web page")
+set(TAVLO_CONTACT "TAVLO-II <tavlo-ii@example.org>" CACHE STRING "The package's maintainer")
+set(CPACK_PACKAGE_CONTACT "${TAVLO_CONTACT}")
+string(TIMESTAMP TAVLO_COPYRIGHT_YEAR "%Y" UTC)
+# The changelog's date: the build's (SOURCE_DATE_EPOCH, when set, makes it reproducible).
+string(TIMESTAMP TAVLO_CHANGELOG_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
+set(TAVLO_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/tavlo-ii)
+configure_file(packaging/copyright.in doc/copyright @ONLY)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/doc/copyright DESTINATION ${TAVLO_DOC_DIR})
+
 set(TAVLO_PRIVATE_LIBDIR lib/tavlo-ii)
 set_target_properties(tavlo-ii tavlo-ii-cli PROPERTIES INSTALL_RPATH "$ORIGIN/../${TAVLO_PRIVATE_LIBDIR}")
 
@@ -16,6 +30,9 @@ endforeach()
 install(FILES resources/icons/hicolor/scalable/apps/tavlo-ii.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES packaging/tavlo-ii.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES packaging/tavlo-ii.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
+install(FILES packaging/tavlo-ii-cli.bash-completion DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
+        RENAME tavlo-ii-cli)
 configure_file(packaging/no.tavlo.tavlo_ii.metainfo.xml.in no.tavlo.tavlo_ii.metainfo.xml @ONLY)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/no.tavlo.tavlo_ii.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
@@ -34,12 +51,20 @@ endforeach()
 add_custom_target(tavlo-man-pages ALL DEPENDS ${TAVLO_MAN_OUTPUTS})
 install(FILES ${TAVLO_MAN_OUTPUTS} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
+# Debian's changelog, made from the project's version, compressed the same way.
+configure_file(packaging/changelog.in doc/changelog.Debian @ONLY)
+set(changelog ${CMAKE_CURRENT_BINARY_DIR}/doc/changelog.Debian.gz)
+add_custom_command(OUTPUT ${changelog}
+  COMMAND ${GZIP_EXECUTABLE} -9 -n -c ${CMAKE_CURRENT_BINARY_DIR}/doc/changelog.Debian > ${changelog}
+  DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/doc/changelog.Debian VERBATIM)
+add_custom_target(tavlo-changelog ALL DEPENDS ${changelog})
+install(FILES ${changelog} DESTINATION ${TAVLO_DOC_DIR})
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tavlo-ii)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_VENDOR "Brenmark Rezod")
-# A placeholder address until the project has one for its package.
-set(CPACK_PACKAGE_CONTACT "TAVLO-II <tavlo-ii@example.org>")
+set(CPACK_PACKAGE_VENDOR "${TAVLO_PUBLISHER}")
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${TAVLO_HOMEPAGE}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "scoring of a neuropsychological test battery for children")
 set(CPACK_PACKAGE_DESCRIPTION
     "TAVLO-II turns the raw scores of a neuropsychological test battery for\nchildren aged 3:0 to 16:11 into scaled scores, bands and a printed report,\nand keeps every test in a database. The shipped norms are provisional\nand not for clinical use.")

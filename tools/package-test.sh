@@ -7,7 +7,7 @@ src=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath "$1")
 version=$2
 
-for tool in dpkg-deb dpkg dpkg-shlibdeps desktop-file-validate appstreamcli groff; do
+for tool in dpkg-deb dpkg dpkg-shlibdeps desktop-file-validate appstreamcli groff lintian update-mime-database gio; do
   command -v "$tool" >/dev/null || { echo "SKIPPED: $tool is missing (bash tools/deps.sh installs it)"; exit 77; }
 done
 
@@ -28,6 +28,19 @@ for d in libsqliteodbc odbcinst libqt6widgets6 libc6; do
   grep -qw -- "$d" <<<"$depends" || fail "Depends lacks $d: $depends"
 done
 grep -qw odbc-postgresql <<<"$(dpkg-deb -f "$deb" Recommends)" || fail "Recommends lacks odbc-postgresql"
+[ -n "$(dpkg-deb -f "$deb" Homepage)" ] || fail "no Homepage field"
+
+# Lintian's errors and warnings, except the ones the package means (each said why below).
+allowed=(
+  # The private library is found through the programs' run path: $ORIGIN/../lib/tavlo-ii.
+  custom-library-search-path
+)
+notes=$(lintian --no-tag-display-limit "$deb" 2>&1 | grep -E '^[EW]: ' || true)
+unexpected=$(grep -v -E "^[EW]: [^:]+: ($(IFS='|'; echo "${allowed[*]}"))( |\$)" <<<"$notes" || true)
+[ -z "$unexpected" ] || fail "lintian:
+$unexpected"
+# No maintainer script runs ldconfig for the private library.
+dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -qE 'postinst|postrm|triggers' && fail "maintainer scripts: $(dpkg-deb --ctrl-tarfile "$deb" | tar -t)"
 
 # Exactly these files: a missing one breaks the install, a stray one would be left unowned.
 expected=(
@@ -35,6 +48,10 @@ expected=(
   ./usr/bin/tavlo-ii-cli
   ./usr/lib/tavlo-ii/libvandrel.so
   ./usr/share/applications/tavlo-ii.desktop
+  ./usr/share/bash-completion/completions/tavlo-ii-cli
+  ./usr/share/doc/tavlo-ii/changelog.Debian.gz
+  ./usr/share/doc/tavlo-ii/copyright
+  ./usr/share/mime/packages/tavlo-ii.xml
   ./usr/share/metainfo/no.tavlo.tavlo_ii.metainfo.xml
   ./usr/share/man/man1/tavlo-ii.1.gz
   ./usr/share/man/man1/tavlo-ii-cli.1.gz
@@ -76,5 +93,32 @@ for page in tavlo-ii tavlo-ii-cli; do
   warnings=$(zcat "$root/usr/share/man/man1/$page.1.gz" | groff -ww -z -man 2>&1)
   [ -z "$warnings" ] || fail "$page(1): $warnings"
   zcat "$root/usr/share/man/man1/$page.1.gz" | head -n 1 | grep -qF "TAVLO-II $version" || fail "$page(1) lacks version $version"
+done
+
+# Debian's copyright format, naming the publisher; the changelog names the version.
+copyright=$root/usr/share/doc/tavlo-ii/copyright
+head -n 1 "$copyright" | grep -qF 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' || fail "copyright format"
+grep -qx 'License: LicenseRef-proprietary' "$copyright" || fail "copyright licence"
+publisher=$(sed -n 's/^Copyright: [0-9]* //p' "$copyright")
+[ -n "$publisher" ] || fail "copyright names no publisher"
+grep -qF "<developer_name>$publisher</developer_name>" "$root/usr/share/metainfo/no.tavlo.tavlo_ii.metainfo.xml" \
+  || fail "metainfo names another publisher than $publisher"
+zcat "$root/usr/share/doc/tavlo-ii/changelog.Debian.gz" | head -n 1 | grep -qF "tavlo-ii ($version)" || fail "changelog lacks $version"
+grep -qF '<url type="homepage">' "$root/usr/share/metainfo/no.tavlo.tavlo_ii.metainfo.xml" || fail "metainfo lacks its web page"
+
+# A file manager's view of the database file: the package's type for TAVLO-II.mdb, while
+# another SQLite file and an old Access file under the same name keep their own.
+share=$work/share
+mkdir -p "$share/mime/packages" "$work/files/sqlite" "$work/files/access"
+cp "$root/usr/share/mime/packages/tavlo-ii.xml" "$share/mime/packages/"
+update-mime-database "$share/mime" || fail "update-mime-database"
+cp "$work/db/TAVLO-II.mdb" "$work/files/sqlite/other.db"
+printf '\0\1\0\0Standard Jet DB\0' >"$work/files/access/TAVLO-II.mdb"
+typeOf() { env XDG_DATA_HOME="$share" XDG_DATA_DIRS=/usr/share gio info -a standard::content-type "$1" | awk '/standard::content-type/ {print $2}'; }
+for case in "$work/db/TAVLO-II.mdb application/x-tavlo-ii-database" \
+            "$work/files/sqlite/other.db application/vnd.sqlite3" \
+            "$work/files/access/TAVLO-II.mdb application/vnd.ms-access"; do
+  read -r file type <<<"$case"
+  [ "$(typeOf "$file")" = "$type" ] || fail "$file is $(typeOf "$file"), not $type"
 done
 echo "package installs and runs"
