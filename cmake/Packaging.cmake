@@ -8,6 +8,9 @@ set(TAVLO_PUBLISHER "Brenmark Rezod" CACHE STRING "The publisher who holds the r
 # A placeholder address until the project has one.
 set(TAVLO_HOMEPAGE "https://tavlo.example.org" CACHE STRING "The project's web page")
 set(TAVLO_CONTACT "TAVLO-II <tavlo-ii@example.org>" CACHE STRING "The package's maintainer")
+# The package's own revision of the project's version (0.1.0-1): the package is not a native
+# Debian package, so its changelog is changelog.Debian.
+set(TAVLO_PACKAGE_REVISION 1 CACHE STRING "The Debian revision of the package")
 set(CPACK_PACKAGE_CONTACT "${TAVLO_CONTACT}")
 string(TIMESTAMP TAVLO_COPYRIGHT_YEAR "%Y" UTC)
 # The changelog's date: the build's (SOURCE_DATE_EPOCH, when set, makes it reproducible).
@@ -15,8 +18,15 @@ string(TIMESTAMP TAVLO_CHANGELOG_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
 set(TAVLO_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/tavlo-ii)
 configure_file(packaging/copyright.in doc/copyright @ONLY)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/doc/copyright DESTINATION ${TAVLO_DOC_DIR})
+install(FILES packaging/tavlo-ii.lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME tavlo-ii)
 
-set(TAVLO_PRIVATE_LIBDIR lib/tavlo-ii)
+# Debian's folder for an architecture's private libraries. Directly under lib/, CPack would
+# have the package run ldconfig for a library that is no one else's to find.
+if(CMAKE_LIBRARY_ARCHITECTURE)
+  set(TAVLO_PRIVATE_LIBDIR lib/${CMAKE_LIBRARY_ARCHITECTURE}/tavlo-ii)
+else()
+  set(TAVLO_PRIVATE_LIBDIR lib/tavlo-ii)
+endif()
 set_target_properties(tavlo-ii tavlo-ii-cli PROPERTIES INSTALL_RPATH "$ORIGIN/../${TAVLO_PRIVATE_LIBDIR}")
 
 install(TARGETS tavlo-ii tavlo-ii-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -63,6 +73,7 @@ install(FILES ${changelog} DESTINATION ${TAVLO_DOC_DIR})
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tavlo-ii)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_DEBIAN_PACKAGE_RELEASE ${TAVLO_PACKAGE_REVISION})
 set(CPACK_PACKAGE_VENDOR "${TAVLO_PUBLISHER}")
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${TAVLO_HOMEPAGE}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "scoring of a neuropsychological test battery for children")
