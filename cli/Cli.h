@@ -123,7 +123,8 @@ int user(QStringList args);     // UserCommands.cpp
 int log(QStringList args);
 
 // Whether a command line asks for what needs Qt's GUI library (report --pdf): the tool then
-// runs a QGuiApplication on the offscreen platform instead of a QCoreApplication. args: the
+// loads the painting library (cli/Painting.h) and runs its QGuiApplication on the offscreen
+// platform instead of a QCoreApplication. args: the
 // command's name, then its arguments as parseCommandLine gives them.
 bool needsGuiApplication(const QStringList& args);
 

@@ -1,12 +1,12 @@
 // tavlo-ii-cli: the program's jobs without its windows.
 #include "cli/Cli.h"
+#include "cli/Painting.h"
 
 #include "vandrel/vandrel.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QGuiApplication>
 #include <QTemporaryDir>
 
 #include <cerrno>
@@ -285,16 +285,19 @@ int main(int argc, char** argv)
     // A private runtime folder where the session gives none (a scheduled job): Qt's GUI
     // library would otherwise warn about it on stderr, among the messages of the run.
     std::optional<QTemporaryDir> runtime;
-    // Drawing the printed pages needs Qt's GUI library, never a display.
+    // Drawing the printed pages needs Qt's GUI library, never a display; it comes with the
+    // painting library, loaded for these commands alone.
     std::unique_ptr<QCoreApplication> app;
     if (needsGuiApplication(QStringList{name} + args)) {
+        if (!painting())
+            return kFailure;
         qputenv("QT_QPA_PLATFORM", "offscreen");
         if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
             runtime.emplace(QDir::tempPath() + QStringLiteral("/tavlo-ii-cli-XXXXXX"));
             if (runtime->isValid())
                 qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime->path()));
         }
-        app = std::make_unique<QGuiApplication>(argc, argv);
+        app.reset(painting()->makeApplication(argc, argv));
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);
     }

@@ -1,8 +1,8 @@
 // compare: two tests of one child side by side, as the archive's comparison shows them.
 #include "cli/Cli.h"
+#include "cli/Painting.h"
 
-#include "paint/ComparisonPages.h"
-#include "paint/DocumentFile.h"
+#include "report/Comparison.h"
 #include "session/Session.h"
 
 namespace tavlo::cli {
@@ -36,9 +36,9 @@ int compare(QStringList args)
         for (const QString& line : ComparisonLines(comparison))
             print(line);
     }
-    if (pdfGiven && !PrintComparisonToPdf(session, comparison, ComparisonChoice{}, pdf))
+    if (pdfGiven && !painting()->printComparisonToPdf(session, comparison, pdf))
         return kFailure;
-    if (odtGiven && !WriteComparisonDocument(session, comparison, odt))
+    if (odtGiven && !painting()->writeComparisonDocument(session, comparison, odt))
         return kFailure;
     return kSuccess;
 }

@@ -1,9 +1,8 @@
 // report: the result report of one test, as the results window shows it, and on request the
 // pages "&Skriv ut" prints, as a PDF file, or the report as a document file.
 #include "cli/Cli.h"
+#include "cli/Painting.h"
 
-#include "paint/DocumentFile.h"
-#include "paint/ReportPages.h"
 #include "report/ReportDocument.h"
 #include "report/Report.h"
 #include "session/Session.h"
@@ -108,9 +107,9 @@ int report(QStringList args)
             print(line);
     }
     std::fflush(stdout);
-    if (pdfGiven && !PrintReportToPdf(context, ReportChoice(chosen, profile), pdf))
+    if (pdfGiven && !painting()->printReportToPdf(context, ReportChoice(chosen, profile), pdf))
         return kFailure;
-    if (odtGiven && !WriteReportDocument(context, ReportChoice(chosen, profile), odt))
+    if (odtGiven && !painting()->writeReportDocument(context, ReportChoice(chosen, profile), odt))
         return kFailure;
     return kSuccess;
 }

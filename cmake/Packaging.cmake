@@ -28,9 +28,14 @@ else()
   set(TAVLO_PRIVATE_LIBDIR lib/tavlo-ii)
 endif()
 set_target_properties(tavlo-ii tavlo-ii-cli PROPERTIES INSTALL_RPATH "$ORIGIN/../${TAVLO_PRIVATE_LIBDIR}")
+set_target_properties(tavlo-cli-paint PROPERTIES INSTALL_RPATH "$ORIGIN")
+# The tool loads its painting by path: beside it in the build tree, here once installed.
+target_compile_definitions(tavlo-ii-cli PRIVATE TAVLO_PRIVATE_LIBDIR="${TAVLO_PRIVATE_LIBDIR}"
+                                                TAVLO_PAINTING_LIBRARY="$<TARGET_FILE_NAME:tavlo-cli-paint>")
 
 install(TARGETS tavlo-ii tavlo-ii-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS vandrel LIBRARY DESTINATION ${TAVLO_PRIVATE_LIBDIR} NAMELINK_SKIP)
+install(TARGETS tavlo-cli-paint LIBRARY DESTINATION ${TAVLO_PRIVATE_LIBDIR})
 
 # The schema and the shipped norms travel inside the programs as resources: no data files.
 foreach(size IN LISTS TAVLO_ICON_SIZES)

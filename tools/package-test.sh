@@ -47,6 +47,7 @@ expected=(
   ./usr/bin/tavlo-ii
   ./usr/bin/tavlo-ii-cli
   "./usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/tavlo-ii/libvandrel.so"
+  "./usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/tavlo-ii/libtavlo-cli-paint.so"
   ./usr/share/applications/tavlo-ii.desktop
   ./usr/share/bash-completion/completions/tavlo-ii-cli
   ./usr/share/doc/tavlo-ii/changelog.Debian.gz
@@ -82,6 +83,13 @@ cli --version | grep -qF "$version" || fail "--version does not say $version"
 cli init-db "$work/db" --user prøve --password prøve123 --demo || fail "init-db"
 [ -f "$work/db/TAVLO-II.mdb" ] && [ -f "$work/db/Virod.mdw" ] || fail "init-db made no database"
 scored=$(cli score "$work/db" 1) || fail "score"
+# The painting library, found from the installed tool; the tool itself does not need QtGui.
+[ "$(cli report "$work/db" 1 --pdf - | head -c 5)" = "%PDF-" ] || fail "report --pdf - wrote no PDF"
+readelf --dynamic "$root/usr/bin/tavlo-ii-cli" | grep -q 'NEEDED.*libQt6Gui' && fail "tavlo-ii-cli needs QtGui itself"
+found=$(env -u LD_LIBRARY_PATH ldd "$root/usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/tavlo-ii/libtavlo-cli-paint.so" \
+        | awk '$1 == "libvandrel.so" {print $3}')
+[ "$(realpath -m "$found")" = "$(realpath -m "$root/usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/tavlo-ii/libvandrel.so")" ] \
+  || fail "the painting library does not find libvandrel beside it: '$found'"
 [ "$(wc -l <<<"$scored")" -gt 3 ] || fail "score printed too little: $scored"
 
 after=$(cd "$root" && find . -printf '%p %s %T@\n' | sort)
