@@ -29,6 +29,7 @@ int list(QStringList args)
     const QString column = takeOption(args, QStringLiteral("--sort"));
     const bool ascending = takeFlag(args, QStringLiteral("--ascending"));
     const bool descending = takeFlag(args, QStringLiteral("--descending"));
+    const bool header = takeFlag(args, kHeaderOption);
     // As the archive opens: the newest person first. A column alone sorts ascending, as the
     // first click on a column header after start does.
     const int sortKey = sortGiven ? sortKeyOf(column) : kPersonSortKeys - 1;
@@ -63,6 +64,8 @@ int list(QStringList args)
     };
     if (ShowIfFailed(ListTestsInOrder(session, sortKey, down, printRow)))
         return kFailure;
+    if (header)
+        printHeader("list");
     std::fwrite(printed.constData(), 1, size_t(printed.size()), stdout);
     return kSuccess;
 }

@@ -197,6 +197,7 @@ int initDb(QStringList args)
 
 int score(QStringList args)
 {
+    const bool header = takeFlag(args, kHeaderOption);
     bool numeric = false;
     const int id = args.value(1).toInt(&numeric);
     if (args.size() != 2 || !numeric)
@@ -212,6 +213,8 @@ int score(QStringList args)
     const TestRecord& test = session.test;
     const NormState& norms = session.norms;
 
+    if (header)
+        printHeader("score");
     print(QStringLiteral("AGEGROUP\t") + norms.CurrentAgeGroup);
     print(QStringLiteral("DESCRIPTION\t") + norms.AgeGroupDescription);
     print(QStringLiteral("TESTAGE\t") + FormatTestAge(test.testAge()));

@@ -12,6 +12,7 @@
 
 #include <cstdio>
 #include <optional>
+#include <vector>
 
 namespace tavlo::cli {
 
@@ -62,13 +63,46 @@ public:
     bool ask(const QString& caption, const QString& text, MessageIcon icon, bool defaultYes) override;
 };
 
-// One command: its name, how it is called, and what it does.
+// One option of a command: "--name VALUE" (or "--name=VALUE"), or a flag "--name".
+struct Option {
+    const char* name;            // without the dashes
+    const char* value = nullptr; // what the usage calls the value; nullptr for a flag
+};
+
+// One column of a command's tab-separated lines.
+struct Column {
+    const char* name;    // what --header prints
+    const char* meaning; // Norwegian
+};
+
+// One command: its name, how it is called, and what it does. Its options are all it takes:
+// the parser refuses any other; --header, --user and --role are added by optionsOf.
 struct Command {
     const char* name;
     const char* usage; // the arguments after the name
     const char* help;  // one or more lines, Norwegian
     int (*run)(QStringList args);
+    std::vector<Option> options = {};
+    std::vector<Column> columns = {}; // of the lines it prints to standard output, if any
+    bool connects = true;             // reaches a database folder, perhaps on a server
 };
+
+// Every option command takes besides -h/--help and -V/--version, in the order help lists them.
+std::vector<Option> optionsOf(const Command& command);
+
+// What a command line after the command's name asks for.
+struct CommandLine {
+    enum { Run, Help, Version, Wrong } asked = Run;
+    // For Run: each option given, in the table's order, as "--name" or "--name" VALUE, then
+    // the other arguments in their order; so takeOption and takeFlag read it.
+    QStringList args = {};
+    QString problem = {}; // for Wrong: what is wrong, naming the option
+};
+CommandLine parseCommandLine(const Command& command, const QStringList& given);
+
+inline const QString kHeaderOption = QStringLiteral("--header");
+// With --header: the names of the command's columns, as the first line of its output.
+void printHeader(const char* command);
 
 // The usage line of a command, for a wrong command line: on stderr; returns kUsageError.
 int usageOf(const Command& command);
@@ -89,7 +123,9 @@ int user(QStringList args);     // UserCommands.cpp
 int log(QStringList args);
 
 // Whether a command line asks for what needs Qt's GUI library (report --pdf): the tool then
-// runs a QGuiApplication on the offscreen platform instead of a QCoreApplication.
+// loads the painting library (cli/Painting.h) and runs its QGuiApplication on the offscreen
+// platform instead of a QCoreApplication. args: the
+// command's name, then its arguments as parseCommandLine gives them.
 bool needsGuiApplication(const QStringList& args);
 
 } // namespace tavlo::cli

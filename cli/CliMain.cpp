@@ -1,12 +1,12 @@
 // tavlo-ii-cli: the program's jobs without its windows.
 #include "cli/Cli.h"
+#include "cli/Painting.h"
 
 #include "vandrel/vandrel.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QGuiApplication>
 #include <QTemporaryDir>
 
 #include <cerrno>
@@ -21,7 +21,7 @@ namespace {
 
 const Command kCommands[] = {
     {"test-age", "TESTDATE BIRTHDATE", "Skriver testalderen (år;måneder;dager). Datoer som DDMMÅÅÅÅ.\n"
-     "En fødselsdato etter testdatoen gir en melding på stderr og status 1.", testAge},
+     "En fødselsdato etter testdatoen gir en melding på stderr og status 1.", testAge, {}, {}, false},
     {"init-db", "FOLDER --user NAME [--password PASSWORD] [--demo] [--server \"Server=HOST;Port=PORT;Database=DB\"] "
      "| FOLDER --upgrade-roles --user NAME",
      "Lager en ny database med normene og én bruker (NAME, PASSWORD) i FOLDER.\n"
@@ -37,13 +37,19 @@ const Command kCommands[] = {
      "--upgrade-roles flytter en database på en tjener som ble laget med programmets gamle felles konto,\n"
      "over til egne roller: NAME overtar tabellene, undersøkernes gruppe lages, og den gamle kontoen kan\n"
      "ikke lenger logge inn. Undersøkerne legges så til med user add.",
-     initDb},
+     initDb,
+     {{"user", "NAME"}, {"password", "PASSWORD"}, {"demo"}, {"server", "SERVER"}, {"upgrade-roles"}}},
     {"score", "FOLDER ID",
      "Regner ut resultatene for testperson ID som programmet gjør, og skriver dem tabulatordelt.\n"
      "Meldinger skrives til stderr som MESSAGE<TAB>tekst.",
-     score},
+     score,
+     {},
+     {{"FIELD", "målets kode (AI ... VP_F); i de tre første linjene AGEGROUP, DESCRIPTION og TESTAGE"},
+      {"RAW", "råskåren (-9: ikke gitt); i de tre første linjene aldersgruppen, beskrivelsen av den og testalderen"},
+      {"RESULT", "resultatet: skalert skåre, båndnummer, sammensatt skåre eller prosent (0: ingen)"},
+      {"TEXT", "resultatets tekst: prosentbåndet eller forsinkelsen, ellers tom"}}},
     {"import-norms", "FOLDER NORMS.csv [--groups GROUPS.csv]",
-     "Leser inn normtabellen (og beskrivelsene av aldersgruppene) fra CSV-filer; alt eller ingenting.", importNorms},
+     "Leser inn normtabellen (og beskrivelsene av aldersgruppene) fra CSV-filer; alt eller ingenting.", importNorms, {{"groups", "GROUPS.csv"}}},
     {"report", "FOLDER ID [--domains 123456] [--pdf OUT.pdf] [--odt OUT.odt] [--profile]",
      "Regner ut resultatene for testperson ID som programmet gjør, og skriver resultatrapporten med én\n"
      "tabulatordelt linje per rad, domene for domene, slik resultatvinduet viser den:\n"
@@ -57,7 +63,15 @@ const Command kCommands[] = {
      "personopplysningene, de samme domenene som tabeller med merknadene, og med --profile profilen\n"
      "som bilde. Med - som filnavn skrives bare dokumentet, til standard ut.\n"
      "Meldinger skrives til stderr som MESSAGE<TAB>tekst.",
-     report},
+     report,
+     {{"domains", "123456"}, {"pdf", "OUT.pdf"}, {"odt", "OUT.odt"}, {"profile"}},
+     {{"DOMAIN", "domenet (1-6)"},
+      {"SUBTEST", "deltesten"},
+      {"RAW", "råskåren"},
+      {"SCALED", "den skalerte skåren"},
+      {"PERCENTILE", "persentilen (prosentbåndet)"},
+      {"KIND", "typen mål"},
+      {"DESCRIPTION", "den kvalitative beskrivelsen"}}},
     {"compare", "FOLDER ID1 ID2 [--pdf OUT.pdf] [--odt OUT.odt]",
      "Sammenligner to tester av samme barn (samme navn og fødselsdato) som arkivets \"Sammenlign\", og skriver\n"
      "én tabulatordelt linje for hver test: FØR eller ETTER, testpersonnummer, testdato, testalder,\n"
@@ -68,7 +82,14 @@ const Command kCommands[] = {
      "OUT.pdf; --odt som OpenDocument-tekst til OUT.odt. Med - som filnavn skrives bare den filen,\n"
      "til standard ut.\n"
      "Tester av to forskjellige barn avvises. Hver test som vises, føres i tilgangsloggen.",
-     compare},
+     compare,
+     {{"pdf", "OUT.pdf"}, {"odt", "OUT.odt"}},
+     {{"DOMAIN", "domenet (1-6); i de to første linjene FØR eller ETTER"},
+      {"SUBTEST", "deltesten; i de to første linjene testpersonnummeret"},
+      {"BEFORE", "skåren før; i de to første linjene testdatoen"},
+      {"AFTER", "skåren etter; i de to første linjene testalderen"},
+      {"CHANGE", "endringen med fortegn, tom for et prosentbånd; i de to første linjene aldersgruppen"},
+      {"MARK", "* når endringen er 3 skalerte skårepoeng eller mer"}}},
     {"list", "FOLDER [--sort KOLONNE] [--ascending|--descending]",
      "Skriver alle lagrede tester, én tabulatordelt linje per testperson: testpersonnummeret, så arkivets\n"
      "ni kolonner slik arkivet viser dem (navn, testleder, testdato, annet, kjønn, fødselsdato, skole,\n"
@@ -76,7 +97,18 @@ const Command kCommands[] = {
      "KOLONNE er NAMN, TESTLEDARE, TESTDATE, OTHER, SEX, BORNDATE, SKOLA, NATIONALITET, HOMELANGUAGE eller ID;\n"
      "tekster sorteres i norsk rekkefølge som i arkivet. Med --sort alene stigende; uten valg ID synkende,\n"
      "som når arkivet åpnes.",
-     list},
+     list,
+     {{"sort", "KOLONNE"}, {"ascending"}, {"descending"}},
+     {{"ID", "testpersonnummeret"},
+      {"NAMN", "navn"},
+      {"TESTLEDARE", "testleder"},
+      {"TESTDATE", "testdato"},
+      {"OTHER", "annet"},
+      {"SEX", "kjønn"},
+      {"BORNDATE", "fødselsdato"},
+      {"SKOLA", "skole"},
+      {"NATIONALITET", "nasjonalitet"},
+      {"HOMELANGUAGE", "førstespråk"}}},
     {"export", "FOLDER OUT.txt [--utf8]",
      "Eksporterer bakgrunnsinformasjon og råskårer for alle testpersoner til OUT.txt, byte for byte som\n"
      "programmets \"Eksporter data\" (tabulatordelt, Windows-1252, CR LF). En fil som ikke blir hel,\n"
@@ -84,7 +116,8 @@ const Command kCommands[] = {
      "eksporten til standard ut. Databasens egne filer og det som ikke er en vanlig fil, skrives aldri over.\n"
      "Har en test tegn som Windows-1252 ikke har (samiske bokstaver som č ŋ ŧ), skrives ingen fil, og\n"
      "testene og feltene nevnes; --utf8 skriver da filen i UTF-8 med byte-order mark, ellers lik.",
-     exportTests},
+     exportTests,
+     {{"utf8"}}},
     {"backup", "FOLDER OUT",
      "Lagrer en sikkerhetskopi av databasefilen i FOLDER som OUT, som programmets \"Sikkerhetskopier\"\n"
      "(- som filnavn: til standard ut). Databasens egne filer og det som ikke er en vanlig fil, skrives\n"
@@ -100,7 +133,10 @@ const Command kCommands[] = {
      "Hver verdi må være en som programmet selv kunne ha lagret: det skjemaet og dialogene for råskårer og\n"
      "Hukommelse for figurer godtar ved barnets testalder.\n"
      "En feil i filen skrives til stderr med linje og felt, og da lagres ingenting.",
-     importTests},
+     importTests,
+     {{"utf8"}},
+     {{"OLD_ID", "testpersonnummeret i filen (bare når testene får nye numre)"},
+      {"NEW_ID", "testpersonnummeret testen er lagret under"}}},
     {"user", "add FOLDER NAME | remove FOLDER NAME | list FOLDER  [--user ADMIN]",
      "Brukerne som kan logge inn i programmet.\n"
      "På en databasetjener er hver bruker en rolle i undersøkernes gruppe, og jobben kjøres som\n"
@@ -111,7 +147,9 @@ const Command kCommands[] = {
      "remove fjerner brukeren NAME; den siste brukeren kan ikke fjernes.\n"
      "list skriver brukerne, én per linje: navnet, så «hash», eller «klartekst» for et passord fra en\n"
      "eldre database som blir hash ved brukerens neste innlogging.",
-     user},
+     user,
+     {},
+     {{"USERID", "brukernavnet (list)"}, {"PASSWORD", "hvordan passordet holdes: hash, klartekst eller rolle"}}},
     {"log", "FOLDER [--person ID] [--user NAME] [--since DATE] [--role ROLE] | FOLDER --verify [--role ROLE]",
      "Skriver tilgangsloggen, eldste først, én tabulatordelt linje per hendelse: tidspunkt (UTC),\n"
      "bruker, hendelse, testpersonnummer (tomt når ingen test gjelder), program og merknad.\n"
@@ -125,7 +163,14 @@ const Command kCommands[] = {
      "I en SQLite-fil avslører kjeden et verktøy som endrer rader uten å regne kjeden om; den som har filen,\n"
      "kan likevel skrive hele kjeden på nytt; på en databasetjener avgjør tjenerens rettigheter hvem som kan.\n"
      "Her velger --user linjene; på en databasetjener kobler jobben til som --role ROLE (eller PGUSER).",
-     log},
+     log,
+     {{"person", "ID"}, {"user", "NAME"}, {"since", "DATE"}, {"verify"}},
+     {{"TIDSPUNKT", "tidspunktet (UTC)"},
+      {"BRUKER", "brukeren"},
+      {"HENDELSE", "hendelsen"},
+      {"ID", "testpersonnummeret, tomt når ingen test gjelder"},
+      {"PROGRAM", "programmet"},
+      {"MERKNAD", "merknaden"}}},
 };
 
 const Command* find(const QString& name)
@@ -148,9 +193,19 @@ int overallUsage(FILE* to)
 
 int help(const Command& command)
 {
-    std::printf("usage: tavlo-ii-cli %s %s\n\n%s\n\nAvslutningsstatus: 0 når jobben er gjort, 1 når den mislyktes, "
-                "2 ved feil bruk.\n",
-                command.name, command.usage, command.help);
+    std::printf("usage: tavlo-ii-cli %s %s\n\n%s\n", command.name, command.usage, command.help);
+    std::puts("\nValg:");
+    for (const Option& o : optionsOf(command))
+        std::printf("  --%s%s%s\n", o.name, o.value ? " " : "", o.value ? o.value : "");
+    std::puts("  -h, --help\n  -V, --version\n"
+              "Et valg med verdi kan også skrives --valg=VERDI. Etter -- er alt argumenter, også det som\n"
+              "begynner med -.");
+    if (!command.columns.empty()) {
+        std::puts("\nKolonner i de tabulatordelte linjene, i rekkefølge (--header skriver navnene først):");
+        for (const Column& c : command.columns)
+            std::printf("  %-13s %s\n", c.name, c.meaning);
+    }
+    std::puts("\nAvslutningsstatus: 0 når jobben er gjort, 1 når den mislyktes, 2 ved feil bruk.");
     return kSuccess;
 }
 
@@ -177,45 +232,75 @@ int usageFor(const char* name)
     return command ? usageOf(*command) : overallUsage(stderr);
 }
 
+void printHeader(const char* name)
+{
+    QStringList names;
+    for (const Column& c : find(QLatin1String(name))->columns)
+        names << QLatin1String(c.name);
+    print(names.join(u'\t'));
+}
+
 } // namespace tavlo::cli
 
 int main(int argc, char** argv)
 {
     using namespace tavlo::cli;
-    QStringList given;
+    QStringList args;
     for (int i = 1; i < argc; ++i)
-        given << QString::fromLocal8Bit(argv[i]);
+        args << QString::fromLocal8Bit(argv[i]);
+    if (args.isEmpty())
+        return overallUsage(stderr);
+    const QString name = args.takeFirst();
+    const auto version = [] {
+        print(QStringLiteral("TAVLO-II %1 (vandrel %2)").arg(QStringLiteral(TAVLO_VERSION)).arg(cDoDllVersion()));
+        return finished(kSuccess);
+    };
+    if (name == u"--version" || name == u"-V" || name == u"version")
+        return version();
+    if (name == u"--help" || name == u"-h" || name == u"help")
+        return finished(overallUsage(stdout));
+    const Command* command = find(name);
+    if (!command) {
+        overallUsage(stderr);
+        print((name.startsWith(u'-') ? QStringLiteral("Ukjent valg: %1.") : QStringLiteral("Ukjent kommando: %1."))
+                  .arg(name),
+              stderr);
+        return kUsageError;
+    }
+    const CommandLine line = parseCommandLine(*command, args);
+    switch (line.asked) {
+    case CommandLine::Help:
+        return finished(help(*command));
+    case CommandLine::Version:
+        return version();
+    case CommandLine::Wrong:
+        usageOf(*command);
+        print(line.problem, stderr);
+        return kUsageError;
+    case CommandLine::Run:
+        break;
+    }
+    args = line.args;
+
     // A private runtime folder where the session gives none (a scheduled job): Qt's GUI
     // library would otherwise warn about it on stderr, among the messages of the run.
     std::optional<QTemporaryDir> runtime;
-    // Drawing the printed pages needs Qt's GUI library, never a display.
+    // Drawing the printed pages needs Qt's GUI library, never a display; it comes with the
+    // painting library, loaded for these commands alone.
     std::unique_ptr<QCoreApplication> app;
-    if (needsGuiApplication(given)) {
+    if (needsGuiApplication(QStringList{name} + args)) {
+        if (!painting())
+            return kFailure;
         qputenv("QT_QPA_PLATFORM", "offscreen");
         if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
             runtime.emplace(QDir::tempPath() + QStringLiteral("/tavlo-ii-cli-XXXXXX"));
             if (runtime->isValid())
                 qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime->path()));
         }
-        app = std::make_unique<QGuiApplication>(argc, argv);
+        app.reset(painting()->makeApplication(argc, argv));
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);
     }
-    QStringList args = app->arguments().mid(1);
-    if (args.isEmpty())
-        return overallUsage(stderr);
-    const QString name = args.takeFirst();
-    if (name == u"--version" || name == u"version") {
-        print(QStringLiteral("TAVLO-II %1 (vandrel %2)").arg(QStringLiteral(TAVLO_VERSION)).arg(cDoDllVersion()));
-        return finished(kSuccess);
-    }
-    if (name == u"--help" || name == u"help")
-        return finished(overallUsage(stdout));
-    const Command* command = find(name);
-    if (!command)
-        return overallUsage(stderr);
-    if (args.contains(QStringLiteral("--help")))
-        return finished(help(*command));
     // The role a job connects to a server as. init-db names its own; log's --user picks lines.
     QString role = takeOption(args, QStringLiteral("--role"));
     if (role.isEmpty() && name != u"log" && name != u"init-db")

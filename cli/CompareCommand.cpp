@@ -1,14 +1,15 @@
 // compare: two tests of one child side by side, as the archive's comparison shows them.
 #include "cli/Cli.h"
+#include "cli/Painting.h"
 
-#include "paint/ComparisonPages.h"
-#include "paint/DocumentFile.h"
+#include "report/Comparison.h"
 #include "session/Session.h"
 
 namespace tavlo::cli {
 
 int compare(QStringList args)
 {
+    const bool header = takeFlag(args, kHeaderOption);
     const bool pdfGiven = args.contains(QStringLiteral("--pdf"));
     const QString pdf = takeOption(args, QStringLiteral("--pdf"));
     const bool odtGiven = args.contains(QStringLiteral("--odt"));
@@ -30,12 +31,14 @@ int compare(QStringList args)
         return kFailure;
     // "-" gives standard output to the file alone.
     if (pdf != u"-" && odt != u"-") {
+        if (header)
+            printHeader("compare");
         for (const QString& line : ComparisonLines(comparison))
             print(line);
     }
-    if (pdfGiven && !PrintComparisonToPdf(session, comparison, ComparisonChoice{}, pdf))
+    if (pdfGiven && !painting()->printComparisonToPdf(session, comparison, pdf))
         return kFailure;
-    if (odtGiven && !WriteComparisonDocument(session, comparison, odt))
+    if (odtGiven && !painting()->writeComparisonDocument(session, comparison, odt))
         return kFailure;
     return kSuccess;
 }

@@ -7,6 +7,7 @@ namespace tavlo::cli {
 int importTests(QStringList args)
 {
     const bool utf8 = takeFlag(args, QStringLiteral("--utf8"));
+    const bool header = takeFlag(args, kHeaderOption);
     if (args.size() != 2)
         return usageFor("import");
     Session session;
@@ -23,6 +24,8 @@ int importTests(QStringList args)
         print(QStringLiteral("%1 tester er lagret med numrene fra filen.").arg(result.numbers.size()));
     else {
         // Each test under its new number, for whoever holds papers with the old one.
+        if (header)
+            printHeader("import");
         for (const auto& [old, now] : result.numbers)
             print(QStringLiteral("%1\t%2").arg(old).arg(now));
     }

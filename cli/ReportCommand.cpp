@@ -1,9 +1,8 @@
 // report: the result report of one test, as the results window shows it, and on request the
 // pages "&Skriv ut" prints, as a PDF file, or the report as a document file.
 #include "cli/Cli.h"
+#include "cli/Painting.h"
 
-#include "paint/DocumentFile.h"
-#include "paint/ReportPages.h"
 #include "report/ReportDocument.h"
 #include "report/Report.h"
 #include "session/Session.h"
@@ -51,6 +50,7 @@ int report(QStringList args)
     // picture in the document. Taken first, so that "--pdf --profile" lacks a file name instead
     // of naming one "--profile".
     const bool profile = takeFlag(args, kProfileOption);
+    const bool header = takeFlag(args, kHeaderOption);
     const bool domainsGiven = args.contains(kDomainsOption);
     const QString domains = takeOption(args, kDomainsOption);
     const bool pdfGiven = args.contains(kPdfOption);
@@ -101,13 +101,15 @@ int report(QStringList args)
     // "--pdf -" or "--odt -" gives standard output to that file alone.
     if (!(pdfGiven && pdf == u"-") && !(odtGiven && odt == u"-")) {
         const Report report = BuildReport(context.test, context.norms.AgeGroupDescription);
+        if (header)
+            printHeader("report");
         for (const QString& line : TabSeparatedLines(ReportTables(report, ReportChoice(chosen), ReportPerson::Strip)))
             print(line);
     }
     std::fflush(stdout);
-    if (pdfGiven && !PrintReportToPdf(context, ReportChoice(chosen, profile), pdf))
+    if (pdfGiven && !painting()->printReportToPdf(context, ReportChoice(chosen, profile), pdf))
         return kFailure;
-    if (odtGiven && !WriteReportDocument(context, ReportChoice(chosen, profile), odt))
+    if (odtGiven && !painting()->writeReportDocument(context, ReportChoice(chosen, profile), odt))
         return kFailure;
     return kSuccess;
 }

@@ -144,7 +144,7 @@ int userRemove(const QString& folder, const QString& user)
     return told(change, message);
 }
 
-int userList(const QString& folder)
+int userList(const QString& folder, bool header)
 {
     Database db;
     if (!connectFolder(db, folder))
@@ -155,6 +155,8 @@ int userList(const QString& folder)
         print(error, stderr);
         return kFailure;
     }
+    if (header)
+        printHeader("user");
     for (const UserRow& row : *users)
         print(tsvField(row.name) + u'\t'
               + (!db.serverRole().isEmpty() ? QStringLiteral("rolle")
@@ -200,18 +202,20 @@ int verifyLog(const QStringList& args)
 
 int user(QStringList args)
 {
+    const bool header = takeFlag(args, kHeaderOption);
     const QString what = args.value(0);
     if (what == u"add" && args.size() == 3)
         return userAdd(args[1], args[2]);
     if (what == u"remove" && args.size() == 3)
         return userRemove(args[1], args[2]);
     if (what == u"list" && args.size() == 2)
-        return userList(args[1]);
+        return userList(args[1], header);
     return usageFor("user");
 }
 
 int log(QStringList args)
 {
+    const bool header = takeFlag(args, kHeaderOption);
     if (takeFlag(args, QStringLiteral("--verify")))
         return verifyLog(args);
     AccessLogFilter filter;
@@ -249,6 +253,8 @@ int log(QStringList args)
         print(error, stderr);
         return kFailure;
     }
+    if (header)
+        printHeader("log");
     for (const AccessLogRow& row : *rows) {
         print(QStringList{row.time, tsvField(row.user), row.event, row.person > 0 ? QString::number(row.person) : QString(),
                           tsvField(row.program), tsvField(row.note)}

@@ -1,10 +1,18 @@
 // The libraries each program is linked against, as the dynamic loader reads them: the tool
-// draws its PDF pages with QtGui alone and never loads the windows' QtWidgets, the printer's
-// QtPrintSupport or the program's QtNetwork (its one-instance socket).
+// needs QtCore, and draws its PDF pages through its painting library, which needs QtGui and
+// never the windows' QtWidgets, the printer's QtPrintSupport or the program's QtNetwork (its
+// one-instance socket).
+#include "Ages.h"
 #include "Str.h"
+#include "TempDatabase.h"
+#include "store/tables/TestStore.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -45,6 +53,10 @@ TEST(Linking, EachProgramLoadsItsQtModulesAndNoOthers)
     };
     const Case cases[] = {
         {TAVLO_CLI_PATH,
+         {QStringLiteral("libQt6Core"), QStringLiteral("libvandrel")},
+         {QStringLiteral("libQt6Gui"), QStringLiteral("libQt6Widgets"), QStringLiteral("libQt6PrintSupport"),
+          QStringLiteral("libQt6Concurrent"), QStringLiteral("libQt6Network")}},
+        {TAVLO_PAINTING_PATH,
          {QStringLiteral("libQt6Core"), QStringLiteral("libQt6Gui"), QStringLiteral("libvandrel")},
          {QStringLiteral("libQt6Widgets"), QStringLiteral("libQt6PrintSupport"), QStringLiteral("libQt6Concurrent"),
           QStringLiteral("libQt6Network")}},
@@ -61,5 +73,35 @@ TEST(Linking, EachProgramLoadsItsQtModulesAndNoOthers)
             EXPECT_TRUE(hasLibrary(needed, library)) << str(library);
         for (const QString& library : c.never)
             EXPECT_FALSE(hasLibrary(needed, library)) << str(library);
+    }
+}
+
+// A tool whose painting library is missing still does every job that does not paint, and a job
+// that would paint says which library it lacks and writes nothing.
+TEST(Linking, AToolWithoutItsPaintingLibraryPaintsNothingAndSaysWhy)
+{
+    tavlo::test::TempDatabase t;
+    tavlo::TestRecord r = tavlo::test::childAged(8, 0);
+    ASSERT_TRUE(tavlo::SaveTest(t.db, r, true));
+    QTemporaryDir bin;
+    const QString tool = bin.filePath(QStringLiteral("tavlo-ii-cli"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(TAVLO_CLI_PATH), tool));
+    const QString id = QString::number(r.person.ID);
+    const auto run = [&](const QStringList& args) {
+        QProcess p;
+        p.start(tool, args);
+        EXPECT_TRUE(p.waitForFinished(60000));
+        return std::pair{p.exitCode(), QString::fromUtf8(p.readAllStandardError())};
+    };
+    const auto [listed, listErr] = run({QStringLiteral("list"), t.folder()});
+    EXPECT_EQ(listed, 0) << str(listErr);
+    const QString pdf = bin.filePath(QStringLiteral("rapport.pdf"));
+    for (const QStringList& args : {QStringList{QStringLiteral("report"), t.folder(), id, QStringLiteral("--pdf"), pdf},
+                                    QStringList{QStringLiteral("report"), t.folder(), id, QStringLiteral("--odt"), pdf},
+                                    QStringList{QStringLiteral("compare"), t.folder(), id, id, QStringLiteral("--pdf"), pdf}}) {
+        const auto [status, err] = run(args);
+        EXPECT_EQ(status, 1) << str(args.join(u' '));
+        EXPECT_TRUE(err.contains(QFileInfo(QStringLiteral(TAVLO_PAINTING_PATH)).fileName())) << str(err);
+        EXPECT_FALSE(QFile::exists(pdf));
     }
 }

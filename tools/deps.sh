@@ -10,7 +10,7 @@ packages=(
   xvfb xauth xdotool x11-utils openbox fonts-liberation2 poppler-utils unzip
   dbus-daemon at-spi2-core python3-pyatspi
   postgresql odbc-postgresql
-  dpkg-dev file desktop-file-utils appstream groff-base lintian
+  dpkg-dev file desktop-file-utils appstream groff-base lintian shared-mime-info libglib2.0-bin
 )
 
 missing=()

@@ -19,13 +19,16 @@ struct CliRun {
 };
 
 // input is what the tool reads on its standard input (a pipe, never a terminal); standard
-// output goes to outputFile when one is named (/dev/full, say). A run that does not end in
-// time, or ends by a signal, has status -1.
-inline CliRun runCli(const QStringList& args, const QByteArray& input = {}, const QString& outputFile = {})
+// output goes to outputFile when one is named (/dev/full, say); it runs in workingDirectory
+// when one is named. A run that does not end in time, or ends by a signal, has status -1.
+inline CliRun runCli(const QStringList& args, const QByteArray& input = {}, const QString& outputFile = {},
+                     const QString& workingDirectory = {})
 {
     QProcess p;
     if (!outputFile.isEmpty())
         p.setStandardOutputFile(outputFile);
+    if (!workingDirectory.isEmpty())
+        p.setWorkingDirectory(workingDirectory);
     p.start(QStringLiteral(TAVLO_CLI_PATH), args);
     p.waitForStarted();
     p.write(input);
