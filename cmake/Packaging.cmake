@@ -16,6 +16,7 @@ endforeach()
 install(FILES resources/icons/hicolor/scalable/apps/tavlo-ii.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES packaging/tavlo-ii.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES doc/codebook.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tavlo-ii)
 configure_file(packaging/no.tavlo.tavlo_ii.metainfo.xml.in no.tavlo.tavlo_ii.metainfo.xml @ONLY)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/no.tavlo.tavlo_ii.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 

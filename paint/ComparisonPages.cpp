@@ -142,7 +142,8 @@ bool PrintComparisonToPdf(Session& session, const Comparison& comparison, const 
     return PrintPagesToPdf(
         ProtectedFiles(session.db), path,
         [&](QPainter& painter, const PageFlow& flow) { return DrawComparisonPages(painter, comparison, chosen, flow); },
-        [&](const QString& where) { return RecordComparisonPrint(session, comparison, where); });
+        [&](const QString& where) { return RecordComparisonPrint(session, comparison, where); },
+        ComparisonDocumentTitle(comparison));
 }
 
 } // namespace tavlo

@@ -407,7 +407,7 @@ TEST_F(CliReport, ThePdfRendersAsTheProgramsPdfAndCarriesItsTitle)
     ASSERT_TRUE(PrintReport(context, ReportChoice({true, true, true, true, true, true}, true), nullptr,
                             printTo(&programPdf)));
 
-    EXPECT_EQ(pdfInfo(cliPdf, QStringLiteral("Title")), QStringLiteral("TAVLO-II"));
+    EXPECT_EQ(pdfInfo(cliPdf, QStringLiteral("Title")), QStringLiteral("Resultatrapport, testperson nummer %1").arg(id));
     for (const char* label : {"Title", "Creator", "Page size", "Page rot", "Pages", "PDF version"})
         EXPECT_EQ(pdfInfo(cliPdf, QString::fromUtf8(label)), pdfInfo(programPdf, QString::fromUtf8(label))) << label;
     const int pages = pdfPages(programPdf);

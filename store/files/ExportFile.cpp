@@ -169,31 +169,74 @@ void AppendExportDate(QByteArray& line, const Date& date)
         appendFormatted(line, "%-4d-%02d-%02d", date.year, date.month, date.day);
 }
 
-QStringList ExportColumnNames()
+std::vector<ExportColumn> ExportColumns(ExportFormat format)
 {
-    QStringList names = {
-        QStringLiteral("NID"),      QStringLiteral("NAMN"),     QStringLiteral("ADRESS"),
-        QStringLiteral("TFN"),      QStringLiteral("NATION"),   QStringLiteral("HEMSPRAK"),
-        QStringLiteral("SKOLA"),    QStringLiteral("KLASS"),    QStringLiteral("TEST_VID"),
-        QStringLiteral("TESTLED"),  QStringLiteral("TESTDAT"),  QStringLiteral("FODELSED"),
-        QStringLiteral("ALDER"),    QStringLiteral("KON_1P2F"), QStringLiteral("HAN_1V2H"),
-        QStringLiteral("OVRIGT"),
+    using K = ExportColumnKind;
+    const bool csv = format == ExportFormat::Csv;
+    const auto text = [](const char* name, int labelId, QString PersonalData::*field) {
+        return ExportColumn{QLatin1String(name), K::Text, labelId, field};
     };
+    const auto date = [](const char* name, int labelId, Date PersonalData::*field) {
+        return ExportColumn{QLatin1String(name), K::Date, labelId, nullptr, field};
+    };
+    std::vector<ExportColumn> columns = {
+        {QStringLiteral("NID"), K::PersonNumber},
+        text("NAMN", kStrName, &PersonalData::NAMN),
+        text("ADRESS", kStrAddress, &PersonalData::ADRESS),
+        text("TFN", kStrPhone, &PersonalData::TELEFON),
+        text("NATION", kStrNationality, &PersonalData::NATIONALITET),
+        text("HEMSPRAK", kStrFirstLanguage, &PersonalData::HOMELANGUAGE),
+        text("SKOLA", 22, &PersonalData::SKOLA),
+        text("KLASS", 324, &PersonalData::KLASS),
+        text("TEST_VID", kStrTestedAt, &PersonalData::TESTAD_VID),
+        text("TESTLED", kStrExaminer, &PersonalData::TESTLEDARE),
+        date("TESTDAT", kStrTestDate, &PersonalData::TESTDATE),
+        date("FODELSED", kStrBirthDate, &PersonalData::BORNDATE),
+    };
+    // The dotted age is read as a date by spreadsheets: the research file has it in numbers.
+    if (csv) {
+        columns.push_back({QStringLiteral("ALDER_AR"), K::AgeYears, kStrTestAge});
+        columns.push_back({QStringLiteral("ALDER_MND"), K::AgeMonths, kStrTestAge});
+        columns.push_back({QStringLiteral("ALDER_DAGER"), K::AgeDays, kStrTestAge});
+        columns.push_back({QStringLiteral("ALDER_MND_TOTALT"), K::AgeTotalMonths, kStrTestAge});
+    } else {
+        columns.push_back({QStringLiteral("ALDER"), K::Age, kStrTestAge});
+    }
+    columns.push_back({csv ? QStringLiteral("KJONN") : QStringLiteral("KON_1P2F"), K::Sex, kStrSex});
+    columns.push_back({csv ? QStringLiteral("HANDPREFERANSE") : QStringLiteral("HAN_1V2H"), K::Handedness, kStrHandedness});
+    columns.push_back(text("OVRIGT", kStrOther, &PersonalData::OTHER));
     for (const MeasureInfo& m : measures()) {
+        ExportColumn c{QLatin1String(m.code), K::RawScore, m.labelId};
+        c.measure = m.key;
         if (m.key == Key::FBA)
-            names.append(QStringLiteral("FB_A"));
+            c.name = QStringLiteral("FB_A");
         else if (m.key == Key::FBAB)
-            names.append(QStringLiteral("FB_AB"));
-        else
-            names.append(QLatin1String(m.code));
+            c.name = QStringLiteral("FB_AB");
+        columns.push_back(c);
     }
     // Six 16-cell trials, then the delayed recall.
-    for (int trial = 1; trial <= 6; ++trial) {
-        for (int cell = 1; cell <= 16; ++cell)
-            names.append(QStringLiteral("MF%1_%2").arg(trial).arg(cell));
+    for (int cell = 1; cell <= kGridCellCount; ++cell) {
+        const int block = (cell - 1) / 16 + 1;
+        const int place = (cell - 1) % 16 + 1;
+        ExportColumn c{block == 7 ? QStringLiteral("MF_B_%1").arg(place) : QStringLiteral("MF%1_%2").arg(block).arg(place),
+                       K::GridCell};
+        c.cell = cell;
+        columns.push_back(c);
     }
-    for (int cell = 1; cell <= 16; ++cell)
-        names.append(QStringLiteral("MF_B_%1").arg(cell));
+    return columns;
+}
+
+ExportResult ExportWriteFailure(const QIODevice& out)
+{
+    const QString reason = out.errorString();
+    return ExportResult{ExportOutcome::WriteFailed, reason.isEmpty() ? QStringLiteral("Filen tok ikke imot dataene.") : reason};
+}
+
+QStringList ExportColumnNames(ExportFormat format)
+{
+    QStringList names;
+    for (const ExportColumn& c : ExportColumns(format))
+        names.append(c.name);
     return names;
 }
 
@@ -201,11 +244,7 @@ ExportResult ExportAll(Database& db, QIODevice& out, const ExportProgress& progr
                        ExportEncoding encoding)
 {
     const auto write = [&out](const QByteArray& line) { return out.write(line) == line.size(); };
-    const auto writeFailure = [&out] {
-        const QString reason = out.errorString();
-        return ExportResult{ExportOutcome::WriteFailed,
-                            reason.isEmpty() ? QStringLiteral("Filen tok ikke imot dataene.") : reason};
-    };
+    const auto writeFailure = [&out] { return ExportWriteFailure(out); };
 
     // The mark tells editors and the import which of the two encodings they read.
     QByteArray header = encoding == ExportEncoding::Utf8 ? QByteArray("\xEF\xBB\xBF") : QByteArray();
@@ -285,7 +324,7 @@ QString ExportWrittenText(const QString& path, int tests)
 }
 
 ExportResult WriteExportFile(Database& db, const QString& path, const ExportProgress& progress,
-                             ExportEncoding encoding)
+                             ExportEncoding encoding, ExportFormat format)
 {
     const QStringList protectedFiles = ProtectedFiles(db);
     if (auto refusal = RefuseOutputTarget(path, protectedFiles))
@@ -301,7 +340,9 @@ ExportResult WriteExportFile(Database& db, const QString& path, const ExportProg
     OutputFile file(path, protectedFiles);
     if (auto failure = file.open(permissions))
         return {ExportOutcome::WriteFailed, *failure};
-    ExportResult result = ExportAll(db, file.device(), progress, kTestsPerChunk, encoding);
+    ExportResult result = format == ExportFormat::Csv
+                              ? ExportAllCsv(db, file.device(), progress)
+                              : ExportAll(db, file.device(), progress, kTestsPerChunk, encoding);
     if (result.outcome != ExportOutcome::Written)
         return result; // not committed: the earlier file stays
     if (!file.device().flush())
