@@ -1,5 +1,5 @@
 #pragma once
-// The export of every stored test to a tab-separated text file.
+// The export of every stored test to a tab-separated text file, or to the research CSV file.
 
 #include "session/Session.h"
 

@@ -764,6 +764,11 @@ TEST(CliJobsUsage, HelpGivesZeroAndAWrongCommandLineTwo)
         {QStringLiteral("list"), folder, QStringLiteral("more")},
         {QStringLiteral("export"), folder},
         {QStringLiteral("export"), folder, file, QStringLiteral("more")},
+        {QStringLiteral("export"), folder, file, QStringLiteral("--format")},
+        {QStringLiteral("export"), folder, file, QStringLiteral("--format"), QStringLiteral("xlsx")},
+        {QStringLiteral("export"), folder, file, QStringLiteral("--format"), QStringLiteral("csv"), QStringLiteral("--utf8")},
+        {QStringLiteral("export"), folder, QStringLiteral("--codebook")},
+        {QStringLiteral("export"), QStringLiteral("--codebook"), QStringLiteral("--format"), QStringLiteral("csv")},
         {QStringLiteral("backup"), folder},
         {QStringLiteral("backup"), folder, file, QStringLiteral("more")},
     };

@@ -35,6 +35,7 @@ expected=(
   ./usr/bin/tavlo-ii-cli
   ./usr/lib/tavlo-ii/libvandrel.so
   ./usr/share/applications/tavlo-ii.desktop
+  ./usr/share/doc/tavlo-ii/codebook.md
   ./usr/share/metainfo/no.tavlo.tavlo_ii.metainfo.xml
   ./usr/share/man/man1/tavlo-ii.1.gz
   ./usr/share/man/man1/tavlo-ii-cli.1.gz

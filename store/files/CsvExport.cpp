@@ -85,40 +85,28 @@ QString CsvTextField(const QString& text)
 ExportResult ExportAllCsv(Database& db, QIODevice& out, const ExportProgress& progress, int chunkSize)
 {
     const std::vector<ExportColumn> columns = ExportColumns(ExportFormat::Csv);
-    std::optional<ExportResult> stopped;
-    const auto write = [&](const QByteArray& line) {
-        if (out.write(line) == line.size())
-            return true;
-        stopped = ExportWriteFailure(out);
-        return false;
-    };
+    const auto write = [&out](const QByteArray& line) { return out.write(line) == line.size(); };
     QStringList fields;
     for (const ExportColumn& c : columns)
         fields.append(c.name);
     if (!write("\xEF\xBB\xBF" + csvLine(fields)))
-        return *stopped;
+        return ExportWriteFailure(out);
 
     int tests = 0;
-    const BulkReadResult read = readEveryTest(
+    const auto stopped = ExportEveryTest(
         db,
-        [&](TestRecord& test) {
+        [&](TestRecord& test) -> std::optional<ExportResult> {
             fields.clear();
             for (const ExportColumn& c : columns)
                 fields.append(field(test, c));
-            if (write(csvLine(fields)))
-                ++tests;
-            return !stopped;
+            if (!write(csvLine(fields)))
+                return ExportWriteFailure(out);
+            ++tests;
+            return std::nullopt;
         },
-        [&](int written, int total) {
-            if (progress && !progress(written, total))
-                stopped = ExportResult{ExportOutcome::Cancelled, {}};
-            return !stopped;
-        },
-        chunkSize);
+        progress, chunkSize);
     if (stopped)
         return *stopped;
-    if (read.outcome == BulkRead::Failed)
-        return {ExportOutcome::ReadFailed, read.error};
     ExportResult result;
     result.tests = tests;
     return result;

@@ -240,44 +240,15 @@ QStringList ExportColumnNames(ExportFormat format)
     return names;
 }
 
-ExportResult ExportAll(Database& db, QIODevice& out, const ExportProgress& progress, int chunkSize,
-                       ExportEncoding encoding)
+std::optional<ExportResult> ExportEveryTest(Database& db,
+                                            const std::function<std::optional<ExportResult>(TestRecord&)>& eachTest,
+                                            const ExportProgress& progress, int chunkSize)
 {
-    const auto write = [&out](const QByteArray& line) { return out.write(line) == line.size(); };
-    const auto writeFailure = [&out] { return ExportWriteFailure(out); };
-
-    // The mark tells editors and the import which of the two encodings they read.
-    QByteArray header = encoding == ExportEncoding::Utf8 ? QByteArray("\xEF\xBB\xBF") : QByteArray();
-    for (const QString& name : ExportColumnNames())
-        header += name.toLatin1() + '\t';
-    if (!write(header + "\r\n"))
-        return writeFailure();
-
     std::optional<ExportResult> stopped;
-    std::vector<ExportMisfit> misfits;
-    int tests = 0;
-    QByteArray line;
-    line.reserve(2048);
     const BulkReadResult read = readEveryTest(
         db,
         [&](TestRecord& test) {
-            switch (personLine(test, line, encoding)) {
-            case LineFit::Refused:
-                stopped = ExportResult{ExportOutcome::Refused, unwritableText(test.person).value_or(QString())};
-                break;
-            case LineFit::NeedsUtf8:
-                misfits.push_back({test.person.ID, misfitFields(test.person)});
-                break;
-            case LineFit::Fits:
-                // Once a test does not fit, the file is no export: the rest are only looked at.
-                if (!misfits.empty())
-                    break;
-                if (!write(line))
-                    stopped = writeFailure();
-                else
-                    ++tests;
-                break;
-            }
+            stopped = eachTest(test);
             return !stopped;
         },
         [&](int written, int total) {
@@ -286,10 +257,50 @@ ExportResult ExportAll(Database& db, QIODevice& out, const ExportProgress& progr
             return !stopped;
         },
         chunkSize);
+    if (!stopped && read.outcome == BulkRead::Failed)
+        stopped = ExportResult{ExportOutcome::ReadFailed, read.error};
+    return stopped;
+}
+
+ExportResult ExportAll(Database& db, QIODevice& out, const ExportProgress& progress, int chunkSize,
+                       ExportEncoding encoding)
+{
+    const auto write = [&out](const QByteArray& line) { return out.write(line) == line.size(); };
+
+    // The mark tells editors and the import which of the two encodings they read.
+    QByteArray header = encoding == ExportEncoding::Utf8 ? QByteArray("\xEF\xBB\xBF") : QByteArray();
+    for (const QString& name : ExportColumnNames())
+        header += name.toLatin1() + '\t';
+    if (!write(header + "\r\n"))
+        return ExportWriteFailure(out);
+
+    std::vector<ExportMisfit> misfits;
+    int tests = 0;
+    QByteArray line;
+    line.reserve(2048);
+    const auto stopped = ExportEveryTest(
+        db,
+        [&](TestRecord& test) -> std::optional<ExportResult> {
+            switch (personLine(test, line, encoding)) {
+            case LineFit::Refused:
+                return ExportResult{ExportOutcome::Refused, unwritableText(test.person).value_or(QString())};
+            case LineFit::NeedsUtf8:
+                misfits.push_back({test.person.ID, misfitFields(test.person)});
+                break;
+            case LineFit::Fits:
+                // Once a test does not fit, the file is no export: the rest are only looked at.
+                if (!misfits.empty())
+                    break;
+                if (!write(line))
+                    return ExportWriteFailure(out);
+                ++tests;
+                break;
+            }
+            return std::nullopt;
+        },
+        progress, chunkSize);
     if (stopped)
         return *stopped;
-    if (read.outcome == BulkRead::Failed)
-        return {ExportOutcome::ReadFailed, read.error};
     if (!misfits.empty()) {
         ExportResult result{ExportOutcome::NeedsUtf8, MisfitsText(misfits)};
         result.misfits = std::move(misfits);

@@ -98,6 +98,12 @@ ExportResult ExportAll(Database& db, QIODevice& out, const ExportProgress& progr
 // ExportAll into the file at path, which is replaced only by a whole export, logged in the
 // access log: anything but Written leaves an earlier file as it was and no other file behind.
 // A log row that cannot be written is a ReadFailed with its message.
+// Every stored test to eachTest in number order, in chunks with progress between them: nullopt
+// when all went, else what stopped the export (what eachTest returned, Cancelled, ReadFailed).
+std::optional<ExportResult> ExportEveryTest(Database& db,
+                                            const std::function<std::optional<ExportResult>(TestRecord&)>& eachTest,
+                                            const ExportProgress& progress, int chunkSize);
+
 // What a writer returns when out did not take a line: the device's reason.
 ExportResult ExportWriteFailure(const QIODevice& out);
 
