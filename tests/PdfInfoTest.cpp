@@ -9,9 +9,11 @@
 #include "TempDatabase.h"
 #include "ToolRun.h"
 #include "app/AppContext.h"
+#include "report/Comparison.h"
 #include "report/Report.h"
 #include "report/ReportRows.h"
 #include "results/Printing.h"
+#include "session/Session.h"
 #include "scoring/Scoring.h"
 #include "store/tables/TestStore.h"
 
@@ -111,31 +113,72 @@ TEST_F(PdfFiles, EachIsTitledByItsHeadingAndNumbersNeverTheNameWithTheProgramAsC
     EXPECT_TRUE(sink.messages.isEmpty());
 }
 
+namespace {
+
+// Where each row, its cells joined by a blank, is read in text after the row before it; the
+// rows that are not.
+QStringList rowsOutOfOrder(const QString& text, const QList<QStringList>& rows)
+{
+    QStringList out;
+    qsizetype at = 0;
+    for (QStringList cells : rows) {
+        cells.removeAll(QString());
+        const QString read = cells.join(u' ').simplified();
+        const qsizetype found = text.indexOf(read, at);
+        if (found < 0)
+            out.append(read);
+        else
+            at = found + read.size();
+    }
+    return out;
+}
+
+QString drawnText(const QString& pdf)
+{
+    QString text;
+    for (int page = 1; page <= pdfPages(pdf); ++page)
+        text += pdfPageText(pdf, page, PdfText::Drawn) + u' ';
+    return text;
+}
+
+} // namespace
+
 // The text of a printed page comes out as the rows are read: each row's label, then its values
 // left to right, before the next row. pdftotext without -layout, in drawing order (-raw), which is
 // what a reader of the file without the page's picture gets.
 TEST_F(PdfFiles, APrintedPageReadsRowByRow)
 {
-    const QString pdf = file("printed.pdf");
-    ASSERT_TRUE(PrintReport(context, ReportChoice({true, true, true, true, true, true}), nullptr, printTo(pdf)));
-    QString text;
-    for (int page = 1; page <= pdfPages(pdf); ++page)
-        text += pdfPageText(pdf, page, PdfText::Drawn) + u' ';
-    const Report report = BuildReport(context.test, context.norms.AgeGroupDescription);
-    int rows = 0;
-    qsizetype at = 0;
-    for (const ReportSection& section : report.sections) {
-        for (const ReportRow& row : section.rows) {
-            QStringList cells{row.Label, RawColumnText(row), ScaledColumnText(row), PercentileColumnText(row),
-                              row.MeasureType, row.Description};
-            cells.removeAll(QString());
-            const QString read = cells.join(u' ').simplified();
-            const qsizetype found = text.indexOf(read, at);
-            EXPECT_GE(found, 0) << "not read as one row after the one before: " << str(read);
-            if (found >= 0)
-                at = found + read.size();
-            ++rows;
-        }
+    const QString printed = file("printed.pdf");
+    ASSERT_TRUE(PrintReport(context, ReportChoice({true, true, true, true, true, true}), nullptr, printTo(printed)));
+    QList<QStringList> reportRows;
+    for (const ReportSection& section : BuildReport(context.test, context.norms.AgeGroupDescription).sections) {
+        for (const ReportRow& row : section.rows)
+            reportRows.append({row.Label, RawColumnText(row), ScaledColumnText(row), PercentileColumnText(row),
+                               row.MeasureType, row.Description});
     }
-    EXPECT_GT(rows, 40);
+
+    const QString compared = file("compare.pdf");
+    ASSERT_EQ(runCli({QStringLiteral("compare"), db.folder(), QString::number(ids[0]), QString::number(ids[1]),
+                      QStringLiteral("--pdf"), compared})
+                  .status,
+              0);
+    Comparison comparison;
+    ASSERT_FALSE(CompareStoredTests(context, ids[0], ids[1], comparison));
+    QList<QStringList> comparedRows;
+    for (const ComparisonSection& section : comparison.sections) {
+        for (const ComparisonRow& row : section.rows)
+            comparedRows.append({row.label, row.earlier, row.later, ChangeText(row),
+                                 row.marked ? QStringLiteral("*") : QString()});
+    }
+
+    const struct {
+        const char* pdf;
+        QString path;
+        QList<QStringList> rows;
+    } cases[] = {{"printed report", printed, reportRows}, {"compare --pdf", compared, comparedRows}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pdf);
+        EXPECT_GT(c.rows.size(), 20);
+        EXPECT_EQ(rowsOutOfOrder(drawnText(c.path), c.rows), QStringList{});
+    }
 }
