@@ -268,6 +268,7 @@ TEST_P(JobTargets, AStandardOutputThatCannotBeWrittenFailsTheJob)
         {QStringLiteral("report"), t.folder(), id()},
         {QStringLiteral("export"), t.folder(), QStringLiteral("-")},
         {QStringLiteral("export"), t.folder(), QStringLiteral("-"), QStringLiteral("--format"), QStringLiteral("csv")},
+        {QStringLiteral("export"), QStringLiteral("--codebook")},
         {QStringLiteral("report"), t.folder(), id(), QStringLiteral("--pdf"), QStringLiteral("-")},
     };
     for (const QStringList& args : jobs) {
