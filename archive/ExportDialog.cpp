@@ -6,6 +6,7 @@
 #include "resources/StringTable.h"
 #include "vandrel/MessageSink.h"
 
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
@@ -49,11 +50,6 @@ std::function<void(QProgressDialog&)>& progressWatcher()
 // A box shows this many of the tests Windows-1252 cannot hold; the tool names them all.
 constexpr int kMisfitsShown = 10;
 
-QString chooseWithDialog(QWidget* owner)
-{
-    return ChosenFile(*MakeExportFileDialog(owner));
-}
-
 void openInEditor(const QString& path)
 {
     // An editor that cannot be started is not reported: the file is written.
@@ -62,10 +58,11 @@ void openInEditor(const QString& path)
 
 } // namespace
 
-std::unique_ptr<QFileDialog> MakeExportFileDialog(QWidget* owner)
+std::unique_ptr<QFileDialog> MakeExportFileDialog(QWidget* owner, ExportFormat format)
 {
     return MakeSaveFileDialog(owner, QStringLiteral("TAVLO-II  ") + LoadString(kStrSaveTextFile),
-                              QStringLiteral("Alla filer (*.*)"), QStringLiteral("txt"));
+                              QStringLiteral("Alla filer (*.*)"),
+                              format == ExportFormat::Csv ? QStringLiteral("csv") : QStringLiteral("txt"));
 }
 
 void SetExportFileChooser(std::function<QString(QWidget*)> chooser)
@@ -108,11 +105,24 @@ ExportDataDialog::ExportDataDialog(AppContext& context, QWidget* owner)
     m_ok->setDefault(true);
     m_cancel = new QPushButton(QStringLiteral("&Avbryt"), this);
     m_cancel->setGeometry(140, 120, 100, 40);
+    // Below the buttons, so that everything the dialog always had stays where it was.
+    auto* formatLabel = new QLabel(QStringLiteral("&Format:"), this);
+    formatLabel->setGeometry(20, 166, 55, 24);
+    m_format = new QComboBox(this);
+    m_format->addItem(QStringLiteral("Tabulatordelt tekst (.txt)"), int(ExportFormat::Text));
+    m_format->addItem(QStringLiteral("CSV for statistikk og regneark (.csv, UTF-8)"), int(ExportFormat::Csv));
+    m_format->setGeometry(80, 166, 260, 24);
+    formatLabel->setBuddy(m_format);
     connect(m_ok, &QPushButton::clicked, this, &ExportDataDialog::exportToChosenFile);
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-ExportDone ExportDataDialog::exportWithProgress(const QString& path, ExportEncoding encoding)
+ExportFormat ExportDataDialog::format() const
+{
+    return ExportFormat(m_format->currentData().toInt());
+}
+
+ExportDone ExportDataDialog::exportWithProgress(const QString& path, ExportEncoding encoding, ExportFormat format)
 {
     QProgressDialog progress(QStringLiteral("Eksporterer tester …"), QStringLiteral("&Avbryt"), 0, 0, this);
     progress.setWindowTitle(QStringLiteral("TAVLO-II"));
@@ -127,18 +137,18 @@ ExportDone ExportDataDialog::exportWithProgress(const QString& path, ExportEncod
         if (const auto& watch = progressWatcher())
             watch(progress);
         return !progress.wasCanceled();
-    }, encoding);
+    }, encoding, format);
 }
 
 void ExportDataDialog::exportToChosenFile()
 {
     const auto& choose = exportChooser();
-    const QString path = choose ? choose(this) : chooseWithDialog(this);
+    const QString path = choose ? choose(this) : ChosenFile(*MakeExportFileDialog(this, format()));
     if (path.isEmpty()) {
         reject();
         return;
     }
-    ExportDone done = exportWithProgress(path, ExportEncoding::Windows1252);
+    ExportDone done = exportWithProgress(path, ExportEncoding::Windows1252, format());
     if (done.result.outcome == ExportOutcome::NeedsUtf8) {
         // No means nothing written, as if the save dialog had been cancelled.
         const QString offer = MisfitsText(done.result.misfits, kMisfitsShown)
@@ -149,7 +159,7 @@ void ExportDataDialog::exportToChosenFile()
             reject();
             return;
         }
-        done = exportWithProgress(path, ExportEncoding::Utf8);
+        done = exportWithProgress(path, ExportEncoding::Utf8, ExportFormat::Text);
     }
     if (done.result.outcome == ExportOutcome::Cancelled) {
         reject();

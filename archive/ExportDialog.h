@@ -1,5 +1,5 @@
 #pragma once
-// The export of every stored test to a tab-separated text file.
+// The export of every stored test to a tab-separated text file, or to the research CSV file.
 
 #include "session/Session.h"
 
@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 
+class QComboBox;
 class QFileDialog;
 class QProgressDialog;
 class QPushButton;
@@ -18,7 +19,7 @@ namespace tavlo {
 struct AppContext;
 
 // The save dialog of the export file, as the real chooser shows it.
-std::unique_ptr<QFileDialog> MakeExportFileDialog(QWidget* owner);
+std::unique_ptr<QFileDialog> MakeExportFileDialog(QWidget* owner, ExportFormat format = ExportFormat::Text);
 
 class ExportDataDialog;
 
@@ -45,6 +46,9 @@ public:
 
     QPushButton* okButton() const { return m_ok; }
     QPushButton* cancelButton() const { return m_cancel; }
+    // The file's format: the tab-separated file (first, chosen when the dialog opens) or CSV.
+    QComboBox* formatChoice() const { return m_format; }
+    ExportFormat format() const;
 
     // Chooses the file, writes it and opens it; closes the dialog unless writing failed. Tests
     // Windows-1252 cannot hold are named, with the offer to write the file in UTF-8 instead.
@@ -54,11 +58,12 @@ public:
     const std::optional<WrittenExport>& written() const { return m_written; }
 
 private:
-    ExportDone exportWithProgress(const QString& path, ExportEncoding encoding);
+    ExportDone exportWithProgress(const QString& path, ExportEncoding encoding, ExportFormat format);
 
     AppContext& m_context;
     QPushButton* m_ok;
     QPushButton* m_cancel;
+    QComboBox* m_format;
     std::optional<WrittenExport> m_written;
 };
 

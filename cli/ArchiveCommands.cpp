@@ -2,6 +2,7 @@
 #include "cli/Cli.h"
 
 #include "resources/StringTable.h"
+#include "store/files/Codebook.h"
 #include "store/tables/PersonList.h"
 
 #include <cstdio>
@@ -73,12 +74,22 @@ int list(QStringList args)
 int exportTests(QStringList args)
 {
     const bool utf8 = takeFlag(args, QStringLiteral("--utf8"));
-    if (args.size() != 2)
+    const bool codebook = takeFlag(args, QStringLiteral("--codebook"));
+    const bool formatGiven = args.contains(QStringLiteral("--format"));
+    const QString format = takeOption(args, QStringLiteral("--format"));
+    const bool csv = format == u"csv";
+    if (codebook && args.isEmpty() && !formatGiven && !utf8) {
+        const QByteArray text = ExportCodebook().toUtf8();
+        std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
+        return kSuccess;
+    }
+    if (codebook || args.size() != 2 || (formatGiven && !csv && format != u"txt") || (csv && utf8))
         return usageFor("export");
     Session session;
     if (!connectFolder(session, args[0]))
         return kFailure;
-    const ExportDone done = ExportTests(session, args[1], {}, utf8 ? ExportEncoding::Utf8 : ExportEncoding::Windows1252);
+    const ExportDone done = ExportTests(session, args[1], {}, utf8 ? ExportEncoding::Utf8 : ExportEncoding::Windows1252,
+                                        csv ? ExportFormat::Csv : ExportFormat::Text);
     if (!done.failure)
         return kSuccess;
     if (done.result.outcome == ExportOutcome::NeedsUtf8) {

@@ -109,15 +109,19 @@ const Command kCommands[] = {
       {"SKOLA", "skole"},
       {"NATIONALITET", "nasjonalitet"},
       {"HOMELANGUAGE", "førstespråk"}}},
-    {"export", "FOLDER OUT.txt [--utf8]",
+    {"export", "FOLDER OUT.txt [--utf8] [--format txt|csv] | --codebook",
      "Eksporterer bakgrunnsinformasjon og råskårer for alle testpersoner til OUT.txt, byte for byte som\n"
      "programmets \"Eksporter data\" (tabulatordelt, Windows-1252, CR LF). En fil som ikke blir hel,\n"
      "blir ikke liggende; en tidligere fil med samme navn står da urørt. Med - som filnavn skrives\n"
      "eksporten til standard ut. Databasens egne filer og det som ikke er en vanlig fil, skrives aldri over.\n"
      "Har en test tegn som Windows-1252 ikke har (samiske bokstaver som č ŋ ŧ), skrives ingen fil, og\n"
-     "testene og feltene nevnes; --utf8 skriver da filen i UTF-8 med byte-order mark, ellers lik.",
+     "testene og feltene nevnes; --utf8 skriver da filen i UTF-8 med byte-order mark, ellers lik.\n"
+     "--format csv skriver i stedet forskningsfilen: CSV (komma, CR LF, RFC 4180) i UTF-8 med byte-order\n"
+     "mark, datoer som ÅÅÅÅ-MM-DD, testalderen i år, måneder, dager og måneder i alt, kjønn og\n"
+     "håndpreferanse med ord, tomt der ingenting er registrert. --format txt er standard.\n"
+     "--codebook skriver kodeboken (hver kolonne i begge formatene forklart) til standard ut.",
      exportTests,
-     {{"utf8"}}},
+     {{"utf8"}, {"format", "FORMAT"}, {"codebook"}}},
     {"backup", "FOLDER OUT",
      "Lagrer en sikkerhetskopi av databasefilen i FOLDER som OUT, som programmets \"Sikkerhetskopier\"\n"
      "(- som filnavn: til standard ut). Databasens egne filer og det som ikke er en vanlig fil, skrives\n"

@@ -131,6 +131,22 @@ std::optional<QString> CheckPersonText(const QString& label, const QString& text
     return std::nullopt;
 }
 
+QString SexWord(int sex)
+{
+    return sex == 1 ? LoadString(kStrBoy) : sex == 2 ? LoadString(kStrGirl) : QString();
+}
+
+QString HandednessWord(int handedness)
+{
+    switch (handedness) {
+    case 1: return LoadString(kStrLeft);
+    case 2: return LoadString(kStrRight);
+    case 3: return LoadString(kStrAmbidextrous);
+    case 4: return LoadString(kStrUndetermined);
+    default: return {};
+    }
+}
+
 std::array<std::pair<int, const QString*>, 10> PersonTextFields(const PersonalData& person)
 {
     return {{

@@ -36,6 +36,10 @@ char32_t FromWindows1252(unsigned char byte);
 // export read the cell as a formula, and run it.
 bool BeginsLikeFormula(QStringView text);
 
+// The words of the person form for a sex (1, 2) and a handedness (1-4); empty for any other.
+QString SexWord(int sex);
+QString HandednessWord(int handedness);
+
 // The person's text fields with the string ids of their labels, in the person form's order.
 std::array<std::pair<int, const QString*>, 10> PersonTextFields(const PersonalData& person);
 

@@ -108,12 +108,14 @@ bool DrawComparisonPages(QPainter& painter, const Comparison& c, const Compariso
                 y = headings(y);
             }
             p->setFont(row.marked ? face(14, true) : body);
+            // Left to right, as the report's rows: the text is extracted in the order drawn.
+            const int labelBottom = DrawWrappedText(p, y, row.label, kLeft, kLabelEnd, true, 0);
             drawRightAligned(p, kBeforeEnd, y, row.earlier);
             drawRightAligned(p, kAfterEnd, y, row.later);
             drawRightAligned(p, kChangeEnd, y, ChangeText(row));
             if (row.marked)
                 p->drawText(kChangeEnd + 6, y + QFontMetrics(p->font()).ascent(), QStringLiteral("*"));
-            y = std::max(y + line, DrawWrappedText(p, y, row.label, kLeft, kLabelEnd, true, 0) + 4);
+            y = std::max(y + line, labelBottom + 4);
         }
         p->drawLine(kLeft, y, kRight, y);
         y += 4;
@@ -142,7 +144,8 @@ bool PrintComparisonToPdf(Session& session, const Comparison& comparison, const 
     return PrintPagesToPdf(
         ProtectedFiles(session.db), path,
         [&](QPainter& painter, const PageFlow& flow) { return DrawComparisonPages(painter, comparison, chosen, flow); },
-        [&](const QString& where) { return RecordComparisonPrint(session, comparison, where); });
+        [&](const QString& where) { return RecordComparisonPrint(session, comparison, where); },
+        ComparisonDocumentTitle(comparison));
 }
 
 } // namespace tavlo

@@ -121,13 +121,17 @@ int DrawReport(QPainter* p, const Report& report, int top, int left, int right, 
                 p->setFont(body);
             }
             rowY += 3;
+            // The label column ends at a fixed 240, wherever the section starts.
+            const auto label = [&] { return DrawWrappedText(p, rowY, row.Label, x, 240, true, 0); };
+            // A PDF's text is extracted (and read aloud) in the order it is drawn: on paper a row
+            // goes from its label left to right. The screen draws its label last, as it always has.
+            const int labelBottom = printing ? label() : 0;
             drawRightAligned(p, x + 250, rowY, RawColumnText(row));
             drawRightAligned(p, x + 350, rowY, ScaledColumnText(row));
             drawRightAligned(p, x + 412, rowY, PercentileColumnText(row));
             drawLeft(p, x + 425, rowY, row.MeasureType);
             DrawWrappedText(p, rowY, row.Description, x + 625 - W, x + 805 - W, true, 0);
-            // The label column ends at a fixed 240, wherever the section starts.
-            rowY = std::max(rowY, DrawWrappedText(p, rowY, row.Label, x, 240, true, 0));
+            rowY = std::max(rowY, printing ? labelBottom : label());
         }
         if (abandoned)
             break;

@@ -3,6 +3,7 @@
 #include "model/Dates.h"
 #include "paint/DrawProfile.h"
 #include "paint/DrawReport.h"
+#include "report/PersonHeader.h"
 #include "resources/StringTable.h"
 #include "session/Session.h"
 #include "store/files/OutputFile.h"
@@ -223,8 +224,36 @@ bool PrintReportPages(QPaintDevice& device, Session& context, const ReportChoice
         [&](const QString& where) { return RecordPrint(context, where); }, flow, target);
 }
 
+QByteArray DocumentXmp(const QString& title)
+{
+    const QByteArray escaped = title.toHtmlEscaped().toUtf8();
+    const QByteArray creator = kProgramCaption.toHtmlEscaped().toUtf8();
+    return "<?xpacket begin=\"\xEF\xBB\xBF\" id=\"W5M0MpCehiHzreSzNTczkc9d\"?>\n"
+           "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\">\n"
+           "<rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">\n"
+           "<rdf:Description rdf:about=\"\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\"\n"
+           " xmlns:xmp=\"http://ns.adobe.com/xap/1.0/\">\n"
+           "<dc:title><rdf:Alt><rdf:li xml:lang=\"x-default\">" + escaped + "</rdf:li></rdf:Alt></dc:title>\n"
+           "<dc:creator><rdf:Seq><rdf:li>" + creator + "</rdf:li></rdf:Seq></dc:creator>\n"
+           "<dc:language><rdf:Bag><rdf:li>nb</rdf:li></rdf:Bag></dc:language>\n"
+           "<dc:format>application/pdf</dc:format>\n"
+           "<xmp:CreatorTool>" + creator + "</xmp:CreatorTool>\n"
+           "</rdf:Description>\n"
+           "</rdf:RDF>\n"
+           "</x:xmpmeta>\n"
+           "<?xpacket end=\"w\"?>";
+}
+
+void SetDocumentInfo(QPdfWriter& writer, const QString& title)
+{
+    writer.setTitle(title);
+    writer.setCreator(kProgramCaption);
+    // Qt's own packet has no language, and screen readers choose their voice by it.
+    writer.setDocumentXmpMetadata(DocumentXmp(title));
+}
+
 bool PrintPagesToPdf(const QStringList& protectedFiles, const QString& path, const DrawPages& draw,
-                     const RecordPages& record)
+                     const RecordPages& record, const QString& title)
 {
     OutputFile file(path, protectedFiles);
     if (const auto failure = file.open()) {
@@ -232,12 +261,12 @@ bool PrintPagesToPdf(const QStringList& protectedFiles, const QString& path, con
         return false;
     }
     // What a printer set to PDF gives: A4 upright with 10 points all round, 1200 dots per
-    // inch, the program's name as the title; painted within the margins.
+    // inch; painted within the margins.
     QPdfWriter writer(file.writingPath());
     writer.setResolution(1200);
     writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(10, 10, 10, 10),
                                      QPageLayout::Point));
-    writer.setTitle(kProgramCaption);
+    SetDocumentInfo(writer, title);
     PrintTarget target;
     target.file = &file;
     return PrintPages(writer, draw, record, {[&] { return writer.newPage(); }, {}}, target);
@@ -248,7 +277,7 @@ bool PrintReportToPdf(Session& context, const ReportChoice& chosen, const QStrin
     return PrintPagesToPdf(
         ProtectedFiles(context.db), path,
         [&](QPainter& painter, const PageFlow& flow) { return DrawReportPages(painter, context, chosen, flow); },
-        [&](const QString& where) { return RecordPrint(context, where); });
+        [&](const QString& where) { return RecordPrint(context, where); }, ReportDocumentTitle(context.test));
 }
 
 } // namespace tavlo

@@ -12,6 +12,7 @@
 #include <functional>
 
 class QPaintDevice;
+class QPdfWriter;
 class QPainter;
 
 namespace tavlo {
@@ -55,9 +56,15 @@ using DrawPages = std::function<bool(QPainter&, const PageFlow&)>;
 using RecordPages = std::function<bool(const QString& where)>;
 bool PrintPages(QPaintDevice& device, const DrawPages& draw, const RecordPages& record, const PageFlow& flow,
                 const PrintTarget& target);
-// Any pages into a PDF file at path as PrintReportToPdf writes the report's.
+// Any pages into a PDF file at path as PrintReportToPdf writes the report's, titled title.
 bool PrintPagesToPdf(const QStringList& protectedFiles, const QString& path, const DrawPages& draw,
-                     const RecordPages& record);
+                     const RecordPages& record, const QString& title);
+
+// What a PDF file says of itself: the title (ReportDocumentTitle, never the child's name), the
+// program as its creator and, in the document's XMP metadata, Norwegian Bokmål as its language.
+void SetDocumentInfo(QPdfWriter& writer, const QString& title);
+// The document's XMP metadata as SetDocumentInfo gives it.
+QByteArray DocumentXmp(const QString& title);
 
 // The frame every printed page shares, in the 800-unit page coordinates (an isotropic 800 x 600
 // window on the printable area, origin top left, as many units down as the sheet gives): the

@@ -139,6 +139,13 @@ QString ComparisonTitle(const Comparison& comparison)
     return QStringLiteral("Sammenligning av to tester for ") + comparison.name;
 }
 
+QString ComparisonDocumentTitle(const Comparison& comparison)
+{
+    return QStringLiteral("Sammenligning av to tester, testperson nummer %1 og %2")
+        .arg(comparison.earlier.id)
+        .arg(comparison.later.id);
+}
+
 QString ComparedTestLine(const QString& which, const ComparedTest& test)
 {
     return QStringLiteral("%1: %2, testalder %3, normgruppe %4")

@@ -74,6 +74,8 @@ struct Comparison {
 QString MarkedChangeNote();
 // The title over a comparison: "Sammenligning av to tester for " and the name.
 QString ComparisonTitle(const Comparison& comparison);
+// The same in the document's file and the print queue: the numbers of the two tests, no name.
+QString ComparisonDocumentTitle(const Comparison& comparison);
 // A test as the comparison's heading names it: "Før: 15.06.2011, testalder 7:3:3, normgruppe Ålder 7:0-7:5".
 QString ComparedTestLine(const QString& which, const ComparedTest& test);
 

@@ -1,6 +1,7 @@
 #include "report/PersonHeader.h"
 
 #include "model/Dates.h"
+#include "model/PersonText.h"
 #include "resources/StringTable.h"
 
 namespace tavlo {
@@ -11,14 +12,7 @@ PersonHeader BuildPersonHeader(const TestRecord& test, const QString& ageGroupDe
     const TestAge age = test.testAge();
     // Kindergarten only below school age.
     const bool school = age.years > 4;
-    QString hand;
-    switch (person.HANDEDNESS) {
-    case 1: hand = LoadString(kStrLeft); break;
-    case 2: hand = LoadString(kStrRight); break;
-    case 3: hand = LoadString(kStrAmbidextrous); break;
-    case 4: hand = LoadString(kStrUndetermined); break;
-    default: break;
-    }
+    const QString hand = HandednessWord(person.HANDEDNESS);
     PersonHeader header;
     header.title = LoadString(kStrResultReport);
     header.lines = {
@@ -40,6 +34,11 @@ PersonHeader BuildPersonHeader(const TestRecord& test, const QString& ageGroupDe
     if (!ageGroupDescription.isEmpty())
         header.lines.push_back({{0, LoadString(kStrNormGroupHeading), ageGroupDescription}});
     return header;
+}
+
+QString ReportDocumentTitle(const TestRecord& test)
+{
+    return QStringLiteral("%1, testperson nummer %2").arg(LoadString(kStrResultReport)).arg(test.person.ID);
 }
 
 } // namespace tavlo

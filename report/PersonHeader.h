@@ -24,4 +24,8 @@ struct PersonHeader {
 
 PersonHeader BuildPersonHeader(const TestRecord& test, const QString& ageGroupDescription);
 
+// What a printed or saved report calls itself in its file and in the print queue: the heading
+// and the person's number; never the name, which lists of files and jobs show to anyone.
+QString ReportDocumentTitle(const TestRecord& test);
+
 } // namespace tavlo

@@ -132,7 +132,8 @@ ComparisonWindow::ComparisonWindow(Session& session, Comparison comparison, QWid
             [this](QPainter& painter, const PageFlow& flow) {
                 return DrawComparisonPages(painter, m_comparison, ComparisonChoice{}, flow);
             },
-            [this](const QString& where) { return RecordComparisonPrint(m_session, m_comparison, where); }, this);
+            [this](const QString& where) { return RecordComparisonPrint(m_session, m_comparison, where); },
+            ComparisonDocumentTitle(m_comparison), this);
     });
     connect(m_copy, &QPushButton::clicked, this, &ComparisonWindow::copyShown);
     connect(new QShortcut(QKeySequence::Copy, this), &QShortcut::activated, this, &ComparisonWindow::copyShown);

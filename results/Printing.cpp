@@ -1,6 +1,7 @@
 #include "results/Printing.h"
 
 #include "app/Look.h"
+#include "report/PersonHeader.h"
 #include "resources/StringTable.h"
 #include "session/Session.h"
 #include "session/SettingsKey.h"
@@ -77,9 +78,11 @@ ReportChoice storedChoice()
 }
 
 // The printer as every job starts it, before the examiner (or the caller) chooses where.
-void setUpPrinter(QPrinter& printer)
+void setUpPrinter(QPrinter& printer, const QString& title)
 {
-    printer.setDocName(kProgramCaption);
+    // The printer's PDF takes no XMP metadata: title and creator only.
+    printer.setDocName(title);
+    printer.setCreator(kProgramCaption);
     printer.setCopyCount(1);
     printer.setPrintRange(QPrinter::AllPages);
 }
@@ -110,10 +113,10 @@ bool printPages(QPrinter& printer, const QStringList& protectedFiles, const Draw
 } // namespace
 
 bool PrintPagesWithDialog(const QStringList& protectedFiles, const DrawPages& draw, const RecordPages& record,
-                          QWidget* owner, const PrintSeams& seams)
+                          const QString& title, QWidget* owner, const PrintSeams& seams)
 {
     QPrinter printer(QPrinter::HighResolution);
-    setUpPrinter(printer);
+    setUpPrinter(printer, title);
     if (!(seams.choosePrinter ? seams.choosePrinter : choosePrinterWithDialog)(printer, owner))
         return true;
 
@@ -129,7 +132,8 @@ bool PrintReport(Session& context, const ReportChoice& chosen, QWidget* owner,
     return PrintPagesWithDialog(
         ProtectedFiles(context.db),
         [&](QPainter& painter, const PageFlow& flow) { return DrawReportPages(painter, context, chosen, flow); },
-        [&](const QString& where) { return RecordPrint(context, where); }, owner, seams);
+        [&](const QString& where) { return RecordPrint(context, where); }, ReportDocumentTitle(context.test), owner,
+        seams);
 }
 
 std::unique_ptr<QPrintDialog> MakePrintDialog(QPrinter& printer, QWidget* owner)

@@ -69,8 +69,9 @@ private:
 
 // Any pages through the printer choice and the cancel box, as "&Skriv ut" prints the report;
 // the same results as PrintReport.
+// title names the job in the print queue and the PDF file (ReportDocumentTitle).
 bool PrintPagesWithDialog(const QStringList& protectedFiles, const DrawPages& draw, const RecordPages& record,
-                          QWidget* owner, const PrintSeams& seams = {});
+                          const QString& title, QWidget* owner, const PrintSeams& seams = {});
 
 // The whole job for the choice: the printer choice, a cancel box, page 1 with the person,
 // then the profile and the sections. True when the document was completed, and when the

@@ -160,9 +160,10 @@ Outcome RecordListShown(Session& session, int tests)
     return kept.failureOr(QStringLiteral("Tilgangsloggen kunne ikke skrives."));
 }
 
-ExportDone ExportTests(Session& session, const QString& path, const ExportProgress& progress, ExportEncoding encoding)
+ExportDone ExportTests(Session& session, const QString& path, const ExportProgress& progress, ExportEncoding encoding,
+                       ExportFormat format)
 {
-    ExportDone done{WriteExportFile(session.db, path, progress, encoding), std::nullopt};
+    ExportDone done{WriteExportFile(session.db, path, progress, encoding, format), std::nullopt};
     if (const auto notice = ExportFailureNotice(done.result))
         done.failure = Failure(notice->text, notice->icon);
     return done;

@@ -76,7 +76,7 @@ struct ExportDone {
     Outcome failure;
 };
 ExportDone ExportTests(Session& session, const QString& path, const ExportProgress& progress = {},
-                       ExportEncoding encoding = ExportEncoding::Windows1252);
+                       ExportEncoding encoding = ExportEncoding::Windows1252, ExportFormat format = ExportFormat::Text);
 
 // An export file read back and stored, all or nothing (store/files/ImportFile.h).
 ImportResult ImportTestsFrom(Session& session, const QString& path, ImportEncoding encoding = ImportEncoding::ByMark);

@@ -163,7 +163,7 @@ TEST_F(AccessibilityTest, EveryControlOfEveryScreenIsNamedOnceInNorwegianAndTabF
              auto* exporting = new ExportDataDialog(ctx, &w);
              return owned(exporting, exporting->okButton());
          },
-         {u8("OK"), u8("Avbryt")},
+         {u8("OK"), u8("Avbryt"), u8("Format")},
          {}},
         {"new database",
          [&] {

@@ -407,7 +407,7 @@ TEST_F(CliReport, ThePdfRendersAsTheProgramsPdfAndCarriesItsTitle)
     ASSERT_TRUE(PrintReport(context, ReportChoice({true, true, true, true, true, true}, true), nullptr,
                             printTo(&programPdf)));
 
-    EXPECT_EQ(pdfInfo(cliPdf, QStringLiteral("Title")), QStringLiteral("TAVLO-II"));
+    EXPECT_EQ(pdfInfo(cliPdf, QStringLiteral("Title")), QStringLiteral("Resultatrapport, testperson nummer %1").arg(id));
     for (const char* label : {"Title", "Creator", "Page size", "Page rot", "Pages", "PDF version"})
         EXPECT_EQ(pdfInfo(cliPdf, QString::fromUtf8(label)), pdfInfo(programPdf, QString::fromUtf8(label))) << label;
     const int pages = pdfPages(programPdf);
@@ -764,6 +764,11 @@ TEST(CliJobsUsage, HelpGivesZeroAndAWrongCommandLineTwo)
         {QStringLiteral("list"), folder, QStringLiteral("more")},
         {QStringLiteral("export"), folder},
         {QStringLiteral("export"), folder, file, QStringLiteral("more")},
+        {QStringLiteral("export"), folder, file, QStringLiteral("--format")},
+        {QStringLiteral("export"), folder, file, QStringLiteral("--format"), QStringLiteral("xlsx")},
+        {QStringLiteral("export"), folder, file, QStringLiteral("--format"), QStringLiteral("csv"), QStringLiteral("--utf8")},
+        {QStringLiteral("export"), folder, QStringLiteral("--codebook")},
+        {QStringLiteral("export"), QStringLiteral("--codebook"), QStringLiteral("--format"), QStringLiteral("csv")},
         {QStringLiteral("backup"), folder},
         {QStringLiteral("backup"), folder, file, QStringLiteral("more")},
     };

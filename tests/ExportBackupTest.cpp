@@ -14,6 +14,7 @@
 #include "store/tables/TestStore.h"
 
 #include <QBuffer>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -191,17 +192,21 @@ TEST(ExportFile, TheFileIsNoMoreReadableThanTheDatabaseWhateverTheUmask)
     const mode_t mask = ::umask(002);
     for (const mode_t mode : {mode_t(0660), mode_t(0640), mode_t(0600)}) {
         for (const bool earlier : {false, true}) {
+          for (const ExportFormat format : {ExportFormat::Text, ExportFormat::Csv}) {
             SCOPED_TRACE(earlier ? "over an earlier file open to all" : "a new file");
+            SCOPED_TRACE(format == ExportFormat::Csv ? "csv" : "txt");
             QFile::remove(target);
             if (earlier) {
                 writeFile(target, "tidligere");
                 ASSERT_EQ(::chmod(QFile::encodeName(target), 0666), 0);
             }
             ASSERT_EQ(::chmod(QFile::encodeName(t.databasePath()), mode), 0);
-            EXPECT_EQ(WriteExportFile(t.db, target).outcome, ExportOutcome::Written);
+            EXPECT_EQ(WriteExportFile(t.db, target, {}, ExportEncoding::Windows1252, format).outcome,
+                      ExportOutcome::Written);
             struct stat written {};
             ASSERT_EQ(::stat(QFile::encodeName(target), &written), 0);
             EXPECT_EQ(written.st_mode & 0777, mode) << std::oct << mode;
+          }
         }
     }
     ::umask(mask);
@@ -302,6 +307,36 @@ TEST_F(ExportDialogTest, OkReplacesAnEarlierFileWithTheWholeExportOpensItAndClos
     EXPECT_EQ(finished, QList<int>{QDialog::Accepted});
     EXPECT_EQ(filesIn(out.path()), QStringList{QStringLiteral("eksport.txt")});
     EXPECT_TRUE(sink.messages.isEmpty());
+}
+
+TEST_F(ExportDialogTest, TheFormatStartsAtTheTextFileAndTheResearchFileIsWrittenWhenChosen)
+{
+    // Letters Windows-1252 lacks: the research file, UTF-8 always, asks nothing about them.
+    TestRecord test = childAged(8, 6);
+    test.person.NAMN = QStringLiteral("Máret Čorgaš");
+    ASSERT_TRUE(SaveTest(context.db, test, true));
+    ExportDataDialog dialog(context);
+    ASSERT_EQ(dialog.formatChoice()->count(), 2);
+    EXPECT_EQ(dialog.format(), ExportFormat::Text);
+    std::unique_ptr<QFileDialog> save = MakeExportFileDialog(&dialog, ExportFormat::Csv);
+    save->setDirectory(out.path());
+    save->selectFile(QStringLiteral("resultater"));
+    static_cast<QDialog*>(save.get())->accept();
+    EXPECT_EQ(QFileInfo(save->selectedFiles().value(0)).fileName(), QStringLiteral("resultater.csv"));
+
+    const QString csv = out.filePath(QStringLiteral("forskning.csv"));
+    answers = {csv};
+    dialog.formatChoice()->setCurrentIndex(1);
+    EXPECT_EQ(dialog.format(), ExportFormat::Csv);
+    press(dialog, dialog.okButton());
+    QBuffer expected;
+    expected.open(QIODevice::WriteOnly);
+    ASSERT_EQ(ExportAllCsv(context.db, expected).outcome, ExportOutcome::Written);
+    EXPECT_EQ(contentsOf(csv), expected.data());
+    EXPECT_TRUE(expected.data().startsWith("\xEF\xBB\xBFNID,NAMN,"));
+    EXPECT_EQ(opened, QStringList{csv});
+    EXPECT_EQ(finished, QList<int>{QDialog::Accepted});
+    EXPECT_TRUE(sink.messages.isEmpty()) << str(sink.texts().join(u'\n'));
 }
 
 TEST_F(ExportDialogTest, CancelWritesNothing)

@@ -154,6 +154,10 @@ protected:
         };
         std::vector<std::pair<const char*, std::function<Said(const QString&)>>> all = {
             {"export", [this, tool](const QString& to) { return tool({QStringLiteral("export"), t.folder(), to}); }},
+            {"export --format csv",
+             [this, tool](const QString& to) {
+                 return tool({QStringLiteral("export"), t.folder(), to, QStringLiteral("--format"), QStringLiteral("csv")});
+             }},
             {"report --pdf",
              [this, tool](const QString& to) { return tool({QStringLiteral("report"), t.folder(), id(), QStringLiteral("--pdf"), to}); }},
             {"the export dialog",
@@ -263,6 +267,8 @@ TEST_P(JobTargets, AStandardOutputThatCannotBeWrittenFailsTheJob)
         {QStringLiteral("log"), t.folder()},
         {QStringLiteral("report"), t.folder(), id()},
         {QStringLiteral("export"), t.folder(), QStringLiteral("-")},
+        {QStringLiteral("export"), t.folder(), QStringLiteral("-"), QStringLiteral("--format"), QStringLiteral("csv")},
+        {QStringLiteral("export"), QStringLiteral("--codebook")},
         {QStringLiteral("report"), t.folder(), id(), QStringLiteral("--pdf"), QStringLiteral("-")},
     };
     for (const QStringList& args : jobs) {

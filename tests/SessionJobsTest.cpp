@@ -132,6 +132,11 @@ TEST(SessionJobs, AJobThatFailsReturnsWhyAndChangesNothing)
          {}},
         {"list shown", [](Session& s) { return RecordListShown(s, 1); }, {}},
         {"export", [&exported](Session& s) { return ExportTests(s, exported).failure; }, exported},
+        {"research export",
+         [&exported](Session& s) {
+             return ExportTests(s, exported, {}, ExportEncoding::Utf8, ExportFormat::Csv).failure;
+         },
+         exported},
         {"backup", [&backup](Session& s) { return BackUp(s, backup); }, backup},
     };
     t.exec(QStringLiteral("CREATE TRIGGER stengt BEFORE INSERT ON LOGG BEGIN SELECT RAISE(ABORT, 'loggen er stengt'); END"));

@@ -64,6 +64,7 @@ for command in $commands; do
       "") wanted=$(first_argument "$command") ;;
       *.*) wanted=$'-mappe\nfil.txt\nmappe' ;;
       KOLONNE) wanted=$columns ;;
+      FORMAT) wanted=$'csv\ntxt' ;;
       *) wanted= ;;
     esac
     expect "$wanted" tavlo-ii-cli "$command" "$option" ""

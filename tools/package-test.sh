@@ -51,6 +51,7 @@ expected=(
   ./usr/share/applications/tavlo-ii.desktop
   ./usr/share/bash-completion/completions/tavlo-ii-cli
   ./usr/share/doc/tavlo-ii/changelog.Debian.gz
+  ./usr/share/doc/tavlo-ii/codebook.md
   ./usr/share/doc/tavlo-ii/copyright
   ./usr/share/lintian/overrides/tavlo-ii
   ./usr/share/mime/packages/tavlo-ii.xml

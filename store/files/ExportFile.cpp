@@ -169,76 +169,86 @@ void AppendExportDate(QByteArray& line, const Date& date)
         appendFormatted(line, "%-4d-%02d-%02d", date.year, date.month, date.day);
 }
 
-QStringList ExportColumnNames()
+std::vector<ExportColumn> ExportColumns(ExportFormat format)
 {
-    QStringList names = {
-        QStringLiteral("NID"),      QStringLiteral("NAMN"),     QStringLiteral("ADRESS"),
-        QStringLiteral("TFN"),      QStringLiteral("NATION"),   QStringLiteral("HEMSPRAK"),
-        QStringLiteral("SKOLA"),    QStringLiteral("KLASS"),    QStringLiteral("TEST_VID"),
-        QStringLiteral("TESTLED"),  QStringLiteral("TESTDAT"),  QStringLiteral("FODELSED"),
-        QStringLiteral("ALDER"),    QStringLiteral("KON_1P2F"), QStringLiteral("HAN_1V2H"),
-        QStringLiteral("OVRIGT"),
+    using K = ExportColumnKind;
+    const bool csv = format == ExportFormat::Csv;
+    const auto text = [](const char* name, int labelId, QString PersonalData::*field) {
+        return ExportColumn{QLatin1String(name), K::Text, labelId, field};
     };
+    const auto date = [](const char* name, int labelId, Date PersonalData::*field) {
+        return ExportColumn{QLatin1String(name), K::Date, labelId, nullptr, field};
+    };
+    std::vector<ExportColumn> columns = {
+        {QStringLiteral("NID"), K::PersonNumber},
+        text("NAMN", kStrName, &PersonalData::NAMN),
+        text("ADRESS", kStrAddress, &PersonalData::ADRESS),
+        text("TFN", kStrPhone, &PersonalData::TELEFON),
+        text("NATION", kStrNationality, &PersonalData::NATIONALITET),
+        text("HEMSPRAK", kStrFirstLanguage, &PersonalData::HOMELANGUAGE),
+        text("SKOLA", 22, &PersonalData::SKOLA),
+        text("KLASS", 324, &PersonalData::KLASS),
+        text("TEST_VID", kStrTestedAt, &PersonalData::TESTAD_VID),
+        text("TESTLED", kStrExaminer, &PersonalData::TESTLEDARE),
+        date("TESTDAT", kStrTestDate, &PersonalData::TESTDATE),
+        date("FODELSED", kStrBirthDate, &PersonalData::BORNDATE),
+    };
+    // The dotted age is read as a date by spreadsheets: the research file has it in numbers.
+    if (csv) {
+        columns.push_back({QStringLiteral("ALDER_AR"), K::AgeYears, kStrTestAge});
+        columns.push_back({QStringLiteral("ALDER_MND"), K::AgeMonths, kStrTestAge});
+        columns.push_back({QStringLiteral("ALDER_DAGER"), K::AgeDays, kStrTestAge});
+        columns.push_back({QStringLiteral("ALDER_MND_TOTALT"), K::AgeTotalMonths, kStrTestAge});
+    } else {
+        columns.push_back({QStringLiteral("ALDER"), K::Age, kStrTestAge});
+    }
+    columns.push_back({csv ? QStringLiteral("KJONN") : QStringLiteral("KON_1P2F"), K::Sex, kStrSex});
+    columns.push_back({csv ? QStringLiteral("HANDPREFERANSE") : QStringLiteral("HAN_1V2H"), K::Handedness, kStrHandedness});
+    columns.push_back(text("OVRIGT", kStrOther, &PersonalData::OTHER));
     for (const MeasureInfo& m : measures()) {
+        ExportColumn c{QLatin1String(m.code), K::RawScore, m.labelId};
+        c.measure = m.key;
         if (m.key == Key::FBA)
-            names.append(QStringLiteral("FB_A"));
+            c.name = QStringLiteral("FB_A");
         else if (m.key == Key::FBAB)
-            names.append(QStringLiteral("FB_AB"));
-        else
-            names.append(QLatin1String(m.code));
+            c.name = QStringLiteral("FB_AB");
+        columns.push_back(c);
     }
     // Six 16-cell trials, then the delayed recall.
-    for (int trial = 1; trial <= 6; ++trial) {
-        for (int cell = 1; cell <= 16; ++cell)
-            names.append(QStringLiteral("MF%1_%2").arg(trial).arg(cell));
+    for (int cell = 1; cell <= kGridCellCount; ++cell) {
+        const int block = (cell - 1) / 16 + 1;
+        const int place = (cell - 1) % 16 + 1;
+        ExportColumn c{block == 7 ? QStringLiteral("MF_B_%1").arg(place) : QStringLiteral("MF%1_%2").arg(block).arg(place),
+                       K::GridCell};
+        c.cell = cell;
+        columns.push_back(c);
     }
-    for (int cell = 1; cell <= 16; ++cell)
-        names.append(QStringLiteral("MF_B_%1").arg(cell));
+    return columns;
+}
+
+ExportResult ExportWriteFailure(const QIODevice& out)
+{
+    const QString reason = out.errorString();
+    return ExportResult{ExportOutcome::WriteFailed, reason.isEmpty() ? QStringLiteral("Filen tok ikke imot dataene.") : reason};
+}
+
+QStringList ExportColumnNames(ExportFormat format)
+{
+    QStringList names;
+    for (const ExportColumn& c : ExportColumns(format))
+        names.append(c.name);
     return names;
 }
 
-ExportResult ExportAll(Database& db, QIODevice& out, const ExportProgress& progress, int chunkSize,
-                       ExportEncoding encoding)
+std::optional<ExportResult> ExportEveryTest(Database& db,
+                                            const std::function<std::optional<ExportResult>(TestRecord&)>& eachTest,
+                                            const ExportProgress& progress, int chunkSize)
 {
-    const auto write = [&out](const QByteArray& line) { return out.write(line) == line.size(); };
-    const auto writeFailure = [&out] {
-        const QString reason = out.errorString();
-        return ExportResult{ExportOutcome::WriteFailed,
-                            reason.isEmpty() ? QStringLiteral("Filen tok ikke imot dataene.") : reason};
-    };
-
-    // The mark tells editors and the import which of the two encodings they read.
-    QByteArray header = encoding == ExportEncoding::Utf8 ? QByteArray("\xEF\xBB\xBF") : QByteArray();
-    for (const QString& name : ExportColumnNames())
-        header += name.toLatin1() + '\t';
-    if (!write(header + "\r\n"))
-        return writeFailure();
-
     std::optional<ExportResult> stopped;
-    std::vector<ExportMisfit> misfits;
-    int tests = 0;
-    QByteArray line;
-    line.reserve(2048);
     const BulkReadResult read = readEveryTest(
         db,
         [&](TestRecord& test) {
-            switch (personLine(test, line, encoding)) {
-            case LineFit::Refused:
-                stopped = ExportResult{ExportOutcome::Refused, unwritableText(test.person).value_or(QString())};
-                break;
-            case LineFit::NeedsUtf8:
-                misfits.push_back({test.person.ID, misfitFields(test.person)});
-                break;
-            case LineFit::Fits:
-                // Once a test does not fit, the file is no export: the rest are only looked at.
-                if (!misfits.empty())
-                    break;
-                if (!write(line))
-                    stopped = writeFailure();
-                else
-                    ++tests;
-                break;
-            }
+            stopped = eachTest(test);
             return !stopped;
         },
         [&](int written, int total) {
@@ -247,10 +257,50 @@ ExportResult ExportAll(Database& db, QIODevice& out, const ExportProgress& progr
             return !stopped;
         },
         chunkSize);
+    if (!stopped && read.outcome == BulkRead::Failed)
+        stopped = ExportResult{ExportOutcome::ReadFailed, read.error};
+    return stopped;
+}
+
+ExportResult ExportAll(Database& db, QIODevice& out, const ExportProgress& progress, int chunkSize,
+                       ExportEncoding encoding)
+{
+    const auto write = [&out](const QByteArray& line) { return out.write(line) == line.size(); };
+
+    // The mark tells editors and the import which of the two encodings they read.
+    QByteArray header = encoding == ExportEncoding::Utf8 ? QByteArray("\xEF\xBB\xBF") : QByteArray();
+    for (const QString& name : ExportColumnNames())
+        header += name.toLatin1() + '\t';
+    if (!write(header + "\r\n"))
+        return ExportWriteFailure(out);
+
+    std::vector<ExportMisfit> misfits;
+    int tests = 0;
+    QByteArray line;
+    line.reserve(2048);
+    const auto stopped = ExportEveryTest(
+        db,
+        [&](TestRecord& test) -> std::optional<ExportResult> {
+            switch (personLine(test, line, encoding)) {
+            case LineFit::Refused:
+                return ExportResult{ExportOutcome::Refused, unwritableText(test.person).value_or(QString())};
+            case LineFit::NeedsUtf8:
+                misfits.push_back({test.person.ID, misfitFields(test.person)});
+                break;
+            case LineFit::Fits:
+                // Once a test does not fit, the file is no export: the rest are only looked at.
+                if (!misfits.empty())
+                    break;
+                if (!write(line))
+                    return ExportWriteFailure(out);
+                ++tests;
+                break;
+            }
+            return std::nullopt;
+        },
+        progress, chunkSize);
     if (stopped)
         return *stopped;
-    if (read.outcome == BulkRead::Failed)
-        return {ExportOutcome::ReadFailed, read.error};
     if (!misfits.empty()) {
         ExportResult result{ExportOutcome::NeedsUtf8, MisfitsText(misfits)};
         result.misfits = std::move(misfits);
@@ -285,7 +335,7 @@ QString ExportWrittenText(const QString& path, int tests)
 }
 
 ExportResult WriteExportFile(Database& db, const QString& path, const ExportProgress& progress,
-                             ExportEncoding encoding)
+                             ExportEncoding encoding, ExportFormat format)
 {
     const QStringList protectedFiles = ProtectedFiles(db);
     if (auto refusal = RefuseOutputTarget(path, protectedFiles))
@@ -301,7 +351,9 @@ ExportResult WriteExportFile(Database& db, const QString& path, const ExportProg
     OutputFile file(path, protectedFiles);
     if (auto failure = file.open(permissions))
         return {ExportOutcome::WriteFailed, *failure};
-    ExportResult result = ExportAll(db, file.device(), progress, kTestsPerChunk, encoding);
+    ExportResult result = format == ExportFormat::Csv
+                              ? ExportAllCsv(db, file.device(), progress)
+                              : ExportAll(db, file.device(), progress, kTestsPerChunk, encoding);
     if (result.outcome != ExportOutcome::Written)
         return result; // not committed: the earlier file stays
     if (!file.device().flush())

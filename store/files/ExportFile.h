@@ -14,8 +14,29 @@ class QIODevice;
 
 namespace tavlo {
 
-// The 188 names of the header line, in column order.
-QStringList ExportColumnNames();
+// The tab-separated file of the design (the default everywhere) or the research file: CSV
+// by RFC 4180 in UTF-8, with the age in numbers and the codes in words.
+enum class ExportFormat { Text, Csv };
+
+// What a column holds; the writers and the codebook walk the same list.
+enum class ExportColumnKind {
+    PersonNumber, Text, Date, Age, AgeYears, AgeMonths, AgeDays, AgeTotalMonths, Sex, Handedness, RawScore, GridCell
+};
+
+struct ExportColumn {
+    QString name;
+    ExportColumnKind kind;
+    int labelId = 0;                            // the person form's label, where it has one
+    QString PersonalData::*text = nullptr;      // Text
+    Date PersonalData::*date = nullptr;         // Date
+    Key measure = Key::AI;                      // RawScore
+    int cell = 0;                               // GridCell: 1-112
+};
+
+// The columns of a format, in order.
+std::vector<ExportColumn> ExportColumns(ExportFormat format);
+// The 188 names of the header line of the tab-separated file, in column order.
+QStringList ExportColumnNames(ExportFormat format = ExportFormat::Text);
 // Index of the first raw score and of the first grid cell among those columns.
 inline constexpr int kExportFirstScoreColumn = 16;
 inline constexpr int kExportFirstCellColumn = kExportFirstScoreColumn + kMeasureCount;
@@ -77,7 +98,29 @@ ExportResult ExportAll(Database& db, QIODevice& out, const ExportProgress& progr
 // ExportAll into the file at path, which is replaced only by a whole export, logged in the
 // access log: anything but Written leaves an earlier file as it was and no other file behind.
 // A log row that cannot be written is a ReadFailed with its message.
+// Every stored test to eachTest in number order, in chunks with progress between them: nullopt
+// when all went, else what stopped the export (what eachTest returned, Cancelled, ReadFailed).
+std::optional<ExportResult> ExportEveryTest(Database& db,
+                                            const std::function<std::optional<ExportResult>(TestRecord&)>& eachTest,
+                                            const ExportProgress& progress, int chunkSize);
+
+// What a writer returns when out did not take a line: the device's reason.
+ExportResult ExportWriteFailure(const QIODevice& out);
+
+// The research file (Csv) is written by ExportAllCsv; encoding is then not asked.
 ExportResult WriteExportFile(Database& db, const QString& path, const ExportProgress& progress = {},
-                             ExportEncoding encoding = ExportEncoding::Windows1252);
+                             ExportEncoding encoding = ExportEncoding::Windows1252,
+                             ExportFormat format = ExportFormat::Text);
+
+// The research file: a UTF-8 byte-order mark (spreadsheets take the file as UTF-8 only with it),
+// a header row, then one row per test person in ascending number order; comma-separated, CR LF,
+// a field holding a comma, a quote or a line break in double quotes (a quote doubled); dates
+// as YYYY-MM-DD, the test age in years, months, days and months in all, sex and handedness in
+// words, nothing where nothing was entered. A text a spreadsheet would run as a formula gets
+// an apostrophe in front (older rows may hold one). Refuses nothing; shows nothing.
+ExportResult ExportAllCsv(Database& db, QIODevice& out, const ExportProgress& progress = {},
+                          int chunkSize = kTestsPerChunk);
+// The text a research file's field holds for a stored text: quoted and guarded as above.
+QString CsvTextField(const QString& text);
 
 } // namespace tavlo

@@ -1,6 +1,7 @@
 #include "store/tables/PersonList.h"
 
 #include "model/NorwegianText.h"
+#include "model/PersonText.h"
 #include "model/SameChild.h"
 #include "resources/StringTable.h"
 #include "store/connection/ConnectionString.h"
@@ -239,7 +240,7 @@ QString ArchiveCellText(const PersonListRow& row, int column)
     case 3:
         return row.OTHER;
     case 4:
-        return row.SEX == 1 ? LoadString(kStrBoy) : row.SEX == 2 ? LoadString(kStrGirl) : QString();
+        return SexWord(row.SEX);
     case 5:
         return listDate(row.BORNDATE);
     case 6:

@@ -41,17 +41,18 @@ inline QString pdfPageSize(const QString& pdf)
 }
 
 // Words: as a reader reads them, whatever line breaks the extraction makes. Layout: the lines
-// as pdftotext -layout places them, for comparing two files to the letter.
-enum class PdfText { Words, Layout };
+// as pdftotext -layout places them, for comparing two files to the letter. Drawn: the words in
+// the order the page draws them (-raw), which is what a reader without the page's picture gets.
+enum class PdfText { Words, Layout, Drawn };
 
 inline QString pdfPageText(const QString& pdf, int page, PdfText as = PdfText::Words)
 {
     QStringList args{QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"), QString::number(page), pdf,
                      QStringLiteral("-")};
-    if (as == PdfText::Layout)
-        args.prepend(QStringLiteral("-layout"));
+    if (as != PdfText::Words)
+        args.prepend(as == PdfText::Layout ? QStringLiteral("-layout") : QStringLiteral("-raw"));
     const QString text = toolOutput(QStringLiteral("pdftotext"), args);
-    return as == PdfText::Words ? text.simplified() : text;
+    return as == PdfText::Layout ? text : text.simplified();
 }
 
 // The page as pdftoppm renders it at 50 dpi in grey: the same bytes for the same drawing on
