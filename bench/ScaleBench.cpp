@@ -169,5 +169,7 @@ int main(int argc, char** argv)
         print(importFigures(db));
     if (only.isEmpty() || only == u"list")
         print(listFigures(db));
+    if (only.isEmpty() || only == u"tool")
+        print(toolFigures(db));
     return 0;
 }

@@ -3,6 +3,7 @@
 // whole archive. Each area adds its figures in a file of its own.
 
 #include <QString>
+#include <QStringList>
 
 #include <vector>
 
@@ -26,6 +27,17 @@ struct Figure {
     QString note;
 };
 
+struct ChildRun {
+    bool ok = false;
+    double seconds = 0;
+    double peakMb = 0; // the child's maximum resident set
+};
+
+// Runs a program with its standard output into a file, as a shell would: its time from start
+// to exit, and its peak memory as GNU time reads it from wait4. A child forked from this
+// process would count this process's own peak as its start, so time forks it.
+ChildRun runChild(const QStringList& command, const QString& output);
+
 double secondsSince(qint64 startNs);
 qint64 nowNs();
 
@@ -34,5 +46,6 @@ std::vector<Figure> exportFigures(const BenchDatabase& db);  // export
 std::vector<Figure> archiveFigures(const BenchDatabase& db); // archive open, sorts, memory
 std::vector<Figure> importFigures(const BenchDatabase& db);  // import into an empty database
 std::vector<Figure> listFigures(const BenchDatabase& db);    // list at 10k, 50k, 200k tests
+std::vector<Figure> toolFigures(const BenchDatabase& db);    // score and report, whole process
 
 } // namespace tavlo::bench

@@ -98,50 +98,6 @@ bool makeSized(const BenchDatabase& base, int tests, BenchDatabase& sized)
     return ok && QFile::rename(making, sized.databasePath);
 }
 
-struct ChildRun {
-    bool ok = false;
-    double seconds = 0;
-    double peakMb = 0; // the child's maximum resident set
-};
-
-// Runs a program with its standard output into a file, as a shell would: its time from start
-// to exit, and its peak memory as GNU time reads it from wait4. A child forked from this
-// process would count this process's own peak as its start, so time forks it.
-ChildRun runChild(const QStringList& command, const QString& output)
-{
-    QTemporaryDir dir;
-    const QString peakFile = dir.filePath(QStringLiteral("peak"));
-    QStringList timed{QStringLiteral("/usr/bin/time"), QStringLiteral("-f"), QStringLiteral("%M"), QStringLiteral("-o"),
-                      peakFile};
-    timed += command;
-    std::vector<QByteArray> bytes;
-    for (const QString& part : timed)
-        bytes.push_back(part.toUtf8());
-    std::vector<char*> argv;
-    for (QByteArray& part : bytes)
-        argv.push_back(part.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    const QByteArray path = QFile::encodeName(output);
-    posix_spawn_file_actions_addopen(&actions, 1, path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    ChildRun run;
-    const qint64 start = nowNs();
-    pid_t pid = 0;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
-        int status = 0;
-        if (waitpid(pid, &status, 0) == pid) {
-            run.seconds = secondsSince(start);
-            run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-            QFile peak(peakFile);
-            if (peak.open(QIODevice::ReadOnly))
-                run.peakMb = QString::fromUtf8(peak.readAll()).trimmed().section(u'\n', -1).toDouble() / 1024.0;
-        }
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    return run;
-}
-
 // Best of three, taken in turns with the reference by the caller.
 void keepBest(ChildRun& best, const ChildRun& run)
 {
@@ -257,6 +213,41 @@ QString same(const Compared& c)
 }
 
 } // namespace
+
+ChildRun runChild(const QStringList& command, const QString& output)
+{
+    QTemporaryDir dir;
+    const QString peakFile = dir.filePath(QStringLiteral("peak"));
+    QStringList timed{QStringLiteral("/usr/bin/time"), QStringLiteral("-f"), QStringLiteral("%M"), QStringLiteral("-o"),
+                      peakFile};
+    timed += command;
+    std::vector<QByteArray> bytes;
+    for (const QString& part : timed)
+        bytes.push_back(part.toUtf8());
+    std::vector<char*> argv;
+    for (QByteArray& part : bytes)
+        argv.push_back(part.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    const QByteArray path = QFile::encodeName(output);
+    posix_spawn_file_actions_addopen(&actions, 1, path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ChildRun run;
+    const qint64 start = nowNs();
+    pid_t pid = 0;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
+        int status = 0;
+        if (waitpid(pid, &status, 0) == pid) {
+            run.seconds = secondsSince(start);
+            run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+            QFile peak(peakFile);
+            if (peak.open(QIODevice::ReadOnly))
+                run.peakMb = QString::fromUtf8(peak.readAll()).trimmed().section(u'\n', -1).toDouble() / 1024.0;
+        }
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    return run;
+}
 
 std::vector<Figure> listFigures(const BenchDatabase& base)
 {

@@ -46,6 +46,8 @@ const Painting* load()
 const Painting* painting()
 {
     static const Painting* const loaded = load();
+    if (loaded)
+        loaded->setMessageSink(&messageSink());
     return loaded;
 }
 

@@ -4,6 +4,7 @@
 // only for such a command, so that the tool itself does not link QtGui.
 
 #include "report/Report.h"
+#include "vandrel/MessageSink.h"
 
 #include <QString>
 
@@ -24,10 +25,13 @@ struct Painting {
     // Every domain and the profile of both tests.
     bool (*printComparisonToPdf)(Session& session, const Comparison& comparison, const QString& path);
     bool (*writeComparisonDocument)(Session& session, const Comparison& comparison, const QString& path);
+    // The library has vandrel's functions of its own, the message sink's place among them.
+    void (*setMessageSink)(MessageSink* sink);
 };
 
-// The library's functions, loaded on the first call; nullptr, after saying why on stderr, when
-// the library cannot be loaded.
+// The library's functions, loaded on the first call, its messages going where the tool's go
+// at the time of the call; nullptr, after saying why on stderr, when the library cannot be
+// loaded.
 const Painting* painting();
 
 } // namespace tavlo::cli

@@ -21,8 +21,8 @@ bool printComparisonToPdf(Session& session, const Comparison& comparison, const 
     return PrintComparisonToPdf(session, comparison, ComparisonChoice{}, path);
 }
 
-const cli::Painting kPainting{makeApplication, PrintReportToPdf, WriteReportDocument, printComparisonToPdf,
-                              WriteComparisonDocument};
+const cli::Painting kPainting{makeApplication,      PrintReportToPdf,        WriteReportDocument,
+                              printComparisonToPdf, WriteComparisonDocument, setMessageSink};
 
 } // namespace
 

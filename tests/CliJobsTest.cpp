@@ -419,12 +419,33 @@ TEST_F(CliReport, ThePdfRendersAsTheProgramsPdfAndCarriesItsTitle)
 TEST_F(CliReport, APdfThatCannotBeWrittenFailsAndLeavesNothing)
 {
     const int id = store(9, 0);
-    // No such folder.
+    // No such folder. The painting library's messages come as the tool's own, one MESSAGE line
+    // each, for the PDF and the document alike.
     const QString missing = dir.filePath(QStringLiteral("none/report.pdf"));
-    ToolRun run = cli({QStringLiteral("report"), db.folder(), QString::number(id), QStringLiteral("--pdf"), missing});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_FALSE(run.err.isEmpty());
-    EXPECT_FALSE(QFile::exists(missing));
+    const QString number = QString::number(id);
+    for (const QStringList& job : {QStringList{QStringLiteral("report"), db.folder(), number, QStringLiteral("--pdf"), missing},
+                                   QStringList{QStringLiteral("report"), db.folder(), number, QStringLiteral("--odt"), missing}}) {
+        SCOPED_TRACE(str(job.join(u' ')));
+        const ToolRun failed = cli(job);
+        EXPECT_EQ(failed.status, 1);
+        ASSERT_FALSE(failed.errLines().isEmpty());
+        for (const QString& line : failed.errLines())
+            EXPECT_TRUE(line.startsWith(u"MESSAGE\t")) << str(line);
+        EXPECT_FALSE(QFile::exists(missing));
+    }
+    // The access log refusing the file's row, which the painting library itself writes.
+    const QString refused = dir.filePath(QStringLiteral("refused.pdf"));
+    db.exec(QStringLiteral("CREATE TRIGGER noprint BEFORE INSERT ON LOGG WHEN NEW.HENDELSE IN ('skrevet ut', "
+                           "'dokument skrevet') BEGIN SELECT RAISE(ABORT, 'nei'); END"));
+    for (const QString& option : {QStringLiteral("--pdf"), QStringLiteral("--odt")}) {
+        SCOPED_TRACE(str(option));
+        const ToolRun failed = cli({QStringLiteral("report"), db.folder(), number, option, refused});
+        EXPECT_EQ(failed.status, 1);
+        EXPECT_TRUE(failed.errLines().value(0).startsWith(u"MESSAGE\tTilgangsloggen")) << str(failed.errText());
+        EXPECT_FALSE(QFile::exists(refused));
+    }
+    db.exec(QStringLiteral("DROP TRIGGER noprint"));
+    ToolRun run;
 
     // A target that cannot be replaced by a file (a folder of that name).
     QDir().mkpath(dir.filePath(QStringLiteral("taken.pdf")));
