@@ -1,7 +1,7 @@
 // bench-scale: the tool's text commands as a user runs them, whole processes: score ID and
 // report ID, each beside the sqlite3 tool doing the same reads (the person, both score rows,
-// the norm table) and writing the same access-log row in a transaction of its own, on a copy
-// of the same file. Taken in turns, the median of each kept.
+// one age group's norms, the age groups) and writing the same access-log row in a transaction
+// of its own, on a copy of the same file. Taken in turns, the median of each kept.
 #include "ScaleBench.h"
 
 #include "store/connection/Workgroup.h"
@@ -28,7 +28,9 @@ double median(std::vector<double> values)
 QString sameReads(int id)
 {
     return QStringLiteral("SELECT * FROM TESTPERSON WHERE ID = %1; SELECT * FROM TESTDATA_TAVLO WHERE PERSONALDATA_ID = %1; "
-                          "SELECT * FROM TESTDATA_TAVLO_MF WHERE MF_ID = %1; SELECT * FROM NORMER_TAVLO; "
+                          "SELECT * FROM TESTDATA_TAVLO_MF WHERE MF_ID = %1; "
+                          "SELECT * FROM NORMER_TAVLO WHERE NORMGRUPP = (SELECT MIN(NORMGRUPP) FROM NORMER_TAVLO) AND "
+                          "DELGRUPP = (SELECT MIN(DELGRUPP) FROM NORMER_TAVLO); "
                           "SELECT * FROM NORMGRUPPER_TAVLO; BEGIN IMMEDIATE; "
                           "INSERT INTO LOGG (LOPENR, TIDSPUNKT, BRUKER, HENDELSE, ID, PROGRAM, MERKNAD, KJEDE) "
                           "SELECT MAX(LOPENR) + 1, '2026-12-11T10:00:00.000Z', 'bench', 'vist', %1, 'sqlite3', '', "

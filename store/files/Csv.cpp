@@ -1,5 +1,7 @@
 #include "store/files/Csv.h"
 
+#include <QStringDecoder>
+
 namespace tavlo {
 
 std::optional<CsvTable> ParseCsv(const QByteArray& bytes, QString* error)
@@ -12,8 +14,9 @@ std::optional<CsvTable> ParseCsv(const QByteArray& bytes, QString* error)
     // Spreadsheet programs save UTF-8 with a byte-order mark; it is no part of the header.
     const QByteArray bom("\xEF\xBB\xBF");
     const QByteArray body = bytes.startsWith(bom) ? bytes.mid(bom.size()) : bytes;
-    const QString text = QString::fromUtf8(body);
-    if (text.toUtf8() != body)
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8(body);
+    if (utf8.hasError())
         return fail(1, QStringLiteral("filen er ikke gyldig UTF-8"));
 
     QList<QStringList> records;

@@ -9,7 +9,7 @@ bool NormCache::fetch(NormRow& row)
 {
     // A failed read is not kept: every lookup tries again and says why it failed, as each
     // query of its own did.
-    if (!m_rowsRead && !loadRows())
+    if (!m_rowsRead.contains(NormKey{row.NORMGRUPP, QString(), row.DELGRUPP}) && !loadRows(row.NORMGRUPP, row.DELGRUPP))
         return false;
     const auto found = m_rows.constFind(NormKey{row.NORMGRUPP, row.DELSKALA, row.DELGRUPP});
     if (found == m_rows.cend())
@@ -46,7 +46,7 @@ void NormCache::drop()
 {
     m_rows.clear();
     m_descriptions.clear();
-    m_rowsRead = false;
+    m_rowsRead.clear();
     m_descriptionsRead = false;
     if (m_db.inTransaction())
         m_dropWhenTransactionEnds = true;
@@ -83,15 +83,16 @@ NormCache::Entry NormCache::readBounds(Statement& s) const
     return entry;
 }
 
-bool NormCache::loadRows()
+bool NormCache::loadRows(const QString& normGroup, const QString& ageGroup)
 {
     // The keys are compared in memory exactly, as = compares them in the database. A row
     // with an empty key never equals a lookup's key, so it is left out here too. When several
     // rows share a key, the first the database returns is the one used, as before.
     Statement s(m_db);
-    if (!s.execDirect(QStringLiteral("SELECT NORMGRUPP, DELSKALA, DELGRUPP, S1, S2, S3, S4, S5, S6, S7, S8, S9, S10, "
-                                     "S11, S12, S13, S14, S15, S16, S17, S18, S19 FROM NORMER_TAVLO WHERE NORMGRUPP "
-                                     "IS NOT NULL AND DELSKALA IS NOT NULL AND DELGRUPP IS NOT NULL"))) {
+    if (!s.prepare(QStringLiteral("SELECT NORMGRUPP, DELSKALA, DELGRUPP, S1, S2, S3, S4, S5, S6, S7, S8, S9, S10, "
+                                  "S11, S12, S13, S14, S15, S16, S17, S18, S19 FROM NORMER_TAVLO WHERE NORMGRUPP = ? "
+                                  "AND DELGRUPP = ? AND DELSKALA IS NOT NULL"))
+        || !s.bindText(1, normGroup) || !s.bindText(2, ageGroup) || !s.execute()) {
         s.report();
         return false;
     }
@@ -111,8 +112,8 @@ bool NormCache::loadRows()
         if (!rows.contains(key))
             rows.insert(key, readBounds(s));
     }
-    m_rows = std::move(rows);
-    m_rowsRead = true;
+    m_rows.insert(rows);
+    m_rowsRead.insert(NormKey{normGroup, QString(), ageGroup});
     return true;
 }
 

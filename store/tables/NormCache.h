@@ -1,8 +1,8 @@
 #pragma once
-// The norm tables of one connection in memory: NORMER_TAVLO and NORMGRUPPER_TAVLO are each
-// read whole with one query when first needed (824 and 24 rows as shipped), and every
-// lookup of a scoring run is then answered from memory, with the meaning and the messages
-// of the keyed norm queries.
+// The norm tables of one connection in memory: NORMER_TAVLO one norm group's age group at a
+// time (a test needs one or two of the 24 shipped, each about 35 rows), NORMGRUPPER_TAVLO
+// whole (24 rows), each with one query when first needed; every lookup of a scoring run is
+// then answered from memory, with the meaning and the messages of the keyed norm queries.
 //
 // The copy is dropped when this program changes the norms on the connection
 // (ReplaceNormRows and ReplaceNormGroups: import-norms, a new database) and when the
@@ -12,6 +12,7 @@
 #include "model/NormSource.h"
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 
 #include <array>
@@ -51,12 +52,13 @@ private:
         QString failure; // not empty: the driver could not read the text
     };
 
-    bool loadRows();
+    bool loadRows(const QString& normGroup, const QString& ageGroup);
     bool loadDescriptions();
     Entry readBounds(Statement& s) const;
 
     Database& m_db;
-    bool m_rowsRead = false;
+    // The (norm group, age group) pairs read, keyed with an empty measure.
+    QSet<NormKey> m_rowsRead;
     bool m_descriptionsRead = false;
     bool m_dropWhenTransactionEnds = false;
     QHash<NormKey, Entry> m_rows;
