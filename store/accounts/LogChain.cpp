@@ -112,7 +112,8 @@ struct DigestedRow {
 struct LogAppender::State {
     State(Database& db, int rowsPerStatement)
         : db(db)
-        , rows(db, QStringLiteral("INSERT INTO LOGG (%1, KJEDE) VALUES").arg(kRowColumns), 8, rowsPerStatement,
+        , rows(db, QStringLiteral("INSERT INTO LOGG (%1, KJEDE) VALUES (?, ?, ?, ?, ?, ?, ?, ?)").arg(kRowColumns),
+               rowsPerStatement,
                [](Statement& insert, const DigestedRow& r, int n) {
                    const ChainedRow& row = r.row;
                    return insert.bindInt(n, int(row.number)) && insert.bindText(n + 1, row.time)

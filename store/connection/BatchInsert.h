@@ -17,17 +17,16 @@
 
 namespace tavlo {
 
-// "INSERT INTO T (a, b)  VALUES" as the head, then rows groups of columns markers.
-inline QString MultiRowInsertSql(const QString& head, int columns, int rows)
+// The statement for one row, "INSERT INTO T (a, b) VALUES (?, ?)", made to take rows rows:
+// its parenthesised markers repeated. One row gives the statement itself.
+inline QString MultiRowInsertSql(const QString& oneRow, int rows)
 {
-    QStringList markers;
-    for (int c = 0; c < columns; ++c)
-        markers.append(QStringLiteral("?"));
-    const QString group = QLatin1Char('(') + markers.join(QStringLiteral(", ")) + QLatin1Char(')');
+    const qsizetype values = oneRow.lastIndexOf(QStringLiteral("VALUES ")) + 7;
+    const QString group = oneRow.mid(values);
     QStringList groups;
     for (int r = 0; r < rows; ++r)
         groups.append(group);
-    return head + QLatin1Char(' ') + groups.join(QStringLiteral(", "));
+    return oneRow.left(values) + groups.join(QStringLiteral(", "));
 }
 
 // psqlODBC drops the connection when a statement has more than 8192 parameters (measured).
@@ -39,11 +38,12 @@ public:
     // Binds row's columns from parameter position first on.
     using Bind = std::function<bool(Statement&, const Row&, int first)>;
 
-    BatchInsert(Database& db, QString head, int columns, int rowsPerStatement, Bind bind)
+    // oneRow: the statement for one row, as MultiRowInsertSql takes it.
+    BatchInsert(Database& db, QString oneRow, int rowsPerStatement, Bind bind)
         : m_db(db)
-        , m_head(std::move(head))
-        , m_columns(columns)
-        , m_rowsPerStatement(std::clamp(rowsPerStatement, 1, std::max(kMostParametersPerStatement / columns, 1)))
+        , m_oneRow(std::move(oneRow))
+        , m_columns(int(m_oneRow.mid(m_oneRow.lastIndexOf(QStringLiteral("VALUES "))).count(u'?')))
+        , m_rowsPerStatement(std::clamp(rowsPerStatement, 1, std::max(kMostParametersPerStatement / std::max(m_columns, 1), 1)))
         , m_bind(std::move(bind))
     {
     }
@@ -66,7 +66,7 @@ public:
         if (!statement) {
             auto prepared = std::make_unique<Statement>(m_db);
             m_last = prepared.get();
-            if (!prepared->prepare(MultiRowInsertSql(m_head, m_columns, rows))) {
+            if (!prepared->prepare(MultiRowInsertSql(m_oneRow, rows))) {
                 m_failed = std::move(prepared);
                 return false;
             }
@@ -93,7 +93,7 @@ public:
 
 private:
     Database& m_db;
-    QString m_head;
+    QString m_oneRow;
     int m_columns;
     int m_rowsPerStatement;
     Bind m_bind;

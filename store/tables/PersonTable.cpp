@@ -152,8 +152,8 @@ QString PersonNumbersExhaustedText()
 
 PersonInserter::PersonInserter(Database& db, int rowsPerStatement)
     : m_rows(db,
-             QStringLiteral("INSERT INTO TESTPERSON (ID, NAMN, ADRESS, TELEFON, NATIONALITET, HOMELANGUAGE,  SKOLA, TESTAD_VID, TESTLEDARE, SEX, AGE, TESTDATE, BORNDATE, HANDEDNESS, KLASS, OTHER)  VALUES"),
-             16, rowsPerStatement,
+             QStringLiteral("INSERT INTO TESTPERSON (ID, NAMN, ADRESS, TELEFON, NATIONALITET, HOMELANGUAGE,  SKOLA, TESTAD_VID, TESTLEDARE, SEX, AGE, TESTDATE, BORNDATE, HANDEDNESS, KLASS, OTHER)  VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+             rowsPerStatement,
              [](Statement& s, const PersonalData& person, int first) {
                  return s.bindInt(first, person.ID) && bindPersonValues(s, person, first + 1);
              })

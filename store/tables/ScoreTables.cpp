@@ -70,14 +70,18 @@ int readRow(Database& db, const ScoreTable& t, TestRecord& test)
     return 1;
 }
 
-QString insertHead(const ScoreTable& t)
+QString insertSql(const ScoreTable& t)
 {
-    return QStringLiteral("INSERT INTO %1 (%2, %3) VALUES").arg(t.table, t.key, t.columns.join(QStringLiteral(", ")));
+    QStringList markers;
+    for (qsizetype i = 0; i <= t.columns.size(); ++i)
+        markers.append(QStringLiteral("?"));
+    return QStringLiteral("INSERT INTO %1 (%2, %3) VALUES (%4)")
+        .arg(t.table, t.key, t.columns.join(QStringLiteral(", ")), markers.join(QStringLiteral(", ")));
 }
 
 BatchInsert<TestRecord> batchInsert(Database& db, const ScoreTable& t, int rowsPerStatement)
 {
-    return BatchInsert<TestRecord>(db, insertHead(t), int(t.columns.size()) + 1, rowsPerStatement,
+    return BatchInsert<TestRecord>(db, insertSql(t), rowsPerStatement,
                                    [&t](Statement& s, const TestRecord& test, int first) {
                                        bool ok = s.bindInt(first, test.person.ID);
                                        for (int i = 0; ok && i < t.columns.size(); ++i)
