@@ -27,7 +27,10 @@ if(CMAKE_LIBRARY_ARCHITECTURE)
 else()
   set(TAVLO_PRIVATE_LIBDIR lib/tavlo-ii)
 endif()
-set_target_properties(tavlo-ii tavlo-ii-cli PROPERTIES INSTALL_RPATH "$ORIGIN/../${TAVLO_PRIVATE_LIBDIR}")
+set_target_properties(tavlo-ii PROPERTIES INSTALL_RPATH "$ORIGIN/../${TAVLO_PRIVATE_LIBDIR}")
+# The tool links no library of its own (it finds its painting library by its own path): a run
+# path would only send the loader looking for the system's libraries there first.
+set_target_properties(tavlo-ii-cli PROPERTIES SKIP_BUILD_RPATH ON INSTALL_RPATH "")
 set_target_properties(tavlo-cli-paint PROPERTIES INSTALL_RPATH "$ORIGIN")
 # The tool loads its painting by path: beside it in the build tree, here once installed.
 target_compile_definitions(tavlo-ii-cli PRIVATE TAVLO_PRIVATE_LIBDIR="${TAVLO_PRIVATE_LIBDIR}"
