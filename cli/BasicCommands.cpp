@@ -72,7 +72,7 @@ std::optional<CsvTable> readCsv(const QString& path)
     }
     auto table = ParseCsv(*bytes, &error);
     if (!table)
-        print(QStringLiteral("%1, %2").arg(path, error), stderr);
+        print(QStringLiteral("%1, %2. Ingenting er endret.").arg(path, error), stderr);
     return table;
 }
 

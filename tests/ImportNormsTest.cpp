@@ -96,6 +96,9 @@ TEST(ImportNorms, AFileWithOneBadRowChangesNothingAndNamesIt)
         {"\"AI\",\"Ålder 7:0-7:5\",", "\"AI\",\"Ålder 7:0-7:5\",99", QStringLiteral("linje %1: S2 er mindre enn S1").arg(aiLine)},
         {"\"AI\",\"Ålder 7:0-7:5\"", "\"AI\",\"Ålder 7:0-7:6\"", QStringLiteral("ukjent aldersgruppe")},
         {"\"AI\",\"Ålder 7:0-7:5\"", "\"AI\",\"Ålder 7:6-7:11\"", QStringLiteral("står mer enn én gang")},
+        // Quotes where CSV has none.
+        {"\"AI\",\"Ålder 7:0-7:5\",", "\"AI\",\"Ålder 7:0-7:5\",1\"2", QStringLiteral("linje %1: anførselstegn midt i et felt").arg(aiLine)},
+        {"\"AI\",\"Ålder 7:0-7:5\"", "\"AI\"x,\"Ålder 7:0-7:5\"", QStringLiteral("linje %1: tegn etter avsluttende anførselstegn").arg(aiLine)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.reason.toStdString());

@@ -75,7 +75,12 @@ std::optional<CsvTable> ParseCsv(const QByteArray& bytes, QString* error)
         } else {
             if (wasQuoted)
                 return fail(line, QStringLiteral("tegn etter avsluttende anførselstegn"));
-            field += c;
+            // The plain characters up to the next one that means something, at once.
+            qsizetype end = i + 1;
+            while (end < text.size() && text[end] != u'"' && text[end] != u',' && text[end] != u'\n' && text[end] != u'\r')
+                ++end;
+            field += QStringView(text).sliced(i, end - i);
+            i = end - 1;
         }
     }
     if (quoted)
