@@ -296,5 +296,31 @@ TEST(ImportPostgres, MovesTheFixedAndALargeArchiveByteForByte)
     const auto verdict = VerifyAccessLog(db, &error);
     ASSERT_TRUE(verdict) << error.toStdString();
     EXPECT_TRUE(verdict->whole) << verdict->text.toStdString();
+
+    // A row the server refuses in the large file's second statement: the message names its
+    // own line, and nothing of the file stays.
+    const auto run = [&](const QString& sql) {
+        Statement s(db);
+        EXPECT_TRUE(s.execDirect(sql)) << s.diagnostic().toStdString();
+    };
+    for (const char* table : {"TESTPERSON", "TESTDATA_TAVLO", "TESTDATA_TAVLO_MF"})
+        run(QStringLiteral("DELETE FROM %1").arg(QLatin1String(table)));
+    run(QStringLiteral("UPDATE TESTPERSON_COUNTER SET LAST_ID = 0"));
+    const int refused = 3 * 40 + 40 % 7; // the 40th test, on line 41
+    run(QStringLiteral("CREATE FUNCTION tavlo_stopp() RETURNS trigger AS $$ BEGIN IF NEW.MF_ID = %1 THEN "
+                       "RAISE EXCEPTION 'stoppet'; END IF; RETURN NEW; END $$ LANGUAGE plpgsql")
+            .arg(refused));
+    run(QStringLiteral("CREATE TRIGGER stopp BEFORE INSERT ON TESTDATA_TAVLO_MF FOR EACH ROW EXECUTE FUNCTION tavlo_stopp()"));
+    const ImportResult result = ImportTests(db, archives[1].file);
+    EXPECT_EQ(result.outcome, ImportOutcome::Failed);
+    EXPECT_TRUE(result.message.startsWith(QStringLiteral("Linje 41 (testperson nummer %1) kan ikke lagres:").arg(refused)))
+        << result.message.toStdString();
+    EXPECT_TRUE(result.message.contains(u"stoppet")) << result.message.toStdString();
+    Statement count(db);
+    ASSERT_TRUE(count.execDirect(QStringLiteral("SELECT COUNT(*) FROM TESTPERSON")) && count.fetch() == Fetch::Row);
+    EXPECT_EQ(count.getInt(1), 0);
+    count.closeCursor();
+    run(QStringLiteral("DROP TRIGGER stopp ON TESTDATA_TAVLO_MF"));
+    run(QStringLiteral("DROP FUNCTION tavlo_stopp()"));
     EXPECT_TRUE(sink.messages.isEmpty()) << sink.texts().join(u'\n').toStdString();
 }
