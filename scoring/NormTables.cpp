@@ -179,6 +179,17 @@ NormTables ReadNormTables(const QString& folder)
                                       direction == u"reverse" ? Direction::Reverse : Direction::Normal});
     });
 
+    // Numbered column names, made once per table rather than once per cell.
+    const auto numbered = [](const char* prefix, int first, int last) {
+        QStringList names;
+        for (int n = first; n <= last; ++n)
+            names.append(QLatin1String(prefix) + QString::number(n));
+        return names;
+    };
+    const QStringList lookupColumns = numbered("C", 0, 8);
+    const QStringList delayColumns = numbered("Y", 7, 12);
+    const QStringList bandColumns = numbered("T", 0, 6);
+
     TableReader lookups(folder, QStringLiteral("tables/combined.csv"), error);
     lookups.rows([&](TableReader& r) {
         const Key key = r.key(QStringLiteral("TABLE"));
@@ -189,7 +200,7 @@ NormTables ReadNormTables(const QString& folder)
         }
         auto& target = t.lookups[key][size_t(row)];
         for (int c = 0; c < 9; ++c)
-            target[size_t(c)] = r.number(QStringLiteral("C%1").arg(c), true, 0);
+            target[size_t(c)] = r.number(lookupColumns[c], true, 0);
     });
 
     TableReader delay(folder, QStringLiteral("tables/delay.csv"), error);
@@ -202,7 +213,7 @@ NormTables ReadNormTables(const QString& folder)
         auto& row = t.delay[size_t(delayRow++)];
         row[0] = r.number(QStringLiteral("BOUND"));
         for (int y = 7; y <= 12; ++y)
-            row[size_t(y - 6)] = r.number(QStringLiteral("Y%1").arg(y));
+            row[size_t(y - 6)] = r.number(delayColumns[y - 7]);
     });
     if (error.isEmpty() && delayRow != 31)
         error = QStringLiteral("tables/delay.csv: %1 rader, ikke 31").arg(delayRow);
@@ -237,7 +248,7 @@ NormTables ReadNormTables(const QString& folder)
         }
         const int count = it->set == BandSet::A ? 5 : 7;
         for (int k = 0; k < count; ++k)
-            it->thresholds[size_t(group)][size_t(k)] = r.number(QStringLiteral("T%1").arg(k));
+            it->thresholds[size_t(group)][size_t(k)] = r.number(bandColumns[k]);
     });
 
     TableReader maxima(folder, QStringLiteral("raw_maxima.csv"), error);
