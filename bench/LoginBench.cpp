@@ -4,6 +4,7 @@
 // the way it was before roles: a connection as one shared role, then the examiner's digest in
 // SEC. The server is the tests' throwaway one:
 //   tools/test-postgres.sh start /tmp/pg build/tavlo-ii-cli && build/bench/bench-login /tmp/pg
+#include "ServerState.h"
 #include "store/accounts/AccessLog.h"
 #include "store/creation/NewDatabase.h"
 #include "store/accounts/PasswordHash.h"
@@ -48,19 +49,6 @@ void row(const char* what, double ms, double reference)
     std::printf("%-58s %8.1f ms  %5.2f x\n", what, ms, ms / reference);
 }
 
-std::map<QString, QString> readState(const QString& path)
-{
-    std::map<QString, QString> state;
-    QFile file(path);
-    if (file.open(QIODevice::ReadOnly)) {
-        for (const QByteArray& line : file.readAll().split('\n')) {
-            const QString text = QString::fromUtf8(line);
-            state[text.section(u'=', 0, 0)] = text.section(u'=', 1);
-        }
-    }
-    return state;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -101,7 +89,7 @@ int main(int argc, char** argv)
         std::printf("\nPostgreSQL: not run (give the state file of tools/test-postgres.sh)\n");
         return ok ? 0 : 1;
     }
-    auto state = readState(QString::fromLocal8Bit(argv[1]));
+    auto state = tavlo::bench::readServerState(QString::fromLocal8Bit(argv[1]));
     const QString serverFolder = state[QStringLiteral("FOLDER")];
     const QString serverDatabase = QDir(serverFolder).filePath(kDatabaseFileName);
     const QString serverWorkgroup = QDir(serverFolder).filePath(kWorkgroupFileName);

@@ -128,21 +128,18 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
-    QString only;
-    if (const qsizetype at = args.indexOf(QStringLiteral("--only")); at >= 0 && at + 1 < args.size()) {
-        only = args.at(at + 1);
+    // "--name VALUE" taken out of the arguments; fallback when absent.
+    const auto take = [&args](const char* name, const QString& fallback = {}) {
+        const qsizetype at = args.indexOf(QLatin1String(name));
+        if (at < 0 || at + 1 >= args.size())
+            return fallback;
+        const QString value = args.at(at + 1);
         args.remove(at, 2);
-    }
-    int tests = kTests;
-    if (const qsizetype at = args.indexOf(QStringLiteral("--tests")); at >= 0 && at + 1 < args.size()) {
-        tests = std::max(args.at(at + 1).toInt(), 100);
-        args.remove(at, 2);
-    }
-    QString postgres;
-    if (const qsizetype at = args.indexOf(QStringLiteral("--postgres")); at >= 0 && at + 1 < args.size()) {
-        postgres = args.at(at + 1);
-        args.remove(at, 2);
-    }
+        return value;
+    };
+    const QString only = take("--only");
+    const int tests = std::max(take("--tests", QString::number(kTests)).toInt(), 100);
+    const QString postgres = take("--postgres");
     BenchDatabase db;
     db.folder = args.value(0, QDir::temp().filePath(tests % 1000 == 0 ? QStringLiteral("tavlo-bench-%1k").arg(tests / 1000)
                                                                        : QStringLiteral("tavlo-bench-%1").arg(tests)));

@@ -4,6 +4,7 @@
 // - the same per-test work through SQLite's C API: the line split, the three rows inserted
 //   and the access log's chained row, statements prepared once, one transaction.
 #include "ScaleBench.h"
+#include "ServerState.h"
 
 #include "store/accounts/AccessLog.h"
 #include "store/accounts/LogChain.h"
@@ -225,17 +226,6 @@ double sqliteSameWork(const QString& file, const QString& folder, QString* note)
     return done ? seconds : 0;
 }
 
-std::map<QString, QString> readState(const QString& path)
-{
-    std::map<QString, QString> state;
-    QFile file(path);
-    if (file.open(QIODevice::ReadOnly)) {
-        for (const QByteArray& line : file.readAll().split('\n'))
-            state[QString::fromUtf8(line).section(u'=', 0, 0)] = QString::fromUtf8(line).section(u'=', 1);
-    }
-    return state;
-}
-
 // The server's database as init-db left it, as its administrator: no tests, the counter at 0.
 bool emptyServer(Database& db)
 {
@@ -281,9 +271,9 @@ double serverCopy(const std::map<QString, QString>& state, const QString& dir, D
 // The program's import and psql's \copy into the server of tools/test-postgres.sh.
 std::vector<Figure> serverFigures(const BenchDatabase& bench, const QString& file, const QString& dir)
 {
-    const auto state = readState(bench.postgresState);
+    const auto state = readServerState(bench.postgresState);
     if (!state.count(QStringLiteral("FOLDER")))
-        return {{QStringLiteral("import into PostgreSQL: no state file %1").arg(bench.postgresState), 0, 0, {}}};
+        return {{QStringLiteral("import into PostgreSQL: no state file %1").arg(bench.postgresState), 0, 0, {}, QStringLiteral("s"), {}}};
     const QString folder = state.at(QStringLiteral("FOLDER"));
     Database db;
     if (db.DbConnect(QStringLiteral("TAVLO-II"), state.at(QStringLiteral("ADMIN")), state.at(QStringLiteral("ADMIN_PASSWORD")),
