@@ -161,6 +161,17 @@ TEST_F(ResearchExport, TheCsvFileIsRfc4180Utf8WithItsHeaderAndEveryFieldAsTheCod
     }
 }
 
+// The same children on the server give the same research file, byte for byte.
+TEST_F(ResearchExport, TheServerGivesTheSameCsvFile)
+{
+    TempDatabase server(StoreKind::Postgres);
+    storeChildren(server);
+    const QString path = out.filePath(QStringLiteral("tjener.csv"));
+    const auto run = runCli({QStringLiteral("export"), server.folder(), path, QStringLiteral("--format"), QStringLiteral("csv")});
+    ASSERT_EQ(run.status, 0) << str(run.err);
+    EXPECT_TRUE(contentsOf(path) == exported(QStringLiteral("csv")));
+}
+
 TEST_F(ResearchExport, TheCodebookNamesEveryColumnOfBothFilesInTheirOrder)
 {
     const auto run = runCli({QStringLiteral("export"), QStringLiteral("--codebook")});
