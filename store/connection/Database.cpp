@@ -11,7 +11,7 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QRegularExpression>
+#include <algorithm>
 
 namespace tavlo {
 
@@ -93,15 +93,19 @@ int Database::connectThrough(const QString& account, const QString& password, co
     }
     // A name that would end its value could name another server or key: never sent. The
     // server's driver takes braces off a password only, so a password is braced when it needs.
-    if (account.contains(QRegularExpression(QStringLiteral("[;{}]")))) {
+    const auto holdsAny = [](const QString& value, QStringView characters) {
+        return std::any_of(value.begin(), value.end(), [&](QChar c) { return characters.contains(c); });
+    };
+    if (holdsAny(account, u";{}")) {
         if (m_quietLoginRefusal)
             m_loginRefused = true;
         else
             tellUser(kUnsendableName, MessageIcon::Stop);
         return 0;
     }
-    const auto braced = [](QString value) {
-        if (!value.contains(QRegularExpression(QStringLiteral("[;{}=\\[\\]()?*,!@ ]|^\\s|\\s$"))))
+    const auto braced = [&](QString value) {
+        if (!holdsAny(value, u";{}=[]()?*,!@ ")
+            && (value.isEmpty() || (!value.front().isSpace() && !value.back().isSpace())))
             return value;
         value.replace(u'}', QStringLiteral("}}"));
         return u'{' + value + u'}';

@@ -38,8 +38,14 @@ QStringList sqliteStatements()
 
 QString createdTable(const QString& statement)
 {
-    static const QRegularExpression create(QStringLiteral("^CREATE TABLE (\\w+)"));
-    return create.match(statement).captured(1);
+    // Read at every connection: plain scanning, no pattern to compile.
+    const QLatin1String create("CREATE TABLE ");
+    if (!statement.startsWith(create))
+        return {};
+    qsizetype end = create.size();
+    while (end < statement.size() && (statement[end].isLetterOrNumber() || statement[end] == u'_'))
+        ++end;
+    return statement.mid(create.size(), end - create.size());
 }
 
 QString forPostgres(QString statement)
