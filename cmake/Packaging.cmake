@@ -95,6 +95,7 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # libvandrel is found through the run path ($ORIGIN), which dpkg-shlibdeps resolves in the staging tree.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The drivers are loaded by unixODBC at run time, so shlibdeps cannot see them.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libsqliteodbc, odbcinst")
+# OpenSSL is opened, not linked: the package names it, since its libraries do not.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libsqliteodbc, odbcinst, libssl${TAVLO_OPENSSL_MAJOR}")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "odbc-postgresql")
 include(CPack)

@@ -68,7 +68,7 @@ TEST(Linking, EachProgramLoadsItsQtModulesAndNoOthers)
         {TAVLO_CLI_PATH,
          {QStringLiteral("libQt6Core")},
          {QStringLiteral("libQt6Gui"), QStringLiteral("libQt6Widgets"), QStringLiteral("libQt6PrintSupport"),
-          QStringLiteral("libQt6Concurrent"), QStringLiteral("libQt6Network")}},
+          QStringLiteral("libQt6Concurrent"), QStringLiteral("libQt6Network"), QStringLiteral("libcrypto")}},
         {TAVLO_PAINTING_PATH,
          {QStringLiteral("libQt6Core"), QStringLiteral("libQt6Gui"), QStringLiteral("libvandrel")},
          {QStringLiteral("libQt6Widgets"), QStringLiteral("libQt6PrintSupport"), QStringLiteral("libQt6Concurrent"),

@@ -25,7 +25,7 @@ echo "package: $(basename "$deb"), $(stat -c %s "$deb") bytes"
 # The project's version with the package's own revision after it.
 [[ "$(dpkg-deb -f "$deb" Version)" == "$version"-[0-9]* ]] || fail "version is not $version-REVISION"
 depends=$(dpkg-deb -f "$deb" Depends)
-for d in libsqliteodbc odbcinst libqt6widgets6 libc6; do
+for d in libsqliteodbc odbcinst libqt6widgets6 libc6 libssl3; do
   grep -qw -- "$d" <<<"$depends" || fail "Depends lacks $d: $depends"
 done
 grep -qw odbc-postgresql <<<"$(dpkg-deb -f "$deb" Recommends)" || fail "Recommends lacks odbc-postgresql"

@@ -1,11 +1,9 @@
 #include "store/accounts/PasswordHash.h"
 
+#include "store/accounts/Crypto.h"
+
 #include <QByteArray>
 #include <QStringList>
-
-#include <openssl/crypto.h>
-#include <openssl/evp.h>
-#include <openssl/rand.h>
 
 #include <atomic>
 #include <optional>
@@ -73,13 +71,7 @@ void SetPasswordIterationsForTests(int iterations)
 
 QByteArray Pbkdf2Sha256(const QByteArray& secret, const QByteArray& salt, int iterations)
 {
-    QByteArray key(kDigestBytes, Qt::Uninitialized);
-    if (PKCS5_PBKDF2_HMAC(secret.constData(), int(secret.size()), reinterpret_cast<const unsigned char*>(salt.constData()),
-                          int(salt.size()), iterations, EVP_sha256(), int(key.size()),
-                          reinterpret_cast<unsigned char*>(key.data()))
-        != 1)
-        return {};
-    return key;
+    return Pbkdf2HmacSha256(secret, salt, iterations, kDigestBytes);
 }
 
 QString HashPassword(const QString& password)
@@ -89,8 +81,8 @@ QString HashPassword(const QString& password)
 
 QString HashPassword(const QString& password, int iterations)
 {
-    QByteArray salt(kSaltBytes, Qt::Uninitialized);
-    if (RAND_bytes(reinterpret_cast<unsigned char*>(salt.data()), int(salt.size())) != 1)
+    const QByteArray salt = RandomBytes(kSaltBytes);
+    if (salt.isEmpty())
         return {};
     const QByteArray digest = derive(password, salt, iterations);
     if (digest.isEmpty())
@@ -115,7 +107,7 @@ bool PasswordMatchesHash(const QString& password, const QString& stored)
     if (!parsed)
         return false;
     const QByteArray typed = derive(password, parsed->salt, parsed->iterations);
-    return typed.size() == kDigestBytes && CRYPTO_memcmp(typed.constData(), parsed->digest.constData(), kDigestBytes) == 0;
+    return typed.size() == kDigestBytes && SameBytesConstantTime(typed, parsed->digest);
 }
 
 bool PasswordNeedsRehash(const QString& stored)

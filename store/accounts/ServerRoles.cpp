@@ -1,6 +1,7 @@
 #include "store/accounts/ServerRoles.h"
 
 #include "store/accounts/AccessLog.h"
+#include "store/accounts/Crypto.h"
 #include "store/connection/ConnectionString.h"
 #include "store/connection/Database.h"
 #include "store/creation/NewDatabase.h"
@@ -9,10 +10,6 @@
 
 #include <QByteArray>
 
-#include <openssl/evp.h>
-#include <openssl/hmac.h>
-#include <openssl/rand.h>
-#include <openssl/sha.h>
 
 #include <netdb.h>
 #include <poll.h>
@@ -130,15 +127,6 @@ std::optional<QString> examinersIn(const Transaction& transaction, Database& db,
     return ExaminersRole(db, error);
 }
 
-QByteArray hmac(const QByteArray& key, const QByteArray& data)
-{
-    unsigned char out[EVP_MAX_MD_SIZE];
-    unsigned int length = 0;
-    HMAC(EVP_sha256(), key.constData(), int(key.size()), reinterpret_cast<const unsigned char*>(data.constData()),
-         size_t(data.size()), out, &length);
-    return QByteArray(reinterpret_cast<const char*>(out), int(length));
-}
-
 // SASLprep as the server's client library applies it before SCRAM: blanks of other kinds
 // become a space, characters that map to nothing go, the rest is NFKC. Where the library
 // would give up on the prepared form (a control or private character), it uses the password
@@ -204,17 +192,17 @@ std::optional<QString> ExaminersRole(Database& db, QString* error)
 
 QString ScramVerifier(const QString& password, int iterations)
 {
-    QByteArray salt(16, Qt::Uninitialized);
-    if (RAND_bytes(reinterpret_cast<unsigned char*>(salt.data()), int(salt.size())) != 1)
+    const QByteArray salt = RandomBytes(16);
+    if (salt.isEmpty())
         return {};
     const QByteArray salted = Pbkdf2Sha256(prepared(password), salt, iterations);
     if (salted.isEmpty())
         return {};
-    const QByteArray clientKey = hmac(salted, "Client Key");
-    QByteArray storedKey(SHA256_DIGEST_LENGTH, Qt::Uninitialized);
-    SHA256(reinterpret_cast<const unsigned char*>(clientKey.constData()), size_t(clientKey.size()),
-           reinterpret_cast<unsigned char*>(storedKey.data()));
-    const QByteArray serverKey = hmac(salted, "Server Key");
+    const QByteArray clientKey = HmacSha256(salted, "Client Key");
+    const QByteArray storedKey = clientKey.isEmpty() ? QByteArray() : Sha256(clientKey);
+    const QByteArray serverKey = HmacSha256(salted, "Server Key");
+    if (storedKey.isEmpty() || serverKey.isEmpty())
+        return {};
     return QStringLiteral("SCRAM-SHA-256$%1:%2$%3:%4")
         .arg(iterations)
         .arg(QString::fromLatin1(salt.toBase64()), QString::fromLatin1(storedKey.toBase64()),
