@@ -6,6 +6,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <vector>
 
 namespace tavlo {
 
@@ -41,12 +42,13 @@ public:
         }
     }
 
-    QString text(const QString& column)
+    const QString& text(const QString& column)
     {
-        const qsizetype at = m_table.header.indexOf(column);
+        static const QString missing;
+        const qsizetype at = columnOf(column);
         if (at < 0) {
             fail(QStringLiteral("kolonnen %1 mangler").arg(column));
-            return {};
+            return missing;
         }
         return m_table.rows[m_row][at];
     }
@@ -54,7 +56,7 @@ public:
     // An integer, or fallback when the field is empty and allowEmpty.
     int number(const QString& column, bool allowEmpty = false, int fallback = 0)
     {
-        const QString field = text(column).trimmed();
+        const QStringView field = QStringView(text(column)).trimmed();
         if (field.isEmpty() && allowEmpty)
             return fallback;
         bool ok = false;
@@ -66,8 +68,14 @@ public:
 
     Key key(const QString& column)
     {
-        const QString name = text(column);
-        const auto key = keyFromName(name.toStdString());
+        const QString& name = text(column);
+        // Every name is ASCII; anything else matches no key, as it should.
+        char ascii[32];
+        const bool fits = name.size() < qsizetype(sizeof ascii)
+                          && std::all_of(name.begin(), name.end(), [](QChar c) { return c.unicode() < 0x80; });
+        for (qsizetype i = 0; fits && i < name.size(); ++i)
+            ascii[i] = char(name[i].unicode());
+        const auto key = fits ? keyFromName(std::string_view(ascii, size_t(name.size()))) : std::nullopt;
         if (!key)
             fail(QStringLiteral("ukjent mål %1").arg(name));
         return key.value_or(Key::AI);
@@ -75,7 +83,7 @@ public:
 
     int ageGroup(const QString& column)
     {
-        const QString literal = text(column);
+        const QString& literal = text(column);
         const qsizetype at = AgeGroupLiterals().indexOf(literal);
         if (at < 0)
             fail(QStringLiteral("ukjent aldersgruppe %1").arg(literal));
@@ -89,7 +97,22 @@ public:
     }
 
 private:
+    // Each row asks for the same columns by the same strings: one comparison finds a column
+    // asked for before by its characters' address, instead of a walk along the header.
+    qsizetype columnOf(const QString& column)
+    {
+        for (const auto& [characters, at] : m_columns) {
+            if (characters == column.constData() && m_table.header[at] == column)
+                return at;
+        }
+        const qsizetype at = m_table.header.indexOf(column);
+        if (at >= 0)
+            m_columns.emplace_back(column.constData(), at);
+        return at;
+    }
+
     QString m_name;
+    std::vector<std::pair<const QChar*, qsizetype>> m_columns;
     QString& m_error;
     CsvTable m_table;
     qsizetype m_row = 0;

@@ -154,3 +154,45 @@ TEST(ShippedTables, NormRowsCoverEveryLookupOnceAndPassTheImportCheck)
         }
     }
 }
+
+// The reader every table and a clinic's norm file go through: quoting, line ends and the line
+// each row or refusal is reported on.
+TEST(CsvReading, FieldsQuotesLineEndsAndTheLineOfEachRowOrRefusal)
+{
+    struct Case {
+        QByteArray bytes;
+        QStringList rows; // fields joined by '|', then ':' and the row's line
+        QString error;
+    };
+    const Case cases[] = {
+        {"A,B\n1,2\n3,4", {QStringLiteral("1|2:2"), QStringLiteral("3|4:3")}, {}},
+        {"\xEF\xBB\xBF" "A,B\r\n1,2\r\n", {QStringLiteral("1|2:2")}, {}},
+        {"A,B\n\n,\n", {QStringLiteral("|:3")}, {}},
+        {"A,B\n\"x,y\",\"say \"\"hi\"\"\"\n", {QStringLiteral("x,y|say \"hi\":2")}, {}},
+        {"A,B\n\"\"\"\",\"\"\n", {QStringLiteral("\"|:2")}, {}},
+        {"A,B\n\"two\nlines\",b\n\"\xC3\x85se\",\xC3\xA6\n", {QStringLiteral("two\nlines|b:2"), QStringLiteral("Åse|æ:4")}, {}},
+        {"A,B\n\"a\r\nb\",c\n1\n", {}, QStringLiteral("linje 4: 1 felt, men overskriften har 2")},
+        {"A\nab\"c\n", {}, QStringLiteral("linje 2: anførselstegn midt i et felt")},
+        {"A\n\"a\nb\"c\n", {}, QStringLiteral("linje 3: tegn etter avsluttende anførselstegn")},
+        {"A\n1\n\"abc\n", {}, QStringLiteral("linje 3: anførselstegn som aldri avsluttes")},
+        {"A\n\"a\"\"\n", {}, QStringLiteral("linje 2: anførselstegn som aldri avsluttes")},
+        {"", {}, QStringLiteral("linje 1: filen er tom")},
+        {"A\n\xFF\n", {}, QStringLiteral("linje 1: filen er ikke gyldig UTF-8")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bytes.toStdString());
+        QString error;
+        const auto table = ParseCsv(c.bytes, &error);
+        EXPECT_EQ(error.toStdString(), c.error.toStdString());
+        if (!c.error.isEmpty()) {
+            EXPECT_FALSE(table);
+            continue;
+        }
+        ASSERT_TRUE(table);
+        QStringList rows;
+        for (qsizetype r = 0; r < table->rows.size(); ++r)
+            rows << table->rows[r].join(u'|') + u':' + QString::number(table->lineNumbers[r]);
+        EXPECT_EQ(rows.join(u'/').toStdString(), c.rows.join(u'/').toStdString());
+        EXPECT_EQ(table->header.size(), c.bytes.count(',') ? 2 : 1);
+    }
+}

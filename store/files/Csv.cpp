@@ -29,16 +29,25 @@ std::optional<CsvTable> ParseCsv(const QByteArray& bytes, QString* error)
     int line = 1;
     int recordStart = 1;
     const auto endField = [&] {
-        record.append(field);
-        field.clear();
+        record.append(std::move(field));
+        field = QString();
         wasQuoted = false;
     };
     const auto endRecord = [&] {
         endField();
-        records.append(record);
+        const qsizetype width = record.size();
+        records.append(std::move(record));
         starts.append(recordStart);
-        record.clear();
+        record = QStringList();
+        record.reserve(width);
         any = false;
+    };
+    // A field is cut from the text in one piece where it can be: every table of the program
+    // is read this way at each start.
+    const auto plainEnd = [&](qsizetype from) {
+        while (from < text.size() && text[from] != u'"' && text[from] != u',' && text[from] != u'\n' && text[from] != u'\r')
+            ++from;
+        return from;
     };
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
@@ -50,11 +59,18 @@ std::optional<CsvTable> ParseCsv(const QByteArray& bytes, QString* error)
                 } else {
                     quoted = false;
                 }
-            } else {
-                if (c == u'\n')
-                    ++line;
-                field += c;
+                continue;
             }
+            qsizetype end = i;
+            while (end < text.size() && text[end] != u'"')
+                ++end;
+            const QStringView piece = QStringView(text).sliced(i, end - i);
+            line += int(piece.count(u'\n'));
+            if (field.isEmpty())
+                field = piece.toString();
+            else
+                field += piece;
+            i = end - 1;
             continue;
         }
         if (!any) {
@@ -76,10 +92,11 @@ std::optional<CsvTable> ParseCsv(const QByteArray& bytes, QString* error)
             if (wasQuoted)
                 return fail(line, QStringLiteral("tegn etter avsluttende anførselstegn"));
             // The plain characters up to the next one that means something, at once.
-            qsizetype end = i + 1;
-            while (end < text.size() && text[end] != u'"' && text[end] != u',' && text[end] != u'\n' && text[end] != u'\r')
-                ++end;
-            field += QStringView(text).sliced(i, end - i);
+            const qsizetype end = plainEnd(i + 1);
+            if (field.isEmpty())
+                field = text.sliced(i, end - i);
+            else
+                field += QStringView(text).sliced(i, end - i);
             i = end - 1;
         }
     }
@@ -93,6 +110,8 @@ std::optional<CsvTable> ParseCsv(const QByteArray& bytes, QString* error)
     CsvTable table;
     table.header = records.takeFirst();
     starts.removeFirst();
+    table.rows.reserve(records.size());
+    table.lineNumbers.reserve(records.size());
     for (qsizetype r = 0; r < records.size(); ++r) {
         // A blank line is no row.
         if (records[r].size() == 1 && records[r][0].isEmpty())
@@ -101,7 +120,7 @@ std::optional<CsvTable> ParseCsv(const QByteArray& bytes, QString* error)
             return fail(starts[r], QStringLiteral("%1 felt, men overskriften har %2")
                                        .arg(records[r].size())
                                        .arg(table.header.size()));
-        table.rows.append(records[r]);
+        table.rows.append(std::move(records[r]));
         table.lineNumbers.append(starts[r]);
     }
     return table;
