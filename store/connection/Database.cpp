@@ -255,14 +255,30 @@ bool Database::probeTables()
     // table only when a row is read; a database without one of the tables would fail halfway
     // through a job, and one that lost its log would be given a new, empty one.
     const QStringList later = SchemaTablesAddedLater();
-    QStringList missing;
-    QString firstMissing;
-    int probed = 0;
+    QStringList probed;
     for (const QString& table : SchemaTables()) {
         // On a server the users are its roles: examiners are not given the old table.
-        if (later.contains(table) || (!m_sqlite && table == u"SEC"))
-            continue;
-        ++probed;
+        if (!later.contains(table) && (m_sqlite || table != u"SEC"))
+            probed.append(table);
+    }
+    // Every table in one statement, as every job connects; only when that fails is each asked
+    // on its own, to name what is missing.
+    QStringList each;
+    for (const QString& table : probed)
+        each.append(QStringLiteral("SELECT * FROM (SELECT 1 FROM %1 LIMIT 1) AS %1").arg(table));
+    bool allThere = false;
+    {
+        Statement probe(*this);
+        if (probe.execDirect(each.join(QStringLiteral(" UNION ALL ")))) {
+            Fetch fetched = Fetch::Row;
+            while (fetched == Fetch::Row)
+                fetched = probe.fetch();
+            allThere = fetched == Fetch::NoData;
+        }
+    }
+    QStringList missing;
+    QString firstMissing;
+    for (const QString& table : allThere ? QStringList() : probed) {
         Statement probe(*this);
         if (probe.execDirect(QStringLiteral("SELECT 1 FROM %1 LIMIT 1").arg(table)) && probe.fetch() != Fetch::Error)
             continue;
@@ -280,7 +296,7 @@ bool Database::probeTables()
             tellUser(LostTableSentence(storeName(), *lost), MessageIcon::Stop);
         return !lost;
     }
-    const QString sentence = missing.size() == probed
+    const QString sentence = missing.size() == probed.size()
                                  ? ForeignDatabaseSentence(storeName())
                                  : FailureSentence({FailureKind::MissingTable, missing.first()}, storeName());
     tellUser(sentence, MessageIcon::Stop, firstMissing);
