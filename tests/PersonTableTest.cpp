@@ -1,5 +1,7 @@
 #include "RecordingSink.h"
 #include "TempDatabase.h"
+#include "report/TablesDocument.h"
+#include "store/tables/ListedLines.h"
 #include "store/tables/PersonTable.h"
 
 #include <gtest/gtest.h>
@@ -273,4 +275,44 @@ TEST(PersonTable, TextsOfEveryLengthAndNoTextReadWhole)
         EXPECT_EQ(listed[0].OTHER, c.stored);
     }
     EXPECT_TRUE(sink.messages.isEmpty());
+}
+
+TEST(ListField, TheBytesOfATextAreWhatQStringWouldCarry)
+{
+    // Each as the list printed it through QString, whichever way it is printed now.
+    const struct {
+        const char* why;
+        QByteArray bytes;
+    } texts[] = {
+        {"nothing", {}},
+        {"ASCII", "Kari Nordmann"},
+        {"Norwegian letters", "\xc3\x86rlig \xc3\x98yvind \xc3\x85se"},
+        {"Sami letters", "\xc4\x8d\xc4\x91\xc5\x8b\xc5\xa1\xc5\xa7\xc5\xbe"},
+        {"breaks", "to\tlinjer\nher\r"},
+        {"a byte order mark first", "\xef\xbb\xbfKari"},
+        {"a byte order mark later", "Kari\xef\xbb\xbf"},
+        {"a noncharacter", "a\xef\xbf\xbe"},
+        {"the last code point", "\xf4\x8f\xbf\xbf"},
+        {"past the last code point", "\xf4\x90\x80\x80"},
+        {"a lead byte past F4", "\xf5\x80\x80\x80"},
+        {"a surrogate", "\xed\xa0\x80"},
+        {"the last before the surrogates", "\xed\x9f\xbf"},
+        {"an overlong two-byte form", "\xc0\xaf"},
+        {"an overlong three-byte form", "\xe0\x80\xaf"},
+        {"an overlong four-byte form", "\xf0\x80\x80\xaf"},
+        {"the first three-byte form", "\xe0\xa0\x80"},
+        {"the first four-byte form", "\xf0\x90\x80\x80"},
+        {"a cut character", "a\xc3"},
+        {"a cut character before a break", "a\xe2\x82\t"},
+        {"a continuation alone", "\x80" "a"},
+        {"a lead byte without its continuation", "\xc3" "a"},
+        {"a NUL", QByteArray("a\0b", 3)},
+        {"an emoji", "\xf0\x9f\x98\x80"},
+    };
+    for (const auto& t : texts) {
+        SCOPED_TRACE(t.why);
+        std::string line = "before";
+        AppendListField(line, QByteArrayView(t.bytes));
+        EXPECT_EQ(QByteArray::fromStdString(line), "before" + TabSeparatedField(QString::fromUtf8(t.bytes)).toUtf8());
+    }
 }

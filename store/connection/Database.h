@@ -259,6 +259,8 @@ public:
     // Every later fetch writes the column into value, and SQL_NULL_DATA or its length into
     // indicator; both must outlive the statement's fetches.
     bool bindIntColumn(int column, SQLINTEGER* value, SQLLEN* indicator);
+    // The same for a column of any C type, width bytes a value (RowBlocks).
+    bool bindColumn(int column, SQLSMALLINT type, void* values, SQLLEN width, SQLLEN* indicators);
 
     // Column values of the fetched row (1-based). A NULL reads as the fallback.
     std::optional<int> getInt(int column, bool* ok = nullptr);
