@@ -1,10 +1,18 @@
 #include "store/connection/Database.h"
 #include "store/connection/RowBlocks.h"
 
+#include <sqlite3.h>
+
 #include <algorithm>
 #include <cstring>
 
 namespace tavlo {
+
+bool UseSqliteWithoutCallLocks()
+{
+    // The SQLite driver opens its connections through the same library as this process.
+    return sqlite3_config(SQLITE_CONFIG_MULTITHREAD) == SQLITE_OK;
+}
 
 Statement::Statement(Database& db)
     : m_db(&db)

@@ -296,10 +296,17 @@ void PersonList::prepareFor(int sortKey) const
 bool ConnectToReadList(Database& db, const QString& connectionString)
 {
     QString reading = connectionString;
-    if (!SqliteDatabaseFile(connectionString).isEmpty())
+    const bool file = !SqliteDatabaseFile(connectionString).isEmpty();
+    if (file)
         reading += reading.endsWith(u';') ? QStringLiteral("StepAPI=1") : QStringLiteral(";StepAPI=1");
     // The program's connection has probed the tables already.
-    return db.connectWith(reading, /*probe*/ false);
+    if (!db.connectWith(reading, /*probe*/ false))
+        return false;
+    // The list reads each page once, in order: SQLite's cache of 2 MB would only hold pages
+    // that are not read again (64 KB, as the SQLite driver asks nothing of its own).
+    if (file)
+        Statement(db).execDirect(QStringLiteral("PRAGMA cache_size = -64"));
+    return true;
 }
 
 PersonListLoad LoadPersonList(const QString& connectionString)
