@@ -574,17 +574,26 @@ TEST_F(CliList, WhatOtherToolsStorePrintsAsTheArchiveReadsItByteForByte)
         "CASE i % 5 WHEN 3 THEN 'x' WHEN 4 THEN NULL ELSE i % 3 END, "
         "CASE i % 6 WHEN 0 THEN '24.03.2012' WHEN 1 THEN NULL ELSE '2012-0' || (1 + i % 9) || '-1' || (i % 10) END, "
         "'2005-05-0' || (1 + i % 9) FROM n"));
-    // The archive's own reading, printed as the list printed it before it read bytes.
+    // In the archive's order, each person as a reading of one value at a time (ReadPerson)
+    // gives it, printed as the list printed it through QString.
     PersonListLoad load = LoadPersonList(t.db.connectionString());
     ASSERT_TRUE(load.read);
     ASSERT_EQ(load.list.size(), 300);
+    std::map<int, PersonListRow> read;
+    for (int i = 0; i < load.list.size(); ++i) {
+        PersonalData p;
+        const int id = load.list.row(i).ID;
+        ASSERT_EQ(ReadPerson(t.db, p, id), 1);
+        read[id] = {p.ID, p.NAMN, p.TESTLEDARE, p.TESTDATE, p.OTHER, p.SEX, p.BORNDATE, p.SKOLA, p.NATIONALITET,
+                    p.HOMELANGUAGE};
+    }
     for (int key = 0; key < kPersonSortKeys; ++key) {
         for (const bool descending : {false, true}) {
             const QString column = QLatin1String(PersonSortColumn(key));
             SCOPED_TRACE(str(column) + (descending ? " descending" : " ascending"));
             QByteArray expected;
             for (const int i : load.list.sorted(key, descending)) {
-                const PersonListRow& row = load.list.row(i);
+                const PersonListRow& row = read[load.list.row(i).ID];
                 QString line = QString::number(row.ID);
                 for (int c = 0; c < kArchiveColumns; ++c)
                     line += u'\t' + TabSeparatedField(ArchiveCellText(row, c));

@@ -237,58 +237,16 @@ bool IsTextSortKey(int sortKey)
 
 namespace {
 
-// The list's columns: the ID, then the sort keys' 0-8 in their order.
-QString listQuery(const QString& columns, int orderKey, bool descending)
-{
-    return QStringLiteral("SELECT ") + columns + QStringLiteral(" FROM TESTPERSON ORDER BY ")
-           + QLatin1String(PersonSortColumn(orderKey)) + (descending ? QStringLiteral(" DESC") : QStringLiteral(" ASC"));
-}
-
-QString listColumns()
-{
-    QString columns = QStringLiteral("ID");
-    for (int key = 0; key < kPersonSortKeys - 1; ++key)
-        columns += QStringLiteral(", ") + QLatin1String(PersonSortColumn(key));
-    return columns;
-}
-
-int fetchPersons(Database& db, int sortKey, bool descending, const std::function<void(const PersonListRow&)>& action)
-{
-    Statement s(db);
-    if (!s.execDirect(listQuery(listColumns(), sortKey, descending)))
-        return s.report();
-    for (;;) {
-        const Fetch fetched = s.fetch();
-        if (fetched == Fetch::NoData)
-            break;
-        if (fetched == Fetch::Error)
-            return s.report();
-        PersonListRow row;
-        row.ID = s.getInt(1).value_or(0);
-        row.NAMN = s.getText(2);
-        row.TESTLEDARE = s.getText(3);
-        row.TESTDATE = s.getDate(4);
-        row.OTHER = s.getText(5);
-        row.SEX = s.getInt(6).value_or(0);
-        row.BORNDATE = s.getDate(7);
-        row.SKOLA = s.getText(8);
-        row.NATIONALITET = s.getText(9);
-        row.HOMELANGUAGE = s.getText(10);
-        action(row);
-    }
-    s.closeCursor();
-    return 1;
-}
-
 // Rows per driver call, and the bytes a text may have before it is read again on its own
 // (a stored text has at most 49 characters, 147 bytes; other tools may store more).
 constexpr int kRowsPerBlock = 64;
 constexpr int kTextBytes = 255;
 
-// The list's rows in number order, a block at a time: the ID and the columns of some sort keys.
+// The list's rows, a block at a time: the ID and the columns of some sort keys, in the order
+// of the database's ORDER BY of another.
 class PersonBlocks {
 public:
-    PersonBlocks(Database& db, std::initializer_list<int> keys, bool descending)
+    PersonBlocks(Database& db, std::initializer_list<int> keys, int orderKey, bool descending)
         : m_db(db), m_statement(db), m_blocks(m_statement, kRowsPerBlock)
     {
         m_id = m_blocks.bindInt(1);
@@ -304,7 +262,10 @@ public:
             m_place[size_t(key)] = place;
             bound = bound && place >= 0;
         }
-        m_ran = bound && m_statement.execDirect(listQuery(columns, kPersonSortKeys - 1, descending));
+        m_ran = bound
+                && m_statement.execDirect(QStringLiteral("SELECT ") + columns + QStringLiteral(" FROM TESTPERSON ORDER BY ")
+                                          + QLatin1String(PersonSortColumn(orderKey))
+                                          + (descending ? QStringLiteral(" DESC") : QStringLiteral(" ASC")));
     }
 
     // 1 after the last row, 0 after a message; row gets each row's index in the block.
@@ -366,11 +327,9 @@ private:
     bool m_ran = false;
 };
 
-} // namespace
-
-int ListPersonBytes(Database& db, bool descending, const std::function<void(const PersonListBytes&)>& action)
+int listRows(Database& db, int orderKey, bool descending, const std::function<void(const PersonListBytes&)>& action)
 {
-    PersonBlocks blocks(db, {0, 1, 2, 3, 4, 5, 6, 7, 8}, descending);
+    PersonBlocks blocks(db, {0, 1, 2, 3, 4, 5, 6, 7, 8}, orderKey, descending);
     PersonListBytes row;
     return blocks.read([&](int r) {
         const auto text = [&](int key, QByteArrayView& to) {
@@ -390,9 +349,34 @@ int ListPersonBytes(Database& db, bool descending, const std::function<void(cons
     });
 }
 
+int fetchPersons(Database& db, int sortKey, bool descending, const std::function<void(const PersonListRow&)>& action)
+{
+    return listRows(db, sortKey, descending, [&](const PersonListBytes& read) {
+        PersonListRow row;
+        row.ID = read.ID;
+        row.NAMN = QString::fromUtf8(read.NAMN);
+        row.TESTLEDARE = QString::fromUtf8(read.TESTLEDARE);
+        row.TESTDATE = read.TESTDATE;
+        row.OTHER = QString::fromUtf8(read.OTHER);
+        row.SEX = read.SEX;
+        row.BORNDATE = read.BORNDATE;
+        row.SKOLA = QString::fromUtf8(read.SKOLA);
+        row.NATIONALITET = QString::fromUtf8(read.NATIONALITET);
+        row.HOMELANGUAGE = QString::fromUtf8(read.HOMELANGUAGE);
+        action(row);
+    });
+}
+
+} // namespace
+
+int ListPersonBytes(Database& db, bool descending, const std::function<void(const PersonListBytes&)>& action)
+{
+    return listRows(db, kPersonSortKeys - 1, descending, action);
+}
+
 int ListPersonTexts(Database& db, int sortKey, const std::function<void(int id, QByteArrayView text)>& action)
 {
-    PersonBlocks blocks(db, {sortKey}, false);
+    PersonBlocks blocks(db, {sortKey}, kPersonSortKeys - 1, false);
     return blocks.read([&](int r) {
         const auto text = blocks.text(sortKey, r);
         if (!text)
