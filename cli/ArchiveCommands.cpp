@@ -51,23 +51,12 @@ int list(QStringList args)
         return kFailure;
     // Ordered as the archive orders them (store/tables/PersonList.h), and held as the bytes
     // to print until the list is logged: the database is not kept waiting on whoever reads.
-    QByteArray printed;
-    QString line;
-    const auto printRow = [&](const PersonListRow& row) {
-        line.resize(0);
-        line += QString::number(row.ID);
-        for (int c = 0; c < kArchiveColumns; ++c) {
-            line += u'\t';
-            line += tsvField(ArchiveCellText(row, c));
-        }
-        printed += line.toUtf8();
-        printed += '\n';
-    };
-    if (ShowIfFailed(ListTestsInOrder(session, sortKey, down, printRow)))
+    ListedLines lines;
+    if (ShowIfFailed(ListTestLines(session, sortKey, down, lines)))
         return kFailure;
     if (header)
         printHeader("list");
-    std::fwrite(printed.constData(), 1, size_t(printed.size()), stdout);
+    lines.write([](const char* bytes, size_t size) { std::fwrite(bytes, 1, size, stdout); });
     return kSuccess;
 }
 

@@ -249,6 +249,8 @@ void printHeader(const char* name)
 int main(int argc, char** argv)
 {
     using namespace tavlo::cli;
+    // One thread, and each connection its own.
+    tavlo::UseSqliteWithoutCallLocks();
     QStringList args;
     for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);

@@ -78,10 +78,11 @@ std::optional<Date> ParseTypedDate(QStringView text)
 namespace {
 
 // As printf's %0*d writes value: zeros before it up to width, a minus sign counted in it.
-void appendPadded(QString& text, int value, int width)
+template <typename Put>
+void putPadded(int value, int width, Put put)
 {
     if (value < 0) {
-        text += u'-';
+        put(u'-');
         --width;
     }
     char16_t digits[12];
@@ -89,9 +90,19 @@ void appendPadded(QString& text, int value, int width)
     for (unsigned rest = value < 0 ? 0u - unsigned(value) : unsigned(value); rest || n == 0; rest /= 10)
         digits[n++] = char16_t(u'0' + rest % 10);
     for (int pad = width - n; pad > 0; --pad)
-        text += u'0';
+        put(u'0');
     while (n > 0)
-        text += QChar(digits[--n]);
+        put(digits[--n]);
+}
+
+template <typename Put>
+void putDate(const Date& date, char16_t separator, Put put)
+{
+    putPadded(date.day, 2, put);
+    put(separator);
+    putPadded(date.month, 2, put);
+    put(separator);
+    putPadded(date.year, 4, put);
 }
 
 } // namespace
@@ -101,12 +112,15 @@ QString FormatDate(const Date& date, char16_t separator)
     // Without a format string: a whole archive's dates are written at a time.
     QString text;
     text.reserve(10);
-    appendPadded(text, date.day, 2);
-    text += QChar(separator);
-    appendPadded(text, date.month, 2);
-    text += QChar(separator);
-    appendPadded(text, date.year, 4);
+    putDate(date, separator, [&text](char16_t c) { text += QChar(c); });
     return text;
+}
+
+int FormatDateBytes(const Date& date, char separator, char* out)
+{
+    int n = 0;
+    putDate(date, char16_t(separator), [&](char16_t c) { out[n++] = char(c); });
+    return n;
 }
 
 QString FormatTypedDate(const Date& date)

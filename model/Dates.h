@@ -42,6 +42,9 @@ std::optional<Date> ReadTypedDate(QStringView text);
 
 // "24.03.2012"; another separator than the point between the parts ("24-03-2012") for a list.
 QString FormatDate(const Date& date, char16_t separator = u'.');
+// The same text as bytes into out, which has room for kDateBytes (an ASCII separator); its length.
+inline constexpr int kDateBytes = 20;
+int FormatDateBytes(const Date& date, char separator, char* out);
 QString FormatTypedDate(const Date& date); // "24032012"
 QString FormatTestAge(const TestAge& age); // "7:3:12"
 

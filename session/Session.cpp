@@ -132,24 +132,13 @@ Outcome ListTests(Session& session, PersonList& list)
     return std::nullopt;
 }
 
-Outcome ListTestsInOrder(Session& session, int sortKey, bool descending,
-                         const std::function<void(const PersonListRow&)>& each)
+Outcome ListTestLines(Session& session, int sortKey, bool descending, ListedLines& lines)
 {
-    int tests = 0;
-    if (sortKey == kPersonSortKeys - 1) {
-        auto read = ReadPersonsInNumberOrder(session.db.connectionString(), descending, each);
-        if (auto* failure = std::get_if<Failure>(&read))
-            return std::move(*failure);
-        tests = std::get<int>(read);
-    } else {
-        PersonListLoad load = LoadPersonList(session.db.connectionString());
-        if (!load.read)
-            return load.failure ? *load.failure : Failure(QStringLiteral("Testene kunne ikke leses."));
-        for (const int i : load.list.sorted(sortKey, descending))
-            each(load.list.row(i));
-        tests = load.list.size();
-    }
-    return RecordListShown(session, tests);
+    auto read = ReadListedLines(session.db.connectionString(), sortKey, descending);
+    if (auto* failure = std::get_if<Failure>(&read))
+        return std::move(*failure);
+    lines = std::move(std::get<ListedLines>(read));
+    return RecordListShown(session, lines.size());
 }
 
 Outcome RecordListShown(Session& session, int tests)

@@ -10,6 +10,7 @@
 #include "store/connection/Database.h"
 #include "store/files/ExportFile.h"
 #include "store/files/ImportFile.h"
+#include "store/tables/ListedLines.h"
 #include "store/tables/PersonList.h"
 
 #include <QString>
@@ -60,12 +61,10 @@ Outcome DeleteStoredTest(Session& session, int id);
 
 // Every stored test, read on the session's connection and logged as shown.
 Outcome ListTests(Session& session, PersonList& list);
-// Every stored test to each, in the order of a sort key of ListPersons as the archive orders
-// them, read on a connection of its own; in number order one row at a time, nothing kept.
-// The list is logged when each has had every row: show nothing of it before this returns
-// without failure.
-Outcome ListTestsInOrder(Session& session, int sortKey, bool descending,
-                         const std::function<void(const PersonListRow&)>& each);
+// Every stored test as the command line lists it (store/tables/ListedLines.h), in the order
+// of a sort key of ListPersons as the archive orders them, read on a connection of its own.
+// The list is logged before this returns without failure: print nothing of it before.
+Outcome ListTestLines(Session& session, int sortKey, bool descending, ListedLines& lines);
 // The list read elsewhere (LoadPersonList, off the GUI thread) is about to be shown.
 Outcome RecordListShown(Session& session, int tests);
 

@@ -17,6 +17,7 @@
 #include "archive/ArchiveModel.h"
 #include "results/Printing.h"
 #include "report/ReportRows.h"
+#include "report/TablesDocument.h"
 #include "results/ResultsWindow.h"
 #include "resources/StringTable.h"
 #include "scoring/Scoring.h"
@@ -551,6 +552,59 @@ TEST_F(CliList, EverySortBothWaysIsTheArchivesOrder)
               QStringLiteral("Jente"));
     EXPECT_EQ(fifth[6], QStringLiteral("00-00-0000")) << "no birth date, as the archive shows it";
     EXPECT_TRUE(sink.messages.isEmpty()) << str(sink.texts().join(u'\n'));
+}
+
+TEST_F(CliList, WhatOtherToolsStorePrintsAsTheArchiveReadsItByteForByte)
+{
+    // Texts longer than a read takes at once, bytes that are not UTF-8, a byte order mark,
+    // NULLs, dates that are not ISO, sexes of other values; rows enough for many blocks of
+    // the read and of the held lines.
+    t.exec(QStringLiteral(
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300) "
+        "INSERT INTO TESTPERSON (ID, NAMN, TESTLEDARE, OTHER, SKOLA, NATIONALITET, HOMELANGUAGE, SEX, TESTDATE, "
+        "BORNDATE) SELECT i, "
+        "CASE i % 7 WHEN 0 THEN 'Åse ' || i WHEN 1 THEN 'ærlig ' || (i % 5) WHEN 2 THEN NULL "
+        "WHEN 3 THEN CAST(X'EFBBBF4B617269' AS TEXT) WHEN 4 THEN CAST(X'61C3' AS TEXT) || i WHEN 5 THEN 'Zorro' "
+        "ELSE 'ola' || char(13) END, "
+        "'Leder ' || (i % 3), "
+        "substr(replace(hex(zeroblob(300)), '00', 'Øy'), 1, 100 + i * 2), "
+        "CASE WHEN i % 11 = 0 THEN CAST(X'C0AF' AS TEXT) ELSE 'Skole ' || (i % 4) END, "
+        "CASE i % 2 WHEN 0 THEN 'norsk' ELSE CAST(X'EDA080' AS TEXT) || CAST(X'F4908080' AS TEXT) END, "
+        "CASE WHEN i % 13 = 0 THEN NULL ELSE 'språk' || CAST(X'EFBBBF' AS TEXT) END, "
+        "CASE i % 5 WHEN 3 THEN 'x' WHEN 4 THEN NULL ELSE i % 3 END, "
+        "CASE i % 6 WHEN 0 THEN '24.03.2012' WHEN 1 THEN NULL ELSE '2012-0' || (1 + i % 9) || '-1' || (i % 10) END, "
+        "'2005-05-0' || (1 + i % 9) FROM n"));
+    // In the archive's order, each person as a reading of one value at a time (ReadPerson)
+    // gives it, printed as the list printed it through QString.
+    PersonListLoad load = LoadPersonList(t.db.connectionString());
+    ASSERT_TRUE(load.read);
+    ASSERT_EQ(load.list.size(), 300);
+    std::map<int, PersonListRow> read;
+    for (int i = 0; i < load.list.size(); ++i) {
+        PersonalData p;
+        const int id = load.list.row(i).ID;
+        ASSERT_EQ(ReadPerson(t.db, p, id), 1);
+        read[id] = {p.ID, p.NAMN, p.TESTLEDARE, p.TESTDATE, p.OTHER, p.SEX, p.BORNDATE, p.SKOLA, p.NATIONALITET,
+                    p.HOMELANGUAGE};
+    }
+    for (int key = 0; key < kPersonSortKeys; ++key) {
+        for (const bool descending : {false, true}) {
+            const QString column = QLatin1String(PersonSortColumn(key));
+            SCOPED_TRACE(str(column) + (descending ? " descending" : " ascending"));
+            QByteArray expected;
+            for (const int i : load.list.sorted(key, descending)) {
+                const PersonListRow& row = read[load.list.row(i).ID];
+                QString line = QString::number(row.ID);
+                for (int c = 0; c < kArchiveColumns; ++c)
+                    line += u'\t' + TabSeparatedField(ArchiveCellText(row, c));
+                expected += line.toUtf8() + '\n';
+            }
+            const ToolRun run = list({QStringLiteral("--sort"), column,
+                                      descending ? QStringLiteral("--descending") : QStringLiteral("--ascending")});
+            ASSERT_EQ(run.status, 0) << str(run.errText());
+            EXPECT_EQ(run.out, expected);
+        }
+    }
 }
 
 TEST_F(CliList, AnEmptyArchiveListsNothingAndATabInATextKeepsTheLineWhole)

@@ -139,6 +139,12 @@ TEST(DateFormats, EveryPartPaddedAsPrintfPadsIt)
         {{12345, 10, 1}, u'-', "01-10-12345"},
         {{-5, -1, 100}, u'.', "100.-1.-005"},
     };
-    for (const auto& c : cases)
+    for (const auto& c : cases) {
         EXPECT_EQ(FormatDate(c.date, c.separator), QString::fromUtf8(c.text)) << c.text;
+        // The list writes the same text as bytes.
+        char bytes[kDateBytes];
+        EXPECT_EQ(QByteArray(bytes, FormatDateBytes(c.date, char(c.separator), bytes)), QByteArray(c.text)) << c.text;
+    }
+    char widest[kDateBytes];
+    EXPECT_LE(FormatDateBytes({-32768, -32768, -32768}, '-', widest), kDateBytes);
 }

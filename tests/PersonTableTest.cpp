@@ -1,10 +1,14 @@
 #include "RecordingSink.h"
 #include "TempDatabase.h"
+#include "report/TablesDocument.h"
+#include "store/tables/ListedLines.h"
 #include "store/tables/PersonTable.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
+#include <string>
 #include <vector>
 
 using namespace tavlo;
@@ -273,4 +277,87 @@ TEST(PersonTable, TextsOfEveryLengthAndNoTextReadWhole)
         EXPECT_EQ(listed[0].OTHER, c.stored);
     }
     EXPECT_TRUE(sink.messages.isEmpty());
+}
+
+TEST(PersonTable, EveryOrderOfTheListReadsWhatOtherToolsStoreAsReadPersonDoes)
+{
+    // The list reads many rows at a time; a person's own reading one value at a time. Texts
+    // past the bytes read at once (in some rows only), empty texts and NULLs, dates that are
+    // not ISO, other sexes; rows enough for several reads.
+    TempDatabase t;
+    t.exec(QStringLiteral(
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 150) "
+        "INSERT INTO TESTPERSON (ID, NAMN, TESTLEDARE, OTHER, SKOLA, NATIONALITET, HOMELANGUAGE, SEX, TESTDATE, "
+        "BORNDATE) SELECT i * 3, "
+        "CASE i % 4 WHEN 0 THEN substr(replace(hex(zeroblob(200)), '00', 'Åse'), 1, 80 + i * 2) "
+        "WHEN 1 THEN NULL WHEN 2 THEN '' ELSE 'ærlig ' || i END, "
+        "CASE i % 3 WHEN 0 THEN 'Leder' ELSE substr(replace(hex(zeroblob(200)), '00', 'xy'), 1, i * 3) END, "
+        "CASE WHEN i % 5 = 0 THEN NULL ELSE 'Annet ' || i END, "
+        "'Skole ' || (i % 4), 'norsk', 'språk', "
+        "CASE i % 5 WHEN 3 THEN 'x' WHEN 4 THEN NULL ELSE i % 3 END, "
+        "CASE i % 6 WHEN 0 THEN '24.03.2012' WHEN 1 THEN NULL ELSE '2012-0' || (1 + i % 9) || '-1' || (i % 10) END, "
+        "'2005-05-0' || (1 + i % 9) FROM n"));
+    std::map<int, PersonalData> read;
+    for (int i = 1; i <= 150; ++i)
+        ASSERT_EQ(ReadPerson(t.db, read[i * 3], i * 3), 1);
+    for (int key = 0; key < kPersonSortKeys; ++key) {
+        for (const bool descending : {false, true}) {
+            SCOPED_TRACE(std::string(PersonSortColumn(key)) + (descending ? " descending" : " ascending"));
+            const std::vector<PersonListRow> rows = list(t.db, key, descending);
+            ASSERT_EQ(rows.size(), 150u);
+            for (const PersonListRow& row : rows) {
+                const PersonalData& p = read[row.ID];
+                ASSERT_EQ(row.ID, p.ID);
+                EXPECT_EQ(row.NAMN, p.NAMN);
+                EXPECT_EQ(row.TESTLEDARE, p.TESTLEDARE);
+                EXPECT_EQ(row.TESTDATE, p.TESTDATE);
+                EXPECT_EQ(row.OTHER, p.OTHER);
+                EXPECT_EQ(row.SEX, p.SEX);
+                EXPECT_EQ(row.BORNDATE, p.BORNDATE);
+                EXPECT_EQ(row.SKOLA, p.SKOLA);
+                EXPECT_EQ(row.NATIONALITET, p.NATIONALITET);
+                EXPECT_EQ(row.HOMELANGUAGE, p.HOMELANGUAGE);
+            }
+        }
+    }
+}
+
+TEST(ListField, TheBytesOfATextAreWhatQStringWouldCarry)
+{
+    // Each as the list printed it through QString, whichever way it is printed now.
+    const struct {
+        const char* why;
+        QByteArray bytes;
+    } texts[] = {
+        {"nothing", {}},
+        {"ASCII", "Kari Nordmann"},
+        {"Norwegian letters", "\xc3\x86rlig \xc3\x98yvind \xc3\x85se"},
+        {"Sami letters", "\xc4\x8d\xc4\x91\xc5\x8b\xc5\xa1\xc5\xa7\xc5\xbe"},
+        {"breaks", "to\tlinjer\nher\r"},
+        {"a byte order mark first", "\xef\xbb\xbfKari"},
+        {"a byte order mark later", "Kari\xef\xbb\xbf"},
+        {"a noncharacter", "a\xef\xbf\xbe"},
+        {"the last code point", "\xf4\x8f\xbf\xbf"},
+        {"past the last code point", "\xf4\x90\x80\x80"},
+        {"a lead byte past F4", "\xf5\x80\x80\x80"},
+        {"a surrogate", "\xed\xa0\x80"},
+        {"the last before the surrogates", "\xed\x9f\xbf"},
+        {"an overlong two-byte form", "\xc0\xaf"},
+        {"an overlong three-byte form", "\xe0\x80\xaf"},
+        {"an overlong four-byte form", "\xf0\x80\x80\xaf"},
+        {"the first three-byte form", "\xe0\xa0\x80"},
+        {"the first four-byte form", "\xf0\x90\x80\x80"},
+        {"a cut character", "a\xc3"},
+        {"a cut character before a break", "a\xe2\x82\t"},
+        {"a continuation alone", "\x80" "a"},
+        {"a lead byte without its continuation", "\xc3" "a"},
+        {"a NUL", QByteArray("a\0b", 3)},
+        {"an emoji", "\xf0\x9f\x98\x80"},
+    };
+    for (const auto& t : texts) {
+        SCOPED_TRACE(t.why);
+        std::string line = "before";
+        AppendListField(line, QByteArrayView(t.bytes));
+        EXPECT_EQ(QByteArray::fromStdString(line), "before" + TabSeparatedField(QString::fromUtf8(t.bytes)).toUtf8());
+    }
 }

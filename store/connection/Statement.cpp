@@ -1,9 +1,18 @@
 #include "store/connection/Database.h"
+#include "store/connection/RowBlocks.h"
+
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <cstring>
 
 namespace tavlo {
+
+bool UseSqliteWithoutCallLocks()
+{
+    // The SQLite driver opens its connections through the same library as this process.
+    return sqlite3_config(SQLITE_CONFIG_MULTITHREAD) == SQLITE_OK;
+}
 
 Statement::Statement(Database& db)
     : m_db(&db)
@@ -118,7 +127,12 @@ bool Statement::execDirect(const QString& sql)
 
 bool Statement::bindIntColumn(int column, SQLINTEGER* value, SQLLEN* indicator)
 {
-    return m_stmt && succeeded(SQLBindCol(m_stmt, SQLUSMALLINT(column), SQL_C_SLONG, value, 0, indicator));
+    return bindColumn(column, SQL_C_SLONG, value, 0, indicator);
+}
+
+bool Statement::bindColumn(int column, SQLSMALLINT type, void* values, SQLLEN width, SQLLEN* indicators)
+{
+    return m_stmt && succeeded(SQLBindCol(m_stmt, SQLUSMALLINT(column), type, values, width, indicators));
 }
 
 Fetch Statement::fetch()
@@ -231,6 +245,96 @@ Date Statement::getDate(int column, bool* ok)
     if (!read || indicator == SQL_NULL_DATA)
         return Date{};
     return Date{int16_t(value.year), int16_t(value.month), int16_t(value.day)};
+}
+
+RowBlocks::RowBlocks(Statement& statement, int rowsPerBlock)
+    : m_statement(statement)
+{
+    const SQLHSTMT s = statement.handle();
+    if (s && rowsPerBlock > 1
+        && SQL_SUCCEEDED(SQLSetStmtAttr(s, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(SQLULEN(rowsPerBlock)), 0))) {
+        // A driver may have settled on another size (01S02).
+        SQLULEN size = 1;
+        if (SQL_SUCCEEDED(SQLGetStmtAttr(s, SQL_ATTR_ROW_ARRAY_SIZE, &size, 0, nullptr)) && size >= 1)
+            m_rowsPerBlock = size;
+    }
+    m_status.resize(m_rowsPerBlock);
+    if (s) {
+        SQLSetStmtAttr(s, SQL_ATTR_ROWS_FETCHED_PTR, &m_fetched, 0);
+        SQLSetStmtAttr(s, SQL_ATTR_ROW_STATUS_PTR, m_status.data(), 0);
+    }
+}
+
+int RowBlocks::bind(int column, SQLSMALLINT type, int width)
+{
+    Bound bound;
+    bound.width = width;
+    bound.values = std::make_unique<char[]>(size_t(width) * m_rowsPerBlock);
+    bound.indicators = std::make_unique<SQLLEN[]>(m_rowsPerBlock);
+    if (!m_statement.bindColumn(column, type, bound.values.get(), width, bound.indicators.get()))
+        return -1;
+    m_bound.push_back(std::move(bound));
+    return int(m_bound.size()) - 1;
+}
+
+int RowBlocks::bindInt(int column)
+{
+    return bind(column, SQL_C_SLONG, int(sizeof(SQLINTEGER)));
+}
+
+int RowBlocks::bindDate(int column)
+{
+    return bind(column, SQL_C_TYPE_DATE, int(sizeof(SQL_DATE_STRUCT)));
+}
+
+int RowBlocks::bindText(int column, int maxBytes)
+{
+    return bind(column, SQL_C_CHAR, maxBytes + 1);
+}
+
+Fetch RowBlocks::fetch()
+{
+    m_fetched = 0;
+    const Fetch fetched = m_statement.fetch();
+    if (fetched != Fetch::Row)
+        return fetched;
+    for (SQLULEN row = 0; row < m_fetched; ++row) {
+        if (m_status[row] == SQL_ROW_ERROR)
+            return Fetch::Error;
+    }
+    return m_fetched > 0 ? Fetch::Row : Fetch::NoData;
+}
+
+int RowBlocks::intAt(int place, int row) const
+{
+    const Bound& b = m_bound[size_t(place)];
+    if (b.indicators[row] == SQL_NULL_DATA)
+        return 0;
+    SQLINTEGER value;
+    std::memcpy(&value, b.values.get() + size_t(row) * size_t(b.width), sizeof value);
+    return int(value);
+}
+
+Date RowBlocks::dateAt(int place, int row) const
+{
+    const Bound& b = m_bound[size_t(place)];
+    if (b.indicators[row] == SQL_NULL_DATA)
+        return Date{};
+    SQL_DATE_STRUCT value;
+    std::memcpy(&value, b.values.get() + size_t(row) * size_t(b.width), sizeof value);
+    return Date{int16_t(value.year), int16_t(value.month), int16_t(value.day)};
+}
+
+QByteArrayView RowBlocks::textAt(int place, int row, bool* cut) const
+{
+    const Bound& b = m_bound[size_t(place)];
+    const SQLLEN length = b.indicators[row];
+    const bool longer = length == SQL_NO_TOTAL || length >= SQLLEN(b.width);
+    if (cut)
+        *cut = longer;
+    if (length == SQL_NULL_DATA)
+        return {};
+    return QByteArrayView(b.values.get() + size_t(row) * size_t(b.width), longer ? b.width - 1 : qsizetype(length));
 }
 
 } // namespace tavlo

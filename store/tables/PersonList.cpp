@@ -32,12 +32,6 @@ int textColumn(int sortKey)
     return at == std::end(kTextKeys) ? -1 : int(at - std::begin(kTextKeys));
 }
 
-// Orders as the ISO text the column holds does; no date (NULL) first, as SQL puts NULL.
-int dateValue(const Date& date)
-{
-    return date.year * 10000 + date.month * 100 + date.day;
-}
-
 // The distinct texts of a column and each row's place among them. The rows of a repeating
 // column share one string per text when read (ReadPersonList): keyed by where its characters lie,
 // a text is found without hashing it. Two copies of one text are merely counted twice.
@@ -160,8 +154,8 @@ void PersonList::sort(std::vector<int>& rows, int sortKey, bool descending) cons
         const std::vector<int>& rank = childRank();
         const auto order = [&](int i) {
             const PersonListRow& row = m_rows[size_t(i)];
-            return std::tuple(tests[size_t(i)], rank[size_t(i)], dateValue(row.BORNDATE),
-                              dateValue(row.TESTDATE), i);
+            return std::tuple(tests[size_t(i)], rank[size_t(i)], DateSortValue(row.BORNDATE),
+                              DateSortValue(row.TESTDATE), i);
         };
         std::sort(rows.begin(), rows.end(), [&](int a, int b) { return order(a) < order(b); });
         if (descending)
@@ -177,15 +171,20 @@ void PersonList::sort(std::vector<int>& rows, int sortKey, bool descending) cons
             return (*textRanks)[size_t(i)];
         switch (key) {
         case 2:
-            return dateValue(row.TESTDATE);
+            return DateSortValue(row.TESTDATE);
         case 4:
             return row.SEX;
         case 5:
-            return dateValue(row.BORNDATE);
+            return DateSortValue(row.BORNDATE);
         default:
             return row.ID;
         }
     };
+    SortByValue(rows, value, descending);
+}
+
+void SortByValue(std::vector<int>& rows, const std::function<int(int)>& value, bool descending)
+{
     // One number per row, the value above the row index: a plain integer sort.
     std::vector<uint64_t> keyed(rows.size());
     for (size_t n = 0; n < rows.size(); ++n)
@@ -292,28 +291,30 @@ void PersonList::prepareFor(int sortKey) const
         ranks(text);
 }
 
-namespace {
-
-// A connection that only reads the list. The SQLite driver copies a whole result into
-// strings of its own before the first row unless told to step through it: the list's rows
-// would be held twice.
-bool connectToRead(Database& db, const QString& connectionString)
+// The SQLite driver copies a whole result into strings of its own before the first row
+// unless told to step through it: the list's rows would be held twice.
+bool ConnectToReadList(Database& db, const QString& connectionString)
 {
     QString reading = connectionString;
-    if (!SqliteDatabaseFile(connectionString).isEmpty())
+    const bool file = !SqliteDatabaseFile(connectionString).isEmpty();
+    if (file)
         reading += reading.endsWith(u';') ? QStringLiteral("StepAPI=1") : QStringLiteral(";StepAPI=1");
     // The program's connection has probed the tables already.
-    return db.connectWith(reading, /*probe*/ false);
+    if (!db.connectWith(reading, /*probe*/ false))
+        return false;
+    // The list reads each page once, in order: SQLite's cache of 2 MB would only hold pages
+    // that are not read again (64 KB, as the SQLite driver asks nothing of its own).
+    if (file)
+        Statement(db).execDirect(QStringLiteral("PRAGMA cache_size = -64"));
+    return true;
 }
-
-} // namespace
 
 PersonListLoad LoadPersonList(const QString& connectionString)
 {
     PersonListLoad load;
     Database db;
     const KeptFailures kept(db);
-    if (connectToRead(db, connectionString)) {
+    if (ConnectToReadList(db, connectionString)) {
         if (auto list = ReadPersonList(db)) {
             load.list = std::move(*list);
             load.read = true;
@@ -321,21 +322,6 @@ PersonListLoad LoadPersonList(const QString& connectionString)
     }
     load.failure = kept.failure();
     return load;
-}
-
-std::variant<int, Failure> ReadPersonsInNumberOrder(const QString& connectionString, bool descending,
-                                                    const std::function<void(const PersonListRow&)>& each)
-{
-    Database db;
-    const KeptFailures kept(db);
-    int persons = 0;
-    if (connectToRead(db, connectionString)
-        && ListPersons(db, kPersonSortKeys - 1, descending, [&](const PersonListRow& row) {
-               ++persons;
-               each(row);
-           }))
-        return persons;
-    return kept.failureOr(QStringLiteral("Testene kunne ikke leses."));
 }
 
 } // namespace tavlo

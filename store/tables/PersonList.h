@@ -10,6 +10,7 @@
 #include <QStringView>
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <variant>
 #include <vector>
@@ -66,6 +67,17 @@ private:
     mutable std::vector<int> m_childRank; // where the child's tests stand among the names
 };
 
+// Orders rows (indices) by value(row), ties by the index; descending is ascending exactly
+// reversed. The order of PersonList::sort for a value per row.
+void SortByValue(std::vector<int>& rows, const std::function<int(int)>& value, bool descending);
+
+// A date as a number that orders as the ISO text the column holds does; no date (NULL)
+// first, as SQL puts NULL.
+inline int DateSortValue(const Date& date)
+{
+    return date.year * 10000 + date.month * 100 + date.day;
+}
+
 // The sort key of the archive's count of a child's tests: by that count, each child's tests
 // together (by name and birth date), oldest test first.
 inline constexpr int kChildTestsSortKey = kPersonSortKeys;
@@ -93,9 +105,7 @@ std::optional<PersonList> ReadPersonList(Database& db);
 // run off the GUI thread, which shows the messages afterwards.
 PersonListLoad LoadPersonList(const QString& connectionString);
 
-// As LoadPersonList, but each person to each as it is read, in number order, nothing kept;
-// how many there were, or the failure.
-std::variant<int, Failure> ReadPersonsInNumberOrder(const QString& connectionString, bool descending,
-                                                    const std::function<void(const PersonListRow&)>& each);
+// A connection of its own that only reads the list.
+bool ConnectToReadList(Database& db, const QString& connectionString);
 
 } // namespace tavlo

@@ -1,10 +1,12 @@
 #include "store/tables/PersonTable.h"
 
 #include "model/PersonText.h"
+#include "store/connection/RowBlocks.h"
 #include "store/tables/PersonList.h"
 #include "vandrel/MessageSink.h"
 
 #include <algorithm>
+#include <array>
 #include <limits>
 
 namespace tavlo {
@@ -235,38 +237,154 @@ bool IsTextSortKey(int sortKey)
 
 namespace {
 
+// Rows per driver call, and the bytes a text may have before it is read again on its own
+// (a stored text has at most 49 characters, 147 bytes; other tools may store more).
+constexpr int kRowsPerBlock = 64;
+constexpr int kTextBytes = 255;
+
+// The list's rows, a block at a time: the ID and the columns of some sort keys, in the order
+// of the database's ORDER BY of another.
+class PersonBlocks {
+public:
+    PersonBlocks(Database& db, std::initializer_list<int> keys, int orderKey, bool descending)
+        : m_db(db), m_statement(db), m_blocks(m_statement, kRowsPerBlock)
+    {
+        m_id = m_blocks.bindInt(1);
+        bool bound = m_id >= 0;
+        QString columns = QStringLiteral("ID");
+        int column = 1;
+        for (const int key : keys) {
+            columns += QStringLiteral(", ") + QLatin1String(PersonSortColumn(key));
+            ++column;
+            const int place = key == 2 || key == 5 ? m_blocks.bindDate(column)
+                              : key == 4           ? m_blocks.bindInt(column)
+                                                   : m_blocks.bindText(column, kTextBytes);
+            m_place[size_t(key)] = place;
+            bound = bound && place >= 0;
+        }
+        m_ran = bound
+                && m_statement.execDirect(QStringLiteral("SELECT ") + columns + QStringLiteral(" FROM TESTPERSON ORDER BY ")
+                                          + QLatin1String(PersonSortColumn(orderKey))
+                                          + (descending ? QStringLiteral(" DESC") : QStringLiteral(" ASC")));
+    }
+
+    // 1 after the last row, 0 after a message; row gets each row's index in the block.
+    int read(const std::function<bool(int row)>& each)
+    {
+        if (!m_ran)
+            return m_statement.report();
+        for (;;) {
+            const Fetch fetched = m_blocks.fetch();
+            if (fetched == Fetch::NoData)
+                break;
+            if (fetched == Fetch::Error)
+                return m_statement.report();
+            for (int row = 0; row < m_blocks.rows(); ++row) {
+                if (!each(row))
+                    return 0;
+            }
+        }
+        m_statement.closeCursor();
+        return 1;
+    }
+
+    int id(int row) const { return m_blocks.intAt(m_id, row); }
+    int number(int key, int row) const { return m_blocks.intAt(m_place[size_t(key)], row); }
+    Date date(int key, int row) const { return m_blocks.dateAt(m_place[size_t(key)], row); }
+    // nullopt after a message. A text longer than its buffer is read again, whole.
+    std::optional<QByteArrayView> text(int key, int row)
+    {
+        bool cut = false;
+        const QByteArrayView bytes = m_blocks.textAt(m_place[size_t(key)], row, &cut);
+        if (!cut)
+            return bytes;
+        Statement whole(m_db);
+        if (!whole.execDirect(QStringLiteral("SELECT %1 FROM TESTPERSON WHERE ID = %2")
+                                  .arg(QLatin1String(PersonSortColumn(key)))
+                                  .arg(id(row))))
+            return whole.report(), std::nullopt;
+        const Fetch fetched = whole.fetch();
+        if (fetched == Fetch::Error)
+            return whole.report(), std::nullopt;
+        // Gone meanwhile (a server reads each statement at its own moment): as far as read.
+        if (fetched == Fetch::NoData)
+            return bytes;
+        bool ok = false;
+        QByteArray& kept = m_whole[size_t(key)];
+        kept = whole.getBytes(1, &ok);
+        if (!ok)
+            return whole.report(), std::nullopt;
+        return QByteArrayView(kept);
+    }
+
+private:
+    Database& m_db;
+    Statement m_statement;
+    RowBlocks m_blocks;
+    int m_id = -1;
+    std::array<int, kPersonSortKeys> m_place{};
+    std::array<QByteArray, kPersonSortKeys> m_whole;
+    bool m_ran = false;
+};
+
+int listRows(Database& db, int orderKey, bool descending, const std::function<void(const PersonListBytes&)>& action)
+{
+    PersonBlocks blocks(db, {0, 1, 2, 3, 4, 5, 6, 7, 8}, orderKey, descending);
+    PersonListBytes row;
+    return blocks.read([&](int r) {
+        const auto text = [&](int key, QByteArrayView& to) {
+            const auto bytes = blocks.text(key, r);
+            to = bytes.value_or(QByteArrayView());
+            return bytes.has_value();
+        };
+        row.ID = blocks.id(r);
+        row.TESTDATE = blocks.date(2, r);
+        row.SEX = blocks.number(4, r);
+        row.BORNDATE = blocks.date(5, r);
+        if (!text(0, row.NAMN) || !text(1, row.TESTLEDARE) || !text(3, row.OTHER) || !text(6, row.SKOLA)
+            || !text(7, row.NATIONALITET) || !text(8, row.HOMELANGUAGE))
+            return false;
+        action(row);
+        return true;
+    });
+}
+
 int fetchPersons(Database& db, int sortKey, bool descending, const std::function<void(const PersonListRow&)>& action)
 {
-    Statement s(db);
-    const QString sql = QStringLiteral("SELECT ID, NAMN, TESTLEDARE, TESTDATE, OTHER, SEX, BORNDATE, SKOLA, NATIONALITET, HOMELANGUAGE FROM TESTPERSON ORDER BY ")
-                        + QLatin1String(PersonSortColumn(sortKey))
-                        + (descending ? QStringLiteral(" DESC") : QStringLiteral(" ASC"));
-    if (!s.execDirect(sql))
-        return s.report();
-    for (;;) {
-        const Fetch fetched = s.fetch();
-        if (fetched == Fetch::NoData)
-            break;
-        if (fetched == Fetch::Error)
-            return s.report();
+    return listRows(db, sortKey, descending, [&](const PersonListBytes& read) {
         PersonListRow row;
-        row.ID = s.getInt(1).value_or(0);
-        row.NAMN = s.getText(2);
-        row.TESTLEDARE = s.getText(3);
-        row.TESTDATE = s.getDate(4);
-        row.OTHER = s.getText(5);
-        row.SEX = s.getInt(6).value_or(0);
-        row.BORNDATE = s.getDate(7);
-        row.SKOLA = s.getText(8);
-        row.NATIONALITET = s.getText(9);
-        row.HOMELANGUAGE = s.getText(10);
+        row.ID = read.ID;
+        row.NAMN = QString::fromUtf8(read.NAMN);
+        row.TESTLEDARE = QString::fromUtf8(read.TESTLEDARE);
+        row.TESTDATE = read.TESTDATE;
+        row.OTHER = QString::fromUtf8(read.OTHER);
+        row.SEX = read.SEX;
+        row.BORNDATE = read.BORNDATE;
+        row.SKOLA = QString::fromUtf8(read.SKOLA);
+        row.NATIONALITET = QString::fromUtf8(read.NATIONALITET);
+        row.HOMELANGUAGE = QString::fromUtf8(read.HOMELANGUAGE);
         action(row);
-    }
-    s.closeCursor();
-    return 1;
+    });
 }
 
 } // namespace
+
+int ListPersonBytes(Database& db, bool descending, const std::function<void(const PersonListBytes&)>& action)
+{
+    return listRows(db, kPersonSortKeys - 1, descending, action);
+}
+
+int ListPersonTexts(Database& db, int sortKey, const std::function<void(int id, QByteArrayView text)>& action)
+{
+    PersonBlocks blocks(db, {sortKey}, kPersonSortKeys - 1, false);
+    return blocks.read([&](int r) {
+        const auto text = blocks.text(sortKey, r);
+        if (!text)
+            return false;
+        action(blocks.id(r), *text);
+        return true;
+    });
+}
 
 int ListPersons(Database& db, int sortKey, bool descending, const std::function<void(const PersonListRow&)>& action)
 {

@@ -5,6 +5,8 @@
 #include "store/connection/BatchInsert.h"
 #include "store/connection/Database.h"
 
+#include <QByteArrayView>
+
 #include <functional>
 
 namespace tavlo {
@@ -75,5 +77,26 @@ bool IsTextSortKey(int sortKey);
 // by a text column come in Norwegian order, ties by ID. 1 when the list ran to its end; 0
 // after a message (and no row handed on, for a text column).
 int ListPersons(Database& db, int sortKey, bool descending, const std::function<void(const PersonListRow&)>& action);
+
+// A row of the list as the store holds it: the texts as the driver's UTF-8 bytes, which hold
+// only while the row is being handed on.
+struct PersonListBytes {
+    int ID = 0;
+    QByteArrayView NAMN;
+    QByteArrayView TESTLEDARE;
+    Date TESTDATE;
+    QByteArrayView OTHER;
+    int SEX = 0;
+    Date BORNDATE;
+    QByteArrayView SKOLA;
+    QByteArrayView NATIONALITET;
+    QByteArrayView HOMELANGUAGE;
+};
+
+// ListPersons's rows in number order without a QString, read many rows to a driver call. 1
+// when the list ran to its end; 0 after a message.
+int ListPersonBytes(Database& db, bool descending, const std::function<void(const PersonListBytes&)>& action);
+// The ID and the text of a text sort key's column of every person, in ascending number order.
+int ListPersonTexts(Database& db, int sortKey, const std::function<void(int id, QByteArrayView text)>& action);
 
 } // namespace tavlo
