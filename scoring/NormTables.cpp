@@ -287,9 +287,13 @@ NormTables ReadNormTables(const QString& folder)
     return t;
 }
 
+// The tables as the build read them (scoring/TableSnapshot.cpp), in a program linked with them;
+// the program that writes them, and tests of the reading itself, read the files.
+NormTables CompiledNormTables() __attribute__((weak));
+
 const NormTables& normTables()
 {
-    static const NormTables tables = ReadNormTables(QStringLiteral(":/data"));
+    static const NormTables tables = CompiledNormTables ? CompiledNormTables() : ReadNormTables(QStringLiteral(":/data"));
     return tables;
 }
 

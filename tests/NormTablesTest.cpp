@@ -196,3 +196,39 @@ TEST(CsvReading, FieldsQuotesLineEndsAndTheLineOfEachRowOrRefusal)
         EXPECT_EQ(table->header.size(), c.bytes.count(',') ? 2 : 1);
     }
 }
+
+namespace tavlo {
+NormTables CompiledNormTables();
+}
+
+// The programs carry the tables as the build read them: the same, entry for entry, as the data
+// files read now.
+TEST(NormTables, TheTablesTheBuildMadeAreTheDataFilesEntryForEntry)
+{
+    const NormTables read = ReadNormTables(QStringLiteral(":/data"));
+    const NormTables made = CompiledNormTables();
+    ASSERT_TRUE(read.ok()) << read.error.toStdString();
+    EXPECT_TRUE(made.ok());
+    for (size_t band = 0; band < read.lists.size(); ++band) {
+        ASSERT_EQ(made.lists[band].size(), read.lists[band].size()) << band;
+        for (size_t i = 0; i < read.lists[band].size(); ++i) {
+            const ScaleEntry& a = made.lists[band][i];
+            const ScaleEntry& b = read.lists[band][i];
+            EXPECT_TRUE(a.literal == b.literal && a.raw == b.raw && a.direction == b.direction)
+                << band << ' ' << i << ' ' << b.literal.toStdString();
+        }
+    }
+    EXPECT_TRUE(made.lookups == read.lookups);
+    EXPECT_EQ(made.delay, read.delay);
+    ASSERT_EQ(made.classifiers.size(), read.classifiers.size());
+    for (size_t i = 0; i < read.classifiers.size(); ++i) {
+        const Classifier& a = made.classifiers[i];
+        const Classifier& b = read.classifiers[i];
+        EXPECT_TRUE(a.raw == b.raw && a.set == b.set && a.rule == b.rule && a.firstAge == b.firstAge
+                    && a.lastAge == b.lastAge && a.thresholds == b.thresholds)
+            << i;
+    }
+    EXPECT_TRUE(made.maxima == read.maxima);
+    // What the programs score with is what the build made.
+    EXPECT_TRUE(normTables().lookups == made.lookups && normTables().maxima == made.maxima);
+}
