@@ -3,6 +3,7 @@
 #include "scoring/NormTables.h"
 
 #include <algorithm>
+#include <array>
 
 namespace tavlo {
 
@@ -17,7 +18,14 @@ constexpr int kOldestYears = 17;
 
 int RawScoreLimit(Key measure, int years)
 {
-    const RawMaxima* maxima = normTables().rawMaxima(measure);
+    // Asked for every measure of every test an import reads: found by its key, not by a walk.
+    static const auto byKey = [] {
+        std::array<const RawMaxima*, kKeyCount> index{};
+        for (int key = 0; key < kKeyCount; ++key)
+            index[size_t(key)] = normTables().rawMaxima(Key(key));
+        return index;
+    }();
+    const RawMaxima* maxima = size_t(measure) < byKey.size() ? byKey[size_t(measure)] : nullptr;
     const int max = maxima ? (*maxima)[size_t(MaximaColumn(years))] : 0;
     return max != 0 ? max : kTypedLimit;
 }
