@@ -124,6 +124,27 @@ void makeLargeArchive(TempDatabase& t)
     ASSERT_TRUE(transaction.commit());
 }
 
+// The test server's database through a workgroup file in dir, as its administrator.
+bool connectToServer(const QTemporaryDir& dir, const QString& connectionTemplate, Database& db)
+{
+    const QString workgroup = dir.filePath(kWorkgroupFileName);
+    const tavlo::test::ServerLogin account = tavlo::test::serverAdmin();
+    return WriteWorkgroupFile(workgroup, connectionTemplate, nullptr)
+           && db.DbConnect(QStringLiteral("TAVLO-II"), account.user, account.password, dir.filePath(kDatabaseFileName),
+                           workgroup)
+                  == 1;
+}
+
+// The server's database without tests, its counter at 0 (the log only grows).
+void emptyServer(Database& db)
+{
+    for (const char* sql : {"DELETE FROM TESTPERSON", "DELETE FROM TESTDATA_TAVLO", "DELETE FROM TESTDATA_TAVLO_MF",
+                            "UPDATE TESTPERSON_COUNTER SET LAST_ID = 0"}) {
+        Statement s(db);
+        ASSERT_TRUE(s.execDirect(QLatin1String(sql))) << s.diagnostic().toStdString();
+    }
+}
+
 } // namespace
 
 TEST(ImportCli, MovesAnArchiveByteForByteAndRenumbersIntoAFolderWithTests)
@@ -274,20 +295,11 @@ TEST(ImportPostgres, MovesTheFixedAndALargeArchiveByteForByte)
     } archives[] = {{"fixed", storableArchiveFile(), 1001}, {"large", exported(largeSource.db), 3 * 1500 + 1500 % 7}};
 
     QTemporaryDir dir;
-    const QString workgroup = dir.filePath(kWorkgroupFileName);
-    ASSERT_TRUE(WriteWorkgroupFile(workgroup, connectionTemplate, nullptr));
-    const tavlo::test::ServerLogin account = tavlo::test::serverAdmin();
     Database db;
-    ASSERT_EQ(db.DbConnect(QStringLiteral("TAVLO-II"), account.user, account.password,
-                           dir.filePath(kDatabaseFileName), workgroup),
-              1);
+    ASSERT_TRUE(connectToServer(dir, connectionTemplate, db));
     for (const auto& archive : archives) {
         SCOPED_TRACE(archive.what);
-        for (const char* sql : {"DELETE FROM TESTPERSON", "DELETE FROM TESTDATA_TAVLO", "DELETE FROM TESTDATA_TAVLO_MF",
-                                "UPDATE TESTPERSON_COUNTER SET LAST_ID = 0"}) {
-            Statement s(db);
-            ASSERT_TRUE(s.execDirect(QLatin1String(sql))) << s.diagnostic().toStdString();
-        }
+        emptyServer(db);
         const ImportResult result = ImportTests(db, archive.file);
         ASSERT_EQ(result.outcome, ImportOutcome::Stored) << result.message.toStdString();
         EXPECT_TRUE(result.numbersKept);
@@ -340,13 +352,8 @@ TEST(ImportPostgres, WritesInOneTransactionOfItsOwnOrTheCallers)
     makeLargeArchive(source);
     const QByteArray file = exported(source.db);
     QTemporaryDir dir;
-    const QString workgroup = dir.filePath(kWorkgroupFileName);
-    ASSERT_TRUE(WriteWorkgroupFile(workgroup, connectionTemplate, nullptr));
-    const tavlo::test::ServerLogin account = tavlo::test::serverAdmin();
     Database db;
-    ASSERT_EQ(db.DbConnect(QStringLiteral("TAVLO-II"), account.user, account.password, dir.filePath(kDatabaseFileName),
-                           workgroup),
-              1);
+    ASSERT_TRUE(connectToServer(dir, connectionTemplate, db));
     const auto number = [&](const QString& sql) {
         Statement s(db);
         EXPECT_TRUE(s.execDirect(sql) && s.fetch() == Fetch::Row) << s.diagnostic().toStdString();
@@ -359,11 +366,7 @@ TEST(ImportPostgres, WritesInOneTransactionOfItsOwnOrTheCallers)
     } cases[] = {{"alone", false, 1500}, {"inside the caller's transaction, rolled back", true, 0}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        for (const char* sql : {"DELETE FROM TESTPERSON", "DELETE FROM TESTDATA_TAVLO", "DELETE FROM TESTDATA_TAVLO_MF",
-                                "UPDATE TESTPERSON_COUNTER SET LAST_ID = 0"}) {
-            Statement s(db);
-            ASSERT_TRUE(s.execDirect(QLatin1String(sql))) << s.diagnostic().toStdString();
-        }
+        emptyServer(db);
         const qint64 logged = number(QStringLiteral("SELECT COALESCE(MAX(LOPENR), 0) FROM LOGG"));
         std::optional<Transaction> callers;
         if (c.insideTheCallers)
