@@ -16,6 +16,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <charconv>
 #include <functional>
 #include <map>
 #include <memory>
@@ -61,24 +62,33 @@ inline QString RowArrayInsertSql(const QString& oneRow, QString* table, QStringL
 inline void AppendRowArrayField(QString& literal, const QVariant& value)
 {
     switch (value.typeId()) {
-    case QMetaType::Int:
-        literal += QString::number(value.toInt());
+    case QMetaType::Int: {
+        char digits[16];
+        const auto end = std::to_chars(digits, digits + sizeof digits, value.toInt()).ptr;
+        literal += QLatin1String(digits, end);
         break;
+    }
     case QMetaType::QDate:
         literal += value.toDate().toString(Qt::ISODate);
         break;
-    case QMetaType::QString:
+    case QMetaType::QString: {
+        const QString text = value.toString();
         literal += QLatin1String("\\\"");
-        for (const QChar c : value.toString()) {
-            if (c == u'\\')
-                literal += QLatin1String("\\\\\\\\");
-            else if (c == u'"')
-                literal += QLatin1String("\\\\\\\"");
-            else
-                literal += c;
+        if (text.contains(u'\\') || text.contains(u'"')) {
+            for (const QChar c : text) {
+                if (c == u'\\')
+                    literal += QLatin1String("\\\\\\\\");
+                else if (c == u'"')
+                    literal += QLatin1String("\\\\\\\"");
+                else
+                    literal += c;
+            }
+        } else {
+            literal += text;
         }
         literal += QLatin1String("\\\"");
         break;
+    }
     default:
         break;
     }
@@ -165,7 +175,9 @@ private:
         }
         Statement& s = *statement;
         m_last = &s;
-        QString literal = QStringLiteral("{");
+        QString literal;
+        literal.reserve(m_literalSize);
+        literal += u'{';
         std::vector<QVariant> values;
         s.gatherInto(&values);
         bool ok = true;
@@ -183,6 +195,7 @@ private:
         }
         s.gatherInto(nullptr);
         literal += u'}';
+        m_literalSize = std::max(m_literalSize, literal.size());
         s.startRow();
         m_written = ok && s.bindText(1, literal) && s.execute() ? rows : 0;
         m_rows.clear();
@@ -223,6 +236,7 @@ private:
     // Field i of the table's row type takes the value bound at position m_fieldOf[i] + 1
     // (-1: none, the field stays NULL and the column is not written).
     std::vector<int> m_fieldOf;
+    qsizetype m_literalSize = 0; // the longest so far: the next is made in one allocation
     int m_rowsPerStatement;
     Bind m_bind;
     std::vector<Row> m_rows;
