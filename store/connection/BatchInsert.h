@@ -226,6 +226,13 @@ private:
                     m_fieldOf[size_t(c - 1)] = int(i);
             }
         }
+        // Every value in a field of its own, or a value would be lost without a word.
+        if (columns.size() != m_columns)
+            return false;
+        for (int i = 0; i < m_columns; ++i) {
+            if (std::find(m_fieldOf.begin(), m_fieldOf.end(), i) == m_fieldOf.end())
+                return false;
+        }
         return s.prepare(sql);
     }
 
