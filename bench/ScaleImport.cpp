@@ -2,7 +2,9 @@
 // into an empty database; beside it, on the same rows in the same run:
 // - the sqlite3 tool's .import of the three tables' rows as TSV, in one transaction;
 // - the same per-test work through SQLite's C API: the line split, the three rows inserted
-//   and the access log's chained row, statements prepared once, one transaction.
+//   and the access log's chained row, statements prepared once, one transaction;
+// - the same work again as a Python 3 script through its sqlite3 module (skipped, with a
+//   note, where there is no python3).
 #include "ScaleBench.h"
 #include "ServerState.h"
 
@@ -19,6 +21,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <map>
@@ -158,8 +161,16 @@ double sqliteSameWork(const QString& file, const QString& folder, QString* note)
                        "INSERT INTO LOGG (LOPENR, TIDSPUNKT, BRUKER, HENDELSE, ID, PROGRAM, MERKNAD, KJEDE) VALUES "
                        "(?,?,?,?,?,?,?,?)",
                        -1, &log, nullptr);
+    // The chain goes on from the head, as the program's does: a new database has a row already.
     QByteArray digest;
     qint64 number = 0;
+    sqlite3_stmt* head = nullptr;
+    sqlite3_prepare_v2(db, "SELECT LOPENR, KJEDE FROM LOGGHODE", -1, &head, nullptr);
+    if (sqlite3_step(head) == SQLITE_ROW) {
+        number = sqlite3_column_int64(head, 0);
+        digest = reinterpret_cast<const char*>(sqlite3_column_text(head, 1));
+    }
+    sqlite3_finalize(head);
     int tests = 0;
     const QList<QByteArray> lines = bytes.split('\n');
     for (qsizetype l = 1; l < lines.size(); ++l) {
@@ -215,8 +226,8 @@ double sqliteSameWork(const QString& file, const QString& folder, QString* note)
         sqlite3_reset(log);
         ++tests;
     }
-    const QByteArray head = "UPDATE LOGGHODE SET LOPENR = " + QByteArray::number(number) + ", KJEDE = '" + digest + "'";
-    sqlite3_exec(db, head.constData(), nullptr, nullptr, nullptr);
+    const QByteArray newHead = "UPDATE LOGGHODE SET LOPENR = " + QByteArray::number(number) + ", KJEDE = '" + digest + "'";
+    sqlite3_exec(db, newHead.constData(), nullptr, nullptr, nullptr);
     for (sqlite3_stmt* s : {person, scores, grid, log})
         sqlite3_finalize(s);
     const bool done = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
@@ -224,6 +235,83 @@ double sqliteSameWork(const QString& file, const QString& folder, QString* note)
     const double seconds = secondsSince(start);
     *note = QStringLiteral("%1 tests").arg(tests);
     return done ? seconds : 0;
+}
+
+// sqliteSameWork in Python: one cursor whose few statements the module prepares once and
+// reuses, one transaction. It times itself from the open to the commit, as sqliteSameWork does.
+constexpr const char* kPythonSameWork = R"(import datetime, hashlib, sqlite3, sys, time
+path, database, measures, cells = sys.argv[1], sys.argv[2], int(sys.argv[3]), int(sys.argv[4])
+data = open(path, 'rb').read()
+start = time.perf_counter()
+db = sqlite3.connect(database, isolation_level=None)
+cur = db.cursor()
+cur.execute('BEGIN IMMEDIATE')
+person = ('INSERT INTO TESTPERSON (ID, NAMN, ADRESS, TELEFON, NATIONALITET, HOMELANGUAGE, SKOLA, KLASS, '
+          'TESTAD_VID, TESTLEDARE, TESTDATE, BORNDATE, SEX, HANDEDNESS, OTHER) VALUES (' + ','.join('?' * 15) + ')')
+scores = 'INSERT INTO TESTDATA_TAVLO VALUES (' + ','.join('?' * (1 + measures)) + ')'
+grid = 'INSERT INTO TESTDATA_TAVLO_MF VALUES (' + ','.join('?' * (1 + cells)) + ')'
+log = 'INSERT INTO LOGG (LOPENR, TIDSPUNKT, BRUKER, HENDELSE, ID, PROGRAM, MERKNAD, KJEDE) VALUES (?,?,?,?,?,?,?,?)'
+number, digest = cur.execute('SELECT LOPENR, KJEDE FROM LOGGHODE').fetchone()
+digest = (digest or '').encode('ascii')
+tests = 0
+for line in data.split(b'\n')[1:]:
+    if line.endswith(b'\r'):
+        line = line[:-1]
+    if not line:
+        continue
+    f = line.split(b'\t')
+    test = int(f[0])
+    texts = [f[c].decode('cp1252') for c in range(1, 10)]
+    cur.execute(person, [test] + texts + [f[10].decode('ascii'), f[11].decode('ascii'), int(f[13]), int(f[14]),
+                                          f[15].decode('cp1252')])
+    values = [int(v) if v else -9 for v in f[16:16 + measures + cells]]
+    cur.execute(scores, [test] + values[:measures])
+    cur.execute(grid, [test] + values[measures:])
+    number += 1
+    tests += 1
+    now = datetime.datetime.now(datetime.timezone.utc)
+    row = [str(number), now.strftime('%Y-%m-%dT%H:%M:%S.') + '%03dZ' % (now.microsecond // 1000), 'bench',
+           'test lest inn', str(test), 'bench-scale', 'nummer %d i filen' % test]
+    h = hashlib.sha256(digest)
+    for column in row:
+        b = column.encode('utf-8')
+        h.update(str(len(b)).encode('ascii') + b':')
+        h.update(b)
+    digest = h.hexdigest().encode('ascii')
+    cur.execute(log, [number, row[1], 'bench', row[3], test, 'bench-scale', row[6], digest.decode('ascii')])
+cur.execute('UPDATE LOGGHODE SET LOPENR = ?, KJEDE = ?', (number, digest.decode('ascii')))
+cur.execute('COMMIT')
+db.close()
+print(time.perf_counter() - start, tests)
+)";
+
+// kPythonSameWork on file into an empty database: its time, 0 when it failed (note says why),
+// -1 when there is no python3 to run it.
+double pythonSameWork(const QString& file, const QString& folder, QString* note)
+{
+    const QString python = QStandardPaths::findExecutable(QStringLiteral("python3"));
+    if (python.isEmpty()) {
+        *note = QStringLiteral("no python3 here: skipped");
+        return -1;
+    }
+    if (!emptyDatabase(folder))
+        return 0;
+    const QString script = QDir(folder).filePath(QStringLiteral("same-work.py"));
+    QFile out(script);
+    if (!out.open(QIODevice::WriteOnly) || out.write(kPythonSameWork) < 0)
+        return 0;
+    out.close();
+    QProcess run;
+    run.start(python, {script, file, QDir(folder).filePath(kDatabaseFileName), QString::number(kMeasureCount),
+                       QString::number(kGridCellCount)});
+    run.waitForFinished(-1);
+    const QStringList said = QString::fromUtf8(run.readAllStandardOutput()).split(u' ', Qt::SkipEmptyParts);
+    if (run.exitCode() != 0 || said.size() != 2) {
+        *note = QStringLiteral("python3 failed: %1").arg(QString::fromUtf8(run.readAllStandardError()).trimmed());
+        return 0;
+    }
+    *note = QStringLiteral("%1 tests").arg(said[1].trimmed());
+    return said[0].toDouble();
 }
 
 // The server's database as init-db left it, as its administrator: no tests, the counter at 0.
@@ -313,18 +401,22 @@ std::vector<Figure> importFigures(const BenchDatabase& bench)
     if (!writeTables(bench, work.path()))
         return figures;
     // Alternating, twice each, the best of each kept: the machine's noise falls on both.
-    double program = 1e9, tool = 1e9, same = 1e9;
-    QString programNote, sameNote;
+    double program = 1e9, tool = 1e9, same = 1e9, python = 1e9;
+    QString programNote, sameNote, pythonNote;
     for (int round = 0; round < 2; ++round) {
         const QString tag = QString::number(round);
         program = std::min(program, programImport(file, work.filePath(QStringLiteral("program") + tag), &programNote));
         tool = std::min(tool, sqliteToolImport(work.path(), work.filePath(QStringLiteral("tool") + tag)));
         same = std::min(same, sqliteSameWork(file, work.filePath(QStringLiteral("same") + tag), &sameNote));
+        python = std::min(python, pythonSameWork(file, work.filePath(QStringLiteral("python") + tag), &pythonNote));
     }
     const QString tests = QString::number(bench.tests);
     figures.push_back({QStringLiteral("import %1 tests into an empty database").arg(tests), program, same,
                        QStringLiteral("C API, the same per-test work, prepared once"), QStringLiteral("s"),
                        programNote + QStringLiteral(" / ") + sameNote});
+    figures.push_back({QStringLiteral("import %1 tests into an empty database").arg(tests), program, std::max(python, 0.0),
+                       QStringLiteral("Python 3 sqlite3 module, the same per-test work, prepared once"),
+                       QStringLiteral("s"), programNote + QStringLiteral(" / ") + pythonNote});
     figures.push_back({QStringLiteral("import %1 tests into an empty database").arg(tests), program, tool,
                        QStringLiteral("sqlite3 .import of the three tables in one transaction"), QStringLiteral("s"), {}});
     if (!bench.postgresState.isEmpty()) {

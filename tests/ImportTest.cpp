@@ -19,6 +19,8 @@
 #include <QBuffer>
 #include <QTemporaryDir>
 
+#include <optional>
+
 #include <gtest/gtest.h>
 
 using namespace tavlo;
@@ -120,6 +122,27 @@ void makeLargeArchive(TempDatabase& t)
         tavlo::test::storeFixed(t.db, test, i % 17 == 0 ? Rows::None : i % 19 == 0 ? Rows::GridOnly : Rows::All);
     }
     ASSERT_TRUE(transaction.commit());
+}
+
+// The test server's database through a workgroup file in dir, as its administrator.
+bool connectToServer(const QTemporaryDir& dir, const QString& connectionTemplate, Database& db)
+{
+    const QString workgroup = dir.filePath(kWorkgroupFileName);
+    const tavlo::test::ServerLogin account = tavlo::test::serverAdmin();
+    return WriteWorkgroupFile(workgroup, connectionTemplate, nullptr)
+           && db.DbConnect(QStringLiteral("TAVLO-II"), account.user, account.password, dir.filePath(kDatabaseFileName),
+                           workgroup)
+                  == 1;
+}
+
+// The server's database without tests, its counter at 0 (the log only grows).
+void emptyServer(Database& db)
+{
+    for (const char* sql : {"DELETE FROM TESTPERSON", "DELETE FROM TESTDATA_TAVLO", "DELETE FROM TESTDATA_TAVLO_MF",
+                            "UPDATE TESTPERSON_COUNTER SET LAST_ID = 0"}) {
+        Statement s(db);
+        ASSERT_TRUE(s.execDirect(QLatin1String(sql))) << s.diagnostic().toStdString();
+    }
 }
 
 } // namespace
@@ -272,20 +295,11 @@ TEST(ImportPostgres, MovesTheFixedAndALargeArchiveByteForByte)
     } archives[] = {{"fixed", storableArchiveFile(), 1001}, {"large", exported(largeSource.db), 3 * 1500 + 1500 % 7}};
 
     QTemporaryDir dir;
-    const QString workgroup = dir.filePath(kWorkgroupFileName);
-    ASSERT_TRUE(WriteWorkgroupFile(workgroup, connectionTemplate, nullptr));
-    const tavlo::test::ServerLogin account = tavlo::test::serverAdmin();
     Database db;
-    ASSERT_EQ(db.DbConnect(QStringLiteral("TAVLO-II"), account.user, account.password,
-                           dir.filePath(kDatabaseFileName), workgroup),
-              1);
+    ASSERT_TRUE(connectToServer(dir, connectionTemplate, db));
     for (const auto& archive : archives) {
         SCOPED_TRACE(archive.what);
-        for (const char* sql : {"DELETE FROM TESTPERSON", "DELETE FROM TESTDATA_TAVLO", "DELETE FROM TESTDATA_TAVLO_MF",
-                                "UPDATE TESTPERSON_COUNTER SET LAST_ID = 0"}) {
-            Statement s(db);
-            ASSERT_TRUE(s.execDirect(QLatin1String(sql))) << s.diagnostic().toStdString();
-        }
+        emptyServer(db);
         const ImportResult result = ImportTests(db, archive.file);
         ASSERT_EQ(result.outcome, ImportOutcome::Stored) << result.message.toStdString();
         EXPECT_TRUE(result.numbersKept);
@@ -322,5 +336,59 @@ TEST(ImportPostgres, MovesTheFixedAndALargeArchiveByteForByte)
     count.closeCursor();
     run(QStringLiteral("DROP TRIGGER stopp ON TESTDATA_TAVLO_MF"));
     run(QStringLiteral("DROP FUNCTION tavlo_stopp()"));
+    EXPECT_TRUE(sink.messages.isEmpty()) << sink.texts().join(u'\n').toStdString();
+}
+
+// On a server the import is one transaction without a savepoint per statement: every row it
+// writes carries that transaction's id (a statement in a savepoint writes under an id of its
+// own). Inside the caller's transaction it is part of that one, and goes with its rollback.
+TEST(ImportPostgres, WritesInOneTransactionOfItsOwnOrTheCallers)
+{
+    const QString connectionTemplate = qEnvironmentVariable("TAVLO_TEST_POSTGRES_TEMPLATE");
+    if (connectionTemplate.isEmpty())
+        GTEST_SKIP() << "TAVLO_TEST_POSTGRES_TEMPLATE is not set";
+    RecordingSink sink;
+    TempDatabase source;
+    makeLargeArchive(source);
+    const QByteArray file = exported(source.db);
+    QTemporaryDir dir;
+    Database db;
+    ASSERT_TRUE(connectToServer(dir, connectionTemplate, db));
+    const auto number = [&](const QString& sql) {
+        Statement s(db);
+        EXPECT_TRUE(s.execDirect(sql) && s.fetch() == Fetch::Row) << s.diagnostic().toStdString();
+        return s.getText(1).toLongLong();
+    };
+    const struct {
+        const char* what;
+        bool insideTheCallers;
+        int testsAfter;
+    } cases[] = {{"alone", false, 1500}, {"inside the caller's transaction, rolled back", true, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        emptyServer(db);
+        const qint64 logged = number(QStringLiteral("SELECT COALESCE(MAX(LOPENR), 0) FROM LOGG"));
+        std::optional<Transaction> callers;
+        if (c.insideTheCallers)
+            callers.emplace(db);
+        const ImportResult result = ImportTests(db, file);
+        ASSERT_EQ(result.outcome, ImportOutcome::Stored) << result.message.toStdString();
+        if (callers)
+            callers->rollback();
+        EXPECT_EQ(number(QStringLiteral("SELECT COUNT(*) FROM TESTPERSON")), c.testsAfter);
+        if (!c.insideTheCallers) {
+            EXPECT_EQ(number(QStringLiteral("SELECT COUNT(DISTINCT x) FROM (SELECT xmin::text AS x FROM TESTPERSON "
+                                            "UNION ALL SELECT xmin::text FROM TESTDATA_TAVLO UNION ALL SELECT xmin::text "
+                                            "FROM TESTDATA_TAVLO_MF UNION ALL SELECT xmin::text FROM LOGG WHERE LOPENR > %1 "
+                                            "UNION ALL SELECT xmin::text FROM LOGGHODE UNION ALL SELECT xmin::text FROM "
+                                            "TESTPERSON_COUNTER) AS written")
+                                 .arg(logged)),
+                      1);
+        }
+    }
+    QString error;
+    const auto verdict = VerifyAccessLog(db, &error);
+    ASSERT_TRUE(verdict) << error.toStdString();
+    EXPECT_TRUE(verdict->whole) << verdict->text.toStdString();
     EXPECT_TRUE(sink.messages.isEmpty()) << sink.texts().join(u'\n').toStdString();
 }

@@ -162,4 +162,9 @@ QString SqliteDatabaseFile(const QString& connection)
     return {};
 }
 
+QString WithConnectionPair(const QString& connection, const QString& pair)
+{
+    return connection + (connection.endsWith(u';') ? pair : u';' + pair);
+}
+
 } // namespace tavlo

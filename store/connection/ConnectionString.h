@@ -45,4 +45,8 @@ bool NamesServer(const QString& connection);
 // The Database= value of a SQLite connection string; empty for any other driver.
 QString SqliteDatabaseFile(const QString& connection);
 
+// The connection string with one more key=value pair at its end, for a connection of the
+// program's own that needs a driver setting its template does not hold.
+QString WithConnectionPair(const QString& connection, const QString& pair);
+
 } // namespace tavlo

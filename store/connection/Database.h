@@ -11,6 +11,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QVariant>
 
 #include <sql.h>
 #include <sqlext.h>
@@ -253,6 +254,10 @@ public:
     // Frees the values bound for the row before, for a statement whose every parameter is
     // bound again before its next execute: each new binding replaces the old in place.
     void startRow();
+    // While values is set, the bind functions keep each value at its position (1 at the
+    // front; NULL as an invalid QVariant) instead of binding it: BatchInsert writes many rows
+    // to a server as one parameter.
+    void gatherInto(std::vector<QVariant>* values) { m_gathered = values; }
     bool execute();
     // An UPDATE or DELETE that touches no row is a success.
     bool execDirect(const QString& sql);
@@ -289,6 +294,8 @@ private:
     std::deque<QByteArray> m_texts;
     std::deque<SQL_DATE_STRUCT> m_dates;
     std::deque<SQLLEN> m_indicators;
+    std::vector<QVariant>* m_gathered = nullptr;
+    bool gathered(int position, QVariant value);
 };
 
 } // namespace tavlo

@@ -3,6 +3,8 @@
 
 #include <sqlite3.h>
 
+#include <QDate>
+
 #include <algorithm>
 #include <cstring>
 
@@ -51,6 +53,8 @@ bool Statement::prepare(const QString& sql)
 
 bool Statement::bindInt(int position, int value)
 {
+    if (m_gathered)
+        return gathered(position, value);
     if (!m_stmt)
         return false;
     SQLINTEGER& slot = m_ints.emplace_back(value);
@@ -60,6 +64,8 @@ bool Statement::bindInt(int position, int value)
 
 bool Statement::bindText(int position, const QString& text)
 {
+    if (m_gathered)
+        return gathered(position, text);
     if (!m_stmt)
         return false;
     QByteArray& bytes = m_texts.emplace_back(text.toUtf8());
@@ -72,6 +78,8 @@ bool Statement::bindText(int position, const QString& text)
 
 bool Statement::bindNull(int position)
 {
+    if (m_gathered)
+        return gathered(position, QVariant());
     if (!m_stmt)
         return false;
     SQLLEN& indicator = m_indicators.emplace_back(SQLLEN(SQL_NULL_DATA));
@@ -81,6 +89,8 @@ bool Statement::bindNull(int position)
 
 bool Statement::bindDate(int position, const Date& date)
 {
+    if (m_gathered)
+        return gathered(position, date == Date{} ? QVariant() : QVariant(QDate(date.year, date.month, date.day)));
     if (!m_stmt)
         return false;
     SQL_DATE_STRUCT& slot = m_dates.emplace_back(SQL_DATE_STRUCT{date.year, SQLUSMALLINT(date.month),
@@ -89,6 +99,16 @@ bool Statement::bindDate(int position, const Date& date)
     SQLLEN& indicator = m_indicators.emplace_back(none ? SQLLEN(SQL_NULL_DATA) : SQLLEN(sizeof(SQL_DATE_STRUCT)));
     return succeeded(SQLBindParameter(m_stmt, SQLUSMALLINT(position), SQL_PARAM_INPUT, SQL_C_TYPE_DATE,
                                       SQL_TYPE_DATE, 10, 0, &slot, sizeof slot, &indicator));
+}
+
+bool Statement::gathered(int position, QVariant value)
+{
+    if (position < 1)
+        return false;
+    if (size_t(position) > m_gathered->size())
+        m_gathered->resize(size_t(position));
+    (*m_gathered)[size_t(position - 1)] = std::move(value);
+    return true;
 }
 
 bool Statement::clearParameters()

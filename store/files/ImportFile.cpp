@@ -1,6 +1,7 @@
 #include "store/files/ImportFile.h"
 
 #include "store/accounts/AccessLog.h"
+#include "store/connection/ConnectionString.h"
 
 #include "store/files/InputFile.h"
 
@@ -316,7 +317,38 @@ std::optional<bool> anyInUse(Database& db, const std::vector<int>& ids, int last
 
 // Tests written to one statement by a fast import. A failed one says only that one of its
 // rows failed: the import is then run again row by row, to name the line and its reason.
+// A server answers each statement in a round trip of its own, and there a statement's rows
+// go as one parameter (BatchInsert): many more to a statement.
 constexpr int kRowsPerStatement = 32;
+constexpr int kRowsPerServerStatement = 1000;
+
+// The connection the import writes through. On a server one of its own, whose driver rolls
+// the whole transaction back when a statement fails (psqlODBC's rollback level 1): at its
+// default level it brackets every statement of a transaction in a savepoint of its own, one
+// more round trip each, so that the transaction could go on after a failure, and the
+// import never goes on. Inside the caller's transaction (which decides for the import), on a
+// file, or when no second connection can be had, the caller's own.
+class ImportConnection {
+public:
+    explicit ImportConnection(Database& db)
+        : m_db(&db)
+    {
+        if (db.inTransaction() || !NamesServer(db.connectionString()))
+            return;
+        const KeptFailures quiet(m_own);
+        if (m_own.connectWith(WithConnectionPair(db.connectionString(), QStringLiteral("Protocol=7.4-1")), false))
+            m_db = &m_own;
+    }
+    Database& db() { return *m_db; }
+    int rowsPerStatement() const
+    {
+        return NamesServer(m_db->connectionString()) ? kRowsPerServerStatement : kRowsPerStatement;
+    }
+
+private:
+    Database m_own;
+    Database* m_db;
+};
 
 // rowsPerStatement 1 writes each test before reading the next. writeFailed, when given, says
 // whether a write of rows failed (not the transaction or the numbers around them).
@@ -407,11 +439,12 @@ ImportResult ImportTests(Database& db, QByteArrayView file, ImportEncoding encod
         return refused(*fault);
     if (ids.empty())
         return {};
+    ImportConnection connection(db);
     bool writeFailed = false;
-    ImportResult result = storeLines(db, lines, names, ids, kRowsPerStatement, &writeFailed);
+    ImportResult result = storeLines(connection.db(), lines, names, ids, connection.rowsPerStatement(), &writeFailed);
     // Nothing of the failed run stands (one transaction): the second run starts afresh.
     if (writeFailed)
-        result = storeLines(db, lines, names, ids, 1);
+        result = storeLines(connection.db(), lines, names, ids, 1);
     return result;
 }
 
