@@ -275,6 +275,11 @@ bool Database::probeTables()
                 fetched = probe.fetch();
             allThere = fetched == Fetch::NoData;
         }
+        // A lock or a damaged file is said at once: asking each table would wait out the lock again.
+        if (!allThere && failureOf(probe.handle()).kind != FailureKind::MissingTable) {
+            probe.report();
+            return false;
+        }
     }
     QStringList missing;
     QString firstMissing;
