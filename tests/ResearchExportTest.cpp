@@ -29,8 +29,6 @@ using tavlo::test::TempDatabase;
 
 namespace {
 
-const QByteArray kMark("\xEF\xBB\xBF");
-
 // The stored tests, and what the research file holds for each in some of its columns: written
 // out here from the design of the file, not from its writer.
 struct Child {

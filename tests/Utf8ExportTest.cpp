@@ -29,8 +29,6 @@ using tavlo::test::withField;
 
 namespace {
 
-const QByteArray kMark("\xEF\xBB\xBF");
-
 // Tests with Sámi texts, and the fields Windows-1252 cannot hold (š ž á it can; č đ ŋ ŧ not).
 struct Mixed {
     QString name, school, leader, other;

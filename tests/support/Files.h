@@ -14,6 +14,9 @@
 
 namespace tavlo::test::files {
 
+// The byte-order mark that starts a UTF-8 file a spreadsheet program should read as UTF-8.
+inline const QByteArray kMark("\xEF\xBB\xBF");
+
 // Files larger than this fail to grow, as on a full disk, while the object lives.
 class FileSizeLimit {
 public:
