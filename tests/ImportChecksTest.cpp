@@ -6,11 +6,14 @@
 #include "FixedArchive.h"
 #include "RecordingSink.h"
 #include "TempDatabase.h"
+#include "store/connection/ConnectionString.h"
 #include "store/files/ImportFile.h"
 #include "store/tables/PersonTable.h"
 #include "store/tables/ScoreTables.h"
 #include "store/tables/TestStore.h"
 
+#include <QFile>
+#include <QMap>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
@@ -70,6 +73,18 @@ protected:
         EXPECT_TRUE(result.numbers.empty());
         EXPECT_EQ(exported(target.db), before);
         EXPECT_EQ(NextPersonId(target.db), 1);
+    }
+
+    // 100 tests, every ninth without scores: more rows than one statement takes.
+    static QByteArray largeFile()
+    {
+        TempDatabase many;
+        Transaction transaction(many.db);
+        for (int n = 1; n <= 100; ++n)
+            tavlo::test::storeFixed(many.db, storableTest(100 + n),
+                                    n % 9 == 0 ? tavlo::test::Rows::None : tavlo::test::Rows::All);
+        EXPECT_TRUE(transaction.commit());
+        return exported(many.db);
     }
 
     TempDatabase source;
@@ -139,15 +154,7 @@ TEST_F(DamagedImport, ALineTheDatabaseRefusesUndoesTheLinesBeforeIt)
 TEST_F(DamagedImport, ARowRefusedAmongManyStillNamesItsOwnLine)
 {
     RecordingSink sink;
-    TempDatabase many;
-    {
-        Transaction transaction(many.db);
-        for (int n = 1; n <= 100; ++n)
-            tavlo::test::storeFixed(many.db, storableTest(100 + n),
-                                    n % 9 == 0 ? tavlo::test::Rows::None : tavlo::test::Rows::All);
-        ASSERT_TRUE(transaction.commit());
-    }
-    const QByteArray large = exported(many.db);
+    const QByteArray large = largeFile();
     const auto logRows = [this] {
         Statement s(target.db);
         return s.execDirect(QStringLiteral("SELECT COUNT(*) FROM LOGG")) && s.fetch() == Fetch::Row ? s.getInt(1).value_or(-1)
@@ -185,6 +192,27 @@ TEST_F(DamagedImport, ARowRefusedAmongManyStillNamesItsOwnLine)
     EXPECT_TRUE(sink.messages.isEmpty());
 }
 
+// The SQLite driver's own trace of what it asks of SQLite: over many statements of many
+// rows, each INSERT is compiled once, not again at every execute.
+TEST_F(ImportInto, ALargeFileCompilesEachInsertOnce)
+{
+    const QString trace = target.folder() + QStringLiteral("/driver-trace.txt");
+    Database traced;
+    ASSERT_TRUE(traced.connectWith(WithConnectionPair(target.db.connectionString(), QStringLiteral("Tracefile=") + trace)));
+    const ImportResult result = ImportTests(traced, largeFile());
+    ASSERT_EQ(result.outcome, ImportOutcome::Stored) << result.message.toStdString();
+    traced.DbDisconnect();
+    QFile file(trace);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QMap<QByteArray, int> compiled;
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        if (line.startsWith("-- sqlite3_prepare") && line.contains("INSERT"))
+            ++compiled[line];
+    }
+    EXPECT_GE(compiled.size(), 4) << "the tests' three tables and the log";
+    for (auto it = compiled.cbegin(); it != compiled.cend(); ++it)
+        EXPECT_EQ(it.value(), 1) << it.key().left(120).toStdString();
+}
 
 namespace {
 

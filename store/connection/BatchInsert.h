@@ -1,8 +1,12 @@
 #pragma once
 // Rows of one table written many to a statement: "INSERT ... VALUES (?, ...), (?, ...)".
-// The SQLite driver compiles a statement again at every execute, however often it was
-// prepared, and a server answers each execute in a round trip of its own; one statement for
-// many rows pays both once. With one row per statement each add() writes at once.
+// A server answers each execute in a round trip of its own; one statement for many rows pays
+// it once. With one row per statement each add() writes at once.
+// The SQLite driver compiles an INSERT again from its text at every execute, however often
+// it was prepared; only a statement it takes for a query (one that begins with WITH, among
+// others) keeps its compiled form and is bound again. So on SQLite the INSERT goes behind an
+// unused common table expression, and the rows it wrote are asked of "changes()", since the
+// driver counts a query's rows, not its changes.
 // On a server the rows go as one parameter instead: an array of the table's row type in the
 // server's text form, each value read by its column's own input as COPY reads a file. The
 // driver then has one parameter to convert instead of thousands, and a statement may carry
@@ -34,6 +38,12 @@ inline QString MultiRowInsertSql(const QString& oneRow, int rows)
     for (int r = 0; r < rows; ++r)
         groups.append(group);
     return oneRow.left(values) + groups.join(QStringLiteral(", "));
+}
+
+// The same INSERT as the SQLite driver compiles only once (see above).
+inline QString CompiledOnceInsertSql(const QString& insert)
+{
+    return QStringLiteral("WITH kept AS (SELECT 1) ") + insert;
 }
 
 // psqlODBC drops the connection when a statement has more than 8192 parameters (measured).
@@ -106,6 +116,7 @@ public:
         , m_oneRow(std::move(oneRow))
         , m_columns(int(m_oneRow.mid(m_oneRow.lastIndexOf(QStringLiteral("VALUES "))).count(u'?')))
         , m_rowArray(rowsPerStatement > 1 && db.dbmsName() == u"PostgreSQL")
+        , m_compiledOnce(db.dbmsName() == u"SQLite")
         , m_rowsPerStatement(m_rowArray ? rowsPerStatement
                                         : std::clamp(rowsPerStatement, 1,
                                                      std::max(kMostParametersPerStatement / std::max(m_columns, 1), 1)))
@@ -133,7 +144,8 @@ public:
         if (!statement) {
             auto prepared = std::make_unique<Statement>(m_db);
             m_last = prepared.get();
-            if (!prepared->prepare(MultiRowInsertSql(m_oneRow, rows))) {
+            const QString sql = MultiRowInsertSql(m_oneRow, rows);
+            if (!prepared->prepare(m_compiledOnce ? CompiledOnceInsertSql(sql) : sql)) {
                 m_failed = std::move(prepared);
                 return false;
             }
@@ -147,11 +159,18 @@ public:
             ok = m_bind(s, m_rows[size_t(r)], r * m_columns + 1);
         m_written = ok && s.execute() ? rows : 0;
         m_rows.clear();
+        if (m_written && m_compiledOnce)
+            m_changes = changes();
         return m_written == rows;
     }
 
     // Rows the last write touched as the store counts them (a trigger may hold rows back).
-    long rowCount() const { return m_last ? m_last->rowCount() : -1; }
+    long rowCount() const
+    {
+        if (m_compiledOnce)
+            return m_written ? m_changes : -1;
+        return m_last ? m_last->rowCount() : -1;
+    }
     int written() const { return m_written; }
     int waiting() const { return int(m_rows.size()); }
 
@@ -202,6 +221,21 @@ private:
         return m_written == rows;
     }
 
+    // What SQLite's changes() says of the last statement; -1 when it cannot be read.
+    long changes()
+    {
+        if (!m_changesQuery) {
+            m_changesQuery = std::make_unique<Statement>(m_db);
+            if (!m_changesQuery->prepare(QStringLiteral("SELECT changes()")))
+                return -1;
+        }
+        Statement& q = *m_changesQuery;
+        const bool read = q.execute() && q.fetch() == Fetch::Row;
+        const std::optional<int> count = read ? q.getInt(1) : std::nullopt;
+        q.closeCursor();
+        return count.value_or(-1);
+    }
+
     // The statement, once the table's columns are known in the order of its row type.
     bool prepareRowArray(Statement& s)
     {
@@ -240,6 +274,9 @@ private:
     QString m_oneRow;
     int m_columns;
     bool m_rowArray;
+    bool m_compiledOnce;
+    std::unique_ptr<Statement> m_changesQuery;
+    long m_changes = -1;
     // Field i of the table's row type takes the value bound at position m_fieldOf[i] + 1
     // (-1: none, the field stays NULL and the column is not written).
     std::vector<int> m_fieldOf;
