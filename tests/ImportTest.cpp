@@ -278,25 +278,50 @@ TEST(Import, ANumberOnceGivenOutIsNotKept)
     EXPECT_TRUE(sink.messages.isEmpty()) << sink.texts().join(u'\n').toStdString();
 }
 
-// The same moves into a PostgreSQL database, when one is given (see PostgresTest.cpp): the
-// fixed archive, and a large one that goes to the server many rows to a statement.
-TEST(ImportPostgres, MovesTheFixedAndALargeArchiveByteForByte)
-{
-    const QString connectionTemplate = qEnvironmentVariable("TAVLO_TEST_POSTGRES_TEMPLATE");
-    if (connectionTemplate.isEmpty())
-        GTEST_SKIP() << "TAVLO_TEST_POSTGRES_TEMPLATE is not set";
+namespace {
+
+// A database on the test server, when one is given (see PostgresTest.cpp), and the large
+// archive to move into it. Its access log is whole afterwards, and nothing was shown.
+class ImportPostgres : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const QString connectionTemplate = qEnvironmentVariable("TAVLO_TEST_POSTGRES_TEMPLATE");
+        if (connectionTemplate.isEmpty())
+            GTEST_SKIP() << "TAVLO_TEST_POSTGRES_TEMPLATE is not set";
+        TempDatabase source;
+        makeLargeArchive(source);
+        large = exported(source.db);
+        ASSERT_TRUE(connectToServer(dir, connectionTemplate, db));
+    }
+
+    void TearDown() override
+    {
+        if (!db.isConnected())
+            return;
+        QString error;
+        const auto verdict = VerifyAccessLog(db, &error);
+        ASSERT_TRUE(verdict) << error.toStdString();
+        EXPECT_TRUE(verdict->whole) << verdict->text.toStdString();
+        EXPECT_TRUE(sink.messages.isEmpty()) << sink.texts().join(u'\n').toStdString();
+    }
+
     RecordingSink sink;
-    TempDatabase largeSource;
-    makeLargeArchive(largeSource);
+    QByteArray large;
+    QTemporaryDir dir;
+    Database db;
+};
+
+} // namespace
+
+// The fixed archive, and a large one that goes to the server many rows to a statement.
+TEST_F(ImportPostgres, MovesTheFixedAndALargeArchiveByteForByte)
+{
     const struct {
         const char* what;
         QByteArray file;
         int next;
-    } archives[] = {{"fixed", storableArchiveFile(), 1001}, {"large", exported(largeSource.db), 3 * 1500 + 1500 % 7}};
-
-    QTemporaryDir dir;
-    Database db;
-    ASSERT_TRUE(connectToServer(dir, connectionTemplate, db));
+    } archives[] = {{"fixed", storableArchiveFile(), 1001}, {"large", large, 3 * 1500 + 1500 % 7}};
     for (const auto& archive : archives) {
         SCOPED_TRACE(archive.what);
         emptyServer(db);
@@ -306,10 +331,6 @@ TEST(ImportPostgres, MovesTheFixedAndALargeArchiveByteForByte)
         EXPECT_TRUE(exported(db) == archive.file);
         EXPECT_EQ(NextPersonId(db), archive.next);
     }
-    QString error;
-    const auto verdict = VerifyAccessLog(db, &error);
-    ASSERT_TRUE(verdict) << error.toStdString();
-    EXPECT_TRUE(verdict->whole) << verdict->text.toStdString();
 
     // A row the server refuses in the large file's second statement: the message names its
     // own line, and nothing of the file stays.
@@ -325,7 +346,7 @@ TEST(ImportPostgres, MovesTheFixedAndALargeArchiveByteForByte)
                        "RAISE EXCEPTION 'stoppet'; END IF; RETURN NEW; END $$ LANGUAGE plpgsql")
             .arg(refused));
     run(QStringLiteral("CREATE TRIGGER stopp BEFORE INSERT ON TESTDATA_TAVLO_MF FOR EACH ROW EXECUTE FUNCTION tavlo_stopp()"));
-    const ImportResult result = ImportTests(db, archives[1].file);
+    const ImportResult result = ImportTests(db, large);
     EXPECT_EQ(result.outcome, ImportOutcome::Failed);
     EXPECT_TRUE(result.message.startsWith(QStringLiteral("Linje 41 (testperson nummer %1) kan ikke lagres:").arg(refused)))
         << result.message.toStdString();
@@ -336,24 +357,13 @@ TEST(ImportPostgres, MovesTheFixedAndALargeArchiveByteForByte)
     count.closeCursor();
     run(QStringLiteral("DROP TRIGGER stopp ON TESTDATA_TAVLO_MF"));
     run(QStringLiteral("DROP FUNCTION tavlo_stopp()"));
-    EXPECT_TRUE(sink.messages.isEmpty()) << sink.texts().join(u'\n').toStdString();
 }
 
 // On a server the import is one transaction without a savepoint per statement: every row it
 // writes carries that transaction's id (a statement in a savepoint writes under an id of its
 // own). Inside the caller's transaction it is part of that one, and goes with its rollback.
-TEST(ImportPostgres, WritesInOneTransactionOfItsOwnOrTheCallers)
+TEST_F(ImportPostgres, WritesInOneTransactionOfItsOwnOrTheCallers)
 {
-    const QString connectionTemplate = qEnvironmentVariable("TAVLO_TEST_POSTGRES_TEMPLATE");
-    if (connectionTemplate.isEmpty())
-        GTEST_SKIP() << "TAVLO_TEST_POSTGRES_TEMPLATE is not set";
-    RecordingSink sink;
-    TempDatabase source;
-    makeLargeArchive(source);
-    const QByteArray file = exported(source.db);
-    QTemporaryDir dir;
-    Database db;
-    ASSERT_TRUE(connectToServer(dir, connectionTemplate, db));
     const auto number = [&](const QString& sql) {
         Statement s(db);
         EXPECT_TRUE(s.execDirect(sql) && s.fetch() == Fetch::Row) << s.diagnostic().toStdString();
@@ -371,7 +381,7 @@ TEST(ImportPostgres, WritesInOneTransactionOfItsOwnOrTheCallers)
         std::optional<Transaction> callers;
         if (c.insideTheCallers)
             callers.emplace(db);
-        const ImportResult result = ImportTests(db, file);
+        const ImportResult result = ImportTests(db, large);
         ASSERT_EQ(result.outcome, ImportOutcome::Stored) << result.message.toStdString();
         if (callers)
             callers->rollback();
@@ -386,9 +396,4 @@ TEST(ImportPostgres, WritesInOneTransactionOfItsOwnOrTheCallers)
                       1);
         }
     }
-    QString error;
-    const auto verdict = VerifyAccessLog(db, &error);
-    ASSERT_TRUE(verdict) << error.toStdString();
-    EXPECT_TRUE(verdict->whole) << verdict->text.toStdString();
-    EXPECT_TRUE(sink.messages.isEmpty()) << sink.texts().join(u'\n').toStdString();
 }
