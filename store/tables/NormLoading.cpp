@@ -1,5 +1,7 @@
 #include "store/tables/NormLoading.h"
 
+#include "store/connection/BatchInsert.h"
+
 #include <QFile>
 
 namespace tavlo {
@@ -40,9 +42,10 @@ bool replaceRows(Database& db, const QString& table, const QStringList& header, 
     const QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                             .arg(table, header.join(QStringLiteral(", ")), markers.join(QStringLiteral(", ")));
     Statement insert(db); // prepared once, run for every row
+    const QString compiledOnce = db.dbmsName() == u"SQLite" ? CompiledOnceInsertSql(sql) : sql;
     for (qsizetype r = 0; r < rows.rows.size(); ++r) {
         const QStringList& row = rows.rows[r];
-        bool ok = r == 0 ? insert.prepare(sql) : insert.clearParameters();
+        bool ok = r == 0 ? insert.prepare(compiledOnce) : insert.clearParameters();
         for (int c = 0; ok && c < row.size(); ++c) {
             if (textColumns.contains(header[c])) {
                 ok = insert.bindText(c + 1, row[c]);
