@@ -40,10 +40,16 @@ inline QString MultiRowInsertSql(const QString& oneRow, int rows)
     return oneRow.left(values) + groups.join(QStringLiteral(", "));
 }
 
-// The same INSERT as the SQLite driver compiles only once (see above).
-inline QString CompiledOnceInsertSql(const QString& insert)
+// Whether the store's driver compiles an INSERT again at every execute (see above).
+inline bool RecompilesInserts(const Database& db)
 {
-    return QStringLiteral("WITH kept AS (SELECT 1) ") + insert;
+    return db.dbmsName() == u"SQLite";
+}
+
+// The INSERT as the driver compiles only once: on SQLite behind the unused expression.
+inline QString CompiledOnceInsertSql(bool recompiles, const QString& insert)
+{
+    return recompiles ? QStringLiteral("WITH kept AS (SELECT 1) ") + insert : insert;
 }
 
 // psqlODBC drops the connection when a statement has more than 8192 parameters (measured).
@@ -116,7 +122,7 @@ public:
         , m_oneRow(std::move(oneRow))
         , m_columns(int(m_oneRow.mid(m_oneRow.lastIndexOf(QStringLiteral("VALUES "))).count(u'?')))
         , m_rowArray(rowsPerStatement > 1 && db.dbmsName() == u"PostgreSQL")
-        , m_compiledOnce(db.dbmsName() == u"SQLite")
+        , m_compiledOnce(RecompilesInserts(db))
         , m_rowsPerStatement(m_rowArray ? rowsPerStatement
                                         : std::clamp(rowsPerStatement, 1,
                                                      std::max(kMostParametersPerStatement / std::max(m_columns, 1), 1)))
@@ -144,8 +150,7 @@ public:
         if (!statement) {
             auto prepared = std::make_unique<Statement>(m_db);
             m_last = prepared.get();
-            const QString sql = MultiRowInsertSql(m_oneRow, rows);
-            if (!prepared->prepare(m_compiledOnce ? CompiledOnceInsertSql(sql) : sql)) {
+            if (!prepared->prepare(CompiledOnceInsertSql(m_compiledOnce, MultiRowInsertSql(m_oneRow, rows)))) {
                 m_failed = std::move(prepared);
                 return false;
             }

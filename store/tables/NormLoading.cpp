@@ -42,7 +42,7 @@ bool replaceRows(Database& db, const QString& table, const QStringList& header, 
     const QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                             .arg(table, header.join(QStringLiteral(", ")), markers.join(QStringLiteral(", ")));
     Statement insert(db); // prepared once, run for every row
-    const QString compiledOnce = db.dbmsName() == u"SQLite" ? CompiledOnceInsertSql(sql) : sql;
+    const QString compiledOnce = CompiledOnceInsertSql(RecompilesInserts(db), sql);
     for (qsizetype r = 0; r < rows.rows.size(); ++r) {
         const QStringList& row = rows.rows[r];
         bool ok = r == 0 ? insert.prepare(compiledOnce) : insert.clearParameters();
