@@ -43,7 +43,7 @@ inline QString MultiRowInsertSql(const QString& oneRow, int rows)
 // Whether the store's driver compiles an INSERT again at every execute (see above).
 inline bool RecompilesInserts(const Database& db)
 {
-    return db.dbmsName() == u"SQLite";
+    return db.isSqlite();
 }
 
 // The INSERT as the driver compiles only once: on SQLite behind the unused expression.

@@ -96,6 +96,8 @@ public:
     SQLHDBC handle() const { return m_dbc; }
     // The database system's own name ("SQLite", "PostgreSQL"); empty when not connected.
     QString dbmsName() const;
+    // Whether the connection is to SQLite, as learnt when it was made (no driver call).
+    bool isSqlite() const { return m_sqlite; }
 
     // Manual-commit mode for a group of writes or reads; see Transaction. snapshot asks for
     // an isolation in which every statement sees the same moment (for the transaction only).
